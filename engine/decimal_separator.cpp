@@ -1,0 +1,1 @@
+#include "engine/decimal_separator.h"

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "engine/params.h"
+#include "engine/sample.h"
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+// One electrical revolution of six-step commutation in 1 us steps (a full run), or one step
+// at a given angle with the PWM output held on or off (a single-angle run).
+
+namespace engine {
+
+// The bridge settings a run reads from the window when it starts.
+struct RunSettings {
+    bool HighSidePwm = true;  // CheckBox1 "H-Side PWM"
+    bool LowSidePwm = false;  // CheckBox2 "L-Side PWM"
+    int DriverKind = 1;       // RadioGroup1: 0 "2 Non Inv", 1 "Inv+Non Inv"
+    int MosfetKind = 1;       // RadioGroup2: 0 "N + N", 1 "P + N"
+    bool Pattern120 = true;   // RadioButton1 checked; otherwise the 180-degree pattern
+};
+
+// Computed once at the start of a run; every value stored at single precision.
+struct OperatingPoint {
+    float Duty = 0;
+    float Timing = 0;
+    float StallCurrent = 0;
+    float LoadFactor = 0;
+    float Rpm = 0;
+    float EmfAmplitude = 0;
+    float TimeStep = 1;
+    float DegPerStep = 0;
+    float StartAngle = 0;
+    float EndAngle = 0;
+    float PwmPeriod = 0;
+    float ConductThreshold = 0;
+    float CurrentFactor = 0;
+    int HighInvert = 0;
+};
+
+// The run summary handed to the run completion.
+struct RunSummary {
+    float Rpm = 0;
+    float Timing = 0;
+};
+
+// Runs longer than this are refused before they start: they would never end in reasonable
+// time or memory (the longest run the track bars reach is about a million steps).
+inline constexpr std::int64_t kMaxRunSteps = 4'000'000;
+
+// A run that cannot be done: a floating-point fault (a zero divisor of the operating point,
+// a non-finite value inside the loop) or a run that would never end. The message names the
+// cause in the user's terms.
+class EmulationError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Throws EmulationError for a parameter set whose operating point is undefined or whose run
+// cannot end. `pwmState` < 0: a full run; 0 or 1: a single-angle run.
+OperatingPoint ComputeOperatingPoint(const TParams& params, const RunSettings& settings,
+                                     int pwmState, float startAngle);
+
+// The run: fills `buffer` from index 0 and sets SampleCount. On an error found before the
+// loop the buffer is untouched; on a fault inside the loop SampleCount counts the steps done.
+RunSummary CalcPhases(const TParams& params, const RunSettings& settings, int pwmState,
+                      float startAngle, SampleBuffer& buffer);
+
+// "RPM = 13892;   Timing = 25.0 deg" (with `separator` in the timing).
+std::string RunSummaryText(const RunSummary& summary, char separator);
+
+} // namespace engine

@@ -1,0 +1,1 @@
+#include "engine/format_fixed.h"

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace engine {
+
+// One emulation step: sixteen 32-bit fields in this order.
+struct TSampleRec {
+    float Time;                 // microseconds since the start of the run
+    float Angle;                // electrical degrees
+    std::int32_t Switch[6];     // HA, LA, HB, LB, HC, LC; 0 or 1
+    float PhaseV[3];            // terminal voltages A, B, C
+    float VBatt;                // battery voltage under load
+    float VZero;                // star-point voltage
+    std::int32_t Drive[3];      // 1 while phase k has a level of 1 and the PWM output is on
+};
+static_assert(sizeof(TSampleRec) == 64, "sixteen 32-bit fields");
+
+// The sample buffer of the last run. The vector's length grows in steps of 200 records and
+// never shrinks; records from SampleCount on are stale leftovers of earlier runs.
+struct SampleBuffer {
+    std::vector<TSampleRec> Samples;
+    std::int32_t SampleCount = 0;
+};
+
+} // namespace engine

@@ -1,0 +1,1 @@
+#include "engine/sample_log.h"
