@@ -1,0 +1,173 @@
+// Construction, start-up, layout and close of the main window.
+#include "ui/tform1.h"
+
+#include "engine/decimal_separator.h"
+#include "ui/circuit_picture.h"
+#include "ui/control_factory.h"
+#include "ui/form_style.h"
+#include "ui/owner_drawn_grid.h"
+#include "ui/page_control.h"
+#include "ui/paint_box.h"
+#include "ui/param_edit.h"
+#include "ui/radio_group.h"
+#include "ui/scroll_bar_adapter.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <QToolButton>
+
+namespace ui {
+
+namespace {
+const QSize kClientSize(TForm1::kClientWidth, TForm1::kClientHeight);
+const QSize kPageSize(567, 491);
+} // namespace
+
+TForm1::TForm1(TForm1Options options, QWidget* parent)
+    : QWidget(parent), options_(std::move(options)), formAnchors_(kClientSize),
+      circuitAnchors_(kPageSize), graphAnchors_(kPageSize)
+{
+    if (options_.ProgramFolder.isEmpty())
+        options_.ProgramFolder = ProgramFolder();
+
+    setObjectName("Form1");
+    setWindowTitle("Brushless sensorless motor demo");
+    setFont(FormFont());
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, ColorFromTColor(kButtonFace));
+    setPalette(palette);
+    setAutoFillBackground(true);
+    move(187, 110);
+    resize(kClientSize);
+    setMinimumSize(kClientSize);
+
+    CreateParameterColumn();
+    CreateCircuitPage();
+    CreateGraphPage();
+    SetTabOrder();
+    LayoutControls();
+    FormCreate();
+    ConnectHandlers();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::FormCreate()
+{
+    // Without its pictures the program still works: the circuit page stays empty and the
+    // rest of the start-up goes on.
+    circuitBitmap_.emplace();
+    Guarded([this] { ConfigChange(); });
+
+    state_.Run.SampleCount = 0;
+    ViewStart = 0;
+    ViewLen = 1;
+
+    // The default row height resets every row, so it comes before the header row's height.
+    StringGrid1->SetColCount(2);
+    StringGrid1->SetDefaultRowHeight(31);
+    StringGrid1->SetColWidth(0, 56);
+    StringGrid1->SetRowCount(8);
+    StringGrid1->SetRowHeight(0, 39);
+    StringGrid1->OnDrawCell = [this](Canvas& canvas, int col, int row, const TRect& rect) {
+        StringGrid1DrawCell(canvas, col, row, rect);
+    };
+    FormResize();
+
+    for (int i = 1; i <= engine::kParamCount; ++i) {
+        if (auto* box = findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(i)))
+            ChangeParam(box, false);
+    }
+}
+
+void TForm1::ConnectHandlers()
+{
+    for (int tag = 1; tag <= engine::kParamCount; ++tag) {
+        ParamEdit* box = ParamEdits[static_cast<std::size_t>(tag)];
+        connect(box, &ParamEdit::FocusLost, this, [this, box] { Guarded([&] { ChangeEdit(box); }); });
+        // Enter applies the box at once, as users expect from a form.
+        connect(box, &QLineEdit::returnPressed, this,
+                [this, box] { Guarded([&] { ChangeEdit(box); }); });
+    }
+    connect(TrackBar1, &QSlider::valueChanged, this, [this] { Guarded([&] { TrackBar1Change(); }); });
+    connect(TrackBar2, &QSlider::valueChanged, this, [this] { Guarded([&] { TrackBar2Change(); }); });
+    for (QCheckBox* box : {CheckBox1, CheckBox2})
+        connect(box, &QCheckBox::clicked, this, [this] { Guarded([&] { PWMSideCheckBoxClick(); }); });
+    connect(Button1, &QPushButton::clicked, this, [this] { Guarded([&] { Button1Click(); }); });
+    connect(ComboBox1, &QComboBox::currentIndexChanged, this,
+            [this] { Guarded([&] { ComboBox1Change(); }); });
+    connect(SpeedButton4, &QToolButton::clicked, this, [this] { Guarded([&] { SpeedButton4Click(); }); });
+    for (RadioGroup* group : {RadioGroup1, RadioGroup2})
+        connect(group, &RadioGroup::Click, this, [this] { Guarded([&] { RadioGroupClick(); }); });
+    connect(ScrollBar1, &QScrollBar::valueChanged, this, [this] { Guarded([&] { ScrollBar1Change(); }); });
+    connect(SpeedButton1, &QToolButton::clicked, this, [this] { Guarded([&] { SpeedButton1Click(); }); });
+    connect(SpeedButton2, &QToolButton::clicked, this, [this] { Guarded([&] { SpeedButton2Click(); }); });
+    connect(SpeedButton3, &QToolButton::clicked, this, [this] { Guarded([&] { SpeedButton3Click(); }); });
+    connect(ScrollBar2, &ScrollBarAdapter::Change, this,
+            [this] { Guarded([&] { ScrollBar2Change(ScrollBar2); }); });
+    PaintBox1->OnPaint = [this](QPainter& painter) { PaintBox1Paint(painter); };
+}
+
+void TForm1::LayoutControls()
+{
+    formAnchors_.Apply(size());
+    PageControl1->LayoutPages();
+    circuitAnchors_.Apply(PageControl1->PageSize());
+    graphAnchors_.Apply(PageControl1->PageSize());
+}
+
+void TForm1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    LayoutControls();
+    FormResize();
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+}
+
+void TForm1::FormClose() { circuitBitmap_.reset(); }
+
+void TForm1::FormResize()
+{
+    if (!StringGrid1 || StringGrid1->RowCount() < 8)
+        return;
+    StringGrid1->SetColWidth(1, std::max(0, StringGrid1->width() - StringGrid1->ColWidth(0) - 3));
+    int fixedRows = 0;
+    for (int row = 0; row <= 6; ++row)
+        fixedRows += StringGrid1->RowHeight(row) + 1;
+    StringGrid1->SetRowHeight(7, std::max(0, StringGrid1->height() - 4 - fixedRows));
+}
+
+engine::RunSettings TForm1::CurrentRunSettings() const
+{
+    engine::RunSettings settings;
+    settings.HighSidePwm = CheckBox1->isChecked();
+    settings.LowSidePwm = CheckBox2->isChecked();
+    settings.DriverKind = RadioGroup1->ItemIndex() == 1 ? 1 : 0;
+    settings.MosfetKind = RadioGroup2->ItemIndex() == 1 ? 1 : 0;
+    settings.Pattern120 = RadioButton1->isChecked();
+    return settings;
+}
+
+engine::ChannelTexts TForm1::CurrentChannelTexts() const
+{
+    engine::ChannelTexts texts;
+    for (std::size_t i = 0; i < 3; ++i)
+        texts.PhaseLabels[i] = PhaseLabels[i]->text().toStdString();
+    texts.R1Text = Edit151->text().toStdString();
+    texts.R2Text = Edit152->text().toStdString();
+    return texts;
+}
+
+QString TForm1::LogPath() const { return options_.ProgramFolder + QStringLiteral("/log.txt"); }
+
+} // namespace ui

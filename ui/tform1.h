@@ -1,0 +1,159 @@
+#pragma once
+
+#include "engine/emulation.h"
+#include "engine/engine_state.h"
+#include "ui/anchor_layout.h"
+#include "ui/canvas.h"
+#include "ui/error_report.h"
+
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPainter;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+class QSlider;
+class QToolButton;
+
+// The main window: the parameter column, the "Circuit" and "Graph" pages, and the handlers that
+// join the controls to the engine. Each handler is a few lines that call the engine or a view.
+
+namespace ui {
+
+class OwnerDrawnGrid;
+class PageControl;
+class PaintBox;
+class ParamEdit;
+class RadioGroup;
+class ScrollBarAdapter;
+
+struct TForm1Options {
+    // Where the pictures are read and "log.txt" is written: the program's folder by default.
+    QString ProgramFolder;
+    // How escaped errors are shown: the standard error box by default.
+    ErrorSink ShowError;
+};
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int kClientWidth = 782;
+    static constexpr int kClientHeight = 529;
+    static constexpr int kGraphScrollBarTag = 12345;
+
+    explicit TForm1(TForm1Options options = {}, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Read access for the views, the tests and the screenshot tool.
+    const engine::EngineState& Engine() const { return state_; }
+    int ViewStart = 0;
+    int ViewLen = 1;
+    const std::optional<QImage>& CircuitBitmap() const { return circuitBitmap_; }
+
+    // The program's operations.
+    void CalcPhases(int PwmState, float StartAngle);
+    void PrepareRes(int View);
+    void ChangeParam(QLineEdit* Sender, bool Recalc);
+    void ConfigChange();
+    void UpdateGraph();
+
+    // Event handlers.
+    void FormResize();
+    void ChangeEdit(QObject* Sender);
+    void TrackBar1Change();
+    void TrackBar2Change();
+    void PWMSideCheckBoxClick();
+    void Button1Click();
+    void ComboBox1Change();
+    void SpeedButton4Click();
+    void RadioGroupClick();
+    void ScrollBar1Change();
+    void PaintBox1Paint(QPainter& painter);
+    void StringGrid1DrawCell(Canvas& canvas, int ACol, int ARow, const TRect& Rect);
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void ScrollBar2Change(QObject* Sender);
+
+    // Controls, named as the form names them.
+    std::array<ParamEdit*, engine::kParamCount + 1> ParamEdits{};  // Edit1 ... Edit10 by tag
+    QLineEdit* Edit0 = nullptr;
+    std::array<QLineEdit*, 6> SwitchLabels{};  // Edit101 ... Edit106
+    std::array<QLineEdit*, 3> PhaseLabels{};   // Edit111 ... Edit113
+    std::array<QLineEdit*, 3> CompLabels{};    // Edit121 ... Edit123
+    QLineEdit* Edit151 = nullptr;
+    QLineEdit* Edit152 = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    QCheckBox* CheckBox2 = nullptr;
+    QCheckBox* CheckBox3 = nullptr;
+    QSlider* TrackBar1 = nullptr;
+    QSlider* TrackBar2 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    PageControl* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    PaintBox* PaintBox1 = nullptr;
+    RadioGroup* RadioGroup1 = nullptr;
+    RadioGroup* RadioGroup2 = nullptr;
+    QFrame* Panel1 = nullptr;
+    QLabel* Image1 = nullptr;
+    QRadioButton* RadioButton1 = nullptr;
+    QRadioButton* RadioButton2 = nullptr;
+    QScrollBar* ScrollBar1 = nullptr;
+    OwnerDrawnGrid* StringGrid1 = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    QToolButton* SpeedButton2 = nullptr;
+    QToolButton* SpeedButton3 = nullptr;
+    QToolButton* SpeedButton4 = nullptr;
+    ScrollBarAdapter* ScrollBar2 = nullptr;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateParameterColumn();
+    void CreateCircuitPage();
+    void CreateGraphPage();
+    void SetTabOrder();
+    void ConnectHandlers();
+    void FormCreate();
+    void FormClose();
+    void LayoutControls();
+
+    void Recalculate();
+    void RunCompletion(const engine::RunSummary& summary);
+    void ViewReset();
+    engine::RunSettings CurrentRunSettings() const;
+    engine::ChannelTexts CurrentChannelTexts() const;
+    QString LogPath() const;
+
+    // Runs a handler; an error escaping it goes to the error box.
+    template <typename Handler>
+    void Guarded(Handler&& handler)
+    {
+        RunGuarded(this, options_.ShowError, handler);
+    }
+
+    TForm1Options options_;
+    engine::EngineState state_;
+    std::optional<QImage> circuitBitmap_;
+    AnchorLayout formAnchors_;
+    AnchorLayout circuitAnchors_;
+    AnchorLayout graphAnchors_;
+};
+
+} // namespace ui

@@ -1,0 +1,150 @@
+// The handlers that join the controls to the engine.
+#include "ui/tform1.h"
+
+#include "engine/channels.h"
+#include "engine/decimal_separator.h"
+#include "engine/emulation.h"
+#include "engine/params.h"
+#include "engine/sample_log.h"
+#include "ui/circuit_picture.h"
+#include "ui/control_factory.h"
+#include "ui/graph_painter.h"
+#include "ui/owner_drawn_grid.h"
+#include "ui/paint_box.h"
+#include "ui/param_edit.h"
+#include "ui/radio_group.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPainter>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QSlider>
+
+namespace ui {
+
+void TForm1::ChangeParam(QLineEdit* Sender, bool Recalc)
+{
+    const int tag = TagOf(Sender);
+    if (tag < 1 || tag > engine::kParamCount)
+        return;
+    engine::ParamTexts texts;
+    for (int i = 1; i <= engine::kParamCount; ++i)
+        texts[static_cast<std::size_t>(i)] = ParamEdits[static_cast<std::size_t>(i)]->text().toStdString();
+    engine::ChangeParam(state_.Params, texts, tag, Recalc, engine::DecimalSeparator());
+    for (int i = 1; i <= engine::kParamCount; ++i) {
+        const QString text = QString::fromStdString(texts[static_cast<std::size_t>(i)]);
+        QLineEdit* box = ParamEdits[static_cast<std::size_t>(i)];
+        if (box->text() != text)
+            box->setText(text);
+    }
+}
+
+void TForm1::Recalculate()
+{
+    CalcPhases(-1, -0.5f);
+    UpdateGraph();
+}
+
+void TForm1::ChangeEdit(QObject* Sender)
+{
+    ChangeParam(qobject_cast<QLineEdit*>(Sender), true);
+    Recalculate();
+}
+
+void TForm1::TrackBar1Change()
+{
+    QLineEdit* maxCurrent = ParamEdits[engine::MaxCurrent];
+    const std::string noLoad = ParamEdits[engine::NoLoadCurrent]->text().toStdString();
+    maxCurrent->setText(QString::fromStdString(engine::TrackBar1Text(TrackBar1->value(), noLoad)));
+    ChangeParam(maxCurrent, true);
+    Recalculate();
+}
+
+void TForm1::TrackBar2Change()
+{
+    QLineEdit* duty = ParamEdits[engine::PwmDuty];
+    duty->setText(QString::fromStdString(engine::TrackBar2Text(TrackBar2->value())));
+    ChangeParam(duty, true);
+    Recalculate();
+}
+
+void TForm1::PWMSideCheckBoxClick()
+{
+    CalcPhases(-1, -0.5f);
+    StringGrid1->Repaint();
+}
+
+void TForm1::ComboBox1Change()
+{
+    PrepareRes(ComboBox1->currentIndex());
+    StringGrid1->Repaint();
+}
+
+void TForm1::SpeedButton4Click()
+{
+    const std::string path = QFile::encodeName(LogPath()).toStdString();
+    engine::SaveSampleLog(path, state_.Run, engine::DecimalSeparator());
+}
+
+void TForm1::RadioGroupClick() { ConfigChange(); }
+
+void TForm1::ConfigChange()
+{
+    if (!circuitBitmap_)
+        return;
+    ComposeCircuitPicture(*circuitBitmap_, options_.ProgramFolder, RadioGroup1->ItemIndex() == 1,
+                          RadioGroup2->ItemIndex() == 1);
+    PaintBox1->repaint();
+}
+
+void TForm1::PaintBox1Paint(QPainter& painter)
+{
+    if (circuitBitmap_ && !circuitBitmap_->isNull())
+        painter.drawImage(0, 0, *circuitBitmap_);
+}
+
+void TForm1::ScrollBar1Change()
+{
+    int angle = ScrollBar1->value();
+    if (angle > 359) {
+        // 360 is the same instant as 0; the handler runs once either way.
+        const QSignalBlocker blocker(ScrollBar1);
+        ScrollBar1->setValue(0);
+        angle = 0;
+    }
+    Edit0->setText(QString::number(angle));
+    const int pwmState = CheckBox1->isChecked() ? 1 : 0;
+    CalcPhases(pwmState, static_cast<float>(angle));
+    PaintBox1->repaint();
+}
+
+void TForm1::CalcPhases(int PwmState, float StartAngle)
+{
+    const engine::RunSummary summary =
+        engine::CalcPhases(state_.Params, CurrentRunSettings(), PwmState, StartAngle, state_.Run);
+    RunCompletion(summary);
+}
+
+void TForm1::PrepareRes(int View)
+{
+    engine::PrepareRes(View, CurrentChannelTexts(), engine::DecimalSeparator(), state_.Run,
+                       state_.Result);
+}
+
+void TForm1::StringGrid1DrawCell(Canvas& canvas, int ACol, int ARow, const TRect& Rect)
+{
+    GraphPaintParams params{.Run = state_.Run,
+                            .Result = state_.Result,
+                            .ViewStart = ViewStart,
+                            .ViewLen = ViewLen,
+                            .HeaderText = StringGrid1->Cell(1, 0).toStdString(),
+                            .SwitchLabels = {}};
+    for (std::size_t i = 0; i < SwitchLabels.size(); ++i)
+        params.SwitchLabels[i] = SwitchLabels[i]->text().toStdString();
+    DrawGraphCell(canvas, params, ACol, ARow, Rect);
+}
+
+} // namespace ui

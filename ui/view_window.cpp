@@ -1,0 +1,24 @@
+#include "ui/view_window.h"
+
+#include <algorithm>
+
+namespace ui {
+
+ViewWindow ZoomIn(const ViewWindow& window, int sampleCount, const AnglesDiffer& anglesDiffer)
+{
+    const int len = window.Len / 2;
+    const int start = window.Start + len / 2;
+    const bool inRun = start >= 0 && start + len <= sampleCount;
+    if (len < 2 || !inRun || !anglesDiffer(start, start + len - 1))
+        return window;
+    return {start, len};
+}
+
+ViewWindow ZoomOut(const ViewWindow& window, int sampleCount)
+{
+    const long long doubled = 2LL * std::max(window.Len, 1);
+    const int len = static_cast<int>(std::min<long long>(doubled, std::max(sampleCount, 0)));
+    return {window.Start - len / 4, len};
+}
+
+} // namespace ui
