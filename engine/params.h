@@ -47,17 +47,22 @@ std::string CleanEntryText(std::string_view text, char separator);
 std::optional<float> ReadEntryValue(std::string_view text);
 
 // The text a box shows for `value` (fixed with 1, 2 or 4 decimals, or an integer, by tag).
+// Integers round half to even; a float beyond the 64-bit range is written with its exact
+// integer digits.
 std::string NormalisedParamText(int tag, float value, char separator);
 
 // Reads the box `tag` into `params`, applies the maximum-current rule when `recalc` is set
 // (re-reading Edit9), and writes the normalised text back into `texts`. Tags outside 1 ... 10
-// are left alone. Never runs the emulation.
+// are left alone. Never runs the emulation. With a battery impedance of 0 there is no
+// short-circuit bound: the maximum current is then bounded below only.
 void ChangeParam(TParams& params, ParamTexts& texts, int tag, bool recalc, char separator);
 
-// The start-up reading: ChangeParam(i, false) for i = 1 ... 10.
+// The start-up reading: ChangeParam(i, false) for i = 1 ... 10 on the boxes' current texts
+// (DefaultParamTexts() at start).
 void ReadStartupParams(TParams& params, ParamTexts& texts, char separator);
 
 // Text TrackBar1 (1 ... 10) gives to Edit9; position 1 copies the no-load current's box text.
+// Positions outside the scale count as its nearest end, for both track bars.
 std::string TrackBar1Text(int position, std::string_view noLoadCurrentText);
 // Text TrackBar2 (0 ... 10) gives to Edit10.
 std::string TrackBar2Text(int position);
