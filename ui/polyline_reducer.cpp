@@ -1,0 +1,80 @@
+#include "ui/polyline_reducer.h"
+
+namespace ui {
+
+void PolylineReducer::Start(TPoint start)
+{
+    start_ = start;
+    points_.clear();
+    columnX_ = start.x;
+    lo_ = hi_ = last_ = lastEmittedY_ = start.y;
+    loPainted_ = hiPainted_ = columnHasLines_ = false;
+}
+
+void PolylineReducer::Add(TPoint p)
+{
+    if (p.x != columnX_) {
+        CloseColumn();
+        points_.push_back(p);
+        columnX_ = p.x;
+        lo_ = hi_ = last_ = lastEmittedY_ = p.y;
+        loPainted_ = hiPainted_ = columnHasLines_ = false;
+        return;
+    }
+    if (p.y == last_)
+        return;
+    // The previous last point now starts a line of its own.
+    if (last_ == lo_)
+        loPainted_ = true;
+    if (last_ == hi_)
+        hiPainted_ = true;
+    if (p.y < lo_) {
+        lo_ = p.y;
+        loPainted_ = false;
+    }
+    if (p.y > hi_) {
+        hi_ = p.y;
+        hiPainted_ = false;
+    }
+    last_ = p.y;
+    columnHasLines_ = true;
+}
+
+void PolylineReducer::Emit(int y)
+{
+    if (y == lastEmittedY_)
+        return;
+    points_.push_back({columnX_, y});
+    lastEmittedY_ = y;
+}
+
+void PolylineReducer::CloseColumn()
+{
+    if (!columnHasLines_)
+        return;
+    // lo < hi here, and at most one extreme can be reached only by the last point.
+    if (!hiPainted_) {  // last_ == hi_
+        Emit(lo_);
+        Emit(hi_);
+    } else if (!loPainted_) {  // last_ == lo_
+        Emit(hi_);
+        Emit(lo_);
+    } else if (last_ != hi_) {
+        Emit(lo_);
+        Emit(hi_);
+        Emit(last_);
+    } else {
+        Emit(hi_);
+        Emit(lo_);
+        Emit(last_);
+    }
+    columnHasLines_ = false;
+}
+
+const std::vector<TPoint>& PolylineReducer::Finish()
+{
+    CloseColumn();
+    return points_;
+}
+
+} // namespace ui
