@@ -41,8 +41,27 @@ public:
 
     QScrollBar* Bar() const;
 
+    static constexpr int kMaxChange = 32767;
+
 signals:
+    // After every change of Position, from code or from the user; a handler may set the
+    // position again (the nested change is emitted before the outer call returns).
     void Change();
+
+private:
+    void Move(int position);
+    int ViewMax() const;
+    void SyncView();
+    void OnAction(int action);
+
+    QScrollBar* bar_;
+    int min_ = 0;
+    int max_ = 100;
+    int position_ = 0;
+    int pageSize_ = 0;
+    int smallChange_ = 1;
+    int largeChange_ = 1;
+    int tag_ = 0;
 };
 
 } // namespace ui
