@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/circuit_picture.h"
+
 #include <QImage>
 #include <QPoint>
 #include <QPointF>
@@ -20,11 +22,10 @@ namespace ui::schematic {
 
 inline constexpr QSize kPictureSize{560, 464};
 
-// The areas the option strips replace: the gate drivers of all three phases, and the part of
-// the high-side transistor symbols that tells N from P channel. Everything an option changes
-// must stay inside its area, or the composed picture would show a half-changed symbol.
-inline constexpr QRect kDriverStripArea{128, 16, 48, 224};
-inline constexpr QRect kTransistorStripArea{208, 16, 16, 224};
+// The option strips replace kDriverStripArea (the gate drivers of all three phases) and
+// kTransistorStripArea (the part of the high-side transistor symbols that tells N from P
+// channel). Everything an option changes must stay inside its area, or the composed picture
+// would show a half-changed symbol.
 
 // A polyline through the points.
 struct Wire {

@@ -77,8 +77,8 @@ int main(int argc, char* argv[]) {
     }
     const QDir folder(args.first());
 
-    using ui::schematic::kDriverStripArea;
-    using ui::schematic::kTransistorStripArea;
+    using ui::kDriverStripArea;
+    using ui::kTransistorStripArea;
     const QImage base = RenderCircuit(Options{});
     const QImage inverting = RenderCircuit(Options{.invertingDriver = true});
     const QImage pChannel = RenderCircuit(Options{.pChannelHighSide = true});

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+#include <array>
+#include <vector>
+
+// The picture Image1 on the circuit page: which bridge side drives each phase over the angle,
+// for the 120 degree pattern (upper chart) and the 180 degree pattern (lower chart).
+
+namespace ui {
+
+enum class PhaseDrive { High, Low, Floating };
+
+struct PatternSegment {
+    int fromDegrees = 0;
+    int toDegrees = 0;
+    PhaseDrive drive = PhaseDrive::Floating;
+    bool marked = true;  // the pieces cut by the left edge are too narrow for their letter
+};
+
+struct PatternRow {
+    QString phase;
+    std::vector<PatternSegment> segments;  // from the left edge to 360 degrees
+};
+
+using CommutationPattern = std::array<PatternRow, 3>;
+
+const CommutationPattern& Pattern120();
+const CommutationPattern& Pattern180();
+
+inline constexpr QSize kCommutationChartSize{196, 111};
+inline constexpr int kChartStartDegrees = -90;
+inline constexpr int kChartEndDegrees = 360;
+
+enum class ChartKind { Pattern120, Pattern180 };
+
+// The picture column where an angle's segment starts.
+int AngleToX(int degrees);
+// The bar of a phase (0 = A) in a chart, bottom and right edge excluded as QRect has them.
+QRect BarRect(ChartKind chart, int phase);
+QColor DriveColor(PhaseDrive drive);
+QString DriveMark(PhaseDrive drive);
+
+QImage DrawCommutationPatterns();
+
+}  // namespace ui
