@@ -1,1 +1,177 @@
-// placeholder
+#include "cli/cli_runner.h"
+
+#include "engine/channels.h"
+#include "engine/decimal_separator.h"
+#include "engine/emulation.h"
+#include "engine/format_fixed.h"
+#include "engine/params.h"
+#include "engine/sample_log.h"
+
+#include <array>
+#include <cstdio>
+#include <new>
+#include <ostream>
+
+namespace cli {
+namespace {
+
+constexpr const char* kProgram = "bldc-emu: ";
+
+// What the window's handlers do with a box text or a track bar position.
+struct ApplyEdit {
+    engine::TParams& Params;
+    engine::ParamTexts& Texts;
+    char Separator;
+
+    void operator()(const SetBoxText& edit) const {
+        Texts[static_cast<std::size_t>(edit.Tag)] = edit.Text;
+        engine::ChangeParam(Params, Texts, edit.Tag, true, Separator);
+    }
+    void operator()(const MoveCurrentScale& edit) const {
+        Texts[engine::MaxCurrent] = engine::TrackBar1Text(edit.Position, Texts[engine::NoLoadCurrent]);
+        engine::ChangeParam(Params, Texts, engine::MaxCurrent, true, Separator);
+    }
+    void operator()(const MoveDutyScale& edit) const {
+        Texts[engine::PwmDuty] = engine::TrackBar2Text(edit.Position);
+        engine::ChangeParam(Params, Texts, engine::PwmDuty, true, Separator);
+    }
+};
+
+void WriteParams(std::ostream& out, const engine::ParamTexts& texts) {
+    for (int tag = 1; tag <= engine::kParamCount; ++tag) {
+        out << tag << '\t' << texts[static_cast<std::size_t>(tag)] << '\n';
+    }
+}
+
+void WriteSummary(std::ostream& out, const engine::RunSummary& summary,
+                  const engine::SampleBuffer& run, char separator) {
+    out << engine::RunSummaryText(summary, separator) << '\n'
+        << "samples: " << run.SampleCount << '\n';
+}
+
+std::string ColourText(engine::TColor colour) {
+    std::array<char, 16> text{};
+    std::snprintf(text.data(), text.size(), "$%08X", static_cast<unsigned>(colour));
+    return text.data();
+}
+
+// The view's channel descriptors, then one line of values per sample. Long runs are written
+// in chunks so the text of a million samples is never held at once.
+void WriteChannels(std::ostream& out, const engine::ChannelSet& set, char separator) {
+    std::string text;
+    const auto count = static_cast<std::size_t>(set.ChannelCount);
+    for (std::size_t k = 0; k < count; ++k) {
+        const engine::TChannelDesc& channel = set.Channels[k];
+        text += channel.Name;
+        text += '\t';
+        text += ColourText(channel.Color);
+        text += '\t';
+        engine::AppendFormatFixed(text, channel.MinValue, 7, 4, separator);
+        text += '\t';
+        engine::AppendFormatFixed(text, channel.MaxValue, 7, 4, separator);
+        text += '\n';
+    }
+    constexpr std::size_t kChunk = 1 << 16;
+    for (const engine::TChannelRow& row : set.ChannelRows) {
+        for (std::size_t k = 0; k < count; ++k) {
+            if (k > 0) {
+                text += '\t';
+            }
+            engine::AppendFormatFixed(text, row[k], 7, 4, separator);
+        }
+        text += '\n';
+        if (text.size() >= kChunk) {
+            out.write(text.data(), static_cast<std::streamsize>(text.size()));
+            text.clear();
+        }
+    }
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+void Report(std::ostream& err, const std::string& message) { err << kProgram << message << '\n'; }
+
+} // namespace
+
+int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err) {
+    if (request.ShowHelp) {
+        out << UsageText();
+        return kExitSuccess;
+    }
+    const char separator = request.Separator.value_or(engine::ReadLocaleDecimalSeparator());
+    const engine::ScopedDecimalSeparator scopedSeparator(separator);
+
+    engine::TParams params;
+    engine::ParamTexts texts = engine::DefaultParamTexts();
+    engine::ReadStartupParams(params, texts, separator);
+    const ApplyEdit apply{params, texts, separator};
+    for (const ParamEdit& edit : request.Edits) {
+        std::visit(apply, edit);
+    }
+
+    // The texts are final before the run, so they are shown also when the run is refused.
+    if (request.ShowParams) {
+        WriteParams(out, texts);
+    }
+
+    // As the circuit page does, a single angle holds the PWM output at the H-side setting.
+    const bool singleAngle = request.Angle.has_value();
+    const int pwmState = singleAngle
+                             ? request.PwmState.value_or(request.Settings.HighSidePwm ? 1 : 0)
+                             : -1;
+    const float startAngle = singleAngle ? *request.Angle : -0.5f;
+
+    engine::SampleBuffer run;
+    engine::RunSummary summary;
+    try {
+        summary = engine::CalcPhases(params, request.Settings, pwmState, startAngle, run);
+    } catch (const engine::EmulationError& error) {
+        out.flush();
+        Report(err, error.what());
+        return kExitRunFailed;
+    } catch (const std::bad_alloc&) {
+        out.flush();
+        Report(err, "not enough memory for the run");
+        return kExitRunFailed;
+    }
+
+    const bool summaryOnly = !request.HasOutput();
+    if (request.ShowSummary || summaryOnly) {
+        WriteSummary(out, summary, run, separator);
+    }
+    if (request.ShowChannels) {
+        engine::ChannelSet channels;
+        engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run, channels);
+        WriteChannels(out, channels, separator);
+    }
+    if (request.LogPath) {
+        if (*request.LogPath == "-") {
+            const std::string log = engine::BuildSampleLog(run, separator);
+            out.write(log.data(), static_cast<std::streamsize>(log.size()));
+        } else {
+            try {
+                engine::SaveSampleLog(*request.LogPath, run, separator);
+            } catch (const engine::LogWriteError& error) {
+                out.flush();
+                Report(err, error.what());
+                return kExitRunFailed;
+            }
+        }
+    }
+    out.flush();
+    if (!out) {
+        Report(err, "cannot write the output");
+        return kExitRunFailed;
+    }
+    return kExitSuccess;
+}
+
+int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const ParseResult parsed = ParseCommandLine(args);
+    if (const auto* usage = std::get_if<UsageError>(&parsed)) {
+        Report(err, usage->Message);
+        return kExitUsage;
+    }
+    return RunRequest(std::get<CliRequest>(parsed), out, err);
+}
+
+} // namespace cli

@@ -1,1 +1,9 @@
-int main() { return 0; }
+#include "cli/cli_runner.h"
+
+#include <iostream>
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    return cli::RunCommandLine(std::vector<std::string>(argv + 1, argv + argc), std::cout,
+                               std::cerr);
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "engine/emulation.h"
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+// The command line of bldc-emu, read into a request without touching anything.
+
+namespace cli {
+
+// "--set N=TEXT": TEXT typed into EditN, then read as when the box loses the focus.
+struct SetBoxText {
+    int Tag = 0;
+    std::string Text;
+};
+
+// "--current-scale POS": TrackBar1 moved to POS (1 ... 10).
+struct MoveCurrentScale {
+    int Position = 0;
+};
+
+// "--duty-scale POS": TrackBar2 moved to POS (0 ... 10).
+struct MoveDutyScale {
+    int Position = 0;
+};
+
+using ParamEdit = std::variant<SetBoxText, MoveCurrentScale, MoveDutyScale>;
+
+struct CliRequest {
+    std::vector<ParamEdit> Edits;  // applied in the order given
+    engine::RunSettings Settings;
+    std::optional<float> Angle;    // a single-angle run instead of the full run
+    std::optional<int> PwmState;   // unset: the PWM output follows "H-Side PWM", as the window does
+    int View = 1;
+    std::optional<char> Separator; // unset: the user's locale
+    bool ShowParams = false;
+    bool ShowSummary = false;
+    bool ShowChannels = false;
+    std::optional<std::string> LogPath;  // "-": standard output
+    bool ShowHelp = false;
+
+    bool HasOutput() const { return ShowParams || ShowSummary || ShowChannels || LogPath; }
+};
+
+// A command line that cannot be run; the message says what is wrong with it.
+struct UsageError {
+    std::string Message;
+};
+
+using ParseResult = std::variant<CliRequest, UsageError>;
+
+// `args` without the program name.
+ParseResult ParseCommandLine(const std::vector<std::string>& args);
+
+// The text --help prints.
+std::string UsageText();
+
+} // namespace cli

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "cli/cli_options.h"
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+// Runs a bldc-emu request the way the window would: the default box texts, the edits in
+// order, one emulation run, then the requested outputs.
+
+namespace cli {
+
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitRunFailed = 1;  // the run was refused or failed, or a file failed
+inline constexpr int kExitUsage = 2;
+
+// Writes results to `out` and one "bldc-emu: ..." line per failure to `err`.
+// Returns the exit status.
+int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err);
+
+// Parses `args` (without the program name) and runs them.
+int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+} // namespace cli
