@@ -20,11 +20,22 @@ constexpr int kAllocationLimitMb = 512;
 
 QString Shown(const QString& path) { return QDir::toNativeSeparators(path); }
 
+// The error box adds the period.
 QString WithoutTrailingPeriod(QString text) {
+    text = text.trimmed();
     while (text.endsWith('.')) {
         text.chop(1);
     }
-    return text.trimmed();
+    return text;
+}
+
+// A sentence of its own after the file name; some of the platform's reasons start in lower case.
+QString AsSentence(const QString& reason) {
+    QString text = WithoutTrailingPeriod(reason);
+    if (!text.isEmpty()) {
+        text[0] = text[0].toUpper();
+    }
+    return text;
 }
 
 [[noreturn]] void ThrowNotValid(const QString& path, const QString& why) {
@@ -135,7 +146,7 @@ PictureLoadError::PictureLoadError(const QString& message) : std::runtime_error(
 QImage LoadBitmapFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        const QString reason = WithoutTrailingPeriod(file.errorString());
+        const QString reason = AsSentence(file.errorString());
         throw PictureLoadError(reason.isEmpty() ? QString("Cannot open file \"%1\"").arg(Shown(path))
                                                 : QString("Cannot open file \"%1\". %2").arg(Shown(path), reason));
     }
