@@ -79,7 +79,7 @@ private slots:
         QTest::newRow("180 A at 100") << ChartKind::Pattern180 << 0 << 100 << PhaseDrive::Low;
         QTest::newRow("180 B at 40") << ChartKind::Pattern180 << 1 << 40 << PhaseDrive::High;
         QTest::newRow("180 C at -20") << ChartKind::Pattern180 << 2 << -20 << PhaseDrive::Low;
-        QTest::newRow("180 C at 340") << ChartKind::Pattern180 << 2 << 340 << PhaseDrive::Low;
+        QTest::newRow("180 C at 335") << ChartKind::Pattern180 << 2 << 335 << PhaseDrive::Low;
     }
 
     // Sampled a few pixels into the segment, clear of its border and of its centred letter.
