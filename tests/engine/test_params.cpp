@@ -50,28 +50,15 @@ TEST(Params, EntryAcceptsEitherSeparatorAndStopsAtTheFirstOtherCharacter)
         EXPECT_EQ(CleanEntryText("1.5", separator), std::string("1") + separator + "5");
         EXPECT_EQ(CleanEntryText("1,5", separator), std::string("1") + separator + "5");
     }
-    EXPECT_EQ(CleanEntryText("12abc", '.'), "12");
-    EXPECT_EQ(CleanEntryText("1.2.3", '.'), "1.2");
     EXPECT_EQ(CleanEntryText("1,2.3", ','), "1,2");
-    EXPECT_EQ(CleanEntryText("7 5", '.'), "7");
     EXPECT_EQ(CleanEntryText("1e5", '.'), "1");
-    EXPECT_EQ(CleanEntryText(" 5", '.'), "");
-    EXPECT_EQ(CleanEntryText("-5", '.'), "");
 
     EXPECT_EQ(ReadEntryValue("1,5"), 1.5f);
-    EXPECT_EQ(ReadEntryValue("1.2.3"), 1.2f);
     EXPECT_EQ(ReadEntryValue("5."), 5.0f);
     EXPECT_EQ(ReadEntryValue(",25"), 0.25f);
-    EXPECT_EQ(ReadEntryValue("."), 0.0f);
     EXPECT_EQ(ReadEntryValue(","), 0.0f);
-    EXPECT_FALSE(ReadEntryValue("").has_value());
-    EXPECT_FALSE(ReadEntryValue("-5").has_value());
     EXPECT_FALSE(ReadEntryValue("abc").has_value());
-}
-
-TEST(Params, EntryIsCorrectlyRoundedAndGuardsTheRangeOfSinglePrecision)
-{
-    // Halfway between 1 and the next float, plus a little: rounds up only thanks to the tail.
+    // Correctly rounded: just above halfway between 1 and the next float rounds up.
     EXPECT_EQ(ReadEntryValue("1.00000005960464477539062500001"), std::nextafter(1.0f, 2.0f));
     EXPECT_EQ(ReadEntryValue("1.000000059604644775390625"), 1.0f);
     EXPECT_FALSE(ReadEntryValue(std::string(40, '9')).has_value());
@@ -171,17 +158,6 @@ TEST(Params, ZeroImpedanceLeavesOnlyTheLowerBound)
     EXPECT_EQ(form.params[MaxCurrent], 500.0f);
     form.Type(MaxCurrent, "0,5");
     EXPECT_EQ(form.texts[MaxCurrent], "1.8");
-}
-
-TEST(Params, ReadingWithoutTheRuleLeavesEditNineAlone)
-{
-    Form form;
-    form.texts[MaxCurrent] = "100";
-    ChangeParam(form.params, form.texts, MaxCurrent, false, '.');
-    EXPECT_EQ(form.params[MaxCurrent], 100.0f);
-    ChangeParam(form.params, form.texts, 0, true, '.');
-    ChangeParam(form.params, form.texts, 11, true, '.');
-    EXPECT_EQ(form.params[MaxCurrent], 100.0f);
 }
 
 TEST(Params, TrackBarsGiveTheirScaleTexts)
