@@ -139,15 +139,18 @@ const std::vector<Option>& Options() {
         {"--view", true,
          IntoInt(0, 3, "0, 1, 2 or 3", [](CliRequest& r, int view) { r.View = view; })},
         {"--decimal-separator", true, ApplySeparator},
-        {"--params", false, [](std::string_view, CliRequest& r) {
+        {"--params", false,
+         [](std::string_view, CliRequest& r) {
              r.ShowParams = true;
              return Accepted();
          }},
-        {"--summary", false, [](std::string_view, CliRequest& r) {
+        {"--summary", false,
+         [](std::string_view, CliRequest& r) {
              r.ShowSummary = true;
              return Accepted();
          }},
-        {"--channels", false, [](std::string_view, CliRequest& r) {
+        {"--channels", false,
+         [](std::string_view, CliRequest& r) {
              r.ShowChannels = true;
              return Accepted();
          }},
@@ -187,7 +190,8 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
         const std::string_view name = arg.substr(0, equals);
         const Option* option = FindOption(name);
         if (option == nullptr) {
-            const std::string what = arg.rfind("-", 0) == 0 ? "unknown option" : "unexpected argument";
+            const std::string what =
+                arg.rfind("-", 0) == 0 ? "unknown option" : "unexpected argument";
             return UsageError{what + " '" + std::string(arg) + "' (see --help)"};
         }
         std::string_view value;

@@ -30,16 +30,16 @@ struct MoveDutyScale {
 using ParamEdit = std::variant<SetBoxText, MoveCurrentScale, MoveDutyScale>;
 
 struct CliRequest {
-    std::vector<ParamEdit> Edits;  // applied in the order given
+    std::vector<ParamEdit> Edits; // applied in the order given
     engine::RunSettings Settings;
-    std::optional<float> Angle;    // a single-angle run instead of the full run
-    std::optional<int> PwmState;   // unset: the PWM output follows "H-Side PWM", as the window does
+    std::optional<float> Angle;  // a single-angle run instead of the full run
+    std::optional<int> PwmState; // unset: the PWM output follows "H-Side PWM", as the window does
     int View = 1;
     std::optional<char> Separator; // unset: the user's locale
     bool ShowParams = false;
     bool ShowSummary = false;
     bool ShowChannels = false;
-    std::optional<std::string> LogPath;  // "-": standard output
+    std::optional<std::string> LogPath; // "-": standard output
     bool ShowHelp = false;
 
     bool HasOutput() const { return ShowParams || ShowSummary || ShowChannels || LogPath; }

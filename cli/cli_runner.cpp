@@ -28,7 +28,8 @@ struct ApplyEdit {
         engine::ChangeParam(Params, Texts, edit.Tag, true, Separator);
     }
     void operator()(const MoveCurrentScale& edit) const {
-        Texts[engine::MaxCurrent] = engine::TrackBar1Text(edit.Position, Texts[engine::NoLoadCurrent]);
+        Texts[engine::MaxCurrent] =
+            engine::TrackBar1Text(edit.Position, Texts[engine::NoLoadCurrent]);
         engine::ChangeParam(Params, Texts, engine::MaxCurrent, true, Separator);
     }
     void operator()(const MoveDutyScale& edit) const {
@@ -115,9 +116,8 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err) 
 
     // As the circuit page does, a single angle holds the PWM output at the H-side setting.
     const bool singleAngle = request.Angle.has_value();
-    const int pwmState = singleAngle
-                             ? request.PwmState.value_or(request.Settings.HighSidePwm ? 1 : 0)
-                             : -1;
+    const int pwmState =
+        singleAngle ? request.PwmState.value_or(request.Settings.HighSidePwm ? 1 : 0) : -1;
     const float startAngle = singleAngle ? *request.Angle : -0.5f;
 
     engine::SampleBuffer run;

@@ -12,7 +12,7 @@
 namespace cli {
 
 inline constexpr int kExitSuccess = 0;
-inline constexpr int kExitRunFailed = 1;  // the run was refused or failed, or a file failed
+inline constexpr int kExitRunFailed = 1; // the run was refused or failed, or a file failed
 inline constexpr int kExitUsage = 2;
 
 // Writes results to `out` and one "bldc-emu: ..." line per failure to `err`.

@@ -27,7 +27,7 @@ constexpr float kDefaultR1 = 2.2f;
 constexpr float kDefaultR2 = 20.0f;
 
 struct ChannelStyle {
-    const char* Name;  // nullptr: the phase label of the circuit page
+    const char* Name; // nullptr: the phase label of the circuit page
     TColor Color;
 };
 
@@ -99,7 +99,7 @@ std::optional<float> ReadResistorText(std::string_view text) {
     const char* end = number.data() + number.size();
     const auto [ptr, error] = std::from_chars(number.data(), end, value);
     if (error != std::errc() || ptr != end) {
-        return std::nullopt;  // beyond single precision
+        return std::nullopt; // beyond single precision
     }
     return value;
 }
@@ -142,7 +142,7 @@ float DividerRatio(const ChannelTexts& texts, char /*separator*/) {
     float r1 = ReadResistorText(texts.R1Text).value_or(kDefaultR1);
     float r2 = ReadResistorText(texts.R2Text).value_or(kDefaultR2);
     if (static_cast<double>(r1) + r2 == 0) {
-        r1 = kDefaultR1;  // guards the divisor; the form's texts never read as 0
+        r1 = kDefaultR1; // guards the divisor; the form's texts never read as 0
         r2 = kDefaultR2;
     }
     return static_cast<float>(r1 / (static_cast<double>(r1) + r2));

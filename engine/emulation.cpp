@@ -30,7 +30,7 @@ constexpr float kInfinity = std::numeric_limits<float>::infinity();
 // Rounds to single precision as storing a value does. A value beyond the float range becomes
 // an infinity, as the hardware conversion gives, without the undefined out-of-range cast.
 inline float ToSingle(double value) {
-    constexpr double kFirstOverflow = 0x1.ffffffp127;  // FLT_MAX plus half an ulp
+    constexpr double kFirstOverflow = 0x1.ffffffp127; // FLT_MAX plus half an ulp
     if (value >= kFirstOverflow) {
         return kInfinity;
     }
@@ -94,7 +94,7 @@ bool StepAdvances(float angle, float step) {
 // and so advances only every other float.
 void CheckRunCanEnd(const TParams& params, const OperatingPoint& op) {
     if (!(op.StartAngle < op.EndAngle)) {
-        return;  // the loop records nothing
+        return; // the loop records nothing
     }
     if (op.Rpm <= 0) {
         std::string cause;
@@ -115,8 +115,8 @@ void CheckRunCanEnd(const TParams& params, const OperatingPoint& op) {
         for (const float angle : {end, std::nextafter(end, 0.0f)}) {
             if (!StepAdvances(angle, op.DegPerStep)) {
                 Fail("The motor turns too slowly for a run (RPM = " + Figure(op.Rpm, 4) +
-                     "): a step of 1 us no longer advances the angle near " +
-                     Figure(angle, 4) + " deg");
+                     "): a step of 1 us no longer advances the angle near " + Figure(angle, 4) +
+                     " deg");
             }
         }
     }
@@ -135,8 +135,8 @@ struct StepModel {
     double EmfAmplitude;
     double ConductThreshold;
     double CurrentFactor;
-    double LoadCurrent;    // Params[MaxCurrent]
-    double BattImpedance;  // Params[BattImpedance]
+    double LoadCurrent;   // Params[MaxCurrent]
+    double BattImpedance; // Params[BattImpedance]
     float NominalVoltage;
     int HighInvert;
     bool HighSidePwm;
@@ -274,7 +274,7 @@ const char* NonFiniteField(const TSampleRec& r) {
         return "star-point voltage";
     }
     static constexpr std::array<const char*, 3> kPhases{"voltage of phase A", "voltage of phase B",
-                                                       "voltage of phase C"};
+                                                        "voltage of phase C"};
     for (std::size_t k = 0; k < 3; ++k) {
         if (!std::isfinite(r.PhaseV[k])) {
             return kPhases[k];
@@ -306,15 +306,16 @@ OperatingPoint ComputeOperatingPoint(const TParams& params, const RunSettings& s
         op.Timing = params[Timing10];
     } else {
         op.Timing = StoreOperatingValue(
-            params[Timing10] + (static_cast<double>(params[Timing100]) - params[Timing10]) *
-                                   (op.Duty - 0.1) / 0.9,
+            params[Timing10] +
+                (static_cast<double>(params[Timing100]) - params[Timing10]) * (op.Duty - 0.1) / 0.9,
             "timing");
     }
 
     if (params[MotorResistance] == 0) {
         Fail("Motor resistance is 0 Ohms: the stall current is undefined");
     }
-    op.StallCurrent = StoreOperatingValue(nominalVoltage / params[MotorResistance], "stall current");
+    op.StallCurrent =
+        StoreOperatingValue(nominalVoltage / params[MotorResistance], "stall current");
 
     if (op.StallCurrent == params[NoLoadCurrent]) {
         Fail("The stall current equals the no-load current (" + Figure(op.StallCurrent, 2) +
@@ -337,8 +338,8 @@ OperatingPoint ComputeOperatingPoint(const TParams& params, const RunSettings& s
     op.EmfAmplitude =
         StoreOperatingValue(op.Rpm / rpmPerVolt * 0.666667 * 0.9, "back-EMF amplitude");
     op.TimeStep = 1.0f;
-    op.DegPerStep = StoreOperatingValue(static_cast<double>(op.TimeStep) * op.Rpm * 6e-6,
-                                        "angle step");
+    op.DegPerStep =
+        StoreOperatingValue(static_cast<double>(op.TimeStep) * op.Rpm * 6e-6, "angle step");
     op.StartAngle = startAngle;
     op.EndAngle = pwmState >= 0 ? StoreOperatingValue(startAngle + 0.0001, "end angle") : 360.0f;
 
@@ -414,7 +415,7 @@ std::string RunSummaryText(const RunSummary& summary, char separator) {
     // the rounded double prints its exact integer digits at any magnitude.
     double rounded = std::nearbyint(static_cast<double>(summary.Rpm));
     if (rounded == 0) {
-        rounded = 0;  // no "-0"
+        rounded = 0; // no "-0"
     }
     std::array<char, 320> digits{};
     std::snprintf(digits.data(), digits.size(), "%.0f", rounded);

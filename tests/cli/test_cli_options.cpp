@@ -20,19 +20,6 @@ std::string ErrorOf(const std::vector<std::string>& args) {
     return error != nullptr ? error->Message : "";
 }
 
-TEST(CliOptions, DefaultsMatchTheWindow) {
-    const CliRequest r = Parsed({});
-    EXPECT_TRUE(r.Settings.HighSidePwm);
-    EXPECT_FALSE(r.Settings.LowSidePwm);
-    EXPECT_EQ(r.Settings.DriverKind, 1);
-    EXPECT_EQ(r.Settings.MosfetKind, 1);
-    EXPECT_TRUE(r.Settings.Pattern120);
-    EXPECT_EQ(r.View, 1);
-    EXPECT_FALSE(r.Angle);
-    EXPECT_FALSE(r.Separator);
-    EXPECT_FALSE(r.HasOutput());
-}
-
 TEST(CliOptions, EditsKeepTheirOrderAndTextsPassUnchanged) {
     const CliRequest r =
         Parsed({"--set", "9=12,5=x", "--duty-scale", "5", "--set=1=", "--current-scale=10"});
@@ -46,10 +33,29 @@ TEST(CliOptions, EditsKeepTheirOrderAndTextsPassUnchanged) {
 }
 
 TEST(CliOptions, SettingsRunAndOutputsAreRead) {
-    const CliRequest r = Parsed({"--h-pwm", "off", "--l-pwm", "on", "--driver", "0", "--mosfet",
-                                 "0", "--pattern", "180", "--angle", "12,5", "--pwm", "0",
-                                 "--view", "3", "--decimal-separator", ",", "--params",
-                                 "--summary", "--channels", "--log", "-"});
+    const CliRequest r = Parsed({"--h-pwm",
+                                 "off",
+                                 "--l-pwm",
+                                 "on",
+                                 "--driver",
+                                 "0",
+                                 "--mosfet",
+                                 "0",
+                                 "--pattern",
+                                 "180",
+                                 "--angle",
+                                 "12,5",
+                                 "--pwm",
+                                 "0",
+                                 "--view",
+                                 "3",
+                                 "--decimal-separator",
+                                 ",",
+                                 "--params",
+                                 "--summary",
+                                 "--channels",
+                                 "--log",
+                                 "-"});
     EXPECT_FALSE(r.Settings.HighSidePwm);
     EXPECT_TRUE(r.Settings.LowSidePwm);
     EXPECT_EQ(r.Settings.DriverKind, 0);

@@ -45,20 +45,21 @@ TEST(CliRunner, WithoutOutputOptionsTheSummaryIsPrinted) {
 
 TEST(CliRunner, ParamsShowTheNormalisedBoxTextsAfterTheEdits) {
     const Outcome o = RunCli({"--decimal-separator", ",", "--params", "--set", "7=2.25", "--set",
-                           "3=abc", "--current-scale", "1", "--duty-scale", "5"});
+                              "3=abc", "--current-scale", "1", "--duty-scale", "5"});
     ASSERT_EQ(o.status, kExitSuccess) << o.err;
     const std::vector<std::string> lines = Lines(o.out);
     ASSERT_EQ(lines.size(), 10u);
     EXPECT_EQ(lines[0], "1\t11,1");
-    EXPECT_EQ(lines[2], "3\t1390");   // no number read: the value stays
+    EXPECT_EQ(lines[2], "3\t1390"); // no number read: the value stays
     EXPECT_EQ(lines[3], "4\t0,0530");
-    EXPECT_EQ(lines[6], "7\t2,3");    // half away from zero in the box
-    EXPECT_EQ(lines[8], "9\t1,8");    // the free-run position copies the no-load current
+    EXPECT_EQ(lines[6], "7\t2,3"); // half away from zero in the box
+    EXPECT_EQ(lines[8], "9\t1,8"); // the free-run position copies the no-load current
     EXPECT_EQ(lines[9], "10\t50");
 }
 
 TEST(CliRunner, ARefusedRunStillShowsTheParamsAndFails) {
-    const Outcome o = RunCli({"--decimal-separator", ".", "--set", "9=100", "--params", "--summary"});
+    const Outcome o =
+        RunCli({"--decimal-separator", ".", "--set", "9=100", "--params", "--summary"});
     EXPECT_EQ(o.status, kExitRunFailed);
     EXPECT_NE(o.out.find("9\t64.9\n"), std::string::npos) << o.out;
     EXPECT_EQ(o.out.find("RPM ="), std::string::npos);
@@ -137,8 +138,7 @@ TEST(CliRunner, FailuresReportOneLineAndTheirKind) {
 
     o = RunCli({"--log", "/nonexistent-folder/log.txt"});
     EXPECT_EQ(o.status, kExitRunFailed);
-    EXPECT_EQ(o.err.rfind("bldc-emu: Cannot create file \"/nonexistent-folder/log.txt\". ", 0),
-              0u)
+    EXPECT_EQ(o.err.rfind("bldc-emu: Cannot create file \"/nonexistent-folder/log.txt\". ", 0), 0u)
         << o.err;
 
     o = RunCli({"--help"});

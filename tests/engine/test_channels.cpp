@@ -48,8 +48,8 @@ TEST(Channels, RangesAreWidenedAwayFromZeroOnlyOnSidesThatHoldValues) {
 }
 
 TEST(Channels, BatteryAndPhaseViewsCarryTheSamplesWithOneSharedRange) {
-    const SampleBuffer run = RunOf({Sample(11.1f, 0, 5.5f, 5.55f, 11.1f),
-                                    Sample(0, 3, 11.1f, 4, 10.5f)});
+    const SampleBuffer run =
+        RunOf({Sample(11.1f, 0, 5.5f, 5.55f, 11.1f), Sample(0, 3, 11.1f, 4, 10.5f)});
     const ChannelTexts texts;
     ChannelSet set;
     PrepareRes(0, texts, '.', run, set);
@@ -83,7 +83,8 @@ TEST(Channels, ComparatorViewSpansAllSixDividerVoltagesAndLeavesOlderDescriptors
     EXPECT_EQ(row[0], static_cast<float>(11.1f * double{0.18032786f}));
     EXPECT_EQ(row[1], static_cast<float>((-0.7 + 4.0) * double{0.0990991f} * 0.5));
     EXPECT_EQ(row[2], static_cast<float>(double{-0.7f} * double{0.18032786f}));
-    EXPECT_EQ(row[5], static_cast<float>((double{11.1f} - double{0.7f}) * double{0.0990991f} * 0.5));
+    EXPECT_EQ(row[5],
+              static_cast<float>((double{11.1f} - double{0.7f}) * double{0.0990991f} * 0.5));
     ExpectSharedRange(set, static_cast<float>(1.05 * row[2]), static_cast<float>(1.05 * row[0]));
     EXPECT_EQ(set.Channels[5].Name, "CompC-");
     EXPECT_EQ(set.Channels[5].Color, 0xFF8080u);
@@ -114,7 +115,7 @@ TEST(Channels, MyCircuitViewUsesTheDividerOfTheResistorTexts) {
 
 TEST(Channels, AnEmptyRunGivesNoRowsAndAZeroRange) {
     SampleBuffer run;
-    run.Samples.resize(5);  // stale records of an earlier run
+    run.Samples.resize(5); // stale records of an earlier run
     ChannelSet set;
     set.ChannelRows.resize(7);
     PrepareRes(2, ChannelTexts{}, '.', run, set);
@@ -131,7 +132,7 @@ TEST(Channels, RowsFollowTheSampleCountAndNewRowsStartAtZero) {
     run.SampleCount = 3;
     PrepareRes(0, ChannelTexts{}, '.', run, set);
     ASSERT_EQ(set.ChannelRows.size(), 3u);
-    EXPECT_NE(set.ChannelRows[0][4], 0.0f);  // kept from view 2
+    EXPECT_NE(set.ChannelRows[0][4], 0.0f); // kept from view 2
     EXPECT_EQ(set.ChannelRows[2][4], 0.0f);
     ExpectSharedRange(set, -1.05f, 0.0f);
 }
@@ -158,22 +159,24 @@ TEST(Channels, ResistorTextsAreReadLeniently) {
     EXPECT_EQ(ratio("2,2", "20,0"), standard);
     EXPECT_EQ(ratio("2.2", "20.0", '.'), standard);
     EXPECT_EQ(ratio("2.2", "20,0", ','), standard);
-    EXPECT_EQ(ratio("2.2K", "20"), standard);  // two separators: R1 falls back to 2.2
+    EXPECT_EQ(ratio("2.2K", "20"), standard); // two separators: R1 falls back to 2.2
     EXPECT_EQ(ratio("", "x y"), standard);
-    EXPECT_EQ(ratio("-5", "0,5"), 0.5f);       // "-5" reads as 0.5
-    EXPECT_EQ(ratio("\xE2\x84\xA6" "5", "0,5"), 0.5f);  // one character, one separator
+    EXPECT_EQ(ratio("-5", "0,5"), 0.5f); // "-5" reads as 0.5
+    EXPECT_EQ(ratio("\xE2\x84\xA6"
+                    "5",
+                    "0,5"),
+              0.5f); // one character, one separator
     EXPECT_EQ(ratio("5.", "5"), 0.5f);
     EXPECT_EQ(ratio(",", "1"), 0.0f);
     EXPECT_EQ(ratio("1", ","), 1.0f);
-    EXPECT_EQ(ratio(",", ","), standard);  // both 0: the divisor is guarded
-    EXPECT_EQ(ratio(std::string(60, '9'), "20"), standard);  // beyond single precision
+    EXPECT_EQ(ratio(",", ","), standard);                   // both 0: the divisor is guarded
+    EXPECT_EQ(ratio(std::string(60, '9'), "20"), standard); // beyond single precision
 }
 
-TEST(Channels, ViewNamesAreTheSelectorItems) {
-    EXPECT_STREQ(kViewNames[0], "Vbatt");
-    EXPECT_STREQ(kViewNames[2], "Tarvel Resist.: 2.2K/10K/20K");
+TEST(Channels, AViewOutsideTheSelectorIsRejected) {
     ChannelSet set;
     EXPECT_THROW(PrepareRes(4, ChannelTexts{}, '.', RunOf({}), set), std::invalid_argument);
+    EXPECT_EQ(set.ChannelCount, 0);
 }
 
 } // namespace

@@ -142,7 +142,7 @@ TEST(Emulation, DutyEndsSetTheTimingAndWhenThePwmOutputIsOn) {
     const float fullRpm = FullRun(p).summary.Rpm;
     p[PwmDuty] = 0;
     const RunResult zero = FullRun(p);
-    EXPECT_EQ(zero.summary.Rpm, fullRpm);  // 0 % duty leaves the speed unscaled
+    EXPECT_EQ(zero.summary.Rpm, fullRpm); // 0 % duty leaves the speed unscaled
     EXPECT_EQ(zero.summary.Timing, p[Timing10]);
     int onSteps = 0;
     for (int i = 0; i < zero.buffer.SampleCount; ++i) {
@@ -274,7 +274,8 @@ TEST(Emulation, UndefinedOperatingPointsFailBeforeTouchingThePreviousRun) {
     TParams huge = DefaultParams();
     huge[NominalVoltage] = 3e38f;
     huge[MotorResistance] = 1e-3f;
-    const std::string overflow = ErrorOf([&] { CalcPhases(huge, HighSideOnly(), -1, -0.5f, buffer); });
+    const std::string overflow =
+        ErrorOf([&] { CalcPhases(huge, HighSideOnly(), -1, -0.5f, buffer); });
     EXPECT_EQ(overflow,
               "The stall current is out of range at these parameters: the operating point is "
               "undefined");
@@ -294,12 +295,12 @@ TEST(Emulation, RunsThatCouldNotEndAreRefusedWithTheirFigures) {
     };
 
     TParams stalled = DefaultParams();
-    stalled[MaxCurrent] = 62;  // load factor above 0.5143
+    stalled[MaxCurrent] = 62; // load factor above 0.5143
     const std::string stall = refusal(stalled);
     EXPECT_EQ(stall.rfind("The motor does not turn at this operating point (RPM = -", 0), 0u)
         << stall;
     EXPECT_NE(stall.find("maximum current of 62.0 A"), std::string::npos) << stall;
-    EXPECT_NE(refusal(stalled, 1, 30.0f), "");  // a single angle would not end either
+    EXPECT_NE(refusal(stalled, 1, 30.0f), ""); // a single angle would not end either
 
     TParams dead = DefaultParams();
     dead[NominalVoltage] = 0;
@@ -338,9 +339,8 @@ TEST(Emulation, ANonFiniteVoltageStopsTheRunAtItsStep) {
     const std::string message = ErrorOf([&] { CalcPhases(p, HighSideOnly(), -1, -0.5f, buffer); });
     ASSERT_FALSE(message.empty());
     EXPECT_GT(buffer.SampleCount, 0);
-    EXPECT_EQ(message.rfind("The run stopped at step " + std::to_string(buffer.SampleCount) +
-                                " (angle ",
-                            0),
+    EXPECT_EQ(message.rfind(
+                  "The run stopped at step " + std::to_string(buffer.SampleCount) + " (angle ", 0),
               0u)
         << message;
     EXPECT_NE(message.find("deg): the battery voltage is not a finite number"), std::string::npos);
