@@ -79,7 +79,7 @@ void CheckParamsFinite(const TParams& params) {
 
 // The speed factor of the load curve, 1 - (4 L^3 + 1.4) L; the motor stalls where it is 0.
 double SpeedFactor(double loadFactor) {
-    return 1 - (4 * loadFactor * loadFactor * loadFactor + 1.4) * loadFactor;
+    return 1 - (4 * (loadFactor * loadFactor * loadFactor) + 1.4) * loadFactor;
 }
 
 // True when a step of `step` degrees changes the single-precision angle `angle`.
