@@ -11,11 +11,28 @@ void PolylineReducer::Start(TPoint start)
     loPainted_ = hiPainted_ = columnHasLines_ = false;
 }
 
+void PolylineReducer::Push(TPoint p)
+{
+    // A horizontal line continued in the same direction: the joint is painted by the second
+    // line anyway, so one line from the first start does the same.
+    const std::size_t n = points_.size();
+    if (n >= 1) {
+        const TPoint before = n >= 2 ? points_[n - 2] : start_;
+        const TPoint joint = points_[n - 1];
+        if (before.y == joint.y && joint.y == p.y &&
+            ((before.x < joint.x && joint.x < p.x) || (before.x > joint.x && joint.x > p.x))) {
+            points_[n - 1] = p;
+            return;
+        }
+    }
+    points_.push_back(p);
+}
+
 void PolylineReducer::Add(TPoint p)
 {
     if (p.x != columnX_) {
         CloseColumn();
-        points_.push_back(p);
+        Push(p);
         columnX_ = p.x;
         lo_ = hi_ = last_ = lastEmittedY_ = p.y;
         loPainted_ = hiPainted_ = columnHasLines_ = false;
@@ -44,7 +61,7 @@ void PolylineReducer::Emit(int y)
 {
     if (y == lastEmittedY_)
         return;
-    points_.push_back({columnX_, y});
+    Push({columnX_, y});
     lastEmittedY_ = y;
 }
 

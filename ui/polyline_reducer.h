@@ -13,7 +13,8 @@
 // the run only reaches at Qm (the pixel at Qm is then painted by the next line, if any, as
 // before). Lines into Q0 and out of Qm are kept as they are, so it is enough to replace the
 // run by Q0, the two extremes in a suitable order and Qm, with repeated points dropped.
-// Consecutive equal points are dropped too: a line of length 0 paints nothing.
+// Consecutive equal points are dropped too (a line of length 0 paints nothing), and so is
+// the joint of two horizontal lines that continue in one direction.
 
 namespace ui {
 
@@ -31,6 +32,7 @@ public:
     TPoint StartPoint() const { return start_; }
 
 private:
+    void Push(TPoint p);
     void CloseColumn();
     void Emit(int y);
 

@@ -251,15 +251,16 @@ private slots:
     {
         std::mt19937 rng(11);
         for (int trial = 0; trial < 200; ++trial) {
+            // Some traces nearly flat (long horizontal runs), some running right to left.
             std::uniform_int_distribution<int> perColumn(1, trial % 3 == 0 ? 2 : 12);
-            std::uniform_int_distribution<int> yDist(-12 - trial % 7, 12 + trial % 5);
+            const int spread = trial % 4 == 1 ? 1 : 12;
+            std::uniform_int_distribution<int> yDist(-spread - trial % 7, spread + trial % 5);
+            const int dir = trial % 5 == 2 ? -1 : 1;
             std::vector<TPoint> points;
-            int x = -28 + trial % 3;
-            while (x < 28) {
+            for (int x = -28 + trial % 3; x < 28; x += 1 + static_cast<int>(rng() % 3 == 0)) {
                 const int count = perColumn(rng);
                 for (int k = 0; k < count; ++k)
-                    points.push_back({x, yDist(rng)});
-                x += 1 + static_cast<int>(rng() % 3 == 0);
+                    points.push_back({dir * x, yDist(rng)});
             }
             const TPoint start = points.front();
             points.erase(points.begin());
