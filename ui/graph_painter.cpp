@@ -13,6 +13,7 @@ namespace ui {
 namespace {
 
 constexpr TColor kGrey = 0x808080;
+constexpr int kPrefetchAhead = 128;
 constexpr TColor kWhite = 0xFFFFFF;
 constexpr std::array<TColor, 6> kSwitchColors = {0x0000B0, 0x0000FF, 0x00B000,
                                                  0x00FF00, 0xB00000, 0xFF0000};
@@ -128,6 +129,9 @@ void DrawSwitchTrace(const CellContext& c, int row)
     PolylineReducer trace({r.Left, level(p)});
     const int last = c.window.Len - 1;
     for (int i = 1; i <= last; ++i) {
+        // One record per cache line: reach ahead so that page boundaries do not stall the
+        // hardware's own prefetching.
+        __builtin_prefetch(&samples[std::min(i + kPrefetchAhead, last)].Switch[index]);
         const std::int32_t s = samples[i].Switch[index];
         if (s != p) {
             const int x = xAt(i);
@@ -181,14 +185,28 @@ void DrawAnalogPlot(const CellContext& c)
     std::array<PolylineReducer, engine::kMaxChannels> traces;
     if (rowsCover && !c.flat) {
         const engine::TChannelRow* rows = result.ChannelRows.data() + c.window.First;
-        for (int i = 0; i < count; ++i)
-            traces[static_cast<std::size_t>(i)].Start({r.Left, yOf(rows[0][static_cast<std::size_t>(i)])});
+        // A value repeated on the same pixel column gives the same point again, which
+        // paints nothing: most samples of a long view end here without any arithmetic.
+        std::array<float, engine::kMaxChannels> lastValue{};
+        for (int i = 0; i < count; ++i) {
+            const auto slot = static_cast<std::size_t>(i);
+            lastValue[slot] = rows[0][slot];
+            traces[slot].Start({r.Left, yOf(lastValue[slot])});
+        }
         const PlotColumns columns(r.Left, c.pxPerSample);
+        int lastX = r.Left;
         for (int j = 1; j < c.window.Len; ++j) {
             const int x = columns.X(j);
             const engine::TChannelRow& row = rows[j];
-            for (int i = 0; i < count; ++i)
-                traces[static_cast<std::size_t>(i)].Add({x, yOf(row[static_cast<std::size_t>(i)])});
+            const bool sameColumn = x == lastX;
+            for (std::size_t slot = 0; slot < static_cast<std::size_t>(count); ++slot) {
+                const float v = row[slot];
+                if (sameColumn && v == lastValue[slot])
+                    continue;
+                lastValue[slot] = v;
+                traces[slot].Add({x, yOf(v)});
+            }
+            lastX = x;
         }
     }
 

@@ -1,0 +1,106 @@
+// One full paint of the graph grid (16 cells) onto a QImage through the QPainter canvas, for
+// the longest run the track bars reach (about a million samples, view 2 with six channels)
+// and for the default run.
+
+#include "engine/channels.h"
+#include "engine/emulation.h"
+#include "engine/params.h"
+#include "ui/graph_painter.h"
+#include "ui/owner_drawn_grid.h"
+#include "ui/qpainter_canvas.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace {
+
+struct GraphData {
+    engine::SampleBuffer run;
+    engine::ChannelSet result;
+};
+
+// A run of the engine from the form's parameters, with the maximum current and the duty
+// replaced when given, shown in view 2.
+std::unique_ptr<GraphData> MakeRun(const char* maxCurrent = nullptr, const char* duty = nullptr)
+{
+    auto data = std::make_unique<GraphData>();
+    engine::TParams params;
+    engine::ParamTexts texts = engine::DefaultParamTexts();
+    engine::ReadStartupParams(params, texts, ',');
+    if (maxCurrent != nullptr) {
+        texts[engine::MaxCurrent] = maxCurrent;
+        engine::ChangeParam(params, texts, engine::MaxCurrent, true, ',');
+    }
+    if (duty != nullptr) {
+        texts[engine::PwmDuty] = duty;
+        engine::ChangeParam(params, texts, engine::PwmDuty, true, ',');
+    }
+    engine::CalcPhases(params, engine::RunSettings{}, -1, -0.5f, data->run);
+    engine::PrepareRes(2, engine::ChannelTexts{}, ',', data->run, data->result);
+    return data;
+}
+
+// The cells of the grid at the window's minimum size (539 x 470).
+std::array<ui::TRect, 16> GridCells()
+{
+    std::array<ui::TRect, 16> cells{};
+    int top = 0;
+    for (int row = 0; row < 8; ++row) {
+        const int height = row == 0 ? 39 : row == 7 ? 234 : 31;
+        cells[static_cast<std::size_t>(2 * row)] = {0, top, 56, top + height};
+        cells[static_cast<std::size_t>(2 * row + 1)] = {57, top, 537, top + height};
+        top += height + 1;
+    }
+    return cells;
+}
+
+void PaintGrid(QImage& image, const GraphData& data)
+{
+    const ui::GraphPaintParams params{data.run, data.result, 0, data.run.SampleCount,
+                                      "RPM = 1000;   Timing = 25.0 deg",
+                                      {"HighA", "LowA", "HighB", "LowB", "HighC", "LowC"}};
+    QPainter painter(&image);
+    painter.setFont(ui::OwnerDrawnGrid::DefaultFont());
+    ui::QPainterCanvas canvas(painter);
+    const auto cells = GridCells();
+    for (std::size_t i = 0; i < cells.size(); ++i)
+        ui::DrawGraphCell(canvas, params, static_cast<int>(i % 2), static_cast<int>(i / 2), cells[i]);
+}
+
+void BM_FullPaint(benchmark::State& state, const GraphData* data)
+{
+    QImage image(537, 468, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        PaintGrid(image, *data);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["samples"] = data->run.SampleCount;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const std::unique_ptr<GraphData> longRun = MakeRun("60", "10");
+    const std::unique_ptr<GraphData> defaultRun = MakeRun();
+    std::printf("long run: %d samples; default run: %d samples\n", longRun->run.SampleCount,
+                defaultRun->run.SampleCount);
+    benchmark::RegisterBenchmark("FullPaint/long_run_view2", BM_FullPaint, longRun.get())
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("FullPaint/default_run_view2", BM_FullPaint, defaultRun.get())
+        ->Unit(benchmark::kMillisecond);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
