@@ -3,13 +3,11 @@
 #include "ui/tform1.h"
 
 #include <QApplication>
-#include <QStyleFactory>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setFont(ui::FormFont());
+    ui::ApplyApplicationStyle(app);
     engine::InitDecimalSeparatorFromLocale();
 
     ui::TForm1 form;

@@ -9,7 +9,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QPushButton>
-#include <QStyleFactory>
 
 #include <cstdio>
 
@@ -27,8 +26,7 @@ bool Save(QWidget& window, const QString& path)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setFont(ui::FormFont());
+    ui::ApplyApplicationStyle(app);
     engine::SetDecimalSeparator('.');
 
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");

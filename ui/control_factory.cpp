@@ -39,9 +39,9 @@ QLineEdit* MakeFlatLabelBox(QWidget* parent, const QString& name, const QString&
     box->setFrame(false);
     box->setGeometry(rect);
     box->setTextMargins(1, 0, 1, 0);
-    QPalette palette = box->palette();
-    palette.setColor(QPalette::Base, ColorFromTColor(kCircuitPageColor));
-    box->setPalette(palette);
+    // A style sheet, not the palette: the application's style sheet overrides palettes.
+    box->setStyleSheet(QStringLiteral("QLineEdit { background: %1; border: none; }")
+                           .arg(ColorFromTColor(kCircuitPageColor).name()));
     return box;
 }
 

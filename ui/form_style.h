@@ -24,3 +24,13 @@ inline constexpr std::uint32_t kCircuitPageColor = 0xCCFFCC;
 inline constexpr std::uint32_t kButtonFace = 0xF0F0F0;
 
 } // namespace ui
+
+class QApplication;
+
+namespace ui {
+
+// The look the window was designed for: the Fusion style, the form's font and compact check
+// and radio indicators that leave the captions their designed room.
+void ApplyApplicationStyle(QApplication& app);
+
+} // namespace ui

@@ -13,6 +13,7 @@
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -143,6 +144,7 @@ private slots:
     void resizingMovesTheColumnAndGrowsThePages()
     {
         FormFixture f;
+        f.form->show();
         f.form->resize(1000, 700);
         QCOMPARE(f.form->ParamEdits[1]->geometry(), QRect(950, 22, 41, 21));
         QCOMPARE(f.form->Button1->geometry(), QRect(922, 446, 69, 21));

@@ -62,7 +62,7 @@ private slots:
         QCOMPARE(ui::ErrorBoxText("Stream write error"), QString("Stream write error."));
         QCOMPARE(ui::ErrorBoxText("Value 12"), QString("Value 12."));
         QCOMPARE(ui::ErrorBoxText("Done."), QString("Done."));
-        QCOMPARE(ui::ErrorBoxText("Really?"), QString("Really?"));
+        QCOMPARE(ui::ErrorBoxText("Really?"), QString("Really?."));
         QCOMPARE(ui::ErrorBoxText("Cannot create file \"/x/log.txt\""),
                  QString("Cannot create file \"/x/log.txt\""));
         QCOMPARE(ui::ErrorBoxText("(a)"), QString("(a)"));
