@@ -186,7 +186,7 @@ void DrawAnalogPlot(const CellContext& c)
     if (rowsCover && !c.flat) {
         const engine::TChannelRow* rows = result.ChannelRows.data() + c.window.First;
         // A value repeated on the same pixel column gives the same point again, which
-        // paints nothing: most samples of a long view end here without any arithmetic.
+        // paints nothing: such samples need no arithmetic.
         std::array<float, engine::kMaxChannels> lastValue{};
         for (int i = 0; i < count; ++i) {
             const auto slot = static_cast<std::size_t>(i);

@@ -28,33 +28,13 @@ void PolylineReducer::Push(TPoint p)
     points_.push_back(p);
 }
 
-void PolylineReducer::Add(TPoint p)
+void PolylineReducer::StartColumn(TPoint p)
 {
-    if (p.x != columnX_) {
-        CloseColumn();
-        Push(p);
-        columnX_ = p.x;
-        lo_ = hi_ = last_ = lastEmittedY_ = p.y;
-        loPainted_ = hiPainted_ = columnHasLines_ = false;
-        return;
-    }
-    if (p.y == last_)
-        return;
-    // The previous last point now starts a line of its own.
-    if (last_ == lo_)
-        loPainted_ = true;
-    if (last_ == hi_)
-        hiPainted_ = true;
-    if (p.y < lo_) {
-        lo_ = p.y;
-        loPainted_ = false;
-    }
-    if (p.y > hi_) {
-        hi_ = p.y;
-        hiPainted_ = false;
-    }
-    last_ = p.y;
-    columnHasLines_ = true;
+    CloseColumn();
+    Push(p);
+    columnX_ = p.x;
+    lo_ = hi_ = last_ = lastEmittedY_ = p.y;
+    loPainted_ = hiPainted_ = columnHasLines_ = false;
 }
 
 void PolylineReducer::Emit(int y)

@@ -25,13 +25,35 @@ public:
     // Starts a new polyline at `start` (the MoveTo point), forgetting the points so far.
     void Start(TPoint start);
     // A LineTo to `p`.
-    void Add(TPoint p);
+    void Add(TPoint p)
+    {
+        if (p.x != columnX_) {
+            StartColumn(p);
+            return;
+        }
+        if (p.y == last_)
+            return;
+        // The previous last point now starts a line of its own.
+        loPainted_ = loPainted_ || last_ == lo_;
+        hiPainted_ = hiPainted_ || last_ == hi_;
+        if (p.y < lo_) {
+            lo_ = p.y;
+            loPainted_ = false;
+        }
+        if (p.y > hi_) {
+            hi_ = p.y;
+            hiPainted_ = false;
+        }
+        last_ = p.y;
+        columnHasLines_ = true;
+    }
     // The kept LineTo points, complete once Finish has been called.
     const std::vector<TPoint>& Finish();
 
     TPoint StartPoint() const { return start_; }
 
 private:
+    void StartColumn(TPoint p);
     void Push(TPoint p);
     void CloseColumn();
     void Emit(int y);

@@ -1,9 +1,16 @@
 #include "engine/decimal_separator.h"
 #include "ui/graph_axes.h"
 #include "ui/graph_painter.h"
+#include "ui/owner_drawn_grid.h"
+#include "ui/qpainter_canvas.h"
 #include "ui/recording_canvas.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QTest>
+
+#include <cmath>
+#include <random>
 
 #include <algorithm>
 #include <string>
@@ -82,6 +89,32 @@ void VerifyFillAndLowerEdge(const RecordingCanvas& c, const TRect& rect)
     QCOMPARE(cmds[0].Brush, kGridColor);
     QVERIFY(HasLine(c, {rect.Left, rect.Bottom}, {rect.Right, rect.Bottom}, 0x808080));
     QVERIFY(cmds[2].Style == TPenStyle::psSolid);
+}
+
+// Paints into an image of the grid's viewport size.
+template <class Paint>
+QImage PaintImage(Paint&& paint)
+{
+    QImage image(537, 468, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    painter.setFont(OwnerDrawnGrid::DefaultFont());
+    {
+        QPainterCanvas canvas(painter);
+        paint(canvas);
+    }
+    return image;
+}
+
+QImage OnlyColor(const QImage& image, TColor color, int fromY)
+{
+    QImage out(image.size(), QImage::Format_RGB32);
+    out.fill(Qt::black);
+    for (int y = fromY; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == ToQColor(color))
+                out.setPixelColor(x, y, Qt::white);
+    return out;
 }
 
 } // namespace
@@ -354,6 +387,51 @@ private slots:
         f.params.ViewLen = 1;  // a single sample, as a single-angle run leaves it
         const RecordingCanvas single = f.Paint(1, 4, kRow3);
         QVERIFY(HasLine(single, {kL, kRow3.Top + 4}, {kR, kRow3.Top + 4}, 0x00FF00));
+    }
+
+    // The plot's fast arithmetic and the point reduction must paint exactly the pixels of
+    // one LineTo per sample at the coordinates computed in long double. 960 samples in 480
+    // pixels put every odd sample on a half pixel; values in quarter volts with a scale of 2
+    // pixels per volt put half of them on a half pixel too.
+    void plotPaintsThePixelsOfOneLinePerSample_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("quarters");
+        QTest::newRow("exact halves") << 960 << true;
+        QTest::newRow("random values") << 5003 << false;
+        QTest::newRow("more samples than pixels") << 100000 << false;
+    }
+
+    void plotPaintsThePixelsOfOneLinePerSample()
+    {
+        QFETCH(int, count);
+        QFETCH(bool, quarters);
+        Fixture f(count);
+        f.result.ChannelCount = 1;
+        f.result.Channels[0] = {"A", 0.0f, 101.0f, 0x00FFFF};
+        std::mt19937 rng(5);
+        std::uniform_real_distribution<float> value(0.0f, 101.0f);
+        for (int j = 0; j < count; ++j) {
+            const float v = quarters ? static_cast<float>((j * 7919) % 404) * 0.25f : value(rng);
+            f.result.ChannelRows[static_cast<std::size_t>(j)][0] = v;
+        }
+        const QImage painted = PaintImage([&](Canvas& c) { DrawGraphCell(c, f.params, 1, 7, kPlot); });
+
+        const float pxPerSample = static_cast<float>(480.0L / count);
+        const float yScale = static_cast<float>(202.0L / 101.0L);
+        QCOMPARE(yScale, 2.0f);
+        const auto y = [&](int j) {
+            return (kPlot.Bottom - 12) +
+                   RoundPx((0.0L - f.result.ChannelRows[static_cast<std::size_t>(j)][0]) * yScale);
+        };
+        const QImage reference = PaintImage([&](Canvas& c) {
+            c.SetPenColor(0x00FFFF);
+            c.MoveTo(kL, y(0));
+            for (int j = 1; j < count; ++j)
+                c.LineTo(kL + RoundPx(static_cast<long double>(j) * pxPerSample), y(j));
+        });
+        // Below the legend, which shares the trace's colour.
+        QCOMPARE(OnlyColor(painted, 0x00FFFF, kPlot.Top + 12), OnlyColor(reference, 0x00FFFF, kPlot.Top + 12));
     }
 
     void windowBeyondTheBuffersIsCut()
