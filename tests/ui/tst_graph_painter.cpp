@@ -299,20 +299,6 @@ private slots:
         QVERIFY(HasLine(c, {77, 37}, {77, 39}, 0x808080));  // 15: a 2-pixel tick
     }
 
-    void rowsCarryTheFullHeightAngleGrid()
-    {
-        Fixture f(481);
-        const RecordingCanvas c = f.Paint(1, 3, kRow3);
-        for (const AngleLine& line : ComputeAngleGrid(0, 360, kL, kR).Lines) {
-            const auto lines = c.Only(Kind::LineTo);
-            const auto it = std::find_if(lines.begin(), lines.end(), [&](const CanvasCommand& l) {
-                return l.From == TPoint{line.X, kRow3.Top} && l.To == TPoint{line.X, kRow3.Bottom};
-            });
-            QVERIFY(it != lines.end());
-            QVERIFY(it->Style == (line.Solid ? TPenStyle::psSolid : TPenStyle::psDot));
-        }
-    }
-
     void switchEdgeLiesAtTheFirstSampleOfTheNewState()
     {
         // 960 samples in 480 pixels: x = Round(i * 0.5 + 57), halves to even.

@@ -116,16 +116,6 @@ private slots:
         QCOMPARE(image.pixelColor(56, row3.Top + 5), ToQColor(0x000000));
     }
 
-    void cellTextsAreKept()
-    {
-        OwnerDrawnGrid grid;
-        SetUpGraphGrid(grid);
-        grid.SetCell(1, 0, QStringLiteral("RPM = 13892;   Timing = 25.0 deg"));
-        QCOMPARE(grid.Cell(1, 0), QStringLiteral("RPM = 13892;   Timing = 25.0 deg"));
-        QCOMPARE(grid.Cell(0, 0), QString());
-        QCOMPARE(grid.Color(), TColor{0x202020});
-    }
-
     void rowsThatOverflowScrollVerticallyOnly()
     {
         OwnerDrawnGrid grid;
