@@ -121,8 +121,8 @@ LabelFormat ValueLabelFormat(float step)
 
 float FirstGridAngle(float a0, float step)
 {
-    float g = static_cast<float>(static_cast<long double>(TruncInt(a0 / static_cast<long double>(step))) *
-                                 step);
+    float g = static_cast<float>(
+        static_cast<long double>(TruncInt(a0 / static_cast<long double>(step))) * step);
     while (g < a0) {
         const float next = static_cast<float>(static_cast<long double>(g) + step);
         if (!(next > g))

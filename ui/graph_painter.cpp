@@ -27,8 +27,8 @@ struct Window {
 
 Window ClampWindow(const GraphPaintParams& params)
 {
-    const std::int64_t count =
-        std::min<std::int64_t>(params.Run.SampleCount, static_cast<std::int64_t>(params.Run.Samples.size()));
+    const std::int64_t count = std::min<std::int64_t>(
+        params.Run.SampleCount, static_cast<std::int64_t>(params.Run.Samples.size()));
     const std::int64_t begin = std::max<std::int64_t>(params.ViewStart, 0);
     const std::int64_t end =
         std::min<std::int64_t>(std::int64_t{params.ViewStart} + params.ViewLen, count);
@@ -150,14 +150,14 @@ void DrawAnalogPlot(const CellContext& c)
 {
     const TRect& r = c.rect;
     const engine::ChannelSet& result = c.params.Result;
-    const PlotScale scale = ComputePlotScale(result.Channels[0].MinValue,
-                                             result.Channels[0].MaxValue, r.Top, r.Bottom);
+    const PlotScale scale =
+        ComputePlotScale(result.Channels[0].MinValue, result.Channels[0].MaxValue, r.Top, r.Bottom);
 
     c.canvas.SetPenColor(kGrey);
     const int th = c.canvas.TextHeight("0.0");
     const ValueGrid grid = ComputeValueGrid(
-        scale, r.Left, r.Top, r.Bottom, [&](const std::string& s) { return c.canvas.TextExtent(s).cx; },
-        th);
+        scale, r.Left, r.Top, r.Bottom,
+        [&](const std::string& s) { return c.canvas.TextExtent(s).cx; }, th);
     for (const ValueLine& line : grid.Lines) {
         c.canvas.MoveTo(r.Left, line.Y);
         c.canvas.SetPenStyle(line.Solid ? TPenStyle::psSolid : TPenStyle::psDot);
@@ -171,8 +171,8 @@ void DrawAnalogPlot(const CellContext& c)
     const int count = std::clamp(result.ChannelCount, 0, engine::kMaxChannels);
     // The rows can still belong to an earlier run while a new run's window is painted (the
     // view reset repaints before the channels are rebuilt): such rows are not read.
-    const bool rowsCover =
-        static_cast<std::int64_t>(result.ChannelRows.size()) >= std::int64_t{c.window.First} + c.window.Len;
+    const bool rowsCover = static_cast<std::int64_t>(result.ChannelRows.size()) >=
+                           std::int64_t{c.window.First} + c.window.Len;
 
     const double minValue = scale.MinValue;
     const double yScale = scale.YScale;
@@ -244,7 +244,8 @@ void DrawGraphCell(Canvas& canvas, const GraphPaintParams& params, int col, int 
     const Window window = ClampWindow(params);
     const int width = rect.Right - rect.Left;
     const float a0 = params.Run.Samples[static_cast<std::size_t>(window.First)].Angle;
-    const float a1 = params.Run.Samples[static_cast<std::size_t>(window.First + window.Len - 1)].Angle;
+    const float a1 =
+        params.Run.Samples[static_cast<std::size_t>(window.First + window.Len - 1)].Angle;
     CellContext c{canvas, params, window, rect};
     c.pxPerSample = static_cast<float>(static_cast<long double>(width) / window.Len);
     c.flat = window.Len < 2 || !(static_cast<long double>(a1) - a0 > 0);

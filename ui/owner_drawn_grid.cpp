@@ -19,8 +19,8 @@ constexpr TColor kLineColor = 0x000000;
 void CheckIndex(int index, std::size_t count, const char* what)
 {
     if (index < 0 || static_cast<std::size_t>(index) >= count)
-        throw std::out_of_range(std::string("OwnerDrawnGrid: ") + what + " " + std::to_string(index) +
-                                " out of range");
+        throw std::out_of_range(std::string("OwnerDrawnGrid: ") + what + " " +
+                                std::to_string(index) + " out of range");
 }
 
 } // namespace

@@ -22,7 +22,8 @@ class OwnerDrawnGrid : public QAbstractScrollArea {
     Q_OBJECT
 
 public:
-    using DrawCellHandler = std::function<void(Canvas& canvas, int col, int row, const TRect& rect)>;
+    using DrawCellHandler =
+        std::function<void(Canvas& canvas, int col, int row, const TRect& rect)>;
 
     explicit OwnerDrawnGrid(QWidget* parent = nullptr);
 

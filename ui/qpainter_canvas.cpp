@@ -15,10 +15,7 @@ QColor ToQColor(TColor color)
 
 namespace {
 
-QRect ToQRect(const TRect& r)
-{
-    return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
-}
+QRect ToQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top); }
 
 } // namespace
 

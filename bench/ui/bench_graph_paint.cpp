@@ -64,7 +64,10 @@ std::array<ui::TRect, 16> GridCells()
 
 void PaintGrid(QImage& image, const GraphData& data)
 {
-    const ui::GraphPaintParams params{data.run, data.result, 0, data.run.SampleCount,
+    const ui::GraphPaintParams params{data.run,
+                                      data.result,
+                                      0,
+                                      data.run.SampleCount,
                                       "RPM = 1000;   Timing = 25.0 deg",
                                       {"HighA", "LowA", "HighB", "LowB", "HighC", "LowC"}};
     QPainter painter(&image);
@@ -72,7 +75,8 @@ void PaintGrid(QImage& image, const GraphData& data)
     ui::QPainterCanvas canvas(painter);
     const auto cells = GridCells();
     for (std::size_t i = 0; i < cells.size(); ++i)
-        ui::DrawGraphCell(canvas, params, static_cast<int>(i % 2), static_cast<int>(i / 2), cells[i]);
+        ui::DrawGraphCell(canvas, params, static_cast<int>(i % 2), static_cast<int>(i / 2),
+                          cells[i]);
 }
 
 void BM_FullPaint(benchmark::State& state, const GraphData* data)

@@ -1,8 +1,8 @@
 #include "ui/line_raster.h"
+#include "ui/owner_drawn_grid.h"
 #include "ui/polyline_reducer.h"
 #include "ui/qpainter_canvas.h"
 #include "ui/recording_canvas.h"
-#include "ui/owner_drawn_grid.h"
 
 #include <QImage>
 #include <QPainter>
@@ -80,16 +80,16 @@ private slots:
         QTest::addColumn<QList<QPoint>>("pixels");
         QTest::newRow("horizontal") << QPoint(0, 0) << QPoint(5, 0)
                                     << QList<QPoint>{{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}};
-        QTest::newRow("leftwards") << QPoint(2, 1) << QPoint(-1, 1)
-                                   << QList<QPoint>{{2, 1}, {1, 1}, {0, 1}};
+        QTest::newRow("leftwards")
+            << QPoint(2, 1) << QPoint(-1, 1) << QList<QPoint>{{2, 1}, {1, 1}, {0, 1}};
         QTest::newRow("upwards") << QPoint(0, 0) << QPoint(0, -3)
                                  << QList<QPoint>{{0, 0}, {0, -1}, {0, -2}};
         QTest::newRow("diagonal") << QPoint(0, 0) << QPoint(3, 3)
                                   << QList<QPoint>{{0, 0}, {1, 1}, {2, 2}};
         QTest::newRow("shallow") << QPoint(0, 0) << QPoint(4, 2)
                                  << QList<QPoint>{{0, 0}, {1, 1}, {2, 1}, {3, 2}};
-        QTest::newRow("shallow reversed") << QPoint(4, 2) << QPoint(0, 0)
-                                          << QList<QPoint>{{4, 2}, {3, 1}, {2, 1}, {1, 0}};
+        QTest::newRow("shallow reversed")
+            << QPoint(4, 2) << QPoint(0, 0) << QList<QPoint>{{4, 2}, {3, 1}, {2, 1}, {1, 0}};
         QTest::newRow("steep") << QPoint(0, 0) << QPoint(1, 4)
                                << QList<QPoint>{{0, 0}, {0, 1}, {1, 2}, {1, 3}};
         QTest::newRow("zero length") << QPoint(3, 3) << QPoint(3, 3) << QList<QPoint>{};
@@ -118,7 +118,8 @@ private slots:
             std::vector<TPoint> walked;
             WalkLine(a, b, [&](const LineRun& r) {
                 for (int k = 0; k < r.Length; ++k)
-                    walked.push_back(r.AlongX ? TPoint{r.X + r.Dir * k, r.Y} : TPoint{r.X, r.Y + r.Dir * k});
+                    walked.push_back(r.AlongX ? TPoint{r.X + r.Dir * k, r.Y}
+                                              : TPoint{r.X, r.Y + r.Dir * k});
             });
             const int dx = b.x - a.x;
             const int dy = b.y - a.y;
@@ -134,8 +135,9 @@ private slots:
                     QVERIFY(std::abs(walked[i].y - walked[i - 1].y) <= 1);
                 }
                 const bool alongX = std::abs(dx) >= std::abs(dy);
-                const double t = static_cast<double>(alongX ? walked[i].x - a.x : walked[i].y - a.y) /
-                                 (alongX ? dx : dy);
+                const double t =
+                    static_cast<double>(alongX ? walked[i].x - a.x : walked[i].y - a.y) /
+                    (alongX ? dx : dy);
                 const double ideal = alongX ? a.y + t * dy : a.x + t * dx;
                 QVERIFY(std::abs((alongX ? walked[i].y : walked[i].x) - ideal) <= 0.5);
             }
@@ -154,7 +156,8 @@ private slots:
             c.MoveTo(5, -3);
             c.LineTo(5, 1);
         });
-        QCOMPARE(PixelsOf(image, kInk), (PixelSet{{-3, 0}, {-1, 0}, {1, 0}, {3, 0}, {5, -3}, {5, -1}}));
+        QCOMPARE(PixelsOf(image, kInk),
+                 (PixelSet{{-3, 0}, {-1, 0}, {1, 0}, {3, 0}, {5, -3}, {5, -1}}));
         QCOMPARE(PixelsOf(image, kBrush), (PixelSet{{-2, 0}, {0, 0}, {2, 0}, {5, -2}, {5, 0}}));
     }
 

@@ -28,7 +28,10 @@ constexpr TRect kHeader{kL, 0, kR, 39};
 constexpr TRect kRow3{kL, 104, kR, 135};
 constexpr TRect kPlot{kL, 232, kR, 466};
 
-int FixedWidth(const std::string& s) { return RecordingCanvas::kCharWidth * static_cast<int>(s.size()); }
+int FixedWidth(const std::string& s)
+{
+    return RecordingCanvas::kCharWidth * static_cast<int>(s.size());
+}
 
 // A run of `count` samples spread evenly from angle a0 to a1, switch HA high from sample
 // `edge` on, the others low; four channels over 0 ... 13.3 with channel k at k.
@@ -127,10 +130,9 @@ private slots:
 
     void stepTablesAtTheirBorders()
     {
-        const std::vector<std::pair<int, float>> angle{{0, 0.01f},   {4, 0.01f},  {5, 0.05f},
-                                                       {99, 0.5f},   {100, 1},    {1499, 5},
-                                                       {1500, 15},   {35999, 90}, {36000, 360},
-                                                       {-3, 360}};
+        const std::vector<std::pair<int, float>> angle{
+            {0, 0.01f}, {4, 0.01f}, {5, 0.05f},  {99, 0.5f},   {100, 1},
+            {1499, 5},  {1500, 15}, {35999, 90}, {36000, 360}, {-3, 360}};
         for (const auto& [k, step] : angle)
             QCOMPARE(AngleStep(k), step);
         const std::vector<std::pair<int, float>> value{{1, 0.01f}, {2, 0.05f}, {10, 0.1f},
@@ -234,7 +236,8 @@ private slots:
         QCOMPARE(grid.Lines[0].Y, kPlot.Bottom - 12);
 
         // Taller labels leave out those that would come too close.
-        const ValueGrid sparse = ComputeValueGrid(scale, kL, kPlot.Top, kPlot.Bottom, FixedWidth, 40);
+        const ValueGrid sparse =
+            ComputeValueGrid(scale, kL, kPlot.Top, kPlot.Bottom, FixedWidth, 40);
         QCOMPARE(sparse.Lines[0].Label, std::string("0"));
         QVERIFY(sparse.Lines[2].Label.empty());
         QCOMPARE(sparse.Lines[4].Label, std::string("4"));
@@ -333,7 +336,8 @@ private slots:
         const auto texts = c.Only(Kind::TextOut);
         for (int i = 0; i < 4; ++i) {
             const TColor color = f.result.Channels[static_cast<std::size_t>(i)].Color;
-            QVERIFY(HasLine(c, {kL + 4 + 80 * i, kPlot.Top + 8}, {kL + 18 + 80 * i, kPlot.Top + 8}, color));
+            QVERIFY(HasLine(c, {kL + 4 + 80 * i, kPlot.Top + 8}, {kL + 18 + 80 * i, kPlot.Top + 8},
+                            color));
             const auto name = std::find_if(texts.begin(), texts.end(), [&](const CanvasCommand& t) {
                 return t.Text == f.result.Channels[static_cast<std::size_t>(i)].Name;
             });
@@ -401,7 +405,8 @@ private slots:
             const float v = quarters ? static_cast<float>((j * 7919) % 404) * 0.25f : value(rng);
             f.result.ChannelRows[static_cast<std::size_t>(j)][0] = v;
         }
-        const QImage painted = PaintImage([&](Canvas& c) { DrawGraphCell(c, f.params, 1, 7, kPlot); });
+        const QImage painted =
+            PaintImage([&](Canvas& c) { DrawGraphCell(c, f.params, 1, 7, kPlot); });
 
         const float pxPerSample = static_cast<float>(480.0L / count);
         const float yScale = static_cast<float>(202.0L / 101.0L);
@@ -417,7 +422,8 @@ private slots:
                 c.LineTo(kL + RoundPx(static_cast<long double>(j) * pxPerSample), y(j));
         });
         // Below the legend, which shares the trace's colour.
-        QCOMPARE(OnlyColor(painted, 0x00FFFF, kPlot.Top + 12), OnlyColor(reference, 0x00FFFF, kPlot.Top + 12));
+        QCOMPARE(OnlyColor(painted, 0x00FFFF, kPlot.Top + 12),
+                 OnlyColor(reference, 0x00FFFF, kPlot.Top + 12));
     }
 
     void windowBeyondTheBuffersIsCut()

@@ -109,10 +109,12 @@ private slots:
         QTest::newRow("arrow left") << int(QAbstractSlider::SliderSingleStepSub) << 1501 << 1500;
         QTest::newRow("track right") << int(QAbstractSlider::SliderPageStepAdd) << 1501 << 2001;
         QTest::newRow("track left") << int(QAbstractSlider::SliderPageStepSub) << 1501 << 1001;
-        QTest::newRow("track left at the start") << int(QAbstractSlider::SliderPageStepSub) << 100 << 1;
-        QTest::newRow("arrow beyond the thumb's end") << int(QAbstractSlider::SliderSingleStepAdd) << 3002
-                                                      << 3003;
-        QTest::newRow("track at the end") << int(QAbstractSlider::SliderPageStepAdd) << 3800 << 4000;
+        QTest::newRow("track left at the start")
+            << int(QAbstractSlider::SliderPageStepSub) << 100 << 1;
+        QTest::newRow("arrow beyond the thumb's end")
+            << int(QAbstractSlider::SliderSingleStepAdd) << 3002 << 3003;
+        QTest::newRow("track at the end")
+            << int(QAbstractSlider::SliderPageStepAdd) << 3800 << 4000;
         QTest::newRow("home") << int(QAbstractSlider::SliderToMinimum) << 3800 << 1;
         QTest::newRow("end") << int(QAbstractSlider::SliderToMaximum) << 10 << 4000;
     }
