@@ -185,28 +185,26 @@ void DrawAnalogPlot(const CellContext& c)
     std::array<PolylineReducer, engine::kMaxChannels> traces;
     if (rowsCover && !c.flat) {
         const engine::TChannelRow* rows = result.ChannelRows.data() + c.window.First;
-        // A value repeated on the same pixel column gives the same point again, which
-        // paints nothing: such samples need no arithmetic.
-        std::array<float, engine::kMaxChannels> lastValue{};
-        for (int i = 0; i < count; ++i) {
-            const auto slot = static_cast<std::size_t>(i);
-            lastValue[slot] = rows[0][slot];
-            traces[slot].Start({r.Left, yOf(lastValue[slot])});
-        }
+        for (int i = 0; i < count; ++i)
+            traces[static_cast<std::size_t>(i)].Start(
+                {r.Left, yOf(rows[0][static_cast<std::size_t>(i)])});
+        // Column by column, and within a column channel by channel: the samples of one
+        // pixel column stay in the cache while each trace takes its share of them.
         const PlotColumns columns(r.Left, c.pxPerSample);
-        int lastX = r.Left;
-        for (int j = 1; j < c.window.Len; ++j) {
-            const int x = columns.X(j);
-            const engine::TChannelRow& row = rows[j];
-            const bool sameColumn = x == lastX;
+        int j = 1;
+        int x = j < c.window.Len ? columns.X(j) : 0;
+        while (j < c.window.Len) {
+            int end = j + 1;
+            int nextX = 0;
+            while (end < c.window.Len && (nextX = columns.X(end)) == x)
+                ++end;
             for (std::size_t slot = 0; slot < static_cast<std::size_t>(count); ++slot) {
-                const float v = row[slot];
-                if (sameColumn && v == lastValue[slot])
-                    continue;
-                lastValue[slot] = v;
-                traces[slot].Add({x, yOf(v)});
+                PolylineReducer& trace = traces[slot];
+                for (int k = j; k < end; ++k)
+                    trace.Add({x, yOf(rows[k][slot])});
             }
-            lastX = x;
+            j = end;
+            x = nextX;
         }
     }
 
