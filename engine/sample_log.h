@@ -1,8 +1,8 @@
 #pragma once
 
 #include "engine/sample.h"
+#include "engine/text_file.h" // LogWriteError, SystemErrorReason
 
-#include <stdexcept>
 #include <string>
 
 // The tab-separated sample log ("log.txt"): a header line and one line per sample, CR LF after
@@ -13,20 +13,11 @@ namespace engine {
 inline constexpr const char* kSampleLogHeader =
     "INDEX\tTIME(us)\tANGLE(deg)\tHA\tLA\tHB\tLB\tHC\tLC\tA\tB\tC\tZ\tVBatt";
 
-// "Cannot create file "<path>". <reason>" or "Stream write error".
-class LogWriteError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 // The whole text of the log for the first SampleCount samples of `run`.
 std::string BuildSampleLog(const SampleBuffer& run, char separator);
 
 // Builds the text and writes it to `path` with one write, creating or replacing the file.
 // Throws LogWriteError.
 void SaveSampleLog(const std::string& path, const SampleBuffer& run, char separator);
-
-// The system's text for errno value `error`, with trailing blanks and periods removed.
-std::string SystemErrorReason(int error);
 
 } // namespace engine

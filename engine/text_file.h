@@ -1,0 +1,26 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+// Writing a finished text to a file in one checked write: the sample log's way, shared by
+// every export so that all of them fail with the same messages.
+
+namespace engine {
+
+// "Cannot create file "<path>". <reason>" or "Stream write error". Named after the log, its
+// first user; the view export throws it too.
+class LogWriteError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Creates or replaces the file at `path` and writes `text` with one write. Throws
+// LogWriteError; what was written before a write failure stays in the file.
+void WriteTextFile(const std::string& path, std::string_view text);
+
+// The system's text for errno value `error`, with trailing blanks and periods removed.
+std::string SystemErrorReason(int error);
+
+} // namespace engine

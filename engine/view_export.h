@@ -1,0 +1,38 @@
+#pragma once
+
+#include "engine/channels.h"
+#include "engine/sample.h"
+#include "engine/text_file.h" // LogWriteError
+
+#include <cstdint>
+#include <string>
+
+// The samples of the graph's view window with the derived channels of the selected view, as
+// a tab-separated table: a header line, then one line per sample, CR LF after every line as
+// in the sample log.
+
+namespace engine {
+
+// The leading columns of the header; the channel names of the view follow.
+inline constexpr const char* kViewExportHeader = "INDEX\tTIME(us)\tANGLE(deg)\tHA\tLA\tHB\tLB\tHC\tLC";
+
+// The samples a view export covers: the window cut to the run's samples and to the rows of
+// its channels. Empty when nothing of the window lies inside.
+struct ExportRange {
+    std::int64_t First = 0;
+    std::int64_t Count = 0;
+    friend bool operator==(const ExportRange&, const ExportRange&) = default;
+};
+ExportRange ClampExportRange(const SampleBuffer& run, const ChannelSet& result,
+                             int viewStart, int viewLen);
+
+// INDEX is the sample's index in the run (as in the log), time (10, 1) and angle (7, 4) as in
+// the log, the six switch levels, then the value of each channel of the view (7, 4).
+std::string BuildViewExport(const SampleBuffer& run, const ChannelSet& result,
+                            int viewStart, int viewLen, char separator);
+
+// Builds the text and writes it as the log is written. Throws LogWriteError.
+void SaveViewExport(const std::string& path, const SampleBuffer& run, const ChannelSet& result,
+                    int viewStart, int viewLen, char separator);
+
+} // namespace engine
