@@ -100,6 +100,12 @@ void CheckRunCanEnd(const TParams& params, const OperatingPoint& op) {
         std::string cause;
         if (params[NominalVoltage] == 0) {
             cause = "the nominal voltage is 0 V";
+        } else if (op.StallCurrent <= params[NoLoadCurrent]) {
+            // The load curve then runs backwards: no maximum current makes the motor turn, so
+            // the message must point at the motor's values, not at the current.
+            cause = "the stall current of " + Figure(op.StallCurrent, 2) +
+                    " A (nominal voltage / motor resistance) is not above the no-load current of " +
+                    Figure(params[NoLoadCurrent], 2) + " A";
         } else if (SpeedFactor(op.LoadFactor) <= 0) {
             cause = "the maximum current of " + Figure(params[MaxCurrent], 1) +
                     " A stalls the motor (load factor " + Figure(op.LoadFactor, 4) +
