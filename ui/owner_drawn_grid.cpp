@@ -177,6 +177,9 @@ void OwnerDrawnGrid::UpdateScrollRange()
         ++hidden;
     }
     verticalScrollBar()->setRange(0, hidden);
+    // Qt shows or hides an as-needed bar only once queued events run; deciding here keeps
+    // the bar right for a paint or a grab that comes before the event loop.
+    setVerticalScrollBarPolicy(hidden > 0 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
 }
 
 void OwnerDrawnGrid::paintEvent(QPaintEvent*)

@@ -139,6 +139,9 @@ private slots:
         QCOMPARE(f.form->StringGrid1->RowHeight(0), 39);
         QCOMPARE(f.form->StringGrid1->RowHeight(1), 31);
         QCOMPARE(f.form->StringGrid1->RowHeight(7), 234);
+        f.form->show();
+        f.form->Button1->click();
+        QVERIFY(!f.form->StringGrid1->verticalScrollBar()->isVisible());
     }
 
     void resizingMovesTheColumnAndGrowsThePages()
