@@ -1,15 +1,12 @@
 #include "ui/graph_exports.h"
 
 #include "engine/decimal_separator.h"
-#include "engine/text_file.h"
 #include "engine/view_export.h"
 #include "ui/owner_drawn_grid.h"
 #include "ui/page_control.h"
 #include "ui/tform1.h"
 
 #include <QAction>
-#include <QBuffer>
-#include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -20,14 +17,13 @@
 #include <QTemporaryDir>
 
 #include <optional>
-#include <string_view>
 
 namespace ui {
 
 namespace {
 
-const QString kPngFilter = QStringLiteral("PNG pictures (*.png);;All files (*)");
-const QString kTsvFilter = QStringLiteral("Tab-separated text (*.tsv *.txt);;All files (*)");
+constexpr const char* kPngFilter = "PNG pictures (*.png);;All files (*)";
+constexpr const char* kTsvFilter = "Tab-separated text (*.tsv *.txt);;All files (*)";
 
 std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
@@ -59,19 +55,6 @@ private:
 QImage GraphImage(const TForm1& form)
 {
     return form.StringGrid1->grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-void SavePng(const QImage& image, const QString& path)
-{
-    if (image.isNull())
-        throw ExportError("There is no picture to save");
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG"))
-        throw ExportError("The picture cannot be encoded as PNG");
-    engine::WriteTextFile(LocalPath(path),
-                          std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 void SaveGraphPng(const TForm1& form, const QString& path) { SavePng(GraphImage(form), path); }

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "ui/png_file.h" // ExportError
+
 #include <QImage>
 #include <QString>
 
 #include <functional>
-#include <stdexcept>
 
 class QMenu;
 class QWidget;
@@ -17,20 +18,10 @@ namespace ui {
 
 class TForm1;
 
-// A picture that cannot be saved (nothing to save, or the encoder failed). File errors are
-// the log's: engine::LogWriteError.
-class ExportError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 // The graph grid exactly as it is on screen, frame included.
 QImage GraphImage(const TForm1& form);
 
-// Write `image` to `path` as PNG, creating or replacing the file, with the log's messages
-// when the file cannot be written.
-void SavePng(const QImage& image, const QString& path);
-
+// File errors are the log's (engine::LogWriteError), with the same messages.
 void SaveGraphPng(const TForm1& form, const QString& path);
 // The composed circuit picture; an ExportError when its picture files could not be read.
 void SaveCircuitPng(const TForm1& form, const QString& path);
