@@ -1,6 +1,10 @@
 #include "cli/cli_options.h"
 
+#include "engine/format_fixed.h"
+
+#include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <functional>
 #include <string_view>
@@ -35,6 +39,35 @@ std::optional<float> ReadAngle(std::string_view text) {
     return value;
 }
 
+// A decimal number with "." or "," as the decimal point, and how many decimals it was written
+// with.
+struct WrittenNumber {
+    double Value = 0;
+    int Decimals = 0;
+};
+
+std::optional<WrittenNumber> ReadNumber(std::string_view text) {
+    std::string number(text);
+    int decimals = 0;
+    bool afterPoint = false;
+    for (char& ch : number) {
+        if (ch == ',') {
+            ch = '.';
+        }
+        if (afterPoint && ch >= '0' && ch <= '9') {
+            ++decimals;
+        }
+        afterPoint = afterPoint || ch == '.';
+    }
+    double value = 0;
+    const char* end = number.data() + number.size();
+    const auto [ptr, error] = std::from_chars(number.data(), end, value, std::chars_format::fixed);
+    if (number.empty() || error != std::errc() || ptr != end || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return WrittenNumber{value, decimals};
+}
+
 std::optional<bool> ReadOnOff(std::string_view text) {
     if (text == "on") {
         return true;
@@ -49,10 +82,15 @@ std::optional<bool> ReadOnOff(std::string_view text) {
 // looks like.
 using Apply = std::function<std::optional<std::string>(std::string_view value, CliRequest&)>;
 
+// The handler of an option with two values.
+using ApplyPair = std::function<std::optional<std::string>(std::string_view first,
+                                                           std::string_view second, CliRequest&)>;
+
 struct Option {
     std::string_view Name;
     bool TakesValue;
     Apply Handler;
+    ApplyPair PairHandler = {}; // set for an option that takes two values
 };
 
 std::optional<std::string> Accepted() { return std::nullopt; }
@@ -106,6 +144,111 @@ std::optional<std::string> ApplySeparator(std::string_view value, CliRequest& re
     }
     request.Separator = value[0];
     return Accepted();
+}
+
+std::optional<std::string> ApplyViewWindow(std::string_view start, std::string_view len,
+                                           CliRequest& request) {
+    const std::optional<int> first = ReadInt(start, 0, INT_MAX);
+    const std::optional<int> count = ReadInt(len, 1, INT_MAX);
+    if (!first || !count) {
+        return std::string("a first sample from 0 and a sample count from 1");
+    }
+    request.Window = ViewWindowRequest{*first, *count};
+    return Accepted();
+}
+
+std::optional<std::string> ApplyPngSize(std::string_view value, CliRequest& request) {
+    const std::size_t x = value.find('x');
+    const std::optional<int> width =
+        x == std::string_view::npos ? std::nullopt : ReadInt(value.substr(0, x), 1, kMaxPictureSide);
+    const std::optional<int> height =
+        x == std::string_view::npos ? std::nullopt : ReadInt(value.substr(x + 1), 1, kMaxPictureSide);
+    if (!width || !height) {
+        return "WIDTHxHEIGHT in pixels, each from 1 to " + std::to_string(kMaxPictureSide) +
+               ", such as 1024x768";
+    }
+    request.PngSize = PictureSize{*width, *height};
+    request.PngSizeGiven = true;
+    return Accepted();
+}
+
+std::optional<std::string> ApplySweep(std::string_view value, CliRequest& request) {
+    const std::string expected =
+        "N=FROM:TO:STEP with N from 1 to 10, FROM at most TO, STEP above 0 and at most " +
+        std::to_string(kMaxSweepRuns) + " runs, such as 10=20:100:10";
+    const std::size_t equals = value.find('=');
+    const std::optional<int> tag =
+        equals == std::string_view::npos ? std::nullopt : ReadInt(value.substr(0, equals), 1, 10);
+    if (!tag) {
+        return expected;
+    }
+    const std::string_view range = value.substr(equals + 1);
+    const std::size_t colon1 = range.find(':');
+    const std::size_t colon2 =
+        colon1 == std::string_view::npos ? colon1 : range.find(':', colon1 + 1);
+    if (colon2 == std::string_view::npos) {
+        return expected;
+    }
+    const std::optional<WrittenNumber> from = ReadNumber(range.substr(0, colon1));
+    const std::optional<WrittenNumber> to = ReadNumber(range.substr(colon1 + 1, colon2 - colon1 - 1));
+    const std::optional<WrittenNumber> step = ReadNumber(range.substr(colon2 + 1));
+    if (!from || !to || !step || !(step->Value > 0) || to->Value < from->Value) {
+        return expected;
+    }
+    // A TO that the steps reach only up to rounding (0.1 + 0.1 + 0.1 is not 0.3) still counts.
+    const double steps = std::floor((to->Value - from->Value) / step->Value + 1e-9);
+    if (!(steps < kMaxSweepRuns)) {
+        return expected;
+    }
+    SweepRequest sweep;
+    sweep.Tag = *tag;
+    sweep.From = from->Value;
+    sweep.To = to->Value;
+    sweep.Step = step->Value;
+    sweep.Decimals = std::max({from->Decimals, to->Decimals, step->Decimals});
+    sweep.Count = static_cast<int>(steps) + 1;
+    request.Sweep = sweep;
+    return Accepted();
+}
+
+// The options --sweep replaces with its table.
+std::optional<std::string_view> OutputBesideSweep(const CliRequest& request) {
+    if (request.ShowParams) {
+        return "--params";
+    }
+    if (request.ShowSummary) {
+        return "--summary";
+    }
+    if (request.ShowChannels) {
+        return "--channels";
+    }
+    if (request.LogPath) {
+        return "--log";
+    }
+    if (request.PngPath) {
+        return "--png";
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> CheckCombination(const CliRequest& request) {
+    if (request.PwmState && !request.Angle) {
+        return "--pwm applies to a single-angle run: give --angle as well";
+    }
+    if (request.Sweep) {
+        if (const std::optional<std::string_view> other = OutputBesideSweep(request)) {
+            return "--sweep prints a table of its own: it cannot be combined with " +
+                   std::string(*other);
+        }
+    }
+    if (request.Window && !request.ShowChannels && !request.PngPath && !request.Sweep) {
+        return "--view-window restricts --channels, --png and --sweep: give one of them "
+               "(--log always writes the whole run)";
+    }
+    if (request.PngSizeGiven && !request.PngPath) {
+        return "--png-size applies to --png: give --png FILE as well";
+    }
+    return std::nullopt;
 }
 
 const std::vector<Option>& Options() {
@@ -162,6 +305,17 @@ const std::vector<Option>& Options() {
              r.LogPath = std::string(value);
              return Accepted();
          }},
+        {"--png", true,
+         [](std::string_view value, CliRequest& r) -> std::optional<std::string> {
+             if (value.empty()) {
+                 return std::string("a file name");
+             }
+             r.PngPath = std::string(value);
+             return Accepted();
+         }},
+        {"--png-size", true, ApplyPngSize},
+        {"--view-window", true, {}, ApplyViewWindow},
+        {"--sweep", true, ApplySweep},
     };
     return options;
 }
@@ -194,6 +348,25 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
                 arg.rfind("-", 0) == 0 ? "unknown option" : "unexpected argument";
             return UsageError{what + " '" + std::string(arg) + "' (see --help)"};
         }
+        if (option->PairHandler) {
+            if (equals != std::string_view::npos) {
+                return UsageError{std::string(name) + " takes two values: " + std::string(name) +
+                                  " START LEN"};
+            }
+            if (i + 2 >= args.size()) {
+                return UsageError{std::string(name) + " needs two values: " + std::string(name) +
+                                  " START LEN"};
+            }
+            const std::string_view first = args[i + 1];
+            const std::string_view second = args[i + 2];
+            i += 2;
+            if (const std::optional<std::string> expected =
+                    option->PairHandler(first, second, request)) {
+                return UsageError{"bad values '" + std::string(first) + " " + std::string(second) +
+                                  "' for " + std::string(name) + ": expected " + *expected};
+            }
+            continue;
+        }
         std::string_view value;
         if (equals != std::string_view::npos) {
             if (!option->TakesValue) {
@@ -211,10 +384,19 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
                               ": expected " + *expected};
         }
     }
-    if (request.PwmState && !request.Angle) {
-        return UsageError{"--pwm applies to a single-angle run: give --angle as well"};
+    if (const std::optional<std::string> problem = CheckCombination(request)) {
+        return UsageError{*problem};
     }
     return request;
+}
+
+std::string SweepRequest::ValueText(int index, char separator) const {
+    // From the start each time, so that the values do not collect the step's rounding.
+    const long double value = static_cast<long double>(From) +
+                              static_cast<long double>(index) * static_cast<long double>(Step);
+    std::string text;
+    engine::AppendFormatFixed(text, value, 18, Decimals, separator);
+    return text;
 }
 
 std::string UsageText() {
@@ -241,7 +423,8 @@ Bridge settings:
 Run:
   --angle DEG           emulate the single angle DEG instead of the whole revolution
   --pwm 0|1             the PWM output during a single-angle run (default: 1 with H-side PWM)
-  --view 0..3           analog view for --channels: 0 Vbatt, 1 A, B, C, Z (default),
+  --view 0..3           analog view for --channels, --png and --sweep: 0 Vbatt,
+                        1 A, B, C, Z (default),
                         2 Tarvel Resist.: 2.2K/10K/20K, 3 My circuit comparators
   --decimal-separator C the decimal separator of all numbers (default: the user's locale)
 
@@ -250,10 +433,31 @@ Output, in this order (--summary when none is given):
   --summary             the run summary line, then "samples: N"
   --channels            the view's channels (name, colour, min, max), then one line per sample
   --log FILE            write the sample log to FILE (- for standard output)
+  --png FILE            write the graph as the window shows it to FILE (PNG), drawn
+                        offscreen with the view chosen by --view
+  --png-size WxH        the size of the graph's grid for --png (default 539x470, the
+                        window's minimum size)
+
+Samples looked at:
+  --view-window START LEN
+                        restrict --channels, --png and --sweep to the LEN samples from
+                        sample START (counted from 0); a window reaching beyond the run
+                        is moved back into it, as the graph's scroll bar does
+
+Parameter study:
+  --sweep N=FROM:TO:STEP
+                        run once for each value FROM, FROM+STEP, ... up to TO typed into
+                        parameter box N, starting each time from the parameters the other
+                        options give; prints a header, then one tab-separated line per
+                        run: value, RPM, timing, samples, then the minimum and maximum of
+                        each channel of the view (over the run or the --view-window).
+                        A refused run prints the value and the reason; the others go on.
+                        At most 10000 runs; not combined with the other outputs.
 
   --help                show this text
 
-Exit status: 0 success, 1 the run or a file failed, 2 a bad command line.
+Exit status: 0 success, 1 the run (or a run of the sweep) or a file failed, 2 a bad
+command line.
 )";
 }
 

@@ -29,6 +29,34 @@ struct MoveDutyScale {
 
 using ParamEdit = std::variant<SetBoxText, MoveCurrentScale, MoveDutyScale>;
 
+// "--view-window START LEN": the samples --channels, --png and --sweep look at.
+struct ViewWindowRequest {
+    int Start = 0; // 0 or more
+    int Len = 0;   // 1 or more
+};
+
+// "--png-size WxH".
+struct PictureSize {
+    int Width = 539; // StringGrid1 at the window's minimum size
+    int Height = 470;
+};
+
+// "--sweep N=FROM:TO:STEP": one run per value FROM, FROM + STEP, ... up to TO.
+struct SweepRequest {
+    int Tag = 0;
+    double From = 0;
+    double To = 0;
+    double Step = 0;
+    int Decimals = 0; // the most decimals written in FROM, TO or STEP
+    int Count = 0;    // 1 ... kMaxSweepRuns
+
+    // The text run `index` types into the box: FROM + index * STEP with Decimals decimals.
+    std::string ValueText(int index, char separator) const;
+};
+
+inline constexpr int kMaxSweepRuns = 10000;
+inline constexpr int kMaxPictureSide = 8192;
+
 struct CliRequest {
     std::vector<ParamEdit> Edits; // applied in the order given
     engine::RunSettings Settings;
@@ -40,9 +68,16 @@ struct CliRequest {
     bool ShowSummary = false;
     bool ShowChannels = false;
     std::optional<std::string> LogPath; // "-": standard output
+    std::optional<std::string> PngPath;
+    PictureSize PngSize;
+    bool PngSizeGiven = false;
+    std::optional<ViewWindowRequest> Window; // unset: the whole run
+    std::optional<SweepRequest> Sweep;
     bool ShowHelp = false;
 
-    bool HasOutput() const { return ShowParams || ShowSummary || ShowChannels || LogPath; }
+    bool HasOutput() const {
+        return ShowParams || ShowSummary || ShowChannels || LogPath || PngPath;
+    }
 };
 
 // A command line that cannot be run; the message says what is wrong with it.

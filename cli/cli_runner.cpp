@@ -1,5 +1,6 @@
 #include "cli/cli_runner.h"
 
+#include "cli/cli_png.h"
 #include "engine/channels.h"
 #include "engine/decimal_separator.h"
 #include "engine/emulation.h"
@@ -7,7 +8,9 @@
 #include "engine/params.h"
 #include "engine/sample_log.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <new>
 #include <ostream>
@@ -56,9 +59,26 @@ std::string ColourText(engine::TColor colour) {
     return text.data();
 }
 
-// The view's channel descriptors, then one line of values per sample. Long runs are written
-// in chunks so the text of a million samples is never held at once.
-void WriteChannels(std::ostream& out, const engine::ChannelSet& set, char separator) {
+// The samples the outputs look at: the requested window moved into the run as the graph's
+// navigation moves it (its length kept where the run is long enough), or the whole run.
+struct SampleWindow {
+    int Start = 0;
+    int Len = 0;
+};
+
+SampleWindow EffectiveWindow(const std::optional<ViewWindowRequest>& request, int count) {
+    count = std::max(count, 0);
+    if (!request) {
+        return {0, count};
+    }
+    const int len = std::min(request->Len, count);
+    return {std::clamp(request->Start, 0, count - len), len};
+}
+
+// The view's channel descriptors, then one line of values per sample of the window. Long runs
+// are written in chunks so the text of a million samples is never held at once.
+void WriteChannels(std::ostream& out, const engine::ChannelSet& set, SampleWindow window,
+                   char separator) {
     std::string text;
     const auto count = static_cast<std::size_t>(set.ChannelCount);
     for (std::size_t k = 0; k < count; ++k) {
@@ -73,7 +93,10 @@ void WriteChannels(std::ostream& out, const engine::ChannelSet& set, char separa
         text += '\n';
     }
     constexpr std::size_t kChunk = 1 << 16;
-    for (const engine::TChannelRow& row : set.ChannelRows) {
+    const auto first = static_cast<std::size_t>(window.Start);
+    const std::size_t end = std::min(first + static_cast<std::size_t>(window.Len), set.ChannelRows.size());
+    for (std::size_t i = first; i < end; ++i) {
+        const engine::TChannelRow& row = set.ChannelRows[i];
         for (std::size_t k = 0; k < count; ++k) {
             if (k > 0) {
                 text += '\t';
@@ -90,6 +113,107 @@ void WriteChannels(std::ostream& out, const engine::ChannelSet& set, char separa
 }
 
 void Report(std::ostream& err, const std::string& message) { err << kProgram << message << '\n'; }
+
+// The RPM as the run summary writes it: rounded, halves to even, all integer digits.
+std::string RpmText(float rpm) {
+    double rounded = std::nearbyint(static_cast<double>(rpm));
+    if (rounded == 0) {
+        rounded = 0; // no "-0"
+    }
+    std::array<char, 320> digits{};
+    std::snprintf(digits.data(), digits.size(), "%.0f", rounded);
+    return digits.data();
+}
+
+// How the request's run is started: the full revolution, or the single angle with the PWM
+// output held as the circuit page holds it (at the H-side setting unless --pwm says).
+struct RunStart {
+    int PwmState = -1;
+    float StartAngle = -0.5f;
+};
+
+RunStart StartOf(const CliRequest& request) {
+    if (!request.Angle) {
+        return {};
+    }
+    return {request.PwmState.value_or(request.Settings.HighSidePwm ? 1 : 0), *request.Angle};
+}
+
+// The sweep's table: one line per value, the runs' failures in their lines.
+int RunSweep(const CliRequest& request, const engine::TParams& params,
+             const engine::ParamTexts& texts, char separator, std::ostream& out,
+             std::ostream& err) {
+    const SweepRequest& sweep = *request.Sweep;
+    const RunStart start = StartOf(request);
+
+    // The names come from the view itself: PrepareRes of no samples names the channels.
+    engine::SampleBuffer run;
+    engine::ChannelSet channels;
+    engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run, channels);
+    const auto count = static_cast<std::size_t>(channels.ChannelCount);
+    std::string line = "value\tRPM\ttiming\tsamples";
+    for (std::size_t k = 0; k < count; ++k) {
+        line += '\t' + channels.Channels[k].Name + " min\t" + channels.Channels[k].Name + " max";
+    }
+    out << line << '\n';
+
+    bool failed = false;
+    for (int index = 0; index < sweep.Count; ++index) {
+        const std::string value = sweep.ValueText(index, separator);
+        engine::TParams runParams = params;
+        engine::ParamTexts runTexts = texts;
+        runTexts[static_cast<std::size_t>(sweep.Tag)] = value;
+        engine::ChangeParam(runParams, runTexts, sweep.Tag, true, separator);
+
+        engine::RunSummary summary;
+        std::string failure;
+        try {
+            summary = engine::CalcPhases(runParams, request.Settings, start.PwmState,
+                                         start.StartAngle, run);
+        } catch (const engine::EmulationError& error) {
+            failure = error.what();
+        } catch (const std::bad_alloc&) {
+            failure = "not enough memory for the run";
+        }
+        if (!failure.empty()) {
+            failed = true;
+            out << value << '\t' << failure << '\n';
+            Report(err, std::to_string(sweep.Tag) + "=" + value + ": " + failure);
+            continue;
+        }
+        engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run, channels);
+
+        line = value;
+        line += '\t';
+        line += RpmText(summary.Rpm);
+        line += '\t';
+        engine::AppendFormatFixed(line, summary.Timing, 3, 1, separator);
+        line += '\t';
+        line += std::to_string(run.SampleCount);
+        const SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
+        for (std::size_t k = 0; k < count; ++k) {
+            const auto first = channels.ChannelRows.begin() + window.Start;
+            const auto [low, high] = std::minmax_element(
+                first, first + window.Len,
+                [k](const engine::TChannelRow& a, const engine::TChannelRow& b) { return a[k] < b[k]; });
+            line += '\t';
+            if (window.Len > 0) {
+                engine::AppendFormatFixed(line, (*low)[k], 7, 4, separator);
+            }
+            line += '\t';
+            if (window.Len > 0) {
+                engine::AppendFormatFixed(line, (*high)[k], 7, 4, separator);
+            }
+        }
+        out << line << '\n';
+    }
+    out.flush();
+    if (!out) {
+        Report(err, "cannot write the output");
+        return kExitRunFailed;
+    }
+    return failed ? kExitRunFailed : kExitSuccess;
+}
 
 } // namespace
 
@@ -114,16 +238,15 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err) 
         WriteParams(out, texts);
     }
 
-    // As the circuit page does, a single angle holds the PWM output at the H-side setting.
-    const bool singleAngle = request.Angle.has_value();
-    const int pwmState =
-        singleAngle ? request.PwmState.value_or(request.Settings.HighSidePwm ? 1 : 0) : -1;
-    const float startAngle = singleAngle ? *request.Angle : -0.5f;
+    if (request.Sweep) {
+        return RunSweep(request, params, texts, separator, out, err);
+    }
+    const RunStart start = StartOf(request);
 
     engine::SampleBuffer run;
     engine::RunSummary summary;
     try {
-        summary = engine::CalcPhases(params, request.Settings, pwmState, startAngle, run);
+        summary = engine::CalcPhases(params, request.Settings, start.PwmState, start.StartAngle, run);
     } catch (const engine::EmulationError& error) {
         out.flush();
         Report(err, error.what());
@@ -138,10 +261,13 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err) 
     if (request.ShowSummary || summaryOnly) {
         WriteSummary(out, summary, run, separator);
     }
-    if (request.ShowChannels) {
-        engine::ChannelSet channels;
+    const SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
+    engine::ChannelSet channels;
+    if (request.ShowChannels || request.PngPath) {
         engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run, channels);
-        WriteChannels(out, channels, separator);
+    }
+    if (request.ShowChannels) {
+        WriteChannels(out, channels, window, separator);
     }
     if (request.LogPath) {
         if (*request.LogPath == "-") {
@@ -155,6 +281,22 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err) 
                 Report(err, error.what());
                 return kExitRunFailed;
             }
+        }
+    }
+    if (request.PngPath) {
+        const GraphPicture picture{.Run = run,
+                                   .Result = channels,
+                                   .ViewStart = window.Start,
+                                   .ViewLen = window.Len,
+                                   .HeaderText = engine::RunSummaryText(summary, separator),
+                                   .Width = request.PngSize.Width,
+                                   .Height = request.PngSize.Height};
+        try {
+            WriteGraphPng(*request.PngPath, picture);
+        } catch (const PictureError& error) {
+            out.flush();
+            Report(err, error.what());
+            return kExitRunFailed;
         }
     }
     out.flush();

@@ -1,0 +1,86 @@
+#include "cli/cli_png.h"
+
+#include "ui/graph_image.h"
+#include "ui/png_file.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QGuiApplication>
+
+#include <array>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+namespace cli {
+namespace {
+
+// The form's texts of Edit101 ... Edit106, the labels of the switch rows.
+const std::array<std::string, 6> kSwitchLabels{"HighA", "LowA", "HighB", "LowB", "HighC", "LowC"};
+
+// Qt's notes about the platform (a missing runtime folder, an unsupported window call) are of
+// no use to a user of the command line, whose error stream holds one line per failure.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        std::fputs((message.toLocal8Bit() + '\n').constData(), stderr);
+    }
+}
+
+// Fonts and images need a QGuiApplication. One is made only for the picture and only when the
+// caller has none, always on the offscreen platform: a platform inherited from a desktop
+// session would need a display that a script may not have.
+class GuiForPicture {
+public:
+    GuiForPicture() {
+        if (QCoreApplication::instance() != nullptr) {
+            if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
+                throw PictureError("the graph needs a graphical application object");
+            }
+            return;
+        }
+        previousHandler_ = qInstallMessageHandler(QuietQtMessages);
+        app_.emplace(argc_, argv_);
+    }
+    ~GuiForPicture() {
+        if (app_) {
+            app_.reset();
+            qInstallMessageHandler(previousHandler_);
+        }
+    }
+    GuiForPicture(const GuiForPicture&) = delete;
+    GuiForPicture& operator=(const GuiForPicture&) = delete;
+
+private:
+    // "-platform" on the command line wins over QT_QPA_PLATFORM.
+    int argc_ = 3;
+    char name_[9] = "bldc-emu";
+    char platformOption_[10] = "-platform";
+    char platform_[10] = "offscreen";
+    char* argv_[4] = {name_, platformOption_, platform_, nullptr};
+    QtMessageHandler previousHandler_ = nullptr;
+    std::optional<QGuiApplication> app_;
+};
+
+} // namespace
+
+void WriteGraphPng(const std::string& path, const GraphPicture& picture) {
+    const GuiForPicture gui;
+    const ui::GraphPaintParams params{.Run = picture.Run,
+                                      .Result = picture.Result,
+                                      .ViewStart = picture.ViewStart,
+                                      .ViewLen = picture.ViewLen,
+                                      .HeaderText = picture.HeaderText,
+                                      .SwitchLabels = kSwitchLabels};
+    const QImage image = ui::RenderGraphImage(params, QSize(picture.Width, picture.Height));
+    if (image.isNull()) {
+        throw PictureError("not enough memory for a picture of " + std::to_string(picture.Width) +
+                           " x " + std::to_string(picture.Height) + " pixels");
+    }
+    try {
+        ui::SavePng(image, QFile::decodeName(QByteArray::fromStdString(path)));
+    } catch (const std::runtime_error& error) {
+        throw PictureError(error.what());
+    }
+}
+
+} // namespace cli
