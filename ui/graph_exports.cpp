@@ -2,6 +2,7 @@
 
 #include "engine/decimal_separator.h"
 #include "engine/view_export.h"
+#include "ui/graph_image.h"
 #include "ui/owner_drawn_grid.h"
 #include "ui/page_control.h"
 #include "ui/tform1.h"
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QKeySequence>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSettings>
 #include <QStandardPaths>
@@ -52,9 +54,23 @@ private:
 
 } // namespace
 
+GraphPaintParams GraphParamsOf(const TForm1& form)
+{
+    GraphPaintParams params{.Run = form.Engine().Run,
+                            .Result = form.Engine().Result,
+                            .ViewStart = form.ViewStart,
+                            .ViewLen = form.ViewLen,
+                            .HeaderText = form.StringGrid1->Cell(1, 0).toStdString(),
+                            .SwitchLabels = {}};
+    for (std::size_t i = 0; i < params.SwitchLabels.size(); ++i)
+        params.SwitchLabels[i] = form.SwitchLabels[i]->text().toStdString();
+    return params;
+}
+
 QImage GraphImage(const TForm1& form)
 {
-    return form.StringGrid1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    return RenderGraphImage(GraphParamsOf(form), form.StringGrid1->size(),
+                            form.StringGrid1->font());
 }
 
 void SaveGraphPng(const TForm1& form, const QString& path) { SavePng(GraphImage(form), path); }
@@ -118,6 +134,8 @@ void ExportViewAction(TForm1& form)
 void AddGraphExportActions(TForm1& form, QMenu& menu, const GuardedRun& guarded)
 {
     TForm1* target = &form;
+    if (!menu.isEmpty())
+        menu.addSeparator();
     menu.addAction(QStringLiteral("Save graph as PNG..."), &menu,
                    [target, guarded] { guarded([target] { SaveGraphPngAction(*target); }); });
     menu.addAction(QStringLiteral("Export view..."), &menu,
@@ -127,6 +145,8 @@ void AddGraphExportActions(TForm1& form, QMenu& menu, const GuardedRun& guarded)
 void AddCircuitExportActions(TForm1& form, QMenu& menu, const GuardedRun& guarded)
 {
     TForm1* target = &form;
+    if (!menu.isEmpty())
+        menu.addSeparator();
     menu.addAction(QStringLiteral("Save circuit as PNG..."), &menu,
                    [target, guarded] { guarded([target] { SaveCircuitPngAction(*target); }); });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/graph_painter.h"
 #include "ui/png_file.h" // ExportError
 
 #include <QImage>
@@ -18,7 +19,12 @@ namespace ui {
 
 class TForm1;
 
-// The graph grid exactly as it is on screen, frame included.
+// What the grid's cell painter draws for the form's state now.
+GraphPaintParams GraphParamsOf(const TForm1& form);
+
+// The graph grid as the window paints it, frame included, at the grid's size and in its font:
+// the same pixels as a grab of StringGrid1, without the interactive layer over it (cursor and
+// pointer lines), and the same picture bldc-emu --png gives for the same run and window.
 QImage GraphImage(const TForm1& form);
 
 // File errors are the log's (engine::LogWriteError), with the same messages.
@@ -43,9 +49,10 @@ void ExportViewAction(TForm1& form);
 // Runs a handler with the form's error guard (TForm1::Guarded).
 using GuardedRun = std::function<void(const std::function<void()>&)>;
 
-// "Save graph as PNG..." and "Export view..." for the graph's menu.
+// "Save graph as PNG..." and "Export view..." for the graph's menu, after a separator when
+// the menu already holds actions.
 void AddGraphExportActions(TForm1& form, QMenu& menu, const GuardedRun& guarded);
-// "Save circuit as PNG..." for the circuit page.
+// "Save circuit as PNG..." for a menu of the circuit page, likewise.
 void AddCircuitExportActions(TForm1& form, QMenu& menu, const GuardedRun& guarded);
 // Ctrl+S saves the picture of the page shown (the graph or the circuit), Ctrl+E exports the
 // view; the shortcuts work anywhere in the window.

@@ -55,20 +55,6 @@ struct FormFixture {
     }
 };
 
-// What the window's grid paints, taken from the form's public state.
-ui::GraphPaintParams ParamsOf(const TForm1& form)
-{
-    ui::GraphPaintParams params{.Run = form.Engine().Run,
-                                .Result = form.Engine().Result,
-                                .ViewStart = form.ViewStart,
-                                .ViewLen = form.ViewLen,
-                                .HeaderText = form.StringGrid1->Cell(1, 0).toStdString(),
-                                .SwitchLabels = {}};
-    for (std::size_t i = 0; i < params.SwitchLabels.size(); ++i)
-        params.SwitchLabels[i] = form.SwitchLabels[i]->text().toStdString();
-    return params;
-}
-
 // The first differing pixel, for a readable failure.
 QString FirstDifference(const QImage& a, const QImage& b)
 {
@@ -136,11 +122,15 @@ private slots:
         f.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
         const auto check = [&](const char* what) {
-            const QImage shown = ui::GraphImage(*f.form);
-            const QImage rendered =
-                ui::RenderGraphImage(ParamsOf(*f.form), f.form->StringGrid1->size());
-            QVERIFY2(FirstDifference(shown, rendered).isEmpty(),
-                     qPrintable(QString(what) + ": " + FirstDifference(shown, rendered)));
+            const QImage shown =
+                f.form->StringGrid1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            QVERIFY2(FirstDifference(shown, ui::GraphImage(*f.form)).isEmpty(),
+                     qPrintable(QString(what) + ": " + FirstDifference(shown, ui::GraphImage(*f.form))));
+            // The headless front end has no window to take the font from.
+            const QImage headless =
+                ui::RenderGraphImage(ui::GraphParamsOf(*f.form), f.form->StringGrid1->size());
+            QVERIFY2(FirstDifference(shown, headless).isEmpty(),
+                     qPrintable(QString(what) + ": " + FirstDifference(shown, headless)));
         };
         check("before any run");
         QCOMPARE(f.form->StringGrid1->size(), ui::kDefaultGraphSize);
@@ -169,7 +159,8 @@ private slots:
         ui::SaveGraphPng(*f.form, path);
         const QImage read(path, "PNG");
         QCOMPARE(read.size(), QSize(539, 470));
-        const QImage shown = ui::GraphImage(*f.form);
+        const QImage shown =
+            f.form->StringGrid1->grab().toImage().convertToFormat(QImage::Format_RGB32);
         QVERIFY2(FirstDifference(read.convertToFormat(QImage::Format_RGB32), shown).isEmpty(),
                  qPrintable(FirstDifference(read.convertToFormat(QImage::Format_RGB32), shown)));
         // A few pixels the grid is known to have: the grid colour and the HA trace's colour.
@@ -239,6 +230,13 @@ private slots:
         QCOMPARE(menu.actions().size(), 2);
         QCOMPARE(menu.actions()[0]->text(), QString("Save graph as PNG..."));
         QCOMPARE(menu.actions()[1]->text(), QString("Export view..."));
+        // Behind other tools' actions, a separator of their own.
+        QMenu shared;
+        shared.addAction("Place cursor A here");
+        ui::AddCircuitExportActions(*f.form, shared, f.Guard());
+        QCOMPARE(shared.actions().size(), 3);
+        QVERIFY(shared.actions()[1]->isSeparator());
+        QCOMPARE(shared.actions()[2]->text(), QString("Save circuit as PNG..."));
         AnswerNextDialog([&](QFileDialog&) { return missing; });
         menu.actions()[1]->trigger();
         QCOMPARE(f.errors.size(), 1);
