@@ -5,6 +5,7 @@
 #include "ui/circuit_picture.h"
 #include "ui/control_factory.h"
 #include "ui/form_style.h"
+#include "ui/graph_tools.h"
 #include "ui/owner_drawn_grid.h"
 #include "ui/page_control.h"
 #include "ui/paint_box.h"
@@ -54,6 +55,7 @@ TForm1::TForm1(TForm1Options options, QWidget* parent)
     LayoutControls();
     FormCreate();
     ConnectHandlers();
+    graphTools_ = std::make_unique<GraphTools>(*this, options_.ShowError);
 }
 
 TForm1::~TForm1() = default;

@@ -31,6 +31,7 @@ class QToolButton;
 
 namespace ui {
 
+class GraphTools;
 class OwnerDrawnGrid;
 class PageControl;
 class PaintBox;
@@ -61,6 +62,8 @@ public:
     int ViewStart = 0;
     int ViewLen = 1;
     const std::optional<QImage>& CircuitBitmap() const { return circuitBitmap_; }
+    // The graph's cursors, readout, navigation and right-click menu.
+    GraphTools& Tools() const { return *graphTools_; }
 
     // The program's operations.
     void CalcPhases(int PwmState, float StartAngle);
@@ -154,6 +157,8 @@ private:
     AnchorLayout formAnchors_;
     AnchorLayout circuitAnchors_;
     AnchorLayout graphAnchors_;
+    // Last, so that it goes first, while the controls it watches still exist.
+    std::unique_ptr<GraphTools> graphTools_;
 };
 
 } // namespace ui

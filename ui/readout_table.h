@@ -1,0 +1,70 @@
+#pragma once
+
+#include "engine/channels.h"
+#include "engine/measurements.h"
+#include "engine/sample.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The texts of the readout: the values at the two cursors and at the pointer with their
+// differences, and the measurements over the view window, as sections of text cells with
+// their colours. Built without a window, so what the user reads is checked without one.
+
+namespace ui {
+
+inline constexpr engine::TColor kReadoutBackground = 0x202020;  // the graph's grid colour
+inline constexpr engine::TColor kReadoutText = 0xFFFFFF;
+inline constexpr engine::TColor kReadoutDim = 0x808080;
+// The switch traces' colours, HA ... LC, as the graph draws them.
+inline constexpr std::array<engine::TColor, 6> kSwitchTraceColors = {0x0000B0, 0x0000FF, 0x00B000,
+                                                                     0x00FF00, 0xB00000, 0xFF0000};
+
+struct ReadoutCell {
+    std::string Text;
+    engine::TColor Color = kReadoutText;
+    friend bool operator==(const ReadoutCell&, const ReadoutCell&) = default;
+};
+
+using ReadoutRow = std::vector<ReadoutCell>;
+
+// A titled table; its first row names the columns. The first column is left-aligned, the
+// others right-aligned.
+struct ReadoutSection {
+    std::string Title;
+    std::vector<ReadoutRow> Rows;
+};
+
+struct ReadoutTable {
+    std::vector<ReadoutSection> Sections;
+
+    // The cell in the row whose first cell reads `rowLabel`, at `column`, in the section
+    // titled `title` (its start suffices); nullptr when there is none.
+    const ReadoutCell* Find(const std::string& title, const std::string& rowLabel, int column) const;
+};
+
+// The column of a cursor table.
+enum ReadoutColumn { kColumnLabel = 0, kColumnA = 1, kColumnB = 2, kColumnPointer = 3, kColumnDelta = 4 };
+
+inline constexpr const char* kCursorSection = "Cursors";
+inline constexpr const char* kChannelSection = "Channels over the view";
+inline constexpr const char* kSwitchSection = "Switches over the view";
+inline constexpr const char* kPeriodSection = "Periods";
+
+struct ReadoutSource {
+    const engine::SampleBuffer& Run;
+    const engine::ChannelSet& Result;
+    std::optional<int> A;
+    std::optional<int> B;
+    std::optional<int> Pointer;
+    std::array<std::string, 6> SwitchLabels;  // Edit101 ... Edit106
+    std::optional<engine::ViewMeasurements> Measurements;
+};
+
+// Numbers are written with the process-wide decimal separator. A sample outside the run, or
+// a channel row the channels do not (yet) have, is shown as "-".
+ReadoutTable BuildReadout(const ReadoutSource& source);
+
+} // namespace ui
