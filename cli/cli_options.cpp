@@ -159,10 +159,11 @@ std::optional<std::string> ApplyViewWindow(std::string_view start, std::string_v
 
 std::optional<std::string> ApplyPngSize(std::string_view value, CliRequest& request) {
     const std::size_t x = value.find('x');
+    const bool hasX = x != std::string_view::npos;
     const std::optional<int> width =
-        x == std::string_view::npos ? std::nullopt : ReadInt(value.substr(0, x), 1, kMaxPictureSide);
+        hasX ? ReadInt(value.substr(0, x), 1, kMaxPictureSide) : std::nullopt;
     const std::optional<int> height =
-        x == std::string_view::npos ? std::nullopt : ReadInt(value.substr(x + 1), 1, kMaxPictureSide);
+        hasX ? ReadInt(value.substr(x + 1), 1, kMaxPictureSide) : std::nullopt;
     if (!width || !height) {
         return "WIDTHxHEIGHT in pixels, each from 1 to " + std::to_string(kMaxPictureSide) +
                ", such as 1024x768";
@@ -190,7 +191,8 @@ std::optional<std::string> ApplySweep(std::string_view value, CliRequest& reques
         return expected;
     }
     const std::optional<WrittenNumber> from = ReadNumber(range.substr(0, colon1));
-    const std::optional<WrittenNumber> to = ReadNumber(range.substr(colon1 + 1, colon2 - colon1 - 1));
+    const std::optional<WrittenNumber> to =
+        ReadNumber(range.substr(colon1 + 1, colon2 - colon1 - 1));
     const std::optional<WrittenNumber> step = ReadNumber(range.substr(colon2 + 1));
     if (!from || !to || !step || !(step->Value > 0) || to->Value < from->Value) {
         return expected;

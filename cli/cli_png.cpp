@@ -30,7 +30,7 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
 // caller has none, always on the offscreen platform: a platform inherited from a desktop
 // session would need a display that a script may not have.
 class GuiForPicture {
-public:
+  public:
     GuiForPicture() {
         if (QCoreApplication::instance() != nullptr) {
             if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
@@ -50,7 +50,7 @@ public:
     GuiForPicture(const GuiForPicture&) = delete;
     GuiForPicture& operator=(const GuiForPicture&) = delete;
 
-private:
+  private:
     // "-platform" on the command line wins over QT_QPA_PLATFORM.
     int argc_ = 3;
     char name_[9] = "bldc-emu";

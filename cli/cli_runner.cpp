@@ -94,7 +94,8 @@ void WriteChannels(std::ostream& out, const engine::ChannelSet& set, SampleWindo
     }
     constexpr std::size_t kChunk = 1 << 16;
     const auto first = static_cast<std::size_t>(window.Start);
-    const std::size_t end = std::min(first + static_cast<std::size_t>(window.Len), set.ChannelRows.size());
+    const std::size_t end =
+        std::min(first + static_cast<std::size_t>(window.Len), set.ChannelRows.size());
     for (std::size_t i = first; i < end; ++i) {
         const engine::TChannelRow& row = set.ChannelRows[i];
         for (std::size_t k = 0; k < count; ++k) {
@@ -195,7 +196,9 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
             const auto first = channels.ChannelRows.begin() + window.Start;
             const auto [low, high] = std::minmax_element(
                 first, first + window.Len,
-                [k](const engine::TChannelRow& a, const engine::TChannelRow& b) { return a[k] < b[k]; });
+                [k](const engine::TChannelRow& a, const engine::TChannelRow& b) {
+                    return a[k] < b[k];
+                });
             line += '\t';
             if (window.Len > 0) {
                 engine::AppendFormatFixed(line, (*low)[k], 7, 4, separator);
@@ -246,7 +249,8 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err) 
     engine::SampleBuffer run;
     engine::RunSummary summary;
     try {
-        summary = engine::CalcPhases(params, request.Settings, start.PwmState, start.StartAngle, run);
+        summary =
+            engine::CalcPhases(params, request.Settings, start.PwmState, start.StartAngle, run);
     } catch (const engine::EmulationError& error) {
         out.flush();
         Report(err, error.what());

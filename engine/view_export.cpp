@@ -23,8 +23,8 @@ void AppendName(std::string& out, const std::string& name)
 
 } // namespace
 
-ExportRange ClampExportRange(const SampleBuffer& run, const ChannelSet& result,
-                             int viewStart, int viewLen)
+ExportRange ClampExportRange(const SampleBuffer& run, const ChannelSet& result, int viewStart,
+                             int viewLen)
 {
     const std::int64_t held = std::max<std::int64_t>(
         0, std::min<std::int64_t>({run.SampleCount, static_cast<std::int64_t>(run.Samples.size()),
@@ -38,8 +38,8 @@ ExportRange ClampExportRange(const SampleBuffer& run, const ChannelSet& result,
     return {first, end - first};
 }
 
-std::string BuildViewExport(const SampleBuffer& run, const ChannelSet& result,
-                            int viewStart, int viewLen, char separator)
+std::string BuildViewExport(const SampleBuffer& run, const ChannelSet& result, int viewStart,
+                            int viewLen, char separator)
 {
     const ExportRange range = ClampExportRange(run, result, viewStart, viewLen);
     const auto channels =

@@ -14,7 +14,8 @@
 namespace engine {
 
 // The leading columns of the header; the channel names of the view follow.
-inline constexpr const char* kViewExportHeader = "INDEX\tTIME(us)\tANGLE(deg)\tHA\tLA\tHB\tLB\tHC\tLC";
+inline constexpr const char* kViewExportHeader =
+    "INDEX\tTIME(us)\tANGLE(deg)\tHA\tLA\tHB\tLB\tHC\tLC";
 
 // The samples a view export covers: the window cut to the run's samples and to the rows of
 // its channels. Empty when nothing of the window lies inside.
@@ -23,13 +24,13 @@ struct ExportRange {
     std::int64_t Count = 0;
     friend bool operator==(const ExportRange&, const ExportRange&) = default;
 };
-ExportRange ClampExportRange(const SampleBuffer& run, const ChannelSet& result,
-                             int viewStart, int viewLen);
+ExportRange ClampExportRange(const SampleBuffer& run, const ChannelSet& result, int viewStart,
+                             int viewLen);
 
 // INDEX is the sample's index in the run (as in the log), time (10, 1) and angle (7, 4) as in
 // the log, the six switch levels, then the value of each channel of the view (7, 4).
-std::string BuildViewExport(const SampleBuffer& run, const ChannelSet& result,
-                            int viewStart, int viewLen, char separator);
+std::string BuildViewExport(const SampleBuffer& run, const ChannelSet& result, int viewStart,
+                            int viewLen, char separator);
 
 // Builds the text and writes it as the log is written. Throws LogWriteError.
 void SaveViewExport(const std::string& path, const SampleBuffer& run, const ChannelSet& result,

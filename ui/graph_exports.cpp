@@ -41,9 +41,8 @@ public:
     }
     ~ThrowawayDialogSettings()
     {
-        QSettings::setPath(
-            QSettings::NativeFormat, QSettings::UserScope,
-            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
     }
     ThrowawayDialogSettings(const ThrowawayDialogSettings&) = delete;
     ThrowawayDialogSettings& operator=(const ThrowawayDialogSettings&) = delete;

@@ -19,8 +19,9 @@ void SavePng(const QImage& image, const QString& path)
     buffer.open(QIODevice::WriteOnly);
     if (!image.save(&buffer, "PNG"))
         throw ExportError("The picture cannot be encoded as PNG");
-    engine::WriteTextFile(QFile::encodeName(path).toStdString(),
-                          std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    engine::WriteTextFile(
+        QFile::encodeName(path).toStdString(),
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 } // namespace ui
