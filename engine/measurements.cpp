@@ -39,8 +39,8 @@ double Median(std::vector<double> values)
     const double upper = values[mid];
     if (values.size() % 2 == 1)
         return upper;
-    const double lower = *std::max_element(values.begin(),
-                                           values.begin() + static_cast<std::ptrdiff_t>(mid));
+    const double lower =
+        *std::max_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(mid));
     return (lower + upper) / 2;
 }
 
@@ -59,9 +59,10 @@ void FindEdges(const std::vector<TSampleRec>& samples, int first, int end, std::
     const std::vector<LevelRun> runs = RunsOf(samples, first, end, slot);
     if (runs.size() < 2)
         return;
-    const auto longest = std::max_element(runs.begin(), runs.end(), [](const auto& a, const auto& b) {
-        return a.End - a.Begin < b.End - b.Begin;
-    });
+    const auto longest =
+        std::max_element(runs.begin(), runs.end(), [](const auto& a, const auto& b) {
+            return a.End - a.Begin < b.End - b.Begin;
+        });
     const std::int32_t idle = longest->Level;
 
     bool conducting = false;
@@ -70,9 +71,10 @@ void FindEdges(const std::vector<TSampleRec>& samples, int first, int end, std::
         const LevelRun& run = runs[k];
         if (run.Level == idle) {
             const bool interior = k > 0 && k + 1 < runs.size();
-            const double gapDeg = interior ? static_cast<double>(samples[static_cast<std::size_t>(run.End)].Angle) -
-                                                 samples[static_cast<std::size_t>(run.Begin)].Angle
-                                           : 0;
+            const double gapDeg =
+                interior ? static_cast<double>(samples[static_cast<std::size_t>(run.End)].Angle) -
+                               samples[static_cast<std::size_t>(run.Begin)].Angle
+                         : 0;
             if (!interior || gapDeg >= kPwmGapLimitDeg) {
                 conducting = false;
                 lastPulse = -1;
@@ -153,9 +155,10 @@ ViewMeasurements MeasureView(const SampleBuffer& run, const ChannelSet& result, 
     ViewMeasurements out;
     const std::int64_t count =
         std::min<std::int64_t>(run.SampleCount, static_cast<std::int64_t>(run.Samples.size()));
-    const std::int64_t begin = std::clamp<std::int64_t>(viewStart, 0, std::max<std::int64_t>(count, 0));
-    const std::int64_t end =
-        std::clamp<std::int64_t>(std::int64_t{viewStart} + std::max(viewLen, 0), begin, std::max<std::int64_t>(count, 0));
+    const std::int64_t begin =
+        std::clamp<std::int64_t>(viewStart, 0, std::max<std::int64_t>(count, 0));
+    const std::int64_t end = std::clamp<std::int64_t>(
+        std::int64_t{viewStart} + std::max(viewLen, 0), begin, std::max<std::int64_t>(count, 0));
     out.First = static_cast<int>(begin);
     out.Len = static_cast<int>(end - begin);
     if (out.Len == 0)

@@ -28,8 +28,7 @@ bool IsEdge(const engine::SampleBuffer& run, int i)
 
 PlotGeometry::PlotGeometry(int first, int len, int left, int right, float pxPerSample)
     : first_(first), len_(len), left_(left), right_(right), pxPerSample_(pxPerSample)
-{
-}
+{}
 
 std::optional<PlotGeometry> PlotGeometry::Make(const TRect& column, const engine::SampleBuffer& run,
                                                int viewStart, int viewLen)
@@ -56,7 +55,8 @@ int PlotGeometry::X(int sample) const
 
 int PlotGeometry::SampleAt(int x) const
 {
-    const long double exact = pxPerSample_ > 0 ? (static_cast<long double>(x) - left_) / pxPerSample_ : 0;
+    const long double exact =
+        pxPerSample_ > 0 ? (static_cast<long double>(x) - left_) / pxPerSample_ : 0;
     const long double clamped = std::clamp<long double>(exact, 0, len_ - 1);
     const auto base = static_cast<int>(std::floor(clamped));
     int best = std::clamp(base, 0, len_ - 1);
@@ -69,7 +69,10 @@ int PlotGeometry::SampleAt(int x) const
     return first_ + best;
 }
 
-void GraphCursors::Place(CursorId id, int sample) { (id == CursorId::A ? a_ : b_) = sample; }
+void GraphCursors::Place(CursorId id, int sample)
+{
+    (id == CursorId::A ? a_ : b_) = sample;
+}
 
 void GraphCursors::Clear()
 {

@@ -66,7 +66,8 @@ void GraphOverlay::paintEvent(QPaintEvent*)
         if (!line.Tag.empty()) {
             const QRect box(line.X + 2, bottom_ - kTagHeight - 1, kTagWidth, kTagHeight);
             painter.setPen(color);
-            painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(line.Tag));
+            painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter,
+                             QString::fromStdString(line.Tag));
         }
     }
 }

@@ -85,9 +85,12 @@ void GraphTools::CreateMenu()
     });
     menu_->addAction("Clear cursors\tEsc", this, [this] { ClearCursors(); });
     menu_->addSeparator();
-    menu_->addAction("Zoom in\t+", this, [this] { Guarded([this] { form_.SpeedButton1Click(); }); });
-    menu_->addAction("Zoom out\t-", this, [this] { Guarded([this] { form_.SpeedButton2Click(); }); });
-    menu_->addAction("Whole run\tF", this, [this] { Guarded([this] { form_.SpeedButton3Click(); }); });
+    menu_->addAction("Zoom in\t+", this,
+                     [this] { Guarded([this] { form_.SpeedButton1Click(); }); });
+    menu_->addAction("Zoom out\t-", this,
+                     [this] { Guarded([this] { form_.SpeedButton2Click(); }); });
+    menu_->addAction("Whole run\tF", this,
+                     [this] { Guarded([this] { form_.SpeedButton3Click(); }); });
     menu_->addSeparator();
     cursorModeAction_ = menu_->addAction("Cursor mode\tC");
     cursorModeAction_->setCheckable(true);
@@ -202,16 +205,18 @@ void GraphTools::ZoomAt(int x, ZoomDirection direction)
         return run.Samples[static_cast<std::size_t>(first)].Angle !=
                run.Samples[static_cast<std::size_t>(last)].Angle;
     };
-    const ZoomAnchor anchor{geometry.SampleAt(x), x - geometry.Left(), geometry.Right() - geometry.Left()};
-    SetWindow(ZoomAroundPointer({form_.ViewStart, form_.ViewLen}, run.SampleCount, anchor, direction,
-                                anglesDiffer));
+    const ZoomAnchor anchor{geometry.SampleAt(x), x - geometry.Left(),
+                            geometry.Right() - geometry.Left()};
+    SetWindow(ZoomAroundPointer({form_.ViewStart, form_.ViewLen}, run.SampleCount, anchor,
+                                direction, anglesDiffer));
 }
 
 void GraphTools::ScrollBy(int samples)
 {
     if (!Navigable())
         return;
-    SetWindow(ScrollWindow({form_.ViewStart, form_.ViewLen}, form_.Engine().Run.SampleCount, samples));
+    SetWindow(
+        ScrollWindow({form_.ViewStart, form_.ViewLen}, form_.Engine().Run.SampleCount, samples));
 }
 
 void GraphTools::SetCursorMode(bool on)
@@ -228,14 +233,19 @@ void GraphTools::SetReadoutVisible(bool visible)
         // The table first: the window takes its first size from it.
         RefreshReadout(true);
         readout_->ShowBesideOwner();
-    }
-    else
+    } else
         readout_->hide();
 }
 
-bool GraphTools::ReadoutVisible() const { return readout_->isVisible(); }
+bool GraphTools::ReadoutVisible() const
+{
+    return readout_->isVisible();
+}
 
-void GraphTools::Refresh() { Sync(true); }
+void GraphTools::Refresh()
+{
+    Sync(true);
+}
 
 void GraphTools::Sync(bool repaintOverlay)
 {
@@ -317,7 +327,8 @@ bool GraphTools::MousePress(QMouseEvent* event)
     if (event->modifiers() & Qt::ShiftModifier) {
         PlaceCursor(CursorId::B, sample);
         dragging_ = CursorId::B;
-    } else if (const std::optional<CursorId> near = cursors_.Near(*geometry, pos.x(), kGrabTolerancePx)) {
+    } else if (const std::optional<CursorId> near =
+                   cursors_.Near(*geometry, pos.x(), kGrabTolerancePx)) {
         dragging_ = near;
     } else {
         PlaceCursor(CursorId::A, sample);
@@ -338,8 +349,10 @@ bool GraphTools::MouseMove(QMouseEvent* event)
     }
     if (panFrom_) {
         if (panPxPerSample_ > 0) {
-            const int samples = RoundPx((pos.x() - panFrom_->x()) / static_cast<long double>(panPxPerSample_));
-            SetWindow(ScrollWindow({panStart_, form_.ViewLen}, form_.Engine().Run.SampleCount, -samples));
+            const int samples =
+                RoundPx((pos.x() - panFrom_->x()) / static_cast<long double>(panPxPerSample_));
+            SetWindow(
+                ScrollWindow({panStart_, form_.ViewLen}, form_.Engine().Run.SampleCount, -samples));
         }
         Sync(true);
         return true;

@@ -17,9 +17,9 @@ class QMouseEvent;
 class QShortcut;
 class QWheelEvent;
 
-// The graph's interactive tools, beside the graph's painter, never in it: two cursors with a readout of the
-// values under them and under the pointer, measurements over the view window, and mouse and
-// keyboard navigation that moves the form's own view window through UpdateGraph.
+// The graph's interactive tools, beside the graph's painter, never in it: two cursors with a
+// readout of the values under them and under the pointer, measurements over the view window, and
+// mouse and keyboard navigation that moves the form's own view window through UpdateGraph.
 //
 // Mouse, over column 1 of the graph:
 //   left click           place cursor A (in cursor mode; drag to move it, or grab a cursor

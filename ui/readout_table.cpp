@@ -11,11 +11,26 @@ namespace {
 
 const std::string kMissing = "-";
 
-std::string Integer(std::int64_t value) { return engine::FormatInteger(value); }
-std::string Volts(double value) { return engine::FormatFixed(value, 8, 3); }
-std::string Micros(double value) { return engine::FormatFixed(value, 12, 1); }
-std::string Degrees(double value) { return engine::FormatFixed(value, 10, 3); }
-std::string Hertz(double value) { return engine::FormatFixed(value, 12, 1) + " Hz"; }
+std::string Integer(std::int64_t value)
+{
+    return engine::FormatInteger(value);
+}
+std::string Volts(double value)
+{
+    return engine::FormatFixed(value, 8, 3);
+}
+std::string Micros(double value)
+{
+    return engine::FormatFixed(value, 12, 1);
+}
+std::string Degrees(double value)
+{
+    return engine::FormatFixed(value, 10, 3);
+}
+std::string Hertz(double value)
+{
+    return engine::FormatFixed(value, 12, 1) + " Hz";
+}
 
 // The samples the readout may read: the run's records, never beyond SampleCount.
 bool InRun(const engine::SampleBuffer& run, const std::optional<int>& sample)
@@ -40,17 +55,22 @@ public:
     {
         ReadoutSection section{kCursorSection, {}};
         section.Rows.push_back({{""}, {"A"}, {"B"}, {"Pointer"}, {"B \xE2\x88\x92 A"}});
-        AddRow(section, "Sample", kReadoutText, [](int i, const engine::TSampleRec&) {
-            return std::optional<double>(i);
-        }, [](double v) { return Integer(static_cast<std::int64_t>(v)); });
-        AddRow(section, "Time \xC2\xB5s", kReadoutText,
-               [](int, const engine::TSampleRec& r) { return std::optional<double>(r.Time); }, Micros);
-        AddRow(section, "Angle \xC2\xB0", kReadoutText,
-               [](int, const engine::TSampleRec& r) { return std::optional<double>(r.Angle); }, Degrees);
+        AddRow(
+            section, "Sample", kReadoutText,
+            [](int i, const engine::TSampleRec&) { return std::optional<double>(i); },
+            [](double v) { return Integer(static_cast<std::int64_t>(v)); });
+        AddRow(
+            section, "Time \xC2\xB5s", kReadoutText,
+            [](int, const engine::TSampleRec& r) { return std::optional<double>(r.Time); }, Micros);
+        AddRow(
+            section, "Angle \xC2\xB0", kReadoutText,
+            [](int, const engine::TSampleRec& r) { return std::optional<double>(r.Angle); },
+            Degrees);
 
         ReadoutRow frequency{{"1/\xCE\x94t"}, {}, {}, {}, {}};
         if (both_) {
-            const double dt = static_cast<double>(Record(*points_[1]).Time) - Record(*points_[0]).Time;
+            const double dt =
+                static_cast<double>(Record(*points_[1]).Time) - Record(*points_[0]).Time;
             frequency[kColumnDelta].Text = dt != 0 ? Hertz(1e6 / dt) : kMissing;
         }
         section.Rows.push_back(frequency);
@@ -58,7 +78,8 @@ public:
         for (std::size_t k = 0; k < kSwitchTraceColors.size(); ++k) {
             ReadoutRow row{{s_.SwitchLabels[k], kSwitchTraceColors[k]}};
             for (const std::optional<int>& point : points_) {
-                row.push_back({point ? Integer(Record(*point).Switch[k]) : "", kSwitchTraceColors[k]});
+                row.push_back(
+                    {point ? Integer(Record(*point).Switch[k]) : "", kSwitchTraceColors[k]});
             }
             row.push_back({"", kSwitchTraceColors[k]});
             section.Rows.push_back(row);
@@ -68,13 +89,14 @@ public:
         const int count = std::clamp(result.ChannelCount, 0, engine::kMaxChannels);
         for (int i = 0; i < count; ++i) {
             const auto slot = static_cast<std::size_t>(i);
-            AddRow(section, result.Channels[slot].Name, result.Channels[slot].Color,
-                   [&result, slot](int index, const engine::TSampleRec&) -> std::optional<double> {
-                       if (static_cast<std::size_t>(index) >= result.ChannelRows.size())
-                           return std::nullopt;
-                       return result.ChannelRows[static_cast<std::size_t>(index)][slot];
-                   },
-                   Volts);
+            AddRow(
+                section, result.Channels[slot].Name, result.Channels[slot].Color,
+                [&result, slot](int index, const engine::TSampleRec&) -> std::optional<double> {
+                    if (static_cast<std::size_t>(index) >= result.ChannelRows.size())
+                        return std::nullopt;
+                    return result.ChannelRows[static_cast<std::size_t>(index)][slot];
+                },
+                Volts);
         }
         return section;
     }
@@ -116,7 +138,8 @@ std::string Range(const engine::ViewMeasurements& m)
 {
     if (m.Len == 0)
         return "no samples";
-    return "samples " + Integer(m.First) + " \xE2\x80\xA6 " + Integer(std::int64_t{m.First} + m.Len - 1);
+    return "samples " + Integer(m.First) + " \xE2\x80\xA6 " +
+           Integer(std::int64_t{m.First} + m.Len - 1);
 }
 
 ReadoutSection ChannelSection(const ReadoutSource& source, const engine::ViewMeasurements& m)
@@ -153,7 +176,10 @@ ReadoutSection PeriodSection(const engine::ViewMeasurements& m)
     ReadoutSection section{kPeriodSection, {}};
     section.Rows.push_back({{""}, {"frequency"}, {"period"}, {"angle"}});
     if (m.PwmPeriodUs && *m.PwmPeriodUs > 0)
-        section.Rows.push_back({{"PWM"}, {Hertz(1e6 / *m.PwmPeriodUs)}, {Micros(*m.PwmPeriodUs) + " \xC2\xB5s"}, {""}});
+        section.Rows.push_back({{"PWM"},
+                                {Hertz(1e6 / *m.PwmPeriodUs)},
+                                {Micros(*m.PwmPeriodUs) + " \xC2\xB5s"},
+                                {""}});
     else
         section.Rows.push_back({{"PWM"}, {"none", kReadoutDim}, {""}, {""}});
     if (m.CommutationPeriodUs && *m.CommutationPeriodUs > 0)

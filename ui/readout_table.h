@@ -42,11 +42,18 @@ struct ReadoutTable {
 
     // The cell in the row whose first cell reads `rowLabel`, at `column`, in the section
     // titled `title` (its start suffices); nullptr when there is none.
-    const ReadoutCell* Find(const std::string& title, const std::string& rowLabel, int column) const;
+    const ReadoutCell* Find(const std::string& title, const std::string& rowLabel,
+                            int column) const;
 };
 
 // The column of a cursor table.
-enum ReadoutColumn { kColumnLabel = 0, kColumnA = 1, kColumnB = 2, kColumnPointer = 3, kColumnDelta = 4 };
+enum ReadoutColumn {
+    kColumnLabel = 0,
+    kColumnA = 1,
+    kColumnB = 2,
+    kColumnPointer = 3,
+    kColumnDelta = 4
+};
 
 inline constexpr const char* kCursorSection = "Cursors";
 inline constexpr const char* kChannelSection = "Channels over the view";

@@ -46,8 +46,8 @@ SectionLayout LayOut(const ReadoutSection& section, const QFontMetrics& metrics)
         while (layout.Width.size() < row.size())
             layout.Width.push_back(layout.Width.empty() ? 0 : valueWidth);
         for (std::size_t c = 0; c < row.size(); ++c)
-            layout.Width[c] = std::max(layout.Width[c],
-                                       metrics.horizontalAdvance(QString::fromStdString(row[c].Text)));
+            layout.Width[c] = std::max(
+                layout.Width[c], metrics.horizontalAdvance(QString::fromStdString(row[c].Text)));
     }
     int x = kMargin;
     for (const int width : layout.Width) {
@@ -104,8 +104,9 @@ protected:
                 const ReadoutRow& row = section.Rows[r];
                 for (std::size_t c = 0; c < row.size(); ++c) {
                     const QString text = QString::fromStdString(row[c].Text);
-                    const int x = c == 0 ? layout.Left[c]
-                                         : layout.Left[c] + layout.Width[c] - metrics.horizontalAdvance(text);
+                    const int x =
+                        c == 0 ? layout.Left[c]
+                               : layout.Left[c] + layout.Width[c] - metrics.horizontalAdvance(text);
                     painter.setPen(ColorFromTColor(r == 0 ? kReadoutDim : row[c].Color));
                     painter.drawText(x, y + metrics.ascent(), text);
                 }
@@ -127,8 +128,9 @@ private:
         int width = 0;
         int height = kMargin;
         for (const ReadoutSection& section : table_.Sections) {
-            width = std::max({width, LayOut(section, metrics).Right,
-                              kMargin + boldMetrics.horizontalAdvance(QString::fromStdString(section.Title))});
+            width = std::max(
+                {width, LayOut(section, metrics).Right,
+                 kMargin + boldMetrics.horizontalAdvance(QString::fromStdString(section.Title))});
             height += LineHeight() * static_cast<int>(section.Rows.size() + 1) + LineHeight() / 2;
         }
         return {width + kMargin, height + kMargin};
@@ -138,7 +140,8 @@ private:
 };
 
 ReadoutWindow::ReadoutWindow(QWidget* owner)
-    : QWidget(owner, Qt::Tool), owner_(owner), view_(new ReadoutView(this)), scroll_(new QScrollArea(this))
+    : QWidget(owner, Qt::Tool), owner_(owner), view_(new ReadoutView(this)),
+      scroll_(new QScrollArea(this))
 {
     setObjectName("ReadoutWindow");
     setWindowTitle("Readout");
@@ -156,9 +159,15 @@ ReadoutWindow::ReadoutWindow(QWidget* owner)
     layout->addWidget(scroll_);
 }
 
-void ReadoutWindow::SetTable(ReadoutTable table) { view_->SetTable(std::move(table)); }
+void ReadoutWindow::SetTable(ReadoutTable table)
+{
+    view_->SetTable(std::move(table));
+}
 
-const ReadoutTable& ReadoutWindow::Table() const { return view_->Table(); }
+const ReadoutTable& ReadoutWindow::Table() const
+{
+    return view_->Table();
+}
 
 void ReadoutWindow::ShowBesideOwner()
 {
@@ -177,9 +186,11 @@ void ReadoutWindow::ShowBesideOwner()
             size = size.boundedTo(available.size());
             if (topLeft.x() + size.width() > available.right() + 1) {
                 const int left = frame.left() - size.width();
-                topLeft.setX(left >= available.left() ? left : available.right() + 1 - size.width());
+                topLeft.setX(left >= available.left() ? left
+                                                      : available.right() + 1 - size.width());
             }
-            topLeft.setY(std::clamp(topLeft.y(), available.top(), available.bottom() + 1 - size.height()));
+            topLeft.setY(
+                std::clamp(topLeft.y(), available.top(), available.bottom() + 1 - size.height()));
         }
         resize(size);
         move(topLeft);

@@ -12,11 +12,13 @@ namespace ui {
 ViewWindow ZoomAroundPointer(const ViewWindow& window, int sampleCount, const ZoomAnchor& anchor,
                              ZoomDirection direction, const AnglesDiffer& anglesDiffer)
 {
-    const bool anchored = anchor.Sample >= window.Start && anchor.Sample < window.Start + window.Len;
+    const bool anchored =
+        anchor.Sample >= window.Start && anchor.Sample < window.Start + window.Len;
     if (anchor.WidthPx <= 0 || window.Len < 1 || !anchored)
         return window;
-    const ViewWindow sized = direction == ZoomDirection::In ? ZoomIn(window, sampleCount, anglesDiffer)
-                                                            : ZoomOut(window, sampleCount);
+    const ViewWindow sized = direction == ZoomDirection::In
+                                 ? ZoomIn(window, sampleCount, anglesDiffer)
+                                 : ZoomOut(window, sampleCount);
     const int len = sized.Len;
     if (len == window.Len || len < 2)
         return window;
@@ -34,8 +36,8 @@ ViewWindow ZoomAroundPointer(const ViewWindow& window, int sampleCount, const Zo
         if (distance(j) < distance(offset))
             offset = j;
     }
-    const int start = static_cast<int>(std::clamp<std::int64_t>(std::int64_t{anchor.Sample} - offset, 0,
-                                                                std::max(sampleCount - len, 0)));
+    const int start = static_cast<int>(std::clamp<std::int64_t>(
+        std::int64_t{anchor.Sample} - offset, 0, std::max(sampleCount - len, 0)));
     if (!anglesDiffer(start, start + len - 1))
         return window;
     return {start, len};
@@ -44,7 +46,8 @@ ViewWindow ZoomAroundPointer(const ViewWindow& window, int sampleCount, const Zo
 ViewWindow ScrollWindow(const ViewWindow& window, int sampleCount, int samples)
 {
     const std::int64_t last = std::max<std::int64_t>(std::int64_t{sampleCount} - window.Len, 0);
-    const std::int64_t start = std::clamp<std::int64_t>(std::int64_t{window.Start} + samples, 0, last);
+    const std::int64_t start =
+        std::clamp<std::int64_t>(std::int64_t{window.Start} + samples, 0, last);
     return {static_cast<int>(start), window.Len};
 }
 

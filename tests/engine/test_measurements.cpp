@@ -56,7 +56,8 @@ TEST(Measurements, HalfDutyRunShowsTheConfiguredPwmAndSixtyDegreeCommutation)
     ASSERT_TRUE(m.PwmPeriodUs.has_value());
     EXPECT_NEAR(1e6 / *m.PwmPeriodUs, 4000.0, 40.0);
     ASSERT_TRUE(m.CommutationPeriodUs.has_value());
-    EXPECT_NEAR(*m.CommutationPeriodUs, SixtyDegreesUs(run.buffer), 0.01 * SixtyDegreesUs(run.buffer));
+    EXPECT_NEAR(*m.CommutationPeriodUs, SixtyDegreesUs(run.buffer),
+                0.01 * SixtyDegreesUs(run.buffer));
     EXPECT_NEAR(*m.CommutationPeriodDeg, 60.0, 0.5);
     // The high sides are chopped at half duty over a third of the turn, the low sides are not.
     EXPECT_NEAR(m.Switches[0].Duty, 1.0 / 6, 0.01);

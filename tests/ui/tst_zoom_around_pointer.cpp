@@ -12,7 +12,10 @@ namespace {
 
 constexpr int kWidth = 480;
 
-bool AlwaysDiffer(int, int) { return true; }
+bool AlwaysDiffer(int, int)
+{
+    return true;
+}
 
 int OffsetOf(int j, int len)
 {
@@ -59,7 +62,8 @@ private slots:
         // No other start puts the sample nearer to the pointer.
         const int moved = std::abs(OffsetOf(sample - zoomed.Start, zoomed.Len) - offset);
         for (int j = 0; j < zoomed.Len; ++j)
-            QVERIFY2(std::abs(OffsetOf(j, zoomed.Len) - offset) >= moved, qPrintable(QString::number(j)));
+            QVERIFY2(std::abs(OffsetOf(j, zoomed.Len) - offset) >= moved,
+                     qPrintable(QString::number(j)));
         QVERIFY(moved <= kWidth / zoomed.Len / 2 + 1);
     }
 
@@ -82,8 +86,9 @@ private slots:
         QVERIFY(window.Len >= 2);
         // Where the buttons refuse for want of two different angles, so does the wheel.
         const auto sameAngles = [](int, int) { return false; };
-        QCOMPARE(ZoomAroundPointer({100, 64}, count, {120, 150, kWidth}, ZoomDirection::In, sameAngles),
-                 (ViewWindow{100, 64}));
+        QCOMPARE(
+            ZoomAroundPointer({100, 64}, count, {120, 150, kWidth}, ZoomDirection::In, sameAngles),
+            (ViewWindow{100, 64}));
     }
 
     void theWindowStaysInsideTheRun()
@@ -97,8 +102,9 @@ private slots:
         QCOMPARE(Zoom({3000, 1000}, count, 3999, 480, ZoomDirection::In), (ViewWindow{3500, 500}));
         // An anchor outside the window or a column without width: nothing to zoom around.
         QCOMPARE(Zoom({1000, 1000}, count, 2500, 100, ZoomDirection::In), (ViewWindow{1000, 1000}));
-        QCOMPARE(ZoomAroundPointer({1000, 1000}, count, {1500, 0, 0}, ZoomDirection::In, AlwaysDiffer),
-                 (ViewWindow{1000, 1000}));
+        QCOMPARE(
+            ZoomAroundPointer({1000, 1000}, count, {1500, 0, 0}, ZoomDirection::In, AlwaysDiffer),
+            (ViewWindow{1000, 1000}));
     }
 
     void scrollingIsClampedToTheRun()
