@@ -162,9 +162,9 @@ void GraphTools::SetWindow(const ViewWindow& window)
 void GraphTools::PlaceCursor(CursorId id, int sample)
 {
     const int count = RecordCount(form_.Engine().Run);
+    ForgetOldRun();
     if (count <= 0)
         return;
-    lastSampleCount_ = form_.Engine().Run.SampleCount;
     cursors_.Place(id, std::clamp(sample, 0, count - 1));
     if (!ReadoutVisible())
         SetReadoutVisible(true);
@@ -247,7 +247,7 @@ void GraphTools::Refresh()
     Sync(true);
 }
 
-void GraphTools::Sync(bool repaintOverlay)
+void GraphTools::ForgetOldRun()
 {
     const engine::SampleBuffer& run = form_.Engine().Run;
     if (run.SampleCount != lastSampleCount_) {
@@ -257,6 +257,11 @@ void GraphTools::Sync(bool repaintOverlay)
         lastSampleCount_ = run.SampleCount;
     }
     cursors_.Restrict(RecordCount(run));
+}
+
+void GraphTools::Sync(bool repaintOverlay)
+{
+    ForgetOldRun();
 
     const std::optional<PlotGeometry> geometry = Geometry();
     pointerSample_.reset();

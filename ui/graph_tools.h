@@ -93,6 +93,7 @@ protected:
 private:
     void CreateMenu();
     void CreateShortcuts();
+    void ForgetOldRun();
     void Sync(bool repaintOverlay);
     void RefreshReadout(bool evenIfHidden = false);
     bool InPlot(const QPoint& pos) const;
