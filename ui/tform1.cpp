@@ -5,6 +5,7 @@
 #include "ui/circuit_picture.h"
 #include "ui/control_factory.h"
 #include "ui/form_style.h"
+#include "ui/graph_exports.h"
 #include "ui/graph_tools.h"
 #include "ui/owner_drawn_grid.h"
 #include "ui/page_control.h"
@@ -17,6 +18,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -56,9 +58,25 @@ TForm1::TForm1(TForm1Options options, QWidget* parent)
     FormCreate();
     ConnectHandlers();
     graphTools_ = std::make_unique<GraphTools>(*this, options_.ShowError);
+    AddExports();
 }
 
 TForm1::~TForm1() = default;
+
+void TForm1::AddExports()
+{
+    const GuardedRun guarded = [this](const std::function<void()>& handler) { Guarded(handler); };
+    AddGraphExportActions(*this, *graphTools_->GraphContextMenu(), guarded);
+    AddExportShortcuts(*this, guarded);
+
+    auto* circuitMenu = new QMenu(this);
+    AddCircuitExportActions(*this, *circuitMenu, guarded);
+    PaintBox1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(PaintBox1, &QWidget::customContextMenuRequested, this,
+            [this, circuitMenu](const QPoint& pos) {
+                circuitMenu->popup(PaintBox1->mapToGlobal(pos));
+            });
+}
 
 void TForm1::FormCreate()
 {

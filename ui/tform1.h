@@ -136,6 +136,7 @@ private:
     void FormCreate();
     void FormClose();
     void LayoutControls();
+    void AddExports();
 
     void Recalculate();
     void RunCompletion(const engine::RunSummary& summary);

@@ -1,4 +1,5 @@
 #include "engine/decimal_separator.h"
+#include "ui/graph_tools.h"
 #include "ui/owner_drawn_grid.h"
 #include "ui/page_control.h"
 #include "ui/param_edit.h"
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -348,6 +350,16 @@ private slots:
         QCOMPARE(f.Text(1), QString("11.1"));
         f.form->Button1->click();
         QCOMPARE(f.Samples(), 4326);
+    }
+
+    void graphMenuOffersTheExports()
+    {
+        FormFixture f;
+        QStringList texts;
+        for (const QAction* action : f.form->Tools().GraphContextMenu()->actions())
+            texts << action->text();
+        QVERIFY(texts.contains("Save graph as PNG..."));
+        QVERIFY(texts.contains("Export view..."));
     }
 
     void closingReleasesThePicture()
