@@ -2,13 +2,18 @@
 // PNG files for the documentation. Runs on any platform plugin, the offscreen one included.
 #include "engine/decimal_separator.h"
 #include "ui/form_style.h"
+#include "ui/graph_cursors.h"
+#include "ui/graph_tools.h"
 #include "ui/page_control.h"
+#include "ui/readout_window.h"
 #include "ui/tform1.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QPainter>
 #include <QPushButton>
+#include <QSlider>
 
 #include <cstdio>
 
@@ -44,5 +49,26 @@ int main(int argc, char* argv[])
     form.ComboBox1->setCurrentIndex(1);
     form.PageControl1->SetActivePageIndex(0);
     ok = Save(form, folder + "/circuit.png") && ok;
+
+    // Cursors and measurements at half duty, where the PWM shows: the window and its readout
+    // side by side in one picture.
+    form.PageControl1->SetActivePageIndex(1);
+    form.TrackBar2->setValue(5);
+    form.Tools().PlaceCursor(ui::CursorId::A, 2577);
+    form.Tools().PlaceCursor(ui::CursorId::B, 4020);
+    form.Tools().SetReadoutVisible(true);
+    QCoreApplication::processEvents();
+    const QPixmap window = form.grab();
+    const QPixmap readout = form.Tools().Readout()->grab();
+    QPixmap both(window.width() + readout.width(), std::max(window.height(), readout.height()));
+    both.fill(Qt::white);
+    QPainter painter(&both);
+    painter.drawPixmap(0, 0, window);
+    painter.drawPixmap(window.width(), 0, readout);
+    painter.end();
+    const QString cursorsPath = folder + "/cursors.png";
+    const bool savedCursors = both.save(cursorsPath, "PNG");
+    std::printf("%s %s\n", savedCursors ? "wrote" : "could not write", qPrintable(cursorsPath));
+    ok = savedCursors && ok;
     return ok ? 0 : 1;
 }

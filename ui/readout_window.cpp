@@ -31,6 +31,19 @@ QFont ReadoutFont()
     return font;
 }
 
+// The trace colours as text on the dark background: dark ones are lifted toward white,
+// keeping their hue, so that a dark blue value is still readable.
+QColor ReadableOnDark(engine::TColor color)
+{
+    const QColor c = ColorFromTColor(color);
+    const double luminance = 0.2126 * c.red() + 0.7152 * c.green() + 0.0722 * c.blue();
+    if (luminance >= 110)
+        return c;
+    constexpr double lift = 0.45;
+    const auto towardWhite = [](int v) { return static_cast<int>(v + (255 - v) * lift); };
+    return QColor(towardWhite(c.red()), towardWhite(c.green()), towardWhite(c.blue()));
+}
+
 // Where each section's columns start and how wide they are, from the texts' widths.
 struct SectionLayout {
     std::vector<int> Left;
@@ -107,7 +120,7 @@ protected:
                     const int x =
                         c == 0 ? layout.Left[c]
                                : layout.Left[c] + layout.Width[c] - metrics.horizontalAdvance(text);
-                    painter.setPen(ColorFromTColor(r == 0 ? kReadoutDim : row[c].Color));
+                    painter.setPen(r == 0 ? ColorFromTColor(kReadoutDim) : ReadableOnDark(row[c].Color));
                     painter.drawText(x, y + metrics.ascent(), text);
                 }
                 y += line;
