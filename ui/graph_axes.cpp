@@ -222,7 +222,9 @@ ValueGrid ComputeValueGrid(const PlotScale& scale, int left, int top, int bottom
 
     const std::int64_t first = TruncInt(scale.MinValue / static_cast<long double>(grid.Step));
     const std::int64_t last = TruncInt(scale.MaxValue / static_cast<long double>(grid.Step));
-    if (last < first || last - first >= kMaxGridLines)
+    // At the ends of the range both numbers saturate, and their difference in 64 bits would
+    // wrap round into a small count of lines.
+    if (last < first || static_cast<long double>(last) - first >= kMaxGridLines)
         return grid;
     const LabelFormat format = ValueLabelFormat(grid.Step);
     int labelLimit = bottom;
