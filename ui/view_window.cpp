@@ -18,7 +18,10 @@ ViewWindow ZoomOut(const ViewWindow& window, int sampleCount)
 {
     const long long doubled = 2LL * std::max(window.Len, 1);
     const int len = static_cast<int>(std::min<long long>(doubled, std::max(sampleCount, 0)));
-    return {window.Start - len / 4, len};
+    // Kept inside the run here, not only by the graph update: below 10 samples the update
+    // leaves the window as it is.
+    const int start = std::clamp(window.Start - len / 4, 0, std::max(0, sampleCount - len));
+    return {start, len};
 }
 
 } // namespace ui

@@ -22,8 +22,8 @@ using AnglesDiffer = std::function<bool(int first, int last)>;
 // two samples of different angle.
 ViewWindow ZoomIn(const ViewWindow& window, int sampleCount, const AnglesDiffer& anglesDiffer);
 
-// The window after "-", its length at most `sampleCount`; the start may come out negative
-// or too late, which the graph update moves back inside the run.
+// The window after "-": twice as long around the same centre, at most the whole run, and
+// moved back inside the run where it would reach beyond it.
 ViewWindow ZoomOut(const ViewWindow& window, int sampleCount);
 
 } // namespace ui

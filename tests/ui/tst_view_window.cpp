@@ -33,9 +33,11 @@ private slots:
     {
         QCOMPARE(ui::ZoomOut({1500, 1000}, 4000), (ViewWindow{1000, 2000}));
         QCOMPARE(ui::ZoomOut({1000, 2000}, 4000), (ViewWindow{0, 4000}));
-        QCOMPARE(ui::ZoomOut({3000, 1000}, 4000), (ViewWindow{2500, 2000}));
-        QCOMPARE(ui::ZoomOut({200, 1000}, 4000), (ViewWindow{-300, 2000}));
-        QCOMPARE(ui::ZoomOut({0, 4000}, 4000), (ViewWindow{-1000, 4000}));
+        QCOMPARE(ui::ZoomOut({3000, 1000}, 4000), (ViewWindow{2000, 2000}));
+        QCOMPARE(ui::ZoomOut({200, 1000}, 4000), (ViewWindow{0, 2000}));
+        QCOMPARE(ui::ZoomOut({0, 4000}, 4000), (ViewWindow{0, 4000}));
+        // Below 10 samples nothing else clamps the window.
+        QCOMPARE(ui::ZoomOut({2, 3}, 5), (ViewWindow{0, 5}));
         QCOMPARE(ui::ZoomOut({0, 1}, 1), (ViewWindow{0, 1}));
         QCOMPARE(ui::ZoomOut({0, 0}, 0), (ViewWindow{0, 0}));
     }
