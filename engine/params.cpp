@@ -206,4 +206,12 @@ std::string TrackBar1Text(int position, std::string_view noLoadCurrentText)
 
 std::string TrackBar2Text(int position) { return FormatInteger(std::clamp(position, 0, 10) * 10); }
 
+TParams DefaultParams()
+{
+    TParams params;
+    ParamTexts texts = DefaultParamTexts();
+    ReadStartupParams(params, texts, '.');
+    return params;
+}
+
 } // namespace engine

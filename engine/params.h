@@ -39,6 +39,9 @@ using ParamTexts = std::array<std::string, kParamCount + 1>;
 // The form's default box texts ("11,1", "0,0342", ...).
 ParamTexts DefaultParamTexts();
 
+// The parameter set the default texts give when the start-up reads them.
+TParams DefaultParams();
+
 // Digits, then the first '.' or ',' as `separator`, up to the first other character.
 std::string CleanEntryText(std::string_view text, char separator);
 

@@ -7,16 +7,8 @@ namespace {
 
 using namespace engine;
 
-TParams DefaultParams(float maxCurrent = 10, float duty = 100) {
-    TParams p;
-    p[NominalVoltage] = 11.1f;
-    p[BattImpedance] = 0.0342f;
-    p[RpmPerVolt] = 1390;
-    p[MotorResistance] = 0.053f;
-    p[NoLoadCurrent] = 1.8f;
-    p[PwmFrequency] = 4000;
-    p[Timing10] = 2.5f;
-    p[Timing100] = 25;
+TParams ParamsAt(float maxCurrent, float duty) {
+    TParams p = DefaultParams();
     p[MaxCurrent] = maxCurrent;
     p[PwmDuty] = duty;
     return p;
@@ -33,12 +25,12 @@ void RunWarm(benchmark::State& state, const TParams& params) {
 }
 
 void BM_FullRunDefault(benchmark::State& state) { RunWarm(state, DefaultParams()); }
-void BM_FullRunDuty10(benchmark::State& state) { RunWarm(state, DefaultParams(10, 10)); }
-void BM_LongestTrackBarRun(benchmark::State& state) { RunWarm(state, DefaultParams(60, 10)); }
+void BM_FullRunDuty10(benchmark::State& state) { RunWarm(state, ParamsAt(10, 10)); }
+void BM_LongestTrackBarRun(benchmark::State& state) { RunWarm(state, ParamsAt(60, 10)); }
 
 // The first run of a program start: the buffer grows from nothing.
 void BM_LongestTrackBarRunColdBuffer(benchmark::State& state) {
-    const TParams params = DefaultParams(60, 10);
+    const TParams params = ParamsAt(60, 10);
     for (auto _ : state) {
         SampleBuffer buffer;
         benchmark::DoNotOptimize(CalcPhases(params, RunSettings{}, -1, -0.5f, buffer));
@@ -47,7 +39,7 @@ void BM_LongestTrackBarRunColdBuffer(benchmark::State& state) {
 
 void BM_PrepareResLongestRun(benchmark::State& state) {
     SampleBuffer buffer;
-    CalcPhases(DefaultParams(60, 10), RunSettings{}, -1, -0.5f, buffer);
+    CalcPhases(ParamsAt(60, 10), RunSettings{}, -1, -0.5f, buffer);
     ChannelSet set;
     const int view = static_cast<int>(state.range(0));
     PrepareRes(view, ChannelTexts{}, '.', buffer, set);
@@ -59,7 +51,7 @@ void BM_PrepareResLongestRun(benchmark::State& state) {
 
 // What a track-bar move to 60 A at 10 % duty costs the window: the run and the channels.
 void BM_LongestTrackBarRunWithPrepareRes(benchmark::State& state) {
-    const TParams params = DefaultParams(60, 10);
+    const TParams params = ParamsAt(60, 10);
     SampleBuffer buffer;
     ChannelSet set;
     CalcPhases(params, RunSettings{}, -1, -0.5f, buffer);

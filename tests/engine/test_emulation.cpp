@@ -10,21 +10,6 @@
 namespace engine {
 namespace {
 
-TParams DefaultParams() {
-    TParams p;
-    p[NominalVoltage] = 11.1f;
-    p[BattImpedance] = 0.0342f;
-    p[RpmPerVolt] = 1390;
-    p[MotorResistance] = 0.053f;
-    p[NoLoadCurrent] = 1.8f;
-    p[PwmFrequency] = 4000;
-    p[Timing10] = 2.5f;
-    p[Timing100] = 25;
-    p[MaxCurrent] = 10;
-    p[PwmDuty] = 100;
-    return p;
-}
-
 RunSettings HighSideOnly() { return RunSettings{}; }
 
 RunSettings BothSides() {

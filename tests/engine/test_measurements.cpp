@@ -11,21 +11,13 @@
 namespace engine {
 namespace {
 
-TParams DefaultParams(float duty)
+TParams ParamsAtDuty(float duty)
 {
-    TParams p;
-    p[NominalVoltage] = 11.1f;
-    p[BattImpedance] = 0.0342f;
-    p[RpmPerVolt] = 1390;
-    p[MotorResistance] = 0.053f;
-    p[NoLoadCurrent] = 1.8f;
-    p[PwmFrequency] = 4000;
-    p[Timing10] = 2.5f;
-    p[Timing100] = 25;
-    p[MaxCurrent] = 10;
+    TParams p = DefaultParams();
     p[PwmDuty] = duty;
     return p;
 }
+
 
 struct EmulatedRun {
     SampleBuffer buffer;
@@ -35,7 +27,7 @@ struct EmulatedRun {
 EmulatedRun FullRun(float duty, RunSettings settings = {})
 {
     EmulatedRun run;
-    CalcPhases(DefaultParams(duty), settings, -1, -0.5f, run.buffer);
+    CalcPhases(ParamsAtDuty(duty), settings, -1, -0.5f, run.buffer);
     PrepareRes(1, ChannelTexts{}, '.', run.buffer, run.channels);
     return run;
 }
