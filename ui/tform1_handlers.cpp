@@ -123,9 +123,20 @@ void TForm1::ScrollBar1Change()
 
 void TForm1::CalcPhases(int PwmState, float StartAngle)
 {
-    const engine::RunSummary summary =
-        engine::CalcPhases(state_.Params, CurrentRunSettings(), PwmState, StartAngle, state_.Run);
-    RunCompletion(summary);
+    const engine::RunSettings settings = CurrentRunSettings();
+    // A run refused before its loop leaves everything of the previous run as it was.
+    engine::ComputeOperatingPoint(state_.Params, settings, PwmState, StartAngle);
+    try {
+        RunCompletion(
+            engine::CalcPhases(state_.Params, settings, PwmState, StartAngle, state_.Run));
+    } catch (const engine::EmulationError&) {
+        // A fault inside the loop has already replaced the samples with the steps done so
+        // far: the graph shows those, with channels to match and no summary of a whole run.
+        ViewReset();
+        PrepareRes(ComboBox1->currentIndex());
+        StringGrid1->SetCell(1, 0, QString());
+        throw;
+    }
 }
 
 void TForm1::PrepareRes(int View)
@@ -144,7 +155,12 @@ void TForm1::StringGrid1DrawCell(Canvas& canvas, int ACol, int ARow, const TRect
                             .SwitchLabels = {}};
     for (std::size_t i = 0; i < SwitchLabels.size(); ++i)
         params.SwitchLabels[i] = SwitchLabels[i]->text().toStdString();
-    DrawGraphCell(canvas, params, ACol, ARow, Rect);
+    // An error box cannot be opened from inside a paint: a cell that fails stays as far as
+    // it was painted, and the program goes on.
+    try {
+        DrawGraphCell(canvas, params, ACol, ARow, Rect);
+    } catch (const std::exception&) {
+    }
 }
 
 } // namespace ui

@@ -179,8 +179,8 @@ private slots:
 
     void ctrlSSavesThePictureOfThePageShown()
     {
+        // The form binds the shortcuts itself.
         FormFixture f;
-        ui::AddExportShortcuts(*f.form, f.Guard());
         f.form->show();
         QStringList titles;
         for (const auto& [page, key] : {std::pair{1, Qt::Key_S}, {0, Qt::Key_S}, {0, Qt::Key_E}}) {
