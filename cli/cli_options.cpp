@@ -12,7 +12,8 @@
 namespace cli {
 namespace {
 
-std::optional<int> ReadInt(std::string_view text, int low, int high) {
+std::optional<int> ReadInt(std::string_view text, int low, int high)
+{
     int value = 0;
     const char* end = text.data() + text.size();
     const auto [ptr, error] = std::from_chars(text.data(), end, value);
@@ -23,7 +24,8 @@ std::optional<int> ReadInt(std::string_view text, int low, int high) {
 }
 
 // An angle in degrees, with "." or "," as the decimal point.
-std::optional<float> ReadAngle(std::string_view text) {
+std::optional<float> ReadAngle(std::string_view text)
+{
     std::string number(text);
     for (char& ch : number) {
         if (ch == ',') {
@@ -46,7 +48,8 @@ struct WrittenNumber {
     int Decimals = 0;
 };
 
-std::optional<WrittenNumber> ReadNumber(std::string_view text) {
+std::optional<WrittenNumber> ReadNumber(std::string_view text)
+{
     std::string number(text);
     int decimals = 0;
     bool afterPoint = false;
@@ -68,7 +71,8 @@ std::optional<WrittenNumber> ReadNumber(std::string_view text) {
     return WrittenNumber{value, decimals};
 }
 
-std::optional<bool> ReadOnOff(std::string_view text) {
+std::optional<bool> ReadOnOff(std::string_view text)
+{
     if (text == "on") {
         return true;
     }
@@ -93,9 +97,13 @@ struct Option {
     ApplyPair PairHandler = {}; // set for an option that takes two values
 };
 
-std::optional<std::string> Accepted() { return std::nullopt; }
+std::optional<std::string> Accepted()
+{
+    return std::nullopt;
+}
 
-Apply IntoInt(int low, int high, std::string expected, std::function<void(CliRequest&, int)> set) {
+Apply IntoInt(int low, int high, std::string expected, std::function<void(CliRequest&, int)> set)
+{
     return [=](std::string_view value, CliRequest& request) -> std::optional<std::string> {
         const std::optional<int> number = ReadInt(value, low, high);
         if (!number) {
@@ -106,7 +114,8 @@ Apply IntoInt(int low, int high, std::string expected, std::function<void(CliReq
     };
 }
 
-Apply IntoSwitch(std::function<void(CliRequest&, bool)> set) {
+Apply IntoSwitch(std::function<void(CliRequest&, bool)> set)
+{
     return [=](std::string_view value, CliRequest& request) -> std::optional<std::string> {
         const std::optional<bool> on = ReadOnOff(value);
         if (!on) {
@@ -117,7 +126,8 @@ Apply IntoSwitch(std::function<void(CliRequest&, bool)> set) {
     };
 }
 
-std::optional<std::string> ApplySet(std::string_view value, CliRequest& request) {
+std::optional<std::string> ApplySet(std::string_view value, CliRequest& request)
+{
     const std::size_t equals = value.find('=');
     const std::optional<int> tag =
         equals == std::string_view::npos ? std::nullopt : ReadInt(value.substr(0, equals), 1, 10);
@@ -128,7 +138,8 @@ std::optional<std::string> ApplySet(std::string_view value, CliRequest& request)
     return Accepted();
 }
 
-std::optional<std::string> ApplyAngle(std::string_view value, CliRequest& request) {
+std::optional<std::string> ApplyAngle(std::string_view value, CliRequest& request)
+{
     const std::optional<float> angle = ReadAngle(value);
     if (!angle) {
         return std::string("an angle in degrees, such as 35 or 12.5");
@@ -137,7 +148,8 @@ std::optional<std::string> ApplyAngle(std::string_view value, CliRequest& reques
     return Accepted();
 }
 
-std::optional<std::string> ApplySeparator(std::string_view value, CliRequest& request) {
+std::optional<std::string> ApplySeparator(std::string_view value, CliRequest& request)
+{
     const bool printable = value.size() == 1 && value[0] > ' ' && value[0] < 0x7F;
     if (!printable || (value[0] >= '0' && value[0] <= '9')) {
         return std::string("one printable character that is not a digit, such as . or ,");
@@ -147,7 +159,8 @@ std::optional<std::string> ApplySeparator(std::string_view value, CliRequest& re
 }
 
 std::optional<std::string> ApplyViewWindow(std::string_view start, std::string_view len,
-                                           CliRequest& request) {
+                                           CliRequest& request)
+{
     const std::optional<int> first = ReadInt(start, 0, INT_MAX);
     const std::optional<int> count = ReadInt(len, 1, INT_MAX);
     if (!first || !count) {
@@ -157,7 +170,8 @@ std::optional<std::string> ApplyViewWindow(std::string_view start, std::string_v
     return Accepted();
 }
 
-std::optional<std::string> ApplyPngSize(std::string_view value, CliRequest& request) {
+std::optional<std::string> ApplyPngSize(std::string_view value, CliRequest& request)
+{
     const std::size_t x = value.find('x');
     const bool hasX = x != std::string_view::npos;
     const std::optional<int> width =
@@ -173,7 +187,8 @@ std::optional<std::string> ApplyPngSize(std::string_view value, CliRequest& requ
     return Accepted();
 }
 
-std::optional<std::string> ApplySweep(std::string_view value, CliRequest& request) {
+std::optional<std::string> ApplySweep(std::string_view value, CliRequest& request)
+{
     const std::string expected =
         "N=FROM:TO:STEP with N from 1 to 10, FROM at most TO, STEP above 0 and at most " +
         std::to_string(kMaxSweepRuns) + " runs, such as 10=20:100:10";
@@ -214,7 +229,8 @@ std::optional<std::string> ApplySweep(std::string_view value, CliRequest& reques
 }
 
 // The options --sweep replaces with its table.
-std::optional<std::string_view> OutputBesideSweep(const CliRequest& request) {
+std::optional<std::string_view> OutputBesideSweep(const CliRequest& request)
+{
     if (request.ShowParams) {
         return "--params";
     }
@@ -233,7 +249,8 @@ std::optional<std::string_view> OutputBesideSweep(const CliRequest& request) {
     return std::nullopt;
 }
 
-std::optional<std::string> CheckCombination(const CliRequest& request) {
+std::optional<std::string> CheckCombination(const CliRequest& request)
+{
     if (request.PwmState && !request.Angle) {
         return "--pwm applies to a single-angle run: give --angle as well";
     }
@@ -253,7 +270,8 @@ std::optional<std::string> CheckCombination(const CliRequest& request) {
     return std::nullopt;
 }
 
-const std::vector<Option>& Options() {
+const std::vector<Option>& Options()
+{
     static const std::vector<Option> options{
         {"--set", true, ApplySet},
         {"--current-scale", true,
@@ -322,7 +340,8 @@ const std::vector<Option>& Options() {
     return options;
 }
 
-const Option* FindOption(std::string_view name) {
+const Option* FindOption(std::string_view name)
+{
     for (const Option& option : Options()) {
         if (option.Name == name) {
             return &option;
@@ -333,7 +352,8 @@ const Option* FindOption(std::string_view name) {
 
 } // namespace
 
-ParseResult ParseCommandLine(const std::vector<std::string>& args) {
+ParseResult ParseCommandLine(const std::vector<std::string>& args)
+{
     CliRequest request;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
@@ -392,7 +412,8 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     return request;
 }
 
-std::string SweepRequest::ValueText(int index, char separator) const {
+std::string SweepRequest::ValueText(int index, char separator) const
+{
     // From the start each time, so that the values do not collect the step's rounding.
     const long double value = static_cast<long double>(From) +
                               static_cast<long double>(index) * static_cast<long double>(Step);
@@ -401,7 +422,8 @@ std::string SweepRequest::ValueText(int index, char separator) const {
     return text;
 }
 
-std::string UsageText() {
+std::string UsageText()
+{
     return R"(Usage: bldc-emu [OPTION]...
 Emulates one electrical revolution of a sensorless brushless-DC motor controller in 1 us steps,
 starting from the window's default parameters, and prints the results.

@@ -75,7 +75,8 @@ struct CliRequest {
     std::optional<SweepRequest> Sweep;
     bool ShowHelp = false;
 
-    bool HasOutput() const {
+    bool HasOutput() const
+    {
         return ShowParams || ShowSummary || ShowChannels || LogPath || PngPath;
     }
 };

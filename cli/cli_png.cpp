@@ -20,7 +20,8 @@ const std::array<std::string, 6> kSwitchLabels{"HighA", "LowA", "HighB", "LowB",
 
 // Qt's notes about the platform (a missing runtime folder, an unsupported window call) are of
 // no use to a user of the command line, whose error stream holds one line per failure.
-void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
     if (type == QtCriticalMsg || type == QtFatalMsg) {
         std::fputs((message.toLocal8Bit() + '\n').constData(), stderr);
     }
@@ -30,8 +31,9 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
 // caller has none, always on the offscreen platform: a platform inherited from a desktop
 // session would need a display that a script may not have.
 class GuiForPicture {
-  public:
-    GuiForPicture() {
+public:
+    GuiForPicture()
+    {
         if (QCoreApplication::instance() != nullptr) {
             if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
                 throw PictureError("the graph needs a graphical application object");
@@ -41,7 +43,8 @@ class GuiForPicture {
         previousHandler_ = qInstallMessageHandler(QuietQtMessages);
         app_.emplace(argc_, argv_);
     }
-    ~GuiForPicture() {
+    ~GuiForPicture()
+    {
         if (app_) {
             app_.reset();
             qInstallMessageHandler(previousHandler_);
@@ -50,7 +53,7 @@ class GuiForPicture {
     GuiForPicture(const GuiForPicture&) = delete;
     GuiForPicture& operator=(const GuiForPicture&) = delete;
 
-  private:
+private:
     // "-platform" on the command line wins over QT_QPA_PLATFORM.
     int argc_ = 3;
     char name_[9] = "bldc-emu";
@@ -63,7 +66,8 @@ class GuiForPicture {
 
 } // namespace
 
-void WriteGraphPng(const std::string& path, const GraphPicture& picture) {
+void WriteGraphPng(const std::string& path, const GraphPicture& picture)
+{
     const GuiForPicture gui;
     const ui::GraphPaintParams params{.Run = picture.Run,
                                       .Result = picture.Result,

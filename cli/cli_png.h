@@ -23,7 +23,7 @@ struct GraphPicture {
 
 // A picture that cannot be made or written; the message is for the user.
 class PictureError : public std::runtime_error {
-  public:
+public:
     using std::runtime_error::runtime_error;
 };
 

@@ -4,7 +4,8 @@
 
 namespace cli {
 
-void WriteGraphPng(const std::string&, const GraphPicture&) {
+void WriteGraphPng(const std::string&, const GraphPicture&)
+{
     throw PictureError("this bldc-emu was built without the graph renderer (Qt Gui)");
 }
 

@@ -26,34 +26,40 @@ struct ApplyEdit {
     engine::ParamTexts& Texts;
     char Separator;
 
-    void operator()(const SetBoxText& edit) const {
+    void operator()(const SetBoxText& edit) const
+    {
         Texts[static_cast<std::size_t>(edit.Tag)] = edit.Text;
         engine::ChangeParam(Params, Texts, edit.Tag, true, Separator);
     }
-    void operator()(const MoveCurrentScale& edit) const {
+    void operator()(const MoveCurrentScale& edit) const
+    {
         Texts[engine::MaxCurrent] =
             engine::TrackBar1Text(edit.Position, Texts[engine::NoLoadCurrent]);
         engine::ChangeParam(Params, Texts, engine::MaxCurrent, true, Separator);
     }
-    void operator()(const MoveDutyScale& edit) const {
+    void operator()(const MoveDutyScale& edit) const
+    {
         Texts[engine::PwmDuty] = engine::TrackBar2Text(edit.Position);
         engine::ChangeParam(Params, Texts, engine::PwmDuty, true, Separator);
     }
 };
 
-void WriteParams(std::ostream& out, const engine::ParamTexts& texts) {
+void WriteParams(std::ostream& out, const engine::ParamTexts& texts)
+{
     for (int tag = 1; tag <= engine::kParamCount; ++tag) {
         out << tag << '\t' << texts[static_cast<std::size_t>(tag)] << '\n';
     }
 }
 
 void WriteSummary(std::ostream& out, const engine::RunSummary& summary,
-                  const engine::SampleBuffer& run, char separator) {
+                  const engine::SampleBuffer& run, char separator)
+{
     out << engine::RunSummaryText(summary, separator) << '\n'
         << "samples: " << run.SampleCount << '\n';
 }
 
-std::string ColourText(engine::TColor colour) {
+std::string ColourText(engine::TColor colour)
+{
     std::array<char, 16> text{};
     std::snprintf(text.data(), text.size(), "$%08X", static_cast<unsigned>(colour));
     return text.data();
@@ -66,7 +72,8 @@ struct SampleWindow {
     int Len = 0;
 };
 
-SampleWindow EffectiveWindow(const std::optional<ViewWindowRequest>& request, int count) {
+SampleWindow EffectiveWindow(const std::optional<ViewWindowRequest>& request, int count)
+{
     count = std::max(count, 0);
     if (!request) {
         return {0, count};
@@ -78,7 +85,8 @@ SampleWindow EffectiveWindow(const std::optional<ViewWindowRequest>& request, in
 // The view's channel descriptors, then one line of values per sample of the window. Long runs
 // are written in chunks so the text of a million samples is never held at once.
 void WriteChannels(std::ostream& out, const engine::ChannelSet& set, SampleWindow window,
-                   char separator) {
+                   char separator)
+{
     std::string text;
     const auto count = static_cast<std::size_t>(set.ChannelCount);
     for (std::size_t k = 0; k < count; ++k) {
@@ -113,10 +121,14 @@ void WriteChannels(std::ostream& out, const engine::ChannelSet& set, SampleWindo
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
-void Report(std::ostream& err, const std::string& message) { err << kProgram << message << '\n'; }
+void Report(std::ostream& err, const std::string& message)
+{
+    err << kProgram << message << '\n';
+}
 
 // The RPM as the run summary writes it: rounded, halves to even, all integer digits.
-std::string RpmText(float rpm) {
+std::string RpmText(float rpm)
+{
     double rounded = std::nearbyint(static_cast<double>(rpm));
     if (rounded == 0) {
         rounded = 0; // no "-0"
@@ -133,7 +145,8 @@ struct RunStart {
     float StartAngle = -0.5f;
 };
 
-RunStart StartOf(const CliRequest& request) {
+RunStart StartOf(const CliRequest& request)
+{
     if (!request.Angle) {
         return {};
     }
@@ -142,8 +155,8 @@ RunStart StartOf(const CliRequest& request) {
 
 // The sweep's table: one line per value, the runs' failures in their lines.
 int RunSweep(const CliRequest& request, const engine::TParams& params,
-             const engine::ParamTexts& texts, char separator, std::ostream& out,
-             std::ostream& err) {
+             const engine::ParamTexts& texts, char separator, std::ostream& out, std::ostream& err)
+{
     const SweepRequest& sweep = *request.Sweep;
     const RunStart start = StartOf(request);
 
@@ -194,11 +207,10 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
         const SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
         for (std::size_t k = 0; k < count; ++k) {
             const auto first = channels.ChannelRows.begin() + window.Start;
-            const auto [low, high] = std::minmax_element(
-                first, first + window.Len,
-                [k](const engine::TChannelRow& a, const engine::TChannelRow& b) {
-                    return a[k] < b[k];
-                });
+            const auto [low, high] =
+                std::minmax_element(first, first + window.Len,
+                                    [k](const engine::TChannelRow& a,
+                                        const engine::TChannelRow& b) { return a[k] < b[k]; });
             line += '\t';
             if (window.Len > 0) {
                 engine::AppendFormatFixed(line, (*low)[k], 7, 4, separator);
@@ -220,7 +232,8 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
 
 } // namespace
 
-int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err) {
+int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
+{
     if (request.ShowHelp) {
         out << UsageText();
         return kExitSuccess;
@@ -311,7 +324,8 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err) 
     return kExitSuccess;
 }
 
-int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
     const ParseResult parsed = ParseCommandLine(args);
     if (const auto* usage = std::get_if<UsageError>(&parsed)) {
         Report(err, usage->Message);

@@ -2,7 +2,8 @@
 
 #include <iostream>
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     std::ios::sync_with_stdio(false);
     return cli::RunCommandLine(std::vector<std::string>(argv + 1, argv + argc), std::cout,
                                std::cerr);

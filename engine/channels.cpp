@@ -46,10 +46,14 @@ constexpr std::array<std::array<ChannelStyle, 6>, kViewCount> kStyles{{
 
 constexpr std::array<int, kViewCount> kChannelCounts{1, 4, 6, 4};
 
-bool IsContinuationByte(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+bool IsContinuationByte(unsigned char byte)
+{
+    return (byte & 0xC0) == 0x80;
+}
 
 // The first kChannelNameLength bytes of `text`, backed off so that no UTF-8 sequence is split.
-std::string CutName(std::string_view text) {
+std::string CutName(std::string_view text)
+{
     if (text.size() <= kChannelNameLength) {
         return std::string(text);
     }
@@ -63,7 +67,8 @@ std::string CutName(std::string_view text) {
 // A resistor text read the lenient way of the circuit page: every character that is not an
 // ASCII digit stands for a decimal separator, then digits with at most one separator are a
 // number (a lone separator reads as 0). A multi-byte UTF-8 character is one character.
-std::optional<float> ReadResistorText(std::string_view text) {
+std::optional<float> ReadResistorText(std::string_view text)
+{
     std::string number;
     bool separatorSeen = false;
     bool previousWasMultiByte = false;
@@ -105,7 +110,8 @@ std::optional<float> ReadResistorText(std::string_view text) {
 }
 
 // 1.05 times an extreme, kept inside the float range so the graph always gets a finite scale.
-float Widen(float extreme) {
+float Widen(float extreme)
+{
     const double widened = 1.05 * extreme;
     constexpr double kMax = std::numeric_limits<float>::max();
     return static_cast<float>(std::clamp(widened, -kMax, kMax));
@@ -116,7 +122,8 @@ struct Extremes {
     float Max = -1e8f;
 
     // Stores `value` rounded to a float into `slot` and follows it with the extremes.
-    void Take(double value, float& slot) {
+    void Take(double value, float& slot)
+    {
         const float stored = static_cast<float>(value);
         if (stored > Max) {
             Max = stored;
@@ -130,13 +137,15 @@ struct Extremes {
 
 } // namespace
 
-std::pair<float, float> PadRange(float minValue, float maxValue) {
+std::pair<float, float> PadRange(float minValue, float maxValue)
+{
     const float paddedMin = minValue <= 0 ? Widen(minValue) : 0.0f;
     const float paddedMax = maxValue >= 0 ? Widen(maxValue) : 0.0f;
     return {paddedMin, paddedMax};
 }
 
-float DividerRatio(const ChannelTexts& texts, char /*separator*/) {
+float DividerRatio(const ChannelTexts& texts, char /*separator*/)
+{
     // Every non-digit becomes the separator, so the result does not depend on which one is
     // in force; the parameter keeps the reading rule's inputs explicit.
     float r1 = ReadResistorText(texts.R1Text).value_or(kDefaultR1);
@@ -149,7 +158,8 @@ float DividerRatio(const ChannelTexts& texts, char /*separator*/) {
 }
 
 void PrepareRes(int view, const ChannelTexts& texts, char separator, const SampleBuffer& run,
-                ChannelSet& out) {
+                ChannelSet& out)
+{
     if (view < 0 || view >= kViewCount) {
         throw std::invalid_argument("View " + std::to_string(view) + " does not exist");
     }

@@ -13,10 +13,10 @@
 
 namespace engine {
 
-using TColor = std::uint32_t;  // $00BBGGRR
+using TColor = std::uint32_t; // $00BBGGRR
 
 struct TChannelDesc {
-    std::string Name;  // at most 20 characters
+    std::string Name; // at most 20 characters
     float MinValue = 0;
     float MaxValue = 0;
     TColor Color = 0;

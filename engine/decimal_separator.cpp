@@ -13,9 +13,15 @@ char g_decimalSeparator = '.';
 
 } // namespace
 
-char DecimalSeparator() { return g_decimalSeparator; }
+char DecimalSeparator()
+{
+    return g_decimalSeparator;
+}
 
-void SetDecimalSeparator(char separator) { g_decimalSeparator = separator; }
+void SetDecimalSeparator(char separator)
+{
+    g_decimalSeparator = separator;
+}
 
 char ReadLocaleDecimalSeparator()
 {
@@ -32,13 +38,19 @@ char ReadLocaleDecimalSeparator()
     return separator;
 }
 
-void InitDecimalSeparatorFromLocale() { SetDecimalSeparator(ReadLocaleDecimalSeparator()); }
+void InitDecimalSeparatorFromLocale()
+{
+    SetDecimalSeparator(ReadLocaleDecimalSeparator());
+}
 
 ScopedDecimalSeparator::ScopedDecimalSeparator(char separator) : saved_(DecimalSeparator())
 {
     SetDecimalSeparator(separator);
 }
 
-ScopedDecimalSeparator::~ScopedDecimalSeparator() { SetDecimalSeparator(saved_); }
+ScopedDecimalSeparator::~ScopedDecimalSeparator()
+{
+    SetDecimalSeparator(saved_);
+}
 
 } // namespace engine

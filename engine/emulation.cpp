@@ -29,7 +29,8 @@ constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
 // Rounds to single precision as storing a value does. A value beyond the float range becomes
 // an infinity, as the hardware conversion gives, without the undefined out-of-range cast.
-inline float ToSingle(double value) {
+inline float ToSingle(double value)
+{
     constexpr double kFirstOverflow = 0x1.ffffffp127; // FLT_MAX plus half an ulp
     if (value >= kFirstOverflow) {
         return kInfinity;
@@ -40,13 +41,20 @@ inline float ToSingle(double value) {
     return static_cast<float>(value);
 }
 
-std::string Figure(double value, int decimals) { return FormatFixed(value, 8, decimals); }
+std::string Figure(double value, int decimals)
+{
+    return FormatFixed(value, 8, decimals);
+}
 
-[[noreturn]] void Fail(const std::string& message) { throw EmulationError(message); }
+[[noreturn]] void Fail(const std::string& message)
+{
+    throw EmulationError(message);
+}
 
 // Rounds an operating-point value to single precision; a value that leaves the float range
 // is the overflow the run would have faulted on.
-float StoreOperatingValue(double value, const char* name) {
+float StoreOperatingValue(double value, const char* name)
+{
     const float stored = ToSingle(value);
     if (!std::isfinite(stored)) {
         Fail(std::string("The ") + name +
@@ -55,7 +63,8 @@ float StoreOperatingValue(double value, const char* name) {
     return stored;
 }
 
-void CheckParamsFinite(const TParams& params) {
+void CheckParamsFinite(const TParams& params)
+{
     static constexpr std::array<const char*, kParamCount + 1> kNames{
         "",
         "Nominal voltage",
@@ -78,12 +87,14 @@ void CheckParamsFinite(const TParams& params) {
 }
 
 // The speed factor of the load curve, 1 - (4 L^3 + 1.4) L; the motor stalls where it is 0.
-double SpeedFactor(double loadFactor) {
+double SpeedFactor(double loadFactor)
+{
     return 1 - (4 * (loadFactor * loadFactor * loadFactor) + 1.4) * loadFactor;
 }
 
 // True when a step of `step` degrees changes the single-precision angle `angle`.
-bool StepAdvances(float angle, float step) {
+bool StepAdvances(float angle, float step)
+{
     const float next = angle + step;
     return next != angle;
 }
@@ -92,7 +103,8 @@ bool StepAdvances(float angle, float step) {
 // of a float is widest at the largest magnitude, which lies at one end of the range; the
 // neighbour toward zero covers a step of exactly half the spacing, which rounds to even
 // and so advances only every other float.
-void CheckRunCanEnd(const TParams& params, const OperatingPoint& op) {
+void CheckRunCanEnd(const TParams& params, const OperatingPoint& op)
+{
     if (!(op.StartAngle < op.EndAngle)) {
         return; // the loop records nothing
     }
@@ -152,7 +164,8 @@ struct StepModel {
 // The voltages of a step with one conducting phase j: the star point follows from the
 // terminal that is tied to a rail.
 void OneConducting(const StepModel& m, const std::array<int, 3>& s, const std::array<double, 3>& e,
-                   TSampleRec& r) {
+                   TSampleRec& r)
+{
     const int j = s[0] != 0 ? 0 : (s[1] != 0 ? 1 : 2);
     r.VBatt = m.NominalVoltage;
     r.PhaseV[j] = s[j] == 1 ? m.NominalVoltage : 0.0f;
@@ -168,7 +181,8 @@ void OneConducting(const StepModel& m, const std::array<int, 3>& s, const std::a
 // overlap steps where both conducting phases carry the same sign; the divider that gives the
 // star point then runs between a conducting and the floating phase, as in the original model.
 void TwoConducting(const StepModel& m, const std::array<int, 3>& s, const std::array<double, 3>& c,
-                   const std::array<double, 3>& e, TSampleRec& r) {
+                   const std::array<double, 3>& e, TSampleRec& r)
+{
     double cosSum = 0;
     for (int k = 0; k < 3; ++k) {
         if (s[k] != 0) {
@@ -197,7 +211,8 @@ void TwoConducting(const StepModel& m, const std::array<int, 3>& s, const std::a
 
 // Three conducting phases: two in parallel against the odd one.
 void ThreeConducting(const StepModel& m, const std::array<int, 3>& s,
-                     const std::array<double, 3>& c, TSampleRec& r) {
+                     const std::array<double, 3>& c, TSampleRec& r)
+{
     int p = 0;
     int q = 1;
     int o = 2;
@@ -220,7 +235,8 @@ void ThreeConducting(const StepModel& m, const std::array<int, 3>& s,
 }
 
 // Fills the switch levels, drive flags and voltages of record `r` at its angle.
-void EmulateStep(const StepModel& m, int pwmOn, TSampleRec& r) {
+void EmulateStep(const StepModel& m, int pwmOn, TSampleRec& r)
+{
     constexpr double kDeg = kDegToRad;
     const double angle = r.Angle;
     std::array<double, 3> c{};
@@ -272,7 +288,8 @@ void EmulateStep(const StepModel& m, int pwmOn, TSampleRec& r) {
 }
 
 // The name of the first stored voltage of `r` that is not finite, or nullptr.
-const char* NonFiniteField(const TSampleRec& r) {
+const char* NonFiniteField(const TSampleRec& r)
+{
     if (!std::isfinite(r.VBatt)) {
         return "battery voltage";
     }
@@ -289,7 +306,8 @@ const char* NonFiniteField(const TSampleRec& r) {
     return nullptr;
 }
 
-[[noreturn]] void FailInRun(std::int32_t step, float angle, const std::string& cause) {
+[[noreturn]] void FailInRun(std::int32_t step, float angle, const std::string& cause)
+{
     Fail("The run stopped at step " + std::to_string(step) + " (angle " + Figure(angle, 4) +
          " deg): " + cause);
 }
@@ -297,7 +315,8 @@ const char* NonFiniteField(const TSampleRec& r) {
 } // namespace
 
 OperatingPoint ComputeOperatingPoint(const TParams& params, const RunSettings& settings,
-                                     int pwmState, float startAngle) {
+                                     int pwmState, float startAngle)
+{
     CheckParamsFinite(params);
     if (!std::isfinite(startAngle)) {
         Fail("The start angle is not a finite number");
@@ -363,7 +382,8 @@ OperatingPoint ComputeOperatingPoint(const TParams& params, const RunSettings& s
 }
 
 RunSummary CalcPhases(const TParams& params, const RunSettings& settings, int pwmState,
-                      float startAngle, SampleBuffer& buffer) {
+                      float startAngle, SampleBuffer& buffer)
+{
     const OperatingPoint op = ComputeOperatingPoint(params, settings, pwmState, startAngle);
     const StepModel model{
         op.Timing,
@@ -416,7 +436,8 @@ RunSummary CalcPhases(const TParams& params, const RunSettings& settings, int pw
     return RunSummary{op.Rpm, op.Timing};
 }
 
-std::string RunSummaryText(const RunSummary& summary, char separator) {
+std::string RunSummaryText(const RunSummary& summary, char separator)
+{
     // nearbyint rounds halves to the even neighbour in the default rounding mode; "%.0f" of
     // the rounded double prints its exact integer digits at any magnitude.
     double rounded = std::nearbyint(static_cast<double>(summary.Rpm));

@@ -14,11 +14,11 @@ namespace engine {
 
 // The bridge settings a run reads from the window when it starts.
 struct RunSettings {
-    bool HighSidePwm = true;  // CheckBox1 "H-Side PWM"
-    bool LowSidePwm = false;  // CheckBox2 "L-Side PWM"
-    int DriverKind = 1;       // RadioGroup1: 0 "2 Non Inv", 1 "Inv+Non Inv"
-    int MosfetKind = 1;       // RadioGroup2: 0 "N + N", 1 "P + N"
-    bool Pattern120 = true;   // RadioButton1 checked; otherwise the 180-degree pattern
+    bool HighSidePwm = true; // CheckBox1 "H-Side PWM"
+    bool LowSidePwm = false; // CheckBox2 "L-Side PWM"
+    int DriverKind = 1;      // RadioGroup1: 0 "2 Non Inv", 1 "Inv+Non Inv"
+    int MosfetKind = 1;      // RadioGroup2: 0 "N + N", 1 "P + N"
+    bool Pattern120 = true;  // RadioButton1 checked; otherwise the 180-degree pattern
 };
 
 // Computed once at the start of a run; every value stored at single precision.

@@ -30,8 +30,7 @@ struct BinaryValue {
     int exponent = 0;
 };
 
-template <typename Bits, int kFractionBits, int kExponentBits>
-BinaryValue DecomposeIeee(Bits bits)
+template <typename Bits, int kFractionBits, int kExponentBits> BinaryValue DecomposeIeee(Bits bits)
 {
     constexpr Bits kFractionMask = (Bits{1} << kFractionBits) - 1;
     constexpr Bits kExponentMask = (Bits{1} << kExponentBits) - 1;
@@ -498,9 +497,15 @@ const char* SpecialText(const BinaryValue& value)
     return nullptr;
 }
 
-int ClampPrecision(int precision) { return std::clamp(precision, kMinPrecision, kMaxPrecision); }
+int ClampPrecision(int precision)
+{
+    return std::clamp(precision, kMinPrecision, kMaxPrecision);
+}
 
-std::int64_t ClampDecimals(int decimals) { return std::max(decimals, 0); }
+std::int64_t ClampDecimals(int decimals)
+{
+    return std::max(decimals, 0);
+}
 
 template <typename Value>
 char* WriteFormatted(char* dst, Value value, int precision, int decimals, char separator)

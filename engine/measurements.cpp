@@ -13,8 +13,8 @@ constexpr double kSameCommutationDeg = kPwmGapLimitDeg / 4;
 
 struct LevelRun {
     std::int32_t Level = 0;
-    int Begin = 0;  // first sample of the run
-    int End = 0;    // first sample after it
+    int Begin = 0; // first sample of the run
+    int End = 0;   // first sample after it
 };
 
 std::vector<LevelRun> RunsOf(const std::vector<TSampleRec>& samples, int first, int end,
@@ -45,8 +45,8 @@ double Median(std::vector<double> values)
 }
 
 struct EdgeFindings {
-    std::vector<double> PulseIntervalsUs;  // between pulse starts of one conduction interval
-    std::vector<int> ConductionStarts;     // samples where a conduction interval begins
+    std::vector<double> PulseIntervalsUs; // between pulse starts of one conduction interval
+    std::vector<int> ConductionStarts;    // samples where a conduction interval begins
 };
 
 // Splits one switch's levels into conduction intervals (pulses joined across PWM gaps) and
@@ -66,7 +66,7 @@ void FindEdges(const std::vector<TSampleRec>& samples, int first, int end, std::
     const std::int32_t idle = longest->Level;
 
     bool conducting = false;
-    int lastPulse = -1;  // start of the previous pulse of this interval; -1 when unknown
+    int lastPulse = -1; // start of the previous pulse of this interval; -1 when unknown
     for (std::size_t k = 0; k < runs.size(); ++k) {
         const LevelRun& run = runs[k];
         if (run.Level == idle) {

@@ -21,8 +21,8 @@ struct ChannelStats {
 };
 
 struct SwitchStats {
-    double Duty = 0;  // share of the window's samples at level 1
-    int Edges = 0;    // level changes between neighbouring samples of the window
+    double Duty = 0; // share of the window's samples at level 1
+    int Edges = 0;   // level changes between neighbouring samples of the window
 };
 
 struct ViewMeasurements {

@@ -20,7 +20,10 @@ constexpr float kReadThreshold = -100000.0f;
 
 constexpr int kDisplayPrecision = 8;
 
-bool IsSeparator(char c) { return c == '.' || c == ','; }
+bool IsSeparator(char c)
+{
+    return c == '.' || c == ',';
+}
 
 // A cleaned text (digits, at most one separator) read as a single-precision number.
 std::optional<float> ConvertCleaned(std::string_view cleaned, char separator)
@@ -204,7 +207,10 @@ std::string TrackBar1Text(int position, std::string_view noLoadCurrentText)
     return FormatInteger(p <= 6 ? (p - 1) * 5 : (p - 4) * 10);
 }
 
-std::string TrackBar2Text(int position) { return FormatInteger(std::clamp(position, 0, 10) * 10); }
+std::string TrackBar2Text(int position)
+{
+    return FormatInteger(std::clamp(position, 0, 10) * 10);
+}
 
 TParams DefaultParams()
 {

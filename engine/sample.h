@@ -7,13 +7,13 @@ namespace engine {
 
 // One emulation step: sixteen 32-bit fields in this order.
 struct TSampleRec {
-    float Time;                 // microseconds since the start of the run
-    float Angle;                // electrical degrees
-    std::int32_t Switch[6];     // HA, LA, HB, LB, HC, LC; 0 or 1
-    float PhaseV[3];            // terminal voltages A, B, C
-    float VBatt;                // battery voltage under load
-    float VZero;                // star-point voltage
-    std::int32_t Drive[3];      // 1 while phase k has a level of 1 and the PWM output is on
+    float Time;             // microseconds since the start of the run
+    float Angle;            // electrical degrees
+    std::int32_t Switch[6]; // HA, LA, HB, LB, HC, LC; 0 or 1
+    float PhaseV[3];        // terminal voltages A, B, C
+    float VBatt;            // battery voltage under load
+    float VZero;            // star-point voltage
+    std::int32_t Drive[3];  // 1 while phase k has a level of 1 and the PWM output is on
 };
 static_assert(sizeof(TSampleRec) == 64, "sixteen 32-bit fields");
 

@@ -26,8 +26,7 @@ void Fail(const char* what, long double value, int precision, int decimals, cons
     std::abort();
 }
 
-template <typename T>
-T Read(const std::uint8_t* data)
+template <typename T> T Read(const std::uint8_t* data)
 {
     T value;
     std::memcpy(&value, data, sizeof value);
@@ -47,8 +46,7 @@ long double MakeLongDouble(const std::uint8_t* data, bool wholeRange)
     return (data[9] & 0x80) != 0 ? -value : value;
 }
 
-template <typename Value>
-void Compare(Value value, int precision, int decimals, char separator)
+template <typename Value> void Compare(Value value, int precision, int decimals, char separator)
 {
     const std::string expected =
         reference::FormatFixed(static_cast<long double>(value), precision, decimals, separator);

@@ -118,7 +118,8 @@ void CheckComposition(const QString& folder, int role, bool invertingDriver, boo
         if (role == 0)
             Check(picture == previous, "a failed base keeps the previous picture");
         else
-            Check(picture.pixel(0, 0) != previous.pixel(0, 0), "a failed strip keeps the fresh base");
+            Check(picture.pixel(0, 0) != previous.pixel(0, 0),
+                  "a failed strip keeps the fresh base");
         return;
     }
     Check(picture.width() >= 224 && picture.height() >= 240, "the picture holds both strip areas");

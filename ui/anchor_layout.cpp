@@ -23,12 +23,12 @@ std::pair<int, int> Place(int start, int size, int designParent, bool anchoredSt
 QRect AnchoredRect(const QRect& designRect, const QSize& designParentSize, unsigned anchors,
                    const QSize& parentSize)
 {
-    const auto [x, w] = Place(designRect.x(), designRect.width(), designParentSize.width(),
-                              (anchors & akLeft) != 0, (anchors & akRight) != 0,
-                              parentSize.width());
-    const auto [y, h] = Place(designRect.y(), designRect.height(), designParentSize.height(),
-                              (anchors & akTop) != 0, (anchors & akBottom) != 0,
-                              parentSize.height());
+    const auto [x, w] =
+        Place(designRect.x(), designRect.width(), designParentSize.width(), (anchors & akLeft) != 0,
+              (anchors & akRight) != 0, parentSize.width());
+    const auto [y, h] =
+        Place(designRect.y(), designRect.height(), designParentSize.height(),
+              (anchors & akTop) != 0, (anchors & akBottom) != 0, parentSize.height());
     return {x, y, w, h};
 }
 

@@ -15,13 +15,18 @@ namespace {
 
 constexpr std::int64_t kMaxSide = 16384;
 constexpr std::int64_t kMaxPixels = std::int64_t{8192} * 8192;
-// Above what a picture of kMaxPixels needs in 32 bits, so that our own limit is the one a user meets.
+// Above what a picture of kMaxPixels needs in 32 bits, so that our own limit is the one a user
+// meets.
 constexpr int kAllocationLimitMb = 512;
 
-QString Shown(const QString& path) { return QDir::toNativeSeparators(path); }
+QString Shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
 
 // The error box adds the period.
-QString WithoutTrailingPeriod(QString text) {
+QString WithoutTrailingPeriod(QString text)
+{
     text = text.trimmed();
     while (text.endsWith('.')) {
         text.chop(1);
@@ -30,7 +35,8 @@ QString WithoutTrailingPeriod(QString text) {
 }
 
 // A sentence of its own after the file name; some of the platform's reasons start in lower case.
-QString AsSentence(const QString& reason) {
+QString AsSentence(const QString& reason)
+{
     QString text = WithoutTrailingPeriod(reason);
     if (!text.isEmpty()) {
         text[0] = text[0].toUpper();
@@ -38,11 +44,14 @@ QString AsSentence(const QString& reason) {
     return text;
 }
 
-[[noreturn]] void ThrowNotValid(const QString& path, const QString& why) {
-    throw PictureLoadError(QString("Bitmap image \"%1\" is not valid: %2").arg(Shown(path), WithoutTrailingPeriod(why)));
+[[noreturn]] void ThrowNotValid(const QString& path, const QString& why)
+{
+    throw PictureLoadError(QString("Bitmap image \"%1\" is not valid: %2")
+                               .arg(Shown(path), WithoutTrailingPeriod(why)));
 }
 
-std::uint32_t LittleEndian(const QByteArray& bytes, int at, int size) {
+std::uint32_t LittleEndian(const QByteArray& bytes, int at, int size)
+{
     std::uint32_t value = 0;
     for (int i = size - 1; i >= 0; --i) {
         value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
@@ -52,7 +61,7 @@ std::uint32_t LittleEndian(const QByteArray& bytes, int at, int size) {
 
 struct BmpHeader {
     std::int64_t width = 0;
-    std::int64_t height = 0;  // the magnitude: a negative height only means top-down rows
+    std::int64_t height = 0; // the magnitude: a negative height only means top-down rows
     std::int64_t pixelOffset = 0;
     int bitsPerPixel = 0;
     bool uncompressed = true;
@@ -60,7 +69,8 @@ struct BmpHeader {
 
 // Enough of the header to refuse absurd sizes before the reader allocates, and to find a file
 // cut short: the reader fills missing rows silently rather than failing.
-BmpHeader ReadHeader(const QString& path, const QByteArray& head) {
+BmpHeader ReadHeader(const QString& path, const QByteArray& head)
+{
     constexpr int kFileHeader = 14;
     if (head.isEmpty()) {
         ThrowNotValid(path, "the file is empty");
@@ -90,7 +100,8 @@ BmpHeader ReadHeader(const QString& path, const QByteArray& head) {
     if (header.width <= 0 || header.height == 0) {
         ThrowNotValid(path, "its header is damaged");
     }
-    if (header.width > kMaxSide || header.height > kMaxSide || header.width * header.height > kMaxPixels) {
+    if (header.width > kMaxSide || header.height > kMaxSide ||
+        header.width * header.height > kMaxPixels) {
         throw PictureLoadError(QString("Bitmap image \"%1\" is too large: %2 x %3 pixels")
                                    .arg(Shown(path))
                                    .arg(header.width)
@@ -99,9 +110,10 @@ BmpHeader ReadHeader(const QString& path, const QByteArray& head) {
     return header;
 }
 
-void CheckComplete(const QString& path, const BmpHeader& header, std::int64_t fileSize) {
+void CheckComplete(const QString& path, const BmpHeader& header, std::int64_t fileSize)
+{
     if (!header.uncompressed) {
-        return;  // the length of run-length data is known only by decoding it
+        return; // the length of run-length data is known only by decoding it
     }
     const std::int64_t rowBytes = (header.width * header.bitsPerPixel + 31) / 32 * 4;
     if (fileSize < header.pixelOffset + rowBytes * header.height) {
@@ -109,21 +121,25 @@ void CheckComplete(const QString& path, const BmpHeader& header, std::int64_t fi
     }
 }
 
-void RequireAtLeast(const QImage& image, const QString& path, const QSize& size) {
+void RequireAtLeast(const QImage& image, const QString& path, const QSize& size)
+{
     if (image.width() < size.width() || image.height() < size.height()) {
-        throw PictureLoadError(QString("Bitmap image \"%1\" is too small: it must be at least %2 x %3 pixels")
-                                   .arg(Shown(path))
-                                   .arg(size.width())
-                                   .arg(size.height()));
+        throw PictureLoadError(
+            QString("Bitmap image \"%1\" is too small: it must be at least %2 x %3 pixels")
+                .arg(Shown(path))
+                .arg(size.width())
+                .arg(size.height()));
     }
 }
 
-QString JoinPath(const QString& folder, const QString& name) {
+QString JoinPath(const QString& folder, const QString& name)
+{
     return folder.endsWith('/') ? folder + name : folder + '/' + name;
 }
 
 // Plain pixel copy of the strip's top-left corner, no blending, as the page expects.
-void CopyStrip(QImage& picture, const QImage& strip, const QRect& area) {
+void CopyStrip(QImage& picture, const QImage& strip, const QRect& area)
+{
     const QImage source = strip.convertToFormat(QImage::Format_RGB32);
     const auto rowBytes = static_cast<std::size_t>(area.width()) * sizeof(QRgb);
     for (int y = 0; y < area.height(); ++y) {
@@ -132,23 +148,29 @@ void CopyStrip(QImage& picture, const QImage& strip, const QRect& area) {
     }
 }
 
-void ApplyStrip(QImage& picture, const QString& folder, const QString& name, const QRect& area) {
+void ApplyStrip(QImage& picture, const QString& folder, const QString& name, const QRect& area)
+{
     const QString path = JoinPath(folder, name);
     const QImage strip = LoadBitmapFile(path);
     RequireAtLeast(strip, path, area.size());
     CopyStrip(picture, strip, area);
 }
 
-}  // namespace
+} // namespace
 
-PictureLoadError::PictureLoadError(const QString& message) : std::runtime_error(message.toStdString()) {}
+PictureLoadError::PictureLoadError(const QString& message)
+    : std::runtime_error(message.toStdString())
+{
+}
 
-QImage LoadBitmapFile(const QString& path) {
+QImage LoadBitmapFile(const QString& path)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         const QString reason = AsSentence(file.errorString());
-        throw PictureLoadError(reason.isEmpty() ? QString("Cannot open file \"%1\"").arg(Shown(path))
-                                                : QString("Cannot open file \"%1\". %2").arg(Shown(path), reason));
+        throw PictureLoadError(
+            reason.isEmpty() ? QString("Cannot open file \"%1\"").arg(Shown(path))
+                             : QString("Cannot open file \"%1\". %2").arg(Shown(path), reason));
     }
     constexpr int kHeaderBytes = 64;
     const BmpHeader header = ReadHeader(path, file.read(kHeaderBytes));
@@ -168,7 +190,8 @@ QImage LoadBitmapFile(const QString& path) {
 }
 
 void ComposeCircuitPicture(QImage& circuitBitmap, const QString& folder, bool invertingDriver,
-                           bool pChannelHighSide) {
+                           bool pChannelHighSide)
+{
     const QString basePath = JoinPath(folder, "circuit.bmp");
     const QImage base = LoadBitmapFile(basePath);
     RequireAtLeast(base, basePath, kMinimumCircuitSize);
@@ -181,7 +204,8 @@ void ComposeCircuitPicture(QImage& circuitBitmap, const QString& folder, bool in
     }
 }
 
-QString ProgramFolder() {
+QString ProgramFolder()
+{
     QString folder = QCoreApplication::applicationDirPath();
     while (folder.size() > 1 && folder.endsWith('/')) {
         folder.chop(1);
@@ -189,4 +213,4 @@ QString ProgramFolder() {
     return folder;
 }
 
-}  // namespace ui
+} // namespace ui

@@ -15,7 +15,7 @@ namespace ui {
 // Where the strips go in the picture. The base picture must hold both areas.
 inline constexpr QRect kDriverStripArea{128, 16, 48, 224};     // "inv-drv.bmp"
 inline constexpr QRect kTransistorStripArea{208, 16, 16, 224}; // "p-mosfet.bmp"
-inline constexpr QSize kMinimumCircuitSize{224, 240};           // "circuit.bmp"
+inline constexpr QSize kMinimumCircuitSize{224, 240};          // "circuit.bmp"
 
 // A picture file that cannot be opened or is not a usable bitmap. The message names the file
 // with its full path and never ends with "." (the error box adds one).
@@ -41,4 +41,4 @@ void ComposeCircuitPicture(QImage& circuitBitmap, const QString& folder, bool in
 // folder itself, "/", which has no other spelling).
 QString ProgramFolder();
 
-}  // namespace ui
+} // namespace ui

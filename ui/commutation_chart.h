@@ -20,12 +20,12 @@ struct PatternSegment {
     int fromDegrees = 0;
     int toDegrees = 0;
     PhaseDrive drive = PhaseDrive::Floating;
-    bool marked = true;  // the pieces cut by the left edge are too narrow for their letter
+    bool marked = true; // the pieces cut by the left edge are too narrow for their letter
 };
 
 struct PatternRow {
     QString phase;
-    std::vector<PatternSegment> segments;  // from the left edge to 360 degrees
+    std::vector<PatternSegment> segments; // from the left edge to 360 degrees
 };
 
 using CommutationPattern = std::array<PatternRow, 3>;
@@ -48,4 +48,4 @@ QString DriveMark(PhaseDrive drive);
 
 QImage DrawCommutationPatterns();
 
-}  // namespace ui
+} // namespace ui

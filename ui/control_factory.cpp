@@ -17,7 +17,10 @@ int TagOf(const QObject* control)
     return control ? control->property(kTagProperty).toInt() : 0;
 }
 
-void SetTag(QObject* control, int tag) { control->setProperty(kTagProperty, tag); }
+void SetTag(QObject* control, int tag)
+{
+    control->setProperty(kTagProperty, tag);
+}
 
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption, int x, int y,
                   int width, int height)

@@ -23,7 +23,10 @@ QFont SansFont(int pixelSize)
 
 } // namespace
 
-QFont FormFont() { return SansFont(11); }
+QFont FormFont()
+{
+    return SansFont(11);
+}
 
 QFont HeadingFont()
 {
@@ -33,7 +36,10 @@ QFont HeadingFont()
     return font;
 }
 
-QFont RadioGroupFont() { return SansFont(11); }
+QFont RadioGroupFont()
+{
+    return SansFont(11);
+}
 
 } // namespace ui
 

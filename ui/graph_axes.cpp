@@ -25,7 +25,10 @@ std::int64_t RoundInt64(long double value)
     return static_cast<std::int64_t>(std::nearbyint(value));
 }
 
-bool IsZeroLine(float v) { return v >= -0.0099L && v <= 0.0099L; }
+bool IsZeroLine(float v)
+{
+    return v >= -0.0099L && v <= 0.0099L;
+}
 
 } // namespace
 
@@ -126,7 +129,7 @@ float FirstGridAngle(float a0, float step)
     while (g < a0) {
         const float next = static_cast<float>(static_cast<long double>(g) + step);
         if (!(next > g))
-            break;  // the step is lost in g's precision: no further angle exists
+            break; // the step is lost in g's precision: no further angle exists
         g = next;
     }
     return g;

@@ -40,7 +40,7 @@ using TextWidthFn = std::function<int(const std::string&)>;
 struct AngleLine {
     float Angle = 0;
     int X = 0;
-    bool Solid = false;  // the lines at 30 + 60 * k degrees
+    bool Solid = false; // the lines at 30 + 60 * k degrees
 };
 
 struct AngleGrid {
@@ -55,16 +55,19 @@ struct AngleGrid {
 // The angle grid of a cell from `left` to `right` (excluded) for a view from angle a0 to a1.
 AngleGrid ComputeAngleGrid(float a0, float a1, int left, int right);
 
-enum class HeaderTick { Short, UnderLabel };  // 2 and 5 pixels above the lower edge
+enum class HeaderTick { Short, UnderLabel }; // 2 and 5 pixels above the lower edge
 
 struct HeaderMark {
     AngleLine Line;
     HeaderTick Tick = HeaderTick::Short;
-    std::string Label;  // empty where no label is written
-    int LabelX = 0;     // left edge of the label (x - half its width)
+    std::string Label; // empty where no label is written
+    int LabelX = 0;    // left edge of the label (x - half its width)
 };
 
-inline constexpr int HeaderTickHeight(HeaderTick tick) { return tick == HeaderTick::Short ? 2 : 5; }
+inline constexpr int HeaderTickHeight(HeaderTick tick)
+{
+    return tick == HeaderTick::Short ? 2 : 5;
+}
 
 // The labels of the header row: a label at an even multiple of the step when it starts more
 // than 8 pixels right of the previous one (of L + 8 for the first). An odd multiple that
@@ -77,8 +80,8 @@ std::vector<HeaderMark> PlaceAngleLabels(const AngleGrid& grid, int left,
 struct PlotScale {
     float MinValue = 0;
     float MaxValue = 0;
-    float YScale = 0;  // 0 for an empty or unusable range: every value then lies at the bottom
-    int Baseline = 0;  // y of MinValue: 12 pixels above the lower edge
+    float YScale = 0; // 0 for an empty or unusable range: every value then lies at the bottom
+    int Baseline = 0; // y of MinValue: 12 pixels above the lower edge
 
     int Y(float value) const;
 };
@@ -88,8 +91,8 @@ PlotScale ComputePlotScale(float minValue, float maxValue, int top, int bottom);
 struct ValueLine {
     float Value = 0;
     int Y = 0;
-    bool Solid = false;  // the zero line
-    std::string Label;   // empty where no label is written
+    bool Solid = false; // the zero line
+    std::string Label;  // empty where no label is written
     int LabelX = 0;
     int LabelY = 0;
 };

@@ -28,7 +28,8 @@ bool IsEdge(const engine::SampleBuffer& run, int i)
 
 PlotGeometry::PlotGeometry(int first, int len, int left, int right, float pxPerSample)
     : first_(first), len_(len), left_(left), right_(right), pxPerSample_(pxPerSample)
-{}
+{
+}
 
 std::optional<PlotGeometry> PlotGeometry::Make(const TRect& column, const engine::SampleBuffer& run,
                                                int viewStart, int viewLen)

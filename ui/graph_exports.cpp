@@ -27,7 +27,10 @@ namespace {
 constexpr const char* kPngFilter = "PNG pictures (*.png);;All files (*)";
 constexpr const char* kTsvFilter = "Tab-separated text (*.tsv *.txt);;All files (*)";
 
-std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string LocalPath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
 
 // Qt's own file dialog keeps its history, last folder and view state in the user's settings
 // and reads them back at the next start. The program keeps no state between runs, so while
@@ -72,7 +75,10 @@ QImage GraphImage(const TForm1& form)
                             form.StringGrid1->font());
 }
 
-void SaveGraphPng(const TForm1& form, const QString& path) { SavePng(GraphImage(form), path); }
+void SaveGraphPng(const TForm1& form, const QString& path)
+{
+    SavePng(GraphImage(form), path);
+}
 
 void SaveCircuitPng(const TForm1& form, const QString& path)
 {

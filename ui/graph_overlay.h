@@ -17,7 +17,7 @@ struct OverlayLine {
     int X = 0;
     engine::TColor Color = 0xFFFFFF;
     bool Dotted = false;
-    std::string Tag;  // a letter written beside the line's lower end
+    std::string Tag; // a letter written beside the line's lower end
     friend bool operator==(const OverlayLine&, const OverlayLine&) = default;
 };
 

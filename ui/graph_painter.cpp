@@ -40,8 +40,7 @@ Window ClampWindow(const GraphPaintParams& params)
 // Round(value) for a value computed in double whose exact (long double) form is `exact`:
 // the double result decides unless it lies so close to a tie that its rounding error
 // could matter, when the long double form is evaluated as the platform does.
-template <class Exact>
-int RoundNearTie(double approx, Exact&& exact)
+template <class Exact> int RoundNearTie(double approx, Exact&& exact)
 {
     if (std::fabs(approx) < 1048576.0) {
         // Adding and removing 1.5 * 2^52 rounds to the nearest integer, halves to even.
@@ -79,7 +78,7 @@ struct CellContext {
     Window window;
     TRect rect;
     float pxPerSample = 0;
-    bool flat = false;  // fewer than two samples, or no angle span: nothing to spread out
+    bool flat = false; // fewer than two samples, or no angle span: nothing to spread out
 };
 
 void DrawAngleGrid(const CellContext& c, int row, float a0, float a1)

@@ -18,8 +18,8 @@ struct GraphPaintParams {
     const engine::ChannelSet& Result;
     int ViewStart = 0;
     int ViewLen = 0;
-    std::string HeaderText;                   // cell (1, 0): the run summary
-    std::array<std::string, 6> SwitchLabels;  // Edit101 ... Edit106
+    std::string HeaderText;                  // cell (1, 0): the run summary
+    std::array<std::string, 6> SwitchLabels; // Edit101 ... Edit106
 };
 
 inline constexpr TColor kGridColor = 0x202020;

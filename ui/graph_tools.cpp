@@ -23,12 +23,12 @@ namespace ui {
 
 namespace {
 
-constexpr engine::TColor kCursorAColor = 0x00C0FF;  // amber
-constexpr engine::TColor kCursorBColor = 0xFFFF00;  // cyan
+constexpr engine::TColor kCursorAColor = 0x00C0FF; // amber
+constexpr engine::TColor kCursorBColor = 0xFFFF00; // cyan
 constexpr engine::TColor kPointerColor = 0xC0C0C0;
 constexpr int kGrabTolerancePx = 4;
 constexpr int kWheelNotch = 120;
-constexpr int kMinNavigableSamples = 10;  // below it UpdateGraph leaves the window unclamped
+constexpr int kMinNavigableSamples = 10; // below it UpdateGraph leaves the window unclamped
 
 int RecordCount(const engine::SampleBuffer& run)
 {
@@ -61,8 +61,7 @@ GraphTools::~GraphTools()
     overlay_->SetLines({}, 0, 0, false);
 }
 
-template <class Handler>
-void GraphTools::Guarded(Handler&& handler)
+template <class Handler> void GraphTools::Guarded(Handler&& handler)
 {
     RunGuarded(&form_, showError_, handler);
 }
@@ -114,7 +113,7 @@ void GraphTools::CreateShortcuts()
     };
     const auto zoomIn = [this] { form_.SpeedButton1Click(); };
     add(QKeySequence(Qt::Key_Plus), zoomIn);
-    add(QKeySequence(Qt::Key_Equal), zoomIn);  // the unshifted "+" key
+    add(QKeySequence(Qt::Key_Equal), zoomIn); // the unshifted "+" key
     add(QKeySequence(Qt::Key_Minus), [this] { form_.SpeedButton2Click(); });
     add(QKeySequence(Qt::Key_F), [this] { form_.SpeedButton3Click(); });
     add(QKeySequence(Qt::Key_BracketLeft), [this] { JumpToEdge(-1); });

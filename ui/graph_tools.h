@@ -100,8 +100,7 @@ private:
     int PlotBottom() const;
     bool Navigable() const;
     void SetWindow(const ViewWindow& window);
-    template <class Handler>
-    void Guarded(Handler&& handler);
+    template <class Handler> void Guarded(Handler&& handler);
 
     bool MousePress(QMouseEvent* event);
     bool MouseMove(QMouseEvent* event);

@@ -37,8 +37,7 @@ struct LineRun {
     }
 };
 
-template <class RunFn>
-void WalkLine(TPoint from, TPoint to, RunFn&& run)
+template <class RunFn> void WalkLine(TPoint from, TPoint to, RunFn&& run)
 {
     const std::int64_t dx = std::int64_t{to.x} - from.x;
     const std::int64_t dy = std::int64_t{to.y} - from.y;

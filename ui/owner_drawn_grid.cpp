@@ -48,12 +48,30 @@ OwnerDrawnGrid::OwnerDrawnGrid(QWidget* parent) : QAbstractScrollArea(parent)
     UpdateScrollRange();
 }
 
-int OwnerDrawnGrid::ColCount() const { return colCount_; }
-int OwnerDrawnGrid::RowCount() const { return rowCount_; }
-int OwnerDrawnGrid::DefaultColWidth() const { return defaultColWidth_; }
-int OwnerDrawnGrid::DefaultRowHeight() const { return defaultRowHeight_; }
-int OwnerDrawnGrid::FixedCols() const { return 1; }
-int OwnerDrawnGrid::FixedRows() const { return 1; }
+int OwnerDrawnGrid::ColCount() const
+{
+    return colCount_;
+}
+int OwnerDrawnGrid::RowCount() const
+{
+    return rowCount_;
+}
+int OwnerDrawnGrid::DefaultColWidth() const
+{
+    return defaultColWidth_;
+}
+int OwnerDrawnGrid::DefaultRowHeight() const
+{
+    return defaultRowHeight_;
+}
+int OwnerDrawnGrid::FixedCols() const
+{
+    return 1;
+}
+int OwnerDrawnGrid::FixedRows() const
+{
+    return 1;
+}
 
 void OwnerDrawnGrid::SetColCount(int count)
 {
@@ -124,7 +142,10 @@ void OwnerDrawnGrid::SetCell(int col, int row, const QString& text)
     viewport()->update();
 }
 
-TColor OwnerDrawnGrid::Color() const { return color_; }
+TColor OwnerDrawnGrid::Color() const
+{
+    return color_;
+}
 
 void OwnerDrawnGrid::SetColor(TColor color)
 {
@@ -132,7 +153,10 @@ void OwnerDrawnGrid::SetColor(TColor color)
     viewport()->update();
 }
 
-int OwnerDrawnGrid::TopRow() const { return FixedRows() + verticalScrollBar()->value(); }
+int OwnerDrawnGrid::TopRow() const
+{
+    return FixedRows() + verticalScrollBar()->value();
+}
 
 TRect OwnerDrawnGrid::CellRect(int col, int row) const
 {
@@ -140,7 +164,7 @@ TRect OwnerDrawnGrid::CellRect(int col, int row) const
         return {};
     const int top = TopRow();
     if (row >= FixedRows() && row < top)
-        return {};  // scrolled out of view
+        return {}; // scrolled out of view
     int x = 0;
     for (int c = 0; c < col; ++c)
         x += colWidths_[static_cast<std::size_t>(c)] + 1;
@@ -152,7 +176,10 @@ TRect OwnerDrawnGrid::CellRect(int col, int row) const
             y + rowHeights_[static_cast<std::size_t>(row)]};
 }
 
-void OwnerDrawnGrid::Repaint() { viewport()->repaint(); }
+void OwnerDrawnGrid::Repaint()
+{
+    viewport()->repaint();
+}
 
 void OwnerDrawnGrid::Changed()
 {
@@ -238,6 +265,9 @@ void OwnerDrawnGrid::resizeEvent(QResizeEvent* event)
     UpdateScrollRange();
 }
 
-void OwnerDrawnGrid::scrollContentsBy(int, int) { viewport()->update(); }
+void OwnerDrawnGrid::scrollContentsBy(int, int)
+{
+    viewport()->update();
+}
 
 } // namespace ui

@@ -28,7 +28,10 @@ QWidget* PageControl::AddPage(const QString& caption, const QString& objectName)
     return page;
 }
 
-int PageControl::PageCount() const { return static_cast<int>(pages_.size()); }
+int PageControl::PageCount() const
+{
+    return static_cast<int>(pages_.size());
+}
 
 QWidget* PageControl::Page(int index) const
 {
@@ -37,11 +40,20 @@ QWidget* PageControl::Page(int index) const
     return pages_[static_cast<std::size_t>(index)];
 }
 
-int PageControl::ActivePageIndex() const { return tabBar_->currentIndex(); }
+int PageControl::ActivePageIndex() const
+{
+    return tabBar_->currentIndex();
+}
 
-void PageControl::SetActivePageIndex(int index) { tabBar_->setCurrentIndex(index); }
+void PageControl::SetActivePageIndex(int index)
+{
+    tabBar_->setCurrentIndex(index);
+}
 
-QTabBar* PageControl::TabBar() const { return tabBar_; }
+QTabBar* PageControl::TabBar() const
+{
+    return tabBar_;
+}
 
 QSize PageControl::PageSize() const
 {
@@ -56,7 +68,10 @@ void PageControl::LayoutPages()
         page->setGeometry(kBorder, kTabHeight, size.width(), size.height());
 }
 
-void PageControl::resizeEvent(QResizeEvent*) { LayoutPages(); }
+void PageControl::resizeEvent(QResizeEvent*)
+{
+    LayoutPages();
+}
 
 void PageControl::paintEvent(QPaintEvent*)
 {

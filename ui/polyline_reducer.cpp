@@ -50,10 +50,10 @@ void PolylineReducer::CloseColumn()
     if (!columnHasLines_)
         return;
     // lo < hi here, and at most one extreme can be reached only by the last point.
-    if (!hiPainted_) {  // last_ == hi_
+    if (!hiPainted_) { // last_ == hi_
         Emit(lo_);
         Emit(hi_);
-    } else if (!loPainted_) {  // last_ == lo_
+    } else if (!loPainted_) { // last_ == lo_
         Emit(hi_);
         Emit(lo_);
     } else if (last_ != hi_) {

@@ -15,7 +15,10 @@ QColor ToQColor(TColor color)
 
 namespace {
 
-QRect ToQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top); }
+QRect ToQRect(const TRect& r)
+{
+    return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
+}
 
 } // namespace
 
@@ -32,10 +35,22 @@ QPainterCanvas::~QPainterCanvas()
     painter_.restore();
 }
 
-void QPainterCanvas::SetBrushColor(TColor color) { brush_ = color; }
-void QPainterCanvas::SetPenColor(TColor color) { pen_ = color; }
-void QPainterCanvas::SetPenStyle(TPenStyle style) { style_ = style; }
-void QPainterCanvas::SetFontColor(TColor color) { font_ = color; }
+void QPainterCanvas::SetBrushColor(TColor color)
+{
+    brush_ = color;
+}
+void QPainterCanvas::SetPenColor(TColor color)
+{
+    pen_ = color;
+}
+void QPainterCanvas::SetPenStyle(TPenStyle style)
+{
+    style_ = style;
+}
+void QPainterCanvas::SetFontColor(TColor color)
+{
+    font_ = color;
+}
 
 void QPainterCanvas::Flush()
 {
@@ -62,7 +77,10 @@ void QPainterCanvas::FillRect(const TRect& rect)
     AddRect(ToQRect(rect), brush_);
 }
 
-void QPainterCanvas::MoveTo(int x, int y) { penPos_ = {x, y}; }
+void QPainterCanvas::MoveTo(int x, int y)
+{
+    penPos_ = {x, y};
+}
 
 void QPainterCanvas::Line(TPoint from, TPoint to)
 {

@@ -18,7 +18,10 @@ RadioGroup::RadioGroup(const QString& caption, const QStringList& items, int col
     LayoutItems();
 }
 
-int RadioGroup::ItemIndex() const { return group_->checkedId(); }
+int RadioGroup::ItemIndex() const
+{
+    return group_->checkedId();
+}
 
 void RadioGroup::SetItemIndex(int index)
 {
@@ -49,9 +52,8 @@ void RadioGroup::LayoutItems()
     for (int i = 0; i < static_cast<int>(items_.size()); ++i) {
         const int column = i % columns_;
         const int row = i / columns_;
-        items_[static_cast<std::size_t>(i)]->setGeometry(4 + column * columnWidth,
-                                                         top + row * rowHeight, columnWidth,
-                                                         rowHeight);
+        items_[static_cast<std::size_t>(i)]->setGeometry(
+            4 + column * columnWidth, top + row * rowHeight, columnWidth, rowHeight);
     }
 }
 

@@ -15,7 +15,7 @@
 
 namespace ui {
 
-inline constexpr engine::TColor kReadoutBackground = 0x202020;  // the graph's grid colour
+inline constexpr engine::TColor kReadoutBackground = 0x202020; // the graph's grid colour
 inline constexpr engine::TColor kReadoutText = 0xFFFFFF;
 inline constexpr engine::TColor kReadoutDim = 0x808080;
 // The switch traces' colours, HA ... LC, as the graph draws them.
@@ -66,7 +66,7 @@ struct ReadoutSource {
     std::optional<int> A;
     std::optional<int> B;
     std::optional<int> Pointer;
-    std::array<std::string, 6> SwitchLabels;  // Edit101 ... Edit106
+    std::array<std::string, 6> SwitchLabels; // Edit101 ... Edit106
     std::optional<engine::ViewMeasurements> Measurements;
 };
 

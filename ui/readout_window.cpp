@@ -120,7 +120,8 @@ protected:
                     const int x =
                         c == 0 ? layout.Left[c]
                                : layout.Left[c] + layout.Width[c] - metrics.horizontalAdvance(text);
-                    painter.setPen(r == 0 ? ColorFromTColor(kReadoutDim) : ReadableOnDark(row[c].Color));
+                    painter.setPen(r == 0 ? ColorFromTColor(kReadoutDim)
+                                          : ReadableOnDark(row[c].Color));
                     painter.drawText(x, y + metrics.ascent(), text);
                 }
                 y += line;

@@ -20,10 +20,10 @@ struct CanvasCommand {
     enum class Kind { FillRect, MoveTo, LineTo, TextOut };
 
     Kind What = Kind::FillRect;
-    TRect Rect{};      // FillRect
-    TPoint From{};     // LineTo: the pen position before the line
-    TPoint To{};       // MoveTo, LineTo: the target; TextOut: the top-left corner
-    std::string Text;  // TextOut
+    TRect Rect{};     // FillRect
+    TPoint From{};    // LineTo: the pen position before the line
+    TPoint To{};      // MoveTo, LineTo: the target; TextOut: the top-left corner
+    std::string Text; // TextOut
     TColor Brush = 0;
     TColor Pen = 0;
     TPenStyle Style = TPenStyle::psSolid;

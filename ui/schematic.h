@@ -58,10 +58,10 @@ QPoint LowerTerminal(const Mosfet& mosfet);
 struct Resistor {
     QPoint centre;
     Qt::Orientation orientation = Qt::Horizontal;
-    QString name;  // written above a horizontal body, right of a vertical one
+    QString name; // written above a horizontal body, right of a vertical one
 };
-QPoint FirstTerminal(const Resistor& resistor);   // left or top
-QPoint SecondTerminal(const Resistor& resistor);  // right or bottom
+QPoint FirstTerminal(const Resistor& resistor);  // left or top
+QPoint SecondTerminal(const Resistor& resistor); // right or bottom
 
 // A comparator pointing left: its output is the tip, the inputs are on the right.
 struct Comparator {
@@ -110,8 +110,8 @@ struct Component {
 };
 
 struct Options {
-    bool invertingDriver = false;   // "Inv+Non Inv": the high-side drivers invert
-    bool pChannelHighSide = false;  // "P + N": the high-side transistors are P channel
+    bool invertingDriver = false;  // "Inv+Non Inv": the high-side drivers invert
+    bool pChannelHighSide = false; // "P + N": the high-side transistors are P channel
 };
 
 // The whole circuit for the given options.
@@ -125,7 +125,7 @@ struct NamedNode {
 };
 std::vector<NamedNode> CircuitNodes();
 
-QColor BackgroundColor();  // the page's light green $CCFFCC
+QColor BackgroundColor(); // the page's light green $CCFFCC
 QColor InkColor();
 
 void Paint(QPainter& painter, const std::vector<Component>& components);
@@ -133,4 +133,4 @@ void Paint(QPainter& painter, const std::vector<Component>& components);
 // The circuit on the light green background, kPictureSize large, in QImage::Format_RGB32.
 QImage RenderCircuit(const Options& options);
 
-}  // namespace ui::schematic
+} // namespace ui::schematic

@@ -16,18 +16,51 @@ ScrollBarAdapter::ScrollBarAdapter(QScrollBar* bar, QObject* parent) : QObject(p
     SyncView();
 }
 
-int ScrollBarAdapter::Min() const { return min_; }
-int ScrollBarAdapter::Max() const { return max_; }
-int ScrollBarAdapter::Position() const { return position_; }
-int ScrollBarAdapter::PageSize() const { return pageSize_; }
-int ScrollBarAdapter::SmallChange() const { return smallChange_; }
-int ScrollBarAdapter::LargeChange() const { return largeChange_; }
-int ScrollBarAdapter::Tag() const { return tag_; }
-QScrollBar* ScrollBarAdapter::Bar() const { return bar_; }
+int ScrollBarAdapter::Min() const
+{
+    return min_;
+}
+int ScrollBarAdapter::Max() const
+{
+    return max_;
+}
+int ScrollBarAdapter::Position() const
+{
+    return position_;
+}
+int ScrollBarAdapter::PageSize() const
+{
+    return pageSize_;
+}
+int ScrollBarAdapter::SmallChange() const
+{
+    return smallChange_;
+}
+int ScrollBarAdapter::LargeChange() const
+{
+    return largeChange_;
+}
+int ScrollBarAdapter::Tag() const
+{
+    return tag_;
+}
+QScrollBar* ScrollBarAdapter::Bar() const
+{
+    return bar_;
+}
 
-void ScrollBarAdapter::SetMin(int value) { SetParams(position_, value, max_); }
-void ScrollBarAdapter::SetMax(int value) { SetParams(position_, min_, value); }
-void ScrollBarAdapter::SetPosition(int value) { SetParams(value, min_, max_); }
+void ScrollBarAdapter::SetMin(int value)
+{
+    SetParams(position_, value, max_);
+}
+void ScrollBarAdapter::SetMax(int value)
+{
+    SetParams(position_, min_, value);
+}
+void ScrollBarAdapter::SetPosition(int value)
+{
+    SetParams(value, min_, max_);
+}
 
 void ScrollBarAdapter::SetPageSize(int value)
 {
@@ -47,7 +80,10 @@ void ScrollBarAdapter::SetLargeChange(int value)
     largeChange_ = std::clamp(value, 1, kMaxChange);
 }
 
-void ScrollBarAdapter::SetTag(int tag) { tag_ = tag; }
+void ScrollBarAdapter::SetTag(int tag)
+{
+    tag_ = tag;
+}
 
 void ScrollBarAdapter::SetParams(int position, int min, int max)
 {

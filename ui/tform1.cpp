@@ -110,25 +110,34 @@ void TForm1::ConnectHandlers()
 {
     for (int tag = 1; tag <= engine::kParamCount; ++tag) {
         ParamEdit* box = ParamEdits[static_cast<std::size_t>(tag)];
-        connect(box, &ParamEdit::FocusLost, this, [this, box] { Guarded([&] { ChangeEdit(box); }); });
+        connect(box, &ParamEdit::FocusLost, this,
+                [this, box] { Guarded([&] { ChangeEdit(box); }); });
         // Enter applies the box at once, as users expect from a form.
         connect(box, &QLineEdit::returnPressed, this,
                 [this, box] { Guarded([&] { ChangeEdit(box); }); });
     }
-    connect(TrackBar1, &QSlider::valueChanged, this, [this] { Guarded([&] { TrackBar1Change(); }); });
-    connect(TrackBar2, &QSlider::valueChanged, this, [this] { Guarded([&] { TrackBar2Change(); }); });
+    connect(TrackBar1, &QSlider::valueChanged, this,
+            [this] { Guarded([&] { TrackBar1Change(); }); });
+    connect(TrackBar2, &QSlider::valueChanged, this,
+            [this] { Guarded([&] { TrackBar2Change(); }); });
     for (QCheckBox* box : {CheckBox1, CheckBox2})
-        connect(box, &QCheckBox::clicked, this, [this] { Guarded([&] { PWMSideCheckBoxClick(); }); });
+        connect(box, &QCheckBox::clicked, this,
+                [this] { Guarded([&] { PWMSideCheckBoxClick(); }); });
     connect(Button1, &QPushButton::clicked, this, [this] { Guarded([&] { Button1Click(); }); });
     connect(ComboBox1, &QComboBox::currentIndexChanged, this,
             [this] { Guarded([&] { ComboBox1Change(); }); });
-    connect(SpeedButton4, &QToolButton::clicked, this, [this] { Guarded([&] { SpeedButton4Click(); }); });
+    connect(SpeedButton4, &QToolButton::clicked, this,
+            [this] { Guarded([&] { SpeedButton4Click(); }); });
     for (RadioGroup* group : {RadioGroup1, RadioGroup2})
         connect(group, &RadioGroup::Click, this, [this] { Guarded([&] { RadioGroupClick(); }); });
-    connect(ScrollBar1, &QScrollBar::valueChanged, this, [this] { Guarded([&] { ScrollBar1Change(); }); });
-    connect(SpeedButton1, &QToolButton::clicked, this, [this] { Guarded([&] { SpeedButton1Click(); }); });
-    connect(SpeedButton2, &QToolButton::clicked, this, [this] { Guarded([&] { SpeedButton2Click(); }); });
-    connect(SpeedButton3, &QToolButton::clicked, this, [this] { Guarded([&] { SpeedButton3Click(); }); });
+    connect(ScrollBar1, &QScrollBar::valueChanged, this,
+            [this] { Guarded([&] { ScrollBar1Change(); }); });
+    connect(SpeedButton1, &QToolButton::clicked, this,
+            [this] { Guarded([&] { SpeedButton1Click(); }); });
+    connect(SpeedButton2, &QToolButton::clicked, this,
+            [this] { Guarded([&] { SpeedButton2Click(); }); });
+    connect(SpeedButton3, &QToolButton::clicked, this,
+            [this] { Guarded([&] { SpeedButton3Click(); }); });
     connect(ScrollBar2, &ScrollBarAdapter::Change, this,
             [this] { Guarded([&] { ScrollBar2Change(ScrollBar2); }); });
     PaintBox1->OnPaint = [this](QPainter& painter) { PaintBox1Paint(painter); };
@@ -155,7 +164,10 @@ void TForm1::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void TForm1::FormClose() { circuitBitmap_.reset(); }
+void TForm1::FormClose()
+{
+    circuitBitmap_.reset();
+}
 
 void TForm1::FormResize()
 {
@@ -189,6 +201,9 @@ engine::ChannelTexts TForm1::CurrentChannelTexts() const
     return texts;
 }
 
-QString TForm1::LogPath() const { return options_.ProgramFolder + QStringLiteral("/log.txt"); }
+QString TForm1::LogPath() const
+{
+    return options_.ProgramFolder + QStringLiteral("/log.txt");
+}
 
 } // namespace ui

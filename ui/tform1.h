@@ -91,11 +91,11 @@ public:
     void ScrollBar2Change(QObject* Sender);
 
     // Controls, named as the form names them.
-    std::array<ParamEdit*, engine::kParamCount + 1> ParamEdits{};  // Edit1 ... Edit10 by tag
+    std::array<ParamEdit*, engine::kParamCount + 1> ParamEdits{}; // Edit1 ... Edit10 by tag
     QLineEdit* Edit0 = nullptr;
-    std::array<QLineEdit*, 6> SwitchLabels{};  // Edit101 ... Edit106
-    std::array<QLineEdit*, 3> PhaseLabels{};   // Edit111 ... Edit113
-    std::array<QLineEdit*, 3> CompLabels{};    // Edit121 ... Edit123
+    std::array<QLineEdit*, 6> SwitchLabels{}; // Edit101 ... Edit106
+    std::array<QLineEdit*, 3> PhaseLabels{};  // Edit111 ... Edit113
+    std::array<QLineEdit*, 3> CompLabels{};   // Edit121 ... Edit123
     QLineEdit* Edit151 = nullptr;
     QLineEdit* Edit152 = nullptr;
     QCheckBox* CheckBox1 = nullptr;
@@ -146,8 +146,7 @@ private:
     QString LogPath() const;
 
     // Runs a handler; an error escaping it goes to the error box.
-    template <typename Handler>
-    void Guarded(Handler&& handler)
+    template <typename Handler> void Guarded(Handler&& handler)
     {
         RunGuarded(this, options_.ShowError, handler);
     }

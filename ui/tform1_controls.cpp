@@ -63,8 +63,7 @@ QLabel* MakeHeading(QWidget* parent, const QString& name, const QString& caption
     return label;
 }
 
-QSlider* MakeTrackBar(QWidget* parent, const QString& name, int min, int max, int position,
-                      int tag)
+QSlider* MakeTrackBar(QWidget* parent, const QString& name, int min, int max, int position, int tag)
 {
     auto* bar = new QSlider(Qt::Horizontal, parent);
     bar->setObjectName(name);
@@ -74,7 +73,7 @@ QSlider* MakeTrackBar(QWidget* parent, const QString& name, int min, int max, in
     bar->setSingleStep(1);
     bar->setTickPosition(QSlider::TicksAbove);
     bar->setTickInterval(1);
-    bar->setFocusPolicy(Qt::ClickFocus);  // no tab stop
+    bar->setFocusPolicy(Qt::ClickFocus); // no tab stop
     SetTag(bar, tag);
     return bar;
 }
@@ -153,9 +152,9 @@ void TForm1::CreateParameterColumn()
         const char* caption;
         int x;
         int y;
-    } scaleLabels[] = {{"Label16", "10", 626, 318}, {"Label18", "20", 664, 318},
-                       {"Label19", "30", 704, 318}, {"Label17", "60", 762, 318},
-                       {"Label11", "0%", 584, 390}, {"Label12", "50%", 670, 390},
+    } scaleLabels[] = {{"Label16", "10", 626, 318},  {"Label18", "20", 664, 318},
+                       {"Label19", "30", 704, 318},  {"Label17", "60", 762, 318},
+                       {"Label11", "0%", 584, 390},  {"Label12", "50%", 670, 390},
                        {"Label13", "100%", 746, 390}};
     for (const auto& scale : scaleLabels)
         addLabel(MakeLabel(this, scale.name, scale.caption, scale.x, scale.y));
@@ -169,7 +168,7 @@ void TForm1::CreateParameterColumn()
     Edit0 = new QLineEdit("0", this);
     Edit0->setObjectName("Edit0");
     Edit0->setReadOnly(true);
-    Edit0->setFocusPolicy(Qt::ClickFocus);  // no tab stop
+    Edit0->setFocusPolicy(Qt::ClickFocus); // no tab stop
     QPalette face = Edit0->palette();
     face.setColor(QPalette::Base, ColorFromTColor(kButtonFace));
     Edit0->setPalette(face);
@@ -265,7 +264,7 @@ void TForm1::CreateCircuitPage()
     ScrollBar1->setSingleStep(1);
     ScrollBar1->setPageStep(5);
     ScrollBar1->setValue(0);
-    ScrollBar1->setFocusPolicy(Qt::ClickFocus);  // no tab stop
+    ScrollBar1->setFocusPolicy(Qt::ClickFocus); // no tab stop
     circuitAnchors_.AddBottomAligned(ScrollBar1, 17);
 }
 
@@ -291,7 +290,7 @@ void TForm1::CreateGraphPage()
 
     auto* bar = new QScrollBar(Qt::Horizontal, TabSheet2);
     bar->setObjectName("ScrollBar2");
-    bar->setFocusPolicy(Qt::ClickFocus);  // no tab stop
+    bar->setFocusPolicy(Qt::ClickFocus); // no tab stop
     ScrollBar2 = new ScrollBarAdapter(bar, this);
     ScrollBar2->setObjectName("ScrollBar2Adapter");
     ScrollBar2->SetParams(1, 1, 1);
@@ -304,21 +303,10 @@ void TForm1::CreateGraphPage()
 
 void TForm1::SetTabOrder()
 {
-    QWidget* const order[] = {Button1,
-                              ParamEdits[1],
-                              ParamEdits[2],
-                              ParamEdits[3],
-                              ParamEdits[4],
-                              ParamEdits[5],
-                              ParamEdits[6],
-                              CheckBox2,
-                              CheckBox1,
-                              ParamEdits[7],
-                              ParamEdits[8],
-                              ParamEdits[9],
-                              ParamEdits[10],
-                              ComboBox1,
-                              PageControl1->TabBar()};
+    QWidget* const order[] = {Button1,        ParamEdits[1], ParamEdits[2],         ParamEdits[3],
+                              ParamEdits[4],  ParamEdits[5], ParamEdits[6],         CheckBox2,
+                              CheckBox1,      ParamEdits[7], ParamEdits[8],         ParamEdits[9],
+                              ParamEdits[10], ComboBox1,     PageControl1->TabBar()};
     for (std::size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }

@@ -32,7 +32,8 @@ void TForm1::ChangeParam(QLineEdit* Sender, bool Recalc)
         return;
     engine::ParamTexts texts;
     for (int i = 1; i <= engine::kParamCount; ++i)
-        texts[static_cast<std::size_t>(i)] = ParamEdits[static_cast<std::size_t>(i)]->text().toStdString();
+        texts[static_cast<std::size_t>(i)] =
+            ParamEdits[static_cast<std::size_t>(i)]->text().toStdString();
     engine::ChangeParam(state_.Params, texts, tag, Recalc, engine::DecimalSeparator());
     for (int i = 1; i <= engine::kParamCount; ++i) {
         const QString text = QString::fromStdString(texts[static_cast<std::size_t>(i)]);
@@ -89,7 +90,10 @@ void TForm1::SpeedButton4Click()
     engine::SaveSampleLog(path, state_.Run, engine::DecimalSeparator());
 }
 
-void TForm1::RadioGroupClick() { ConfigChange(); }
+void TForm1::RadioGroupClick()
+{
+    ConfigChange();
+}
 
 void TForm1::ConfigChange()
 {

@@ -11,9 +11,9 @@ namespace ui {
 enum class ZoomDirection { In, Out };
 
 struct ZoomAnchor {
-    int Sample = 0;    // the sample under the pointer (run index, inside the window)
-    int OffsetPx = 0;  // the pointer's x minus column 1's Left
-    int WidthPx = 0;   // column 1's width
+    int Sample = 0;   // the sample under the pointer (run index, inside the window)
+    int OffsetPx = 0; // the pointer's x minus column 1's Left
+    int WidthPx = 0;  // column 1's width
 };
 
 // The new window, cut to the run: the start is clamped to 0 ... sampleCount - length, which

@@ -7,7 +7,8 @@ namespace {
 
 using namespace engine;
 
-TParams ParamsAt(float maxCurrent, float duty) {
+TParams ParamsAt(float maxCurrent, float duty)
+{
     TParams p = DefaultParams();
     p[MaxCurrent] = maxCurrent;
     p[PwmDuty] = duty;
@@ -15,7 +16,8 @@ TParams ParamsAt(float maxCurrent, float duty) {
 }
 
 // The window keeps one sample buffer for its lifetime, so runs after the first reuse it.
-void RunWarm(benchmark::State& state, const TParams& params) {
+void RunWarm(benchmark::State& state, const TParams& params)
+{
     SampleBuffer buffer;
     CalcPhases(params, RunSettings{}, -1, -0.5f, buffer);
     for (auto _ : state) {
@@ -24,12 +26,22 @@ void RunWarm(benchmark::State& state, const TParams& params) {
     state.counters["samples"] = buffer.SampleCount;
 }
 
-void BM_FullRunDefault(benchmark::State& state) { RunWarm(state, DefaultParams()); }
-void BM_FullRunDuty10(benchmark::State& state) { RunWarm(state, ParamsAt(10, 10)); }
-void BM_LongestTrackBarRun(benchmark::State& state) { RunWarm(state, ParamsAt(60, 10)); }
+void BM_FullRunDefault(benchmark::State& state)
+{
+    RunWarm(state, DefaultParams());
+}
+void BM_FullRunDuty10(benchmark::State& state)
+{
+    RunWarm(state, ParamsAt(10, 10));
+}
+void BM_LongestTrackBarRun(benchmark::State& state)
+{
+    RunWarm(state, ParamsAt(60, 10));
+}
 
 // The first run of a program start: the buffer grows from nothing.
-void BM_LongestTrackBarRunColdBuffer(benchmark::State& state) {
+void BM_LongestTrackBarRunColdBuffer(benchmark::State& state)
+{
     const TParams params = ParamsAt(60, 10);
     for (auto _ : state) {
         SampleBuffer buffer;
@@ -37,7 +49,8 @@ void BM_LongestTrackBarRunColdBuffer(benchmark::State& state) {
     }
 }
 
-void BM_PrepareResLongestRun(benchmark::State& state) {
+void BM_PrepareResLongestRun(benchmark::State& state)
+{
     SampleBuffer buffer;
     CalcPhases(ParamsAt(60, 10), RunSettings{}, -1, -0.5f, buffer);
     ChannelSet set;
@@ -50,7 +63,8 @@ void BM_PrepareResLongestRun(benchmark::State& state) {
 }
 
 // What a track-bar move to 60 A at 10 % duty costs the window: the run and the channels.
-void BM_LongestTrackBarRunWithPrepareRes(benchmark::State& state) {
+void BM_LongestTrackBarRunWithPrepareRes(benchmark::State& state)
+{
     const TParams params = ParamsAt(60, 10);
     SampleBuffer buffer;
     ChannelSet set;

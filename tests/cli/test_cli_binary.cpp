@@ -15,8 +15,9 @@ namespace {
 namespace fs = std::filesystem;
 
 class CliBinary : public ::testing::Test {
-  protected:
-    void SetUp() override {
+protected:
+    void SetUp() override
+    {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         folder_ = fs::temp_directory_path() /
                   ("bldc-emu-test-" + std::to_string(::getpid()) + "-" + info->name());
@@ -26,14 +27,16 @@ class CliBinary : public ::testing::Test {
     void TearDown() override { fs::remove_all(folder_); }
 
     // Runs the program with `args` (shell words) in the scratch folder; returns the exit status.
-    int RunBinary(const std::string& args) {
+    int RunBinary(const std::string& args)
+    {
         const std::string command = "cd '" + folder_.string() + "' && '" BLDC_EMU_PATH "' " + args +
                                     " > out.txt 2> err.txt";
         const int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    std::string Read(const std::string& name) const {
+    std::string Read(const std::string& name) const
+    {
         std::ifstream in(folder_ / name, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
@@ -41,13 +44,15 @@ class CliBinary : public ::testing::Test {
     fs::path folder_;
 };
 
-TEST_F(CliBinary, PrintsTheDefaultSummary) {
+TEST_F(CliBinary, PrintsTheDefaultSummary)
+{
     ASSERT_EQ(RunBinary("--decimal-separator ."), 0) << Read("err.txt");
     EXPECT_EQ(Read("out.txt"), "RPM = 13892;   Timing = 25.0 deg\nsamples: 4326\n");
     EXPECT_EQ(Read("err.txt"), "");
 }
 
-TEST_F(CliBinary, WritesTheLogFileWithCrLfLines) {
+TEST_F(CliBinary, WritesTheLogFileWithCrLfLines)
+{
     ASSERT_EQ(RunBinary("--decimal-separator , --log log.txt"), 0) << Read("err.txt");
     EXPECT_EQ(Read("out.txt"), "");
     const std::string log = Read("log.txt");
@@ -60,7 +65,8 @@ TEST_F(CliBinary, WritesTheLogFileWithCrLfLines) {
     EXPECT_NE(log.find("\r\n4325\t4325,0\t"), std::string::npos);
 }
 
-TEST_F(CliBinary, PrintsParamsAndChannelHeadersInOrder) {
+TEST_F(CliBinary, PrintsParamsAndChannelHeadersInOrder)
+{
     ASSERT_EQ(RunBinary("--decimal-separator . --channels --view 3 --params"), 0)
         << Read("err.txt");
     const std::string out = Read("out.txt");
@@ -73,7 +79,8 @@ TEST_F(CliBinary, PrintsParamsAndChannelHeadersInOrder) {
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 10 + 4 + 4326);
 }
 
-TEST_F(CliBinary, FailuresExitNonZeroWithOneLine) {
+TEST_F(CliBinary, FailuresExitNonZeroWithOneLine)
+{
     EXPECT_EQ(RunBinary("--no-such-option"), 2);
     EXPECT_EQ(Read("err.txt"), "bldc-emu: unknown option '--no-such-option' (see --help)\n");
     EXPECT_EQ(RunBinary("--set 4=0 --summary"), 1);

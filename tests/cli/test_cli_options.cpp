@@ -5,7 +5,8 @@
 namespace cli {
 namespace {
 
-CliRequest Parsed(const std::vector<std::string>& args) {
+CliRequest Parsed(const std::vector<std::string>& args)
+{
     ParseResult result = ParseCommandLine(args);
     if (const auto* error = std::get_if<UsageError>(&result)) {
         ADD_FAILURE() << error->Message;
@@ -14,13 +15,15 @@ CliRequest Parsed(const std::vector<std::string>& args) {
     return std::get<CliRequest>(result);
 }
 
-std::string ErrorOf(const std::vector<std::string>& args) {
+std::string ErrorOf(const std::vector<std::string>& args)
+{
     ParseResult result = ParseCommandLine(args);
     const auto* error = std::get_if<UsageError>(&result);
     return error != nullptr ? error->Message : "";
 }
 
-TEST(CliOptions, EditsKeepTheirOrderAndTextsPassUnchanged) {
+TEST(CliOptions, EditsKeepTheirOrderAndTextsPassUnchanged)
+{
     const CliRequest r =
         Parsed({"--set", "9=12,5=x", "--duty-scale", "5", "--set=1=", "--current-scale=10"});
     ASSERT_EQ(r.Edits.size(), 4u);
@@ -32,7 +35,8 @@ TEST(CliOptions, EditsKeepTheirOrderAndTextsPassUnchanged) {
     EXPECT_EQ(std::get<MoveCurrentScale>(r.Edits[3]).Position, 10);
 }
 
-TEST(CliOptions, SettingsRunAndOutputsAreRead) {
+TEST(CliOptions, SettingsRunAndOutputsAreRead)
+{
     const CliRequest r = Parsed({"--h-pwm",
                                  "off",
                                  "--l-pwm",
@@ -70,12 +74,14 @@ TEST(CliOptions, SettingsRunAndOutputsAreRead) {
     EXPECT_EQ(Parsed({"--angle", "-0.5"}).Angle, -0.5f);
 }
 
-TEST(CliOptions, HelpWinsOverWhatFollows) {
+TEST(CliOptions, HelpWinsOverWhatFollows)
+{
     EXPECT_TRUE(Parsed({"--view", "2", "--help", "--bogus"}).ShowHelp);
     EXPECT_TRUE(Parsed({"-h"}).ShowHelp);
 }
 
-TEST(CliOptions, BadCommandLinesAreNamed) {
+TEST(CliOptions, BadCommandLinesAreNamed)
+{
     EXPECT_EQ(ErrorOf({"--bogus"}), "unknown option '--bogus' (see --help)");
     EXPECT_EQ(ErrorOf({"summary"}), "unexpected argument 'summary' (see --help)");
     EXPECT_EQ(ErrorOf({"--view"}), "--view needs a value");

@@ -24,15 +24,17 @@ namespace {
 namespace fs = std::filesystem;
 
 class CliPng : public ::testing::Test {
-  protected:
-    void SetUp() override {
+protected:
+    void SetUp() override
+    {
         folder_ = fs::temp_directory_path() / ("bldc-emu-png-" + std::to_string(::getpid()));
         fs::create_directories(folder_);
     }
     void TearDown() override { fs::remove_all(folder_); }
 
     // The program in its own process, after the shell assignments of `environment`.
-    int RunBinary(const std::string& environment, const std::string& args) {
+    int RunBinary(const std::string& environment, const std::string& args)
+    {
         const std::string command = "cd '" + folder_.string() + "' && " + environment + " '" +
                                     BLDC_EMU_PATH "' " + args + " > out.txt 2> err.txt";
         const int status = std::system(command.c_str());
@@ -42,7 +44,8 @@ class CliPng : public ::testing::Test {
     fs::path folder_;
 };
 
-TEST_F(CliPng, TheProgramDrawsOffscreenWhateverThePlatformSetting) {
+TEST_F(CliPng, TheProgramDrawsOffscreenWhateverThePlatformSetting)
+{
     // Neither a missing platform setting nor one that needs a display may stop the picture.
     ASSERT_EQ(RunBinary("env -u QT_QPA_PLATFORM -u DISPLAY", "--png a.png"), 0);
     ASSERT_EQ(RunBinary("env -u DISPLAY QT_QPA_PLATFORM=xcb", "--png b.png --png-size 1200x64"), 0);
@@ -54,7 +57,8 @@ TEST_F(CliPng, TheProgramDrawsOffscreenWhateverThePlatformSetting) {
 
 // The picture is the window's graph of the same run: the view, the window and the summary of
 // the command line, and the switch labels of the form.
-TEST_F(CliPng, ThePictureIsTheGraphOfTheRunsWindow) {
+TEST_F(CliPng, ThePictureIsTheGraphOfTheRunsWindow)
+{
     int argc = 3;
     char name[] = "cli_tests";
     char option[] = "-platform";

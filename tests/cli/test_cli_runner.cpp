@@ -17,7 +17,8 @@ struct Outcome {
     std::string err;
 };
 
-Outcome RunCli(std::vector<std::string> args) {
+Outcome RunCli(std::vector<std::string> args)
+{
     std::ostringstream out;
     std::ostringstream err;
     Outcome outcome;
@@ -27,7 +28,8 @@ Outcome RunCli(std::vector<std::string> args) {
     return outcome;
 }
 
-std::vector<std::string> Lines(const std::string& text) {
+std::vector<std::string> Lines(const std::string& text)
+{
     std::vector<std::string> lines;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) {
@@ -36,14 +38,16 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-TEST(CliRunner, WithoutOutputOptionsTheSummaryIsPrinted) {
+TEST(CliRunner, WithoutOutputOptionsTheSummaryIsPrinted)
+{
     const Outcome o = RunCli({"--decimal-separator", "."});
     EXPECT_EQ(o.status, kExitSuccess);
     EXPECT_EQ(o.out, "RPM = 13892;   Timing = 25.0 deg\nsamples: 4326\n");
     EXPECT_EQ(o.err, "");
 }
 
-TEST(CliRunner, ParamsShowTheNormalisedBoxTextsAfterTheEdits) {
+TEST(CliRunner, ParamsShowTheNormalisedBoxTextsAfterTheEdits)
+{
     const Outcome o = RunCli({"--decimal-separator", ",", "--params", "--set", "7=2.25", "--set",
                               "3=abc", "--current-scale", "1", "--duty-scale", "5"});
     ASSERT_EQ(o.status, kExitSuccess) << o.err;
@@ -57,7 +61,8 @@ TEST(CliRunner, ParamsShowTheNormalisedBoxTextsAfterTheEdits) {
     EXPECT_EQ(lines[9], "10\t50");
 }
 
-TEST(CliRunner, ARefusedRunStillShowsTheParamsAndFails) {
+TEST(CliRunner, ARefusedRunStillShowsTheParamsAndFails)
+{
     const Outcome o =
         RunCli({"--decimal-separator", ".", "--set", "9=100", "--params", "--summary"});
     EXPECT_EQ(o.status, kExitRunFailed);
@@ -68,7 +73,8 @@ TEST(CliRunner, ARefusedRunStillShowsTheParamsAndFails) {
     EXPECT_EQ(Lines(o.err).size(), 1u);
 }
 
-TEST(CliRunner, ChannelsListTheViewThenOneLinePerSample) {
+TEST(CliRunner, ChannelsListTheViewThenOneLinePerSample)
+{
     const Outcome o = RunCli({"--decimal-separator", ".", "--channels", "--view", "1"});
     ASSERT_EQ(o.status, kExitSuccess) << o.err;
     const std::vector<std::string> lines = Lines(o.out);
@@ -83,7 +89,8 @@ TEST(CliRunner, ChannelsListTheViewThenOneLinePerSample) {
 }
 
 // The channel line of a single-angle run at 35 deg (a commutation point).
-std::string LineAt35(std::vector<std::string> options) {
+std::string LineAt35(std::vector<std::string> options)
+{
     std::vector<std::string> args{"--decimal-separator", ".", "--angle", "35", "--channels"};
     args.insert(args.end(), options.begin(), options.end());
     const Outcome o = RunCli(args);
@@ -92,7 +99,8 @@ std::string LineAt35(std::vector<std::string> options) {
     return lines.size() == 5 ? lines[4] : "";
 }
 
-TEST(CliRunner, SingleAngleRunsHoldThePwmAtTheHighSideSettingUnlessGiven) {
+TEST(CliRunner, SingleAngleRunsHoldThePwmAtTheHighSideSettingUnlessGiven)
+{
     // PWM on: A and C high at the loaded battery voltage, B low.
     const std::string on = LineAt35({});
     std::vector<std::string> fields;
@@ -112,7 +120,8 @@ TEST(CliRunner, SingleAngleRunsHoldThePwmAtTheHighSideSettingUnlessGiven) {
               LineAt35({"--h-pwm", "off", "--l-pwm", "on", "--pwm", "0"}));
 }
 
-TEST(CliRunner, TheLogToStandardOutputIsTheSampleLogOfTheRun) {
+TEST(CliRunner, TheLogToStandardOutputIsTheSampleLogOfTheRun)
+{
     const Outcome o = RunCli({"--decimal-separator", ",", "--duty-scale", "5", "--log", "-"});
     ASSERT_EQ(o.status, kExitSuccess) << o.err;
 
@@ -126,7 +135,8 @@ TEST(CliRunner, TheLogToStandardOutputIsTheSampleLogOfTheRun) {
     EXPECT_EQ(o.out, engine::BuildSampleLog(run, ','));
 }
 
-TEST(CliRunner, FailuresReportOneLineAndTheirKind) {
+TEST(CliRunner, FailuresReportOneLineAndTheirKind)
+{
     Outcome o = RunCli({"--view", "9"});
     EXPECT_EQ(o.status, kExitUsage);
     EXPECT_EQ(o.err, "bldc-emu: bad value '9' for --view: expected 0, 1, 2 or 3\n");
@@ -146,7 +156,8 @@ TEST(CliRunner, FailuresReportOneLineAndTheirKind) {
     EXPECT_EQ(o.out.rfind("Usage: bldc-emu", 0), 0u);
 }
 
-TEST(CliRunner, AnOutputThatCannotBeWrittenIsAFailure) {
+TEST(CliRunner, AnOutputThatCannotBeWrittenIsAFailure)
+{
     std::ostringstream out;
     out.setstate(std::ios::badbit);
     std::ostringstream err;

@@ -16,14 +16,16 @@ struct Outcome {
     std::string err;
 };
 
-Outcome RunCli(const std::vector<std::string>& args) {
+Outcome RunCli(const std::vector<std::string>& args)
+{
     std::ostringstream out;
     std::ostringstream err;
     const int status = RunCommandLine(args, out, err);
     return {status, out.str(), err.str()};
 }
 
-std::vector<std::string> Split(const std::string& text, char by) {
+std::vector<std::string> Split(const std::string& text, char by)
+{
     std::vector<std::string> parts;
     std::istringstream in(text);
     for (std::string part; std::getline(in, part, by);) {
@@ -32,13 +34,15 @@ std::vector<std::string> Split(const std::string& text, char by) {
     return parts;
 }
 
-std::string ErrorOf(const std::vector<std::string>& args) {
+std::string ErrorOf(const std::vector<std::string>& args)
+{
     const ParseResult result = ParseCommandLine(args);
     const auto* error = std::get_if<UsageError>(&result);
     return error != nullptr ? error->Message : "";
 }
 
-TEST(CliSweep, ValuesRunFromFromToToWithTheWrittenDecimals) {
+TEST(CliSweep, ValuesRunFromFromToToWithTheWrittenDecimals)
+{
     const SweepRequest sweep =
         *std::get<CliRequest>(ParseCommandLine({"--sweep", "7=0,1:0.3:0.1"})).Sweep;
     // 0.1 + 2 * 0.1 falls short of 0.3 in binary: TO is reached all the same.
@@ -53,7 +57,8 @@ TEST(CliSweep, ValuesRunFromFromToToWithTheWrittenDecimals) {
               kMaxSweepRuns);
 }
 
-TEST(CliSweep, BadSweepsWindowsAndCombinationsAreUsageErrors) {
+TEST(CliSweep, BadSweepsWindowsAndCombinationsAreUsageErrors)
+{
     for (const std::string bad : {"11=1:2:1", "1=1:2", "1=a:2:1", "1=1:2:0", "1=2:1:1",
                                   "1=0:10000:1", "1=0:1:1e-9", "1=1:2:1:3"}) {
         EXPECT_EQ(ErrorOf({"--sweep", bad}).rfind("bad value '" + bad + "' for --sweep", 0), 0u)
@@ -75,7 +80,8 @@ TEST(CliSweep, BadSweepsWindowsAndCombinationsAreUsageErrors) {
     }
 }
 
-TEST(CliSweep, OneLinePerRunWithTheExtremesOfTheViewWindow) {
+TEST(CliSweep, OneLinePerRunWithTheExtremesOfTheViewWindow)
+{
     const Outcome o = RunCli({"--decimal-separator", ".", "--set", "1=12", "--sweep",
                               "10=50:100:25", "--view-window", "100", "300"});
     ASSERT_EQ(o.status, kExitSuccess) << o.err;
@@ -105,7 +111,8 @@ TEST(CliSweep, OneLinePerRunWithTheExtremesOfTheViewWindow) {
     EXPECT_LT(std::stoi(Split(lines[1], '\t')[1]), std::stoi(last[1])); // less duty, slower
 }
 
-TEST(CliSweep, ARefusedRunIsNamedInItsLineAndTheOthersGoOn) {
+TEST(CliSweep, ARefusedRunIsNamedInItsLineAndTheOthersGoOn)
+{
     const Outcome o =
         RunCli({"--decimal-separator", ".", "--view", "0", "--sweep", "4=0:0.1:0.05"});
     EXPECT_EQ(o.status, kExitRunFailed);
@@ -118,7 +125,8 @@ TEST(CliSweep, ARefusedRunIsNamedInItsLineAndTheOthersGoOn) {
                      "undefined\n");
 }
 
-TEST(CliViewWindow, AWindowBeyondTheRunIsMovedBackKeepingItsLength) {
+TEST(CliViewWindow, AWindowBeyondTheRunIsMovedBackKeepingItsLength)
+{
     const std::vector<std::string> all = Split(RunCli({"--channels"}).out, '\n');
     const std::vector<std::string> tail =
         Split(RunCli({"--channels", "--view-window", "4320", "50"}).out, '\n');

@@ -7,7 +7,8 @@
 namespace engine {
 namespace {
 
-TSampleRec Sample(float a, float b, float c, float zero, float battery) {
+TSampleRec Sample(float a, float b, float c, float zero, float battery)
+{
     TSampleRec r{};
     r.PhaseV[0] = a;
     r.PhaseV[1] = b;
@@ -18,7 +19,8 @@ TSampleRec Sample(float a, float b, float c, float zero, float battery) {
 }
 
 // A run of `samples` with a stale record behind SampleCount that must not be read.
-SampleBuffer RunOf(std::initializer_list<TSampleRec> samples) {
+SampleBuffer RunOf(std::initializer_list<TSampleRec> samples)
+{
     SampleBuffer run;
     run.Samples.assign(samples);
     run.SampleCount = static_cast<std::int32_t>(run.Samples.size());
@@ -26,7 +28,8 @@ SampleBuffer RunOf(std::initializer_list<TSampleRec> samples) {
     return run;
 }
 
-void ExpectSharedRange(const ChannelSet& set, float minValue, float maxValue) {
+void ExpectSharedRange(const ChannelSet& set, float minValue, float maxValue)
+{
     for (int k = 0; k < set.ChannelCount; ++k) {
         EXPECT_EQ(set.Channels[static_cast<std::size_t>(k)].MinValue, minValue) << k;
         EXPECT_EQ(set.Channels[static_cast<std::size_t>(k)].MaxValue, maxValue) << k;
@@ -36,7 +39,8 @@ void ExpectSharedRange(const ChannelSet& set, float minValue, float maxValue) {
 // 1.05 x 11.1 at single precision: one float above 11.655f.
 const float kPadded11_1 = static_cast<float>(1.05 * 11.1f);
 
-TEST(Channels, RangesAreWidenedAwayFromZeroOnlyOnSidesThatHoldValues) {
+TEST(Channels, RangesAreWidenedAwayFromZeroOnlyOnSidesThatHoldValues)
+{
     EXPECT_EQ(PadRange(2.0f, 11.1f), std::make_pair(0.0f, kPadded11_1));
     EXPECT_EQ(PadRange(-4.0f, -1.0f), std::make_pair(-4.2f, 0.0f));
     EXPECT_EQ(PadRange(-1.0f, 1.0f), std::make_pair(-1.05f, 1.05f));
@@ -47,7 +51,8 @@ TEST(Channels, RangesAreWidenedAwayFromZeroOnlyOnSidesThatHoldValues) {
     EXPECT_EQ(PadRange(-huge, huge), std::make_pair(-huge, huge));
 }
 
-TEST(Channels, BatteryAndPhaseViewsCarryTheSamplesWithOneSharedRange) {
+TEST(Channels, BatteryAndPhaseViewsCarryTheSamplesWithOneSharedRange)
+{
     const SampleBuffer run =
         RunOf({Sample(11.1f, 0, 5.5f, 5.55f, 11.1f), Sample(0, 3, 11.1f, 4, 10.5f)});
     const ChannelTexts texts;
@@ -74,7 +79,8 @@ TEST(Channels, BatteryAndPhaseViewsCarryTheSamplesWithOneSharedRange) {
     }
 }
 
-TEST(Channels, ComparatorViewSpansAllSixDividerVoltagesAndLeavesOlderDescriptorsBehind) {
+TEST(Channels, ComparatorViewSpansAllSixDividerVoltagesAndLeavesOlderDescriptorsBehind)
+{
     const SampleBuffer run = RunOf({Sample(11.1f, -0.7f, 4, 0, 11.1f)});
     ChannelSet set;
     PrepareRes(2, ChannelTexts{}, '.', run, set);
@@ -97,7 +103,8 @@ TEST(Channels, ComparatorViewSpansAllSixDividerVoltagesAndLeavesOlderDescriptors
     EXPECT_EQ(set.ChannelRows[0][5], row[5]);
 }
 
-TEST(Channels, MyCircuitViewUsesTheDividerOfTheResistorTexts) {
+TEST(Channels, MyCircuitViewUsesTheDividerOfTheResistorTexts)
+{
     const SampleBuffer run = RunOf({Sample(11.1f, 0, 5.55f, 0, 11.1f)});
     ChannelTexts texts;
     texts.R1Text = "10";
@@ -113,7 +120,8 @@ TEST(Channels, MyCircuitViewUsesTheDividerOfTheResistorTexts) {
     EXPECT_EQ(set.Channels[3].Name, "CompX-");
 }
 
-TEST(Channels, AnEmptyRunGivesNoRowsAndAZeroRange) {
+TEST(Channels, AnEmptyRunGivesNoRowsAndAZeroRange)
+{
     SampleBuffer run;
     run.Samples.resize(5); // stale records of an earlier run
     ChannelSet set;
@@ -124,7 +132,8 @@ TEST(Channels, AnEmptyRunGivesNoRowsAndAZeroRange) {
     ExpectSharedRange(set, 0.0f, 0.0f);
 }
 
-TEST(Channels, RowsFollowTheSampleCountAndNewRowsStartAtZero) {
+TEST(Channels, RowsFollowTheSampleCountAndNewRowsStartAtZero)
+{
     SampleBuffer run = RunOf({Sample(1, 2, 3, 4, 5)});
     ChannelSet set;
     PrepareRes(2, ChannelTexts{}, '.', run, set);
@@ -137,7 +146,8 @@ TEST(Channels, RowsFollowTheSampleCountAndNewRowsStartAtZero) {
     ExpectSharedRange(set, -1.05f, 0.0f);
 }
 
-TEST(Channels, PhaseLabelsAreCutToTwentyBytesWithoutSplittingACharacter) {
+TEST(Channels, PhaseLabelsAreCutToTwentyBytesWithoutSplittingACharacter)
+{
     ChannelTexts texts;
     texts.PhaseLabels = {"Phase A of the motor!!", "0123456789012345678\xC3\xA9xyz", "C"};
     ChannelSet set;
@@ -147,7 +157,8 @@ TEST(Channels, PhaseLabelsAreCutToTwentyBytesWithoutSplittingACharacter) {
     EXPECT_EQ(set.Channels[2].Name, "C");
 }
 
-TEST(Channels, ResistorTextsAreReadLeniently) {
+TEST(Channels, ResistorTextsAreReadLeniently)
+{
     const auto ratio = [](std::string r1, std::string r2, char separator = ',') {
         ChannelTexts texts;
         texts.R1Text = std::move(r1);
@@ -173,7 +184,8 @@ TEST(Channels, ResistorTextsAreReadLeniently) {
     EXPECT_EQ(ratio(std::string(60, '9'), "20"), standard); // beyond single precision
 }
 
-TEST(Channels, AViewOutsideTheSelectorIsRejected) {
+TEST(Channels, AViewOutsideTheSelectorIsRejected)
+{
     ChannelSet set;
     EXPECT_THROW(PrepareRes(4, ChannelTexts{}, '.', RunOf({}), set), std::invalid_argument);
     EXPECT_EQ(set.ChannelCount, 0);

@@ -10,20 +10,29 @@
 namespace engine {
 namespace {
 
-RunSettings HighSideOnly() { return RunSettings{}; }
+RunSettings HighSideOnly()
+{
+    return RunSettings{};
+}
 
-RunSettings BothSides() {
+RunSettings BothSides()
+{
     RunSettings s;
     s.LowSidePwm = true;
     return s;
 }
 
-bool HighOn(const TSampleRec& r, int k, int highInvert = 0) {
+bool HighOn(const TSampleRec& r, int k, int highInvert = 0)
+{
     return (r.Switch[2 * k] ^ highInvert) != 0;
 }
-bool LowOn(const TSampleRec& r, int k) { return r.Switch[2 * k + 1] != 0; }
+bool LowOn(const TSampleRec& r, int k)
+{
+    return r.Switch[2 * k + 1] != 0;
+}
 
-int Conducting(const TSampleRec& r, int highInvert = 0) {
+int Conducting(const TSampleRec& r, int highInvert = 0)
+{
     int n = 0;
     for (int k = 0; k < 3; ++k) {
         n += (HighOn(r, k, highInvert) || LowOn(r, k)) ? 1 : 0;
@@ -32,7 +41,8 @@ int Conducting(const TSampleRec& r, int highInvert = 0) {
 }
 
 // PwmOn as the run decides it, for checking the records from outside.
-bool PwmOnAt(float time, float periodUs, float duty) {
+bool PwmOnAt(float time, float periodUs, float duty)
+{
     const double q = time / static_cast<double>(periodUs);
     return q - std::trunc(q) <= duty;
 }
@@ -42,13 +52,15 @@ struct RunResult {
     RunSummary summary;
 };
 
-RunResult FullRun(const TParams& p, const RunSettings& s = HighSideOnly()) {
+RunResult FullRun(const TParams& p, const RunSettings& s = HighSideOnly())
+{
     RunResult run;
     run.summary = CalcPhases(p, s, -1, -0.5f, run.buffer);
     return run;
 }
 
-TEST(Emulation, DefaultRunHasTheKnownOperatingPointAndTwoConductingPhasesThroughout) {
+TEST(Emulation, DefaultRunHasTheKnownOperatingPointAndTwoConductingPhasesThroughout)
+{
     const RunResult run = FullRun(DefaultParams());
     EXPECT_NEAR(run.summary.Rpm, 13891.9, 0.1);
     EXPECT_EQ(run.summary.Timing, 25.0f);
@@ -80,7 +92,8 @@ TEST(Emulation, DefaultRunHasTheKnownOperatingPointAndTwoConductingPhasesThrough
     EXPECT_LT(run.buffer.Samples[4325].Angle, 360.0f);
 }
 
-TEST(Emulation, HalfDutyHalvesTheSpeedAndTheOffPartsDependOnThePwmSides) {
+TEST(Emulation, HalfDutyHalvesTheSpeedAndTheOffPartsDependOnThePwmSides)
+{
     TParams p = DefaultParams();
     const float fullRpm = FullRun(p).summary.Rpm;
     p[PwmDuty] = 50;
@@ -122,7 +135,8 @@ TEST(Emulation, HalfDutyHalvesTheSpeedAndTheOffPartsDependOnThePwmSides) {
     EXPECT_LE(overlapSteps, 6);
 }
 
-TEST(Emulation, DutyEndsSetTheTimingAndWhenThePwmOutputIsOn) {
+TEST(Emulation, DutyEndsSetTheTimingAndWhenThePwmOutputIsOn)
+{
     TParams p = DefaultParams();
     const float fullRpm = FullRun(p).summary.Rpm;
     p[PwmDuty] = 0;
@@ -140,7 +154,8 @@ TEST(Emulation, DutyEndsSetTheTimingAndWhenThePwmOutputIsOn) {
     EXPECT_EQ(onSteps, (zero.buffer.SampleCount + 249) / 250);
 }
 
-TEST(Emulation, SingleAngleRunsRecordOneStepAtTheirAngle) {
+TEST(Emulation, SingleAngleRunsRecordOneStepAtTheirAngle)
+{
     const TParams p = DefaultParams();
     SampleBuffer buffer;
     CalcPhases(p, HighSideOnly(), 1, 30.0f, buffer);
@@ -170,7 +185,8 @@ TEST(Emulation, SingleAngleRunsRecordOneStepAtTheirAngle) {
     EXPECT_FLOAT_EQ(off.VZero, static_cast<float>(-emfB));
 }
 
-TEST(Emulation, The180DegreePatternConductsOnAllThreePhases) {
+TEST(Emulation, The180DegreePatternConductsOnAllThreePhases)
+{
     RunSettings s;
     s.Pattern120 = false;
     const RunResult run = FullRun(DefaultParams(), s);
@@ -183,7 +199,8 @@ TEST(Emulation, The180DegreePatternConductsOnAllThreePhases) {
     }
 }
 
-TEST(Emulation, HighInvertComplementsOnlyTheHighSideLevels) {
+TEST(Emulation, HighInvertComplementsOnlyTheHighSideLevels)
+{
     const RunResult plain = FullRun(DefaultParams());
     for (const auto& [driver, mosfet] : {std::pair{0, 1}, std::pair{1, 0}}) {
         RunSettings s;
@@ -208,7 +225,8 @@ TEST(Emulation, HighInvertComplementsOnlyTheHighSideLevels) {
     EXPECT_EQ(ComputeOperatingPoint(DefaultParams(), nonInverting, -1, -0.5f).HighInvert, 0);
 }
 
-TEST(Emulation, TheBufferGrowsInStepsOf200AndNeverShrinks) {
+TEST(Emulation, TheBufferGrowsInStepsOf200AndNeverShrinks)
+{
     SampleBuffer buffer;
     CalcPhases(DefaultParams(), HighSideOnly(), -1, -0.5f, buffer);
     EXPECT_EQ(buffer.Samples.size(), 4400u);
@@ -221,7 +239,8 @@ TEST(Emulation, TheBufferGrowsInStepsOf200AndNeverShrinks) {
 }
 
 // The message of the EmulationError that `run` throws, or "" when it does not throw.
-template <typename F> std::string ErrorOf(F run) {
+template <typename F> std::string ErrorOf(F run)
+{
     try {
         run();
     } catch (const EmulationError& error) {
@@ -230,7 +249,8 @@ template <typename F> std::string ErrorOf(F run) {
     return "";
 }
 
-TEST(Emulation, UndefinedOperatingPointsFailBeforeTouchingThePreviousRun) {
+TEST(Emulation, UndefinedOperatingPointsFailBeforeTouchingThePreviousRun)
+{
     ScopedDecimalSeparator point('.');
     SampleBuffer buffer;
     CalcPhases(DefaultParams(), HighSideOnly(), -1, -0.5f, buffer);
@@ -272,7 +292,8 @@ TEST(Emulation, UndefinedOperatingPointsFailBeforeTouchingThePreviousRun) {
               "Timing at 100 % duty is not a finite number: the operating point is undefined");
 }
 
-TEST(Emulation, RunsThatCouldNotEndAreRefusedWithTheirFigures) {
+TEST(Emulation, RunsThatCouldNotEndAreRefusedWithTheirFigures)
+{
     ScopedDecimalSeparator point('.');
     SampleBuffer buffer;
     const auto refusal = [&](const TParams& p, int pwmState = -1, float start = -0.5f) {
@@ -314,7 +335,8 @@ TEST(Emulation, RunsThatCouldNotEndAreRefusedWithTheirFigures) {
     EXPECT_EQ(buffer.SampleCount, 2);
 }
 
-TEST(Emulation, ANonFiniteVoltageStopsTheRunAtItsStep) {
+TEST(Emulation, ANonFiniteVoltageStopsTheRunAtItsStep)
+{
     ScopedDecimalSeparator point('.');
     TParams p = DefaultParams();
     // The battery drop overflows once the conducting phases' cosines sum to less than about
@@ -334,7 +356,8 @@ TEST(Emulation, ANonFiniteVoltageStopsTheRunAtItsStep) {
     }
 }
 
-TEST(Emulation, TheLongestTrackBarRunCompletes) {
+TEST(Emulation, TheLongestTrackBarRunCompletes)
+{
     TParams p = DefaultParams();
     p[MaxCurrent] = 60;
     p[PwmDuty] = 10;

@@ -17,7 +17,7 @@ struct Format {
 };
 
 // The formats the program uses, and a few beyond them.
-constexpr Format kFormats[] = {{8, 1}, {8, 2}, {8, 4}, {10, 1}, {7, 4}, {5, 3}, {3, 1},
+constexpr Format kFormats[] = {{8, 1}, {8, 2}, {8, 4}, {10, 1}, {7, 4},  {5, 3}, {3, 1},
                                {3, 0}, {4, 1}, {5, 2}, {2, 0},  {18, 6}, {2, 9}, {18, 0}};
 
 std::string Fast(long double value, const Format& f)
@@ -77,8 +77,8 @@ TEST(FormatFixedAgainstReference, RandomDoublesAndLongDoubles)
         std::memcpy(&value, &raw, sizeof value);
         if (std::isfinite(value) && std::fabs(value) < 1e300 && std::fabs(value) > 1e-300)
             ExpectSame(value);
-        const long double scaled = std::ldexp(static_cast<long double>(mantissa(random)),
-                                              exponent(random) * 3);
+        const long double scaled =
+            std::ldexp(static_cast<long double>(mantissa(random)), exponent(random) * 3);
         ExpectSame(scaled);
     }
 }

@@ -10,14 +10,16 @@
 namespace engine {
 namespace {
 
-TParams Defaults() {
+TParams Defaults()
+{
     TParams p;
     ParamTexts texts = DefaultParamTexts();
     ReadStartupParams(p, texts, '.');
     return p;
 }
 
-std::string Refusal(const TParams& p) {
+std::string Refusal(const TParams& p)
+{
     SampleBuffer buffer;
     try {
         CalcPhases(p, RunSettings{}, -1, -0.5f, buffer);
@@ -27,7 +29,8 @@ std::string Refusal(const TParams& p) {
     return "";
 }
 
-TEST(HardeningRefusals, AStallCurrentBelowTheNoLoadCurrentNamesTheMotorNotTheMaximumCurrent) {
+TEST(HardeningRefusals, AStallCurrentBelowTheNoLoadCurrentNamesTheMotorNotTheMaximumCurrent)
+{
     // 11.1 V across 10 Ohms gives 1.11 A, less than the 1.8 A the motor draws without load:
     // no maximum current makes it turn.
     TParams weak = Defaults();

@@ -18,7 +18,6 @@ TParams ParamsAtDuty(float duty)
     return p;
 }
 
-
 struct EmulatedRun {
     SampleBuffer buffer;
     ChannelSet channels;
@@ -61,7 +60,7 @@ TEST(Measurements, HalfDutyRunShowsTheConfiguredPwmAndSixtyDegreeCommutation)
 TEST(Measurements, InvertedHighSideAndLowSidePwmGiveTheSamePeriods)
 {
     RunSettings inverted;
-    inverted.DriverKind = 0;  // HighInvert 1: the high sides idle at level 1
+    inverted.DriverKind = 0; // HighInvert 1: the high sides idle at level 1
     inverted.LowSidePwm = true;
     const EmulatedRun run = FullRun(30, inverted);
     const ViewMeasurements m = MeasureView(run.buffer, run.channels, 0, run.buffer.SampleCount);
@@ -109,7 +108,7 @@ TEST(Measurements, ChannelStatisticsOfKnownValues)
 {
     SampleBuffer buffer;
     buffer.Samples.resize(10);
-    buffer.SampleCount = 8;  // records 8 and 9 are stale and must not count
+    buffer.SampleCount = 8; // records 8 and 9 are stale and must not count
     ChannelSet set;
     set.ChannelCount = 2;
     set.ChannelRows.resize(10);

@@ -28,8 +28,8 @@ struct Form {
 TEST(Params, StartupShowsTheNormalisedDefaults)
 {
     const Form form;
-    const char* expected[] = {"",    "11.1", "0.0342", "1390", "0.0530", "1.80",
-                              "4000.0", "2.5", "25.0", "10.0", "100"};
+    const char* expected[] = {"",       "11.1", "0.0342", "1390", "0.0530", "1.80",
+                              "4000.0", "2.5",  "25.0",   "10.0", "100"};
     for (int tag = 1; tag <= kParamCount; ++tag) {
         EXPECT_EQ(form.texts[tag], expected[tag]) << "Edit" << tag;
     }

@@ -36,7 +36,8 @@ struct SweepStats {
     std::int64_t steps = 0;
 };
 
-RunSettings SettingsFrom(unsigned bits) {
+RunSettings SettingsFrom(unsigned bits)
+{
     RunSettings s;
     s.HighSidePwm = (bits & 1) != 0;
     s.LowSidePwm = (bits & 2) != 0;
@@ -46,14 +47,16 @@ RunSettings SettingsFrom(unsigned bits) {
     return s;
 }
 
-TParams Defaults() {
+TParams Defaults()
+{
     TParams p;
     ParamTexts texts = DefaultParamTexts();
     ReadStartupParams(p, texts, '.');
     return p;
 }
 
-bool MentionsNonFinite(const std::string& text) {
+bool MentionsNonFinite(const std::string& text)
+{
     return text.find("NAN") != std::string::npos || text.find("INF") != std::string::npos;
 }
 
@@ -63,10 +66,13 @@ class ValueSource {
 public:
     explicit ValueSource(std::uint64_t seed) : random_(seed) {}
 
-    float Any(float typical) {
+    float Any(float typical)
+    {
         static constexpr std::array<float, 12> kBorders{
-            0.0f, kDenormMin, std::numeric_limits<float>::min(), 1e-6f, 0.05f, 1.0f,
-            1e6f, 1e18f, 1e30f, 3e38f, kFloatMax, 1e-30f};
+            0.0f,  kDenormMin, std::numeric_limits<float>::min(),
+            1e-6f, 0.05f,      1.0f,
+            1e6f,  1e18f,      1e30f,
+            3e38f, kFloatMax,  1e-30f};
         switch (Pick(4)) {
         case 0:
             return kBorders[Pick(kBorders.size())];
@@ -78,7 +84,8 @@ public:
     }
 
     // Duty cycles: the track bar's steps, the 0.9 % and 10 % borders, or any value up to 100.
-    float Duty() {
+    float Duty()
+    {
         static constexpr std::array<float, 6> kBorders{0.0f, 0.9f, 0.91f, 10.0f, 100.0f, 99.99f};
         switch (Pick(3)) {
         case 0:
@@ -92,7 +99,8 @@ public:
 
     // Around the three currents the model turns on: the no-load current, the speed's zero
     // (a load factor of about 0.5143) and a fifth of the battery's short-circuit current.
-    float MaxCurrentNear(const TParams& p) {
+    float MaxCurrentNear(const TParams& p)
+    {
         const double stall = static_cast<double>(p[NominalVoltage]) / p[MotorResistance];
         const double zeroSpeed = p[NoLoadCurrent] + (stall - p[NoLoadCurrent]) * 0.5143 / 1.8;
         const double bound = 0.2 * p[NominalVoltage] / p[BattImpedance];
@@ -105,11 +113,16 @@ public:
     }
 
     unsigned Bits(unsigned count) { return static_cast<unsigned>(Pick(std::size_t{1} << count)); }
-    std::size_t Pick(std::size_t n) {
+    std::size_t Pick(std::size_t n)
+    {
         return std::uniform_int_distribution<std::size_t>(0, n - 1)(random_);
     }
-    double Uniform(double a, double b) { return std::uniform_real_distribution<double>(a, b)(random_); }
-    float LogUniform(int lowExp, int highExp) {
+    double Uniform(double a, double b)
+    {
+        return std::uniform_real_distribution<double>(a, b)(random_);
+    }
+    float LogUniform(int lowExp, int highExp)
+    {
         return static_cast<float>(std::pow(10.0, Uniform(lowExp, highExp)));
     }
     std::mt19937_64& Engine() { return random_; }
@@ -118,7 +131,8 @@ private:
     std::mt19937_64 random_;
 };
 
-void ExpectChannelsSound(const SampleBuffer& run, const ChannelTexts& texts) {
+void ExpectChannelsSound(const SampleBuffer& run, const ChannelTexts& texts)
+{
     static constexpr std::array<int, kViewCount> kCounts{1, 4, 6, 4};
     ChannelSet set;
     for (int view = 0; view < kViewCount; ++view) {
@@ -146,7 +160,8 @@ void ExpectChannelsSound(const SampleBuffer& run, const ChannelTexts& texts) {
 // The records of a completed run, checked against the run's own loop replayed from its
 // operating point: count, time and angle of every step, levels, and finite voltages.
 void ExpectRunSound(const TParams& p, int pwmState, const OperatingPoint& op,
-                    const SampleBuffer& run, std::size_t sizeBefore) {
+                    const SampleBuffer& run, std::size_t sizeBefore)
+{
     std::int64_t count = 0;
     float time = 0;
     float angle = op.StartAngle;
@@ -196,7 +211,8 @@ void ExpectRunSound(const TParams& p, int pwmState, const OperatingPoint& op,
 // One parameter set through one setting: either refused, or stopped with the step it stopped
 // at, or a sound run with sound channels and log.
 void Sweep(const TParams& p, const RunSettings& s, int pwmState, float start, SampleBuffer& run,
-           SweepStats& stats) {
+           SweepStats& stats)
+{
     ++stats.sets;
     const std::int32_t countBefore = run.SampleCount;
     const std::size_t sizeBefore = run.Samples.size();
@@ -232,7 +248,8 @@ void Sweep(const TParams& p, const RunSettings& s, int pwmState, float start, Sa
         ASSERT_FALSE(MentionsNonFinite(RunSummaryText(summary, '.')));
     } catch (const EmulationError& stopped) {
         const std::string message = stopped.what();
-        const std::string prefix = "The run stopped at step " + std::to_string(run.SampleCount) + " (";
+        const std::string prefix =
+            "The run stopped at step " + std::to_string(run.SampleCount) + " (";
         ASSERT_EQ(message.rfind(prefix, 0), 0u) << message;
         ASSERT_FALSE(MentionsNonFinite(message)) << message;
         ++stats.stoppedInRun;
@@ -251,13 +268,16 @@ void Sweep(const TParams& p, const RunSettings& s, int pwmState, float start, Sa
     }
 }
 
-void Report(const char* name, const SweepStats& s) {
+void Report(const char* name, const SweepStats& s)
+{
     std::cout << "[ sweep    ] " << name << ": " << s.sets << " sets, " << s.runs << " runs ("
               << s.steps << " steps), " << s.refusedBeforeRun << " refused, " << s.stoppedInRun
-              << " stopped in the run, " << s.tooLongForTheSweep << " accepted but too long to sweep\n";
+              << " stopped in the run, " << s.tooLongForTheSweep
+              << " accepted but too long to sweep\n";
 }
 
-TEST(PropertySweep, BordersOfEveryParameterThroughEverySetting) {
+TEST(PropertySweep, BordersOfEveryParameterThroughEverySetting)
+{
     // Each slot in turn takes each border value while the others keep their defaults, for all
     // 32 bridge settings and both kinds of run.
     static constexpr std::array<float, 11> kBorders{
@@ -285,7 +305,8 @@ TEST(PropertySweep, BordersOfEveryParameterThroughEverySetting) {
     EXPECT_GT(stats.refusedBeforeRun, 300);
 }
 
-TEST(PropertySweep, DutiesAndCurrentsAroundTheirBounds) {
+TEST(PropertySweep, DutiesAndCurrentsAroundTheirBounds)
+{
     ValueSource source(20261209);
     SweepStats stats;
     SampleBuffer run;
@@ -303,7 +324,8 @@ TEST(PropertySweep, DutiesAndCurrentsAroundTheirBounds) {
     EXPECT_GT(stats.runs, 1000);
 }
 
-TEST(PropertySweep, RandomSetsOfAnyMagnitude) {
+TEST(PropertySweep, RandomSetsOfAnyMagnitude)
+{
     ValueSource source(7);
     const TParams defaults = Defaults();
     SweepStats stats;
@@ -320,7 +342,8 @@ TEST(PropertySweep, RandomSetsOfAnyMagnitude) {
         if (source.Pick(3) == 0) {
             const float angle = source.Pick(2) == 0 ? static_cast<float>(source.Pick(360))
                                                     : static_cast<float>(source.Uniform(-1, 400));
-            ASSERT_NO_FATAL_FAILURE(Sweep(p, s, static_cast<int>(source.Pick(2)), angle, run, stats));
+            ASSERT_NO_FATAL_FAILURE(
+                Sweep(p, s, static_cast<int>(source.Pick(2)), angle, run, stats));
         } else {
             ASSERT_NO_FATAL_FAILURE(Sweep(p, s, -1, -0.5f, run, stats));
         }
@@ -330,13 +353,14 @@ TEST(PropertySweep, RandomSetsOfAnyMagnitude) {
     EXPECT_GT(stats.refusedBeforeRun, 300);
 }
 
-TEST(PropertySweep, SetsTheBoxesGiveFromRandomTexts) {
+TEST(PropertySweep, SetsTheBoxesGiveFromRandomTexts)
+{
     // What a user can reach: default boxes, then edits with texts of digits, separators and
     // stray characters, each read by the entry rule with the maximum-current rule, and moves of
     // both track bars.
     ValueSource source(31337);
-    static constexpr std::array<const char*, 12> kPieces{"0", "1", "5", "9", "00", ".", ",", "62",
-                                                         "x", " ", "-", "99999999999"};
+    static constexpr std::array<const char*, 12> kPieces{"0", "1",  "5", "9", "00", ".",
+                                                         ",", "62", "x", " ", "-",  "99999999999"};
     SweepStats stats;
     SampleBuffer run;
     for (int i = 0; i < 1500; ++i) {
@@ -347,7 +371,8 @@ TEST(PropertySweep, SetsTheBoxesGiveFromRandomTexts) {
         for (std::size_t e = 0; e < edits; ++e) {
             const std::size_t what = source.Pick(12);
             if (what == 10) {
-                texts[MaxCurrent] = TrackBar1Text(1 + static_cast<int>(source.Pick(10)), texts[NoLoadCurrent]);
+                texts[MaxCurrent] =
+                    TrackBar1Text(1 + static_cast<int>(source.Pick(10)), texts[NoLoadCurrent]);
                 ChangeParam(p, texts, MaxCurrent, true, '.');
             } else if (what == 11) {
                 texts[PwmDuty] = TrackBar2Text(static_cast<int>(source.Pick(11)));
@@ -367,7 +392,8 @@ TEST(PropertySweep, SetsTheBoxesGiveFromRandomTexts) {
     EXPECT_GT(stats.runs, 700);
 }
 
-TEST(PropertySweep, LongRunsNearTheBoundStayBounded) {
+TEST(PropertySweep, LongRunsNearTheBoundStayBounded)
+{
     // Slow motors just inside and just outside the step bound, run in full.
     SweepStats stats;
     SampleBuffer run;

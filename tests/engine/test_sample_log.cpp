@@ -77,8 +77,9 @@ TEST(SampleLog, EmptyRunIsTheHeaderLineAlone)
 
 TEST(SampleLog, WritesTheFieldsInColumnOrder)
 {
-    const SampleBuffer run = RunOf({Sample(0, 0, 11.1f, 0, 5.55f, 5.55f, 11.1f),
-                                  Sample(12, 123.456789f, -0.7f, 123.4567f, 1234.5f, 1.5f, 2.5f)});
+    const SampleBuffer run =
+        RunOf({Sample(0, 0, 11.1f, 0, 5.55f, 5.55f, 11.1f),
+               Sample(12, 123.456789f, -0.7f, 123.4567f, 1234.5f, 1.5f, 2.5f)});
     const auto lines = SplitLines(BuildSampleLog(run, '.'));
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[1], "0\t0.0\t0.0000\t1\t0\t0\t1\t0\t0\t11.100\t0.000\t5.550\t5.550\t11.100");

@@ -76,8 +76,8 @@ inline std::string FormatFixed(long double value, int precision, int decimals, c
         return value < 0 ? "-INF" : "INF";
     precision = std::clamp(precision, 2, 18);
     decimals = std::max(decimals, 0);
-    const std::string zero = decimals > 0 ? "0" + std::string(1, separator) + std::string(
-                                                static_cast<std::size_t>(decimals), '0')
+    const std::string zero = decimals > 0 ? "0" + std::string(1, separator) +
+                                                std::string(static_cast<std::size_t>(decimals), '0')
                                           : "0";
     if (value == 0)
         return zero;
@@ -125,7 +125,7 @@ inline std::string FormatFixed(long double value, int precision, int decimals, c
             exponent.insert(0, static_cast<std::size_t>(decimals) - exponent.size(), '0');
         return out + "E" + exponent;
     }
-    const auto digitAt = [&](int position) {  // position 1 is d1
+    const auto digitAt = [&](int position) { // position 1 is d1
         return position >= 1 && position <= static_cast<int>(digits.size())
                    ? digits[static_cast<std::size_t>(position - 1)]
                    : '0';

@@ -20,11 +20,10 @@ namespace {
 using PixelSet = std::set<std::pair<int, int>>;
 
 constexpr TColor kBackground = 0x202020;
-constexpr TColor kInk = 0x0000FF;  // red
+constexpr TColor kInk = 0x0000FF; // red
 
 // Paints with a fresh canvas onto a 64 x 64 image shifted so that (0, 0) lies at its centre.
-template <class Paint>
-QImage PaintImage(Paint&& paint, int size = 64)
+template <class Paint> QImage PaintImage(Paint&& paint, int size = 64)
 {
     QImage image(size, size, QImage::Format_RGB32);
     image.fill(ToQColor(kBackground));
@@ -186,7 +185,7 @@ private slots:
         const QImage image = PaintImage([](Canvas& c) {
             c.SetBrushColor(kInk);
             c.FillRect({-2, -1, 1, 2});
-            c.FillRect({5, 5, 5, 9});  // empty
+            c.FillRect({5, 5, 5, 9}); // empty
         });
         PixelSet expected;
         for (int y = -1; y < 2; ++y)
@@ -226,7 +225,7 @@ private slots:
                     ++ink;
             }
         }
-        QCOMPARE(image.pixelColor(10, 5), ToQColor(kBrush));  // the box's corner is background
+        QCOMPARE(image.pixelColor(10, 5), ToQColor(kBrush)); // the box's corner is background
         QVERIFY(ink > 10);
     }
 

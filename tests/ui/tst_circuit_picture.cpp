@@ -19,14 +19,16 @@ using ui::PictureLoadError;
 
 namespace {
 
-QImage Filled(int width, int height, QRgb colour) {
+QImage Filled(int width, int height, QRgb colour)
+{
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(colour);
     return image;
 }
 
 // Every pixel different, so that a shifted or mirrored copy cannot pass.
-QImage Patterned(int width, int height, int seed) {
+QImage Patterned(int width, int height, int seed)
+{
     QImage image(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -36,16 +38,21 @@ QImage Patterned(int width, int height, int seed) {
     return image;
 }
 
-void Save(const QImage& image, const QString& path) { QVERIFY(image.save(path, "BMP")); }
+void Save(const QImage& image, const QString& path)
+{
+    QVERIFY(image.save(path, "BMP"));
+}
 
-void WriteBytes(const QString& path, const QByteArray& bytes) {
+void WriteBytes(const QString& path, const QByteArray& bytes)
+{
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
 // A BMP header declaring a 24-bit picture of the given size, with no pixel data after it.
-QByteArray HeaderOnly(qint32 width, qint32 height, quint32 compression = 0) {
+QByteArray HeaderOnly(qint32 width, qint32 height, quint32 compression = 0)
+{
     QByteArray bytes(54, '\0');
     bytes[0] = 'B';
     bytes[1] = 'M';
@@ -59,9 +66,13 @@ QByteArray HeaderOnly(qint32 width, qint32 height, quint32 compression = 0) {
     return bytes;
 }
 
-QImage Area(const QImage& image, const QRect& area) { return image.copy(area); }
+QImage Area(const QImage& image, const QRect& area)
+{
+    return image.copy(area);
+}
 
-QString ErrorOf(const std::function<void()>& action) {
+QString ErrorOf(const std::function<void()>& action)
+{
     try {
         action();
     } catch (const PictureLoadError& error) {
@@ -70,39 +81,47 @@ QString ErrorOf(const std::function<void()>& action) {
     return {};
 }
 
-}  // namespace
+} // namespace
 
 class TestCircuitPicture : public QObject {
     Q_OBJECT
 
-    QString built_;  // the folder with the pictures the build drew
+    QString built_; // the folder with the pictures the build drew
     QImage builtBase_;
 
 private slots:
-    void initTestCase() {
+    void initTestCase()
+    {
         built_ = QCoreApplication::applicationDirPath();
         builtBase_ = LoadBitmapFile(built_ + "/circuit.bmp").convertToFormat(QImage::Format_RGB32);
         QCOMPARE(builtBase_.size(), QSize(560, 464));
     }
 
-    void itemZeroOfBothGroupsIsExactlyTheBase() {
+    void itemZeroOfBothGroupsIsExactlyTheBase()
+    {
         QImage picture;
         ComposeCircuitPicture(picture, built_, false, false);
         QCOMPARE(picture, builtBase_);
     }
 
-    void bothStripsReplaceExactlyTheirAreas() {
+    void bothStripsReplaceExactlyTheirAreas()
+    {
         QImage picture;
         ComposeCircuitPicture(picture, built_, true, true);
-        const QImage driver = LoadBitmapFile(built_ + "/inv-drv.bmp").convertToFormat(QImage::Format_RGB32);
-        const QImage transistor = LoadBitmapFile(built_ + "/p-mosfet.bmp").convertToFormat(QImage::Format_RGB32);
-        QCOMPARE(Area(picture, kDriverStripArea), driver.copy(QRect(QPoint(0, 0), kDriverStripArea.size())));
-        QCOMPARE(Area(picture, kTransistorStripArea), transistor.copy(QRect(QPoint(0, 0), kTransistorStripArea.size())));
+        const QImage driver =
+            LoadBitmapFile(built_ + "/inv-drv.bmp").convertToFormat(QImage::Format_RGB32);
+        const QImage transistor =
+            LoadBitmapFile(built_ + "/p-mosfet.bmp").convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(Area(picture, kDriverStripArea),
+                 driver.copy(QRect(QPoint(0, 0), kDriverStripArea.size())));
+        QCOMPARE(Area(picture, kTransistorStripArea),
+                 transistor.copy(QRect(QPoint(0, 0), kTransistorStripArea.size())));
         QVERIFY(Area(picture, kDriverStripArea) != Area(builtBase_, kDriverStripArea));
         QVERIFY(Area(picture, kTransistorStripArea) != Area(builtBase_, kTransistorStripArea));
     }
 
-    void switchingBackRestoresTheBase() {
+    void switchingBackRestoresTheBase()
+    {
         QImage picture;
         ComposeCircuitPicture(picture, built_, true, false);
         ComposeCircuitPicture(picture, built_, false, false);
@@ -111,7 +130,8 @@ private slots:
     }
 
     // Larger strips than their areas: only the top-left corner goes in, at the exact place.
-    void stripsAreCopiedFromTheirCornerToTheirPlace() {
+    void stripsAreCopiedFromTheirCornerToTheirPlace()
+    {
         QTemporaryDir dir;
         const QImage base = Patterned(300, 260, 7);
         const QImage driver = Patterned(60, 230, 91);
@@ -130,25 +150,31 @@ private slots:
         QCOMPARE(picture, expected);
     }
 
-    void missingStripLeavesTheFreshBase() {
+    void missingStripLeavesTheFreshBase()
+    {
         QTemporaryDir dir;
         const QImage base = Filled(240, 250, qRgb(1, 2, 3));
         Save(base, dir.filePath("circuit.bmp"));
         QImage picture = Filled(10, 10, qRgb(200, 0, 0));
 
-        const QString error = ErrorOf([&] { ComposeCircuitPicture(picture, dir.path(), true, false); });
-        QVERIFY2(error.startsWith(QString("Cannot open file \"%1\". ").arg(dir.filePath("inv-drv.bmp"))), qPrintable(error));
+        const QString error =
+            ErrorOf([&] { ComposeCircuitPicture(picture, dir.path(), true, false); });
+        QVERIFY2(
+            error.startsWith(QString("Cannot open file \"%1\". ").arg(dir.filePath("inv-drv.bmp"))),
+            qPrintable(error));
         QVERIFY(!error.endsWith('.'));
         QCOMPARE(picture, base);
     }
 
-    void missingSecondStripKeepsTheFirst() {
+    void missingSecondStripKeepsTheFirst()
+    {
         QTemporaryDir dir;
         Save(Filled(240, 250, qRgb(1, 2, 3)), dir.filePath("circuit.bmp"));
         Save(Filled(48, 224, qRgb(9, 9, 9)), dir.filePath("inv-drv.bmp"));
         QImage picture;
 
-        const QString error = ErrorOf([&] { ComposeCircuitPicture(picture, dir.path(), true, true); });
+        const QString error =
+            ErrorOf([&] { ComposeCircuitPicture(picture, dir.path(), true, true); });
         QVERIFY2(error.contains(dir.filePath("p-mosfet.bmp")), qPrintable(error));
         QCOMPARE(picture.pixel(128, 16), qRgb(9, 9, 9));
         QCOMPARE(picture.pixel(175, 239), qRgb(9, 9, 9));
@@ -156,15 +182,20 @@ private slots:
         QCOMPARE(picture.pixel(208, 16), qRgb(1, 2, 3));
     }
 
-    void missingBaseKeepsThePreviousPicture() {
+    void missingBaseKeepsThePreviousPicture()
+    {
         QTemporaryDir dir;
         QImage picture = builtBase_;
-        const QString error = ErrorOf([&] { ComposeCircuitPicture(picture, dir.path(), false, false); });
-        QVERIFY2(error.startsWith(QString("Cannot open file \"%1\". ").arg(dir.filePath("circuit.bmp"))), qPrintable(error));
+        const QString error =
+            ErrorOf([&] { ComposeCircuitPicture(picture, dir.path(), false, false); });
+        QVERIFY2(
+            error.startsWith(QString("Cannot open file \"%1\". ").arg(dir.filePath("circuit.bmp"))),
+            qPrintable(error));
         QCOMPARE(picture, builtBase_);
     }
 
-    void unusableFilesAreNamedAndChangeNothing_data() {
+    void unusableFilesAreNamedAndChangeNothing_data()
+    {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("expected");
@@ -187,21 +218,32 @@ private slots:
             buffer.open(QIODevice::WriteOnly);
             QVERIFY(Filled(223, 400, qRgb(5, 5, 5)).save(&buffer, "BMP"));
         }
-        QTest::newRow("empty") << "inv-drv.bmp" << QByteArray() << "is not valid: the file is empty";
-        QTest::newRow("truncated") << "inv-drv.bmp" << valid.left(valid.size() / 2) << "is not valid: the file is truncated";
-        QTest::newRow("garbage") << "inv-drv.bmp" << QByteArray("this is no picture at all, only text") << "is not valid";
-        QTest::newRow("garbage after BM") << "inv-drv.bmp" << QByteArray("BM").append(100, '\xff') << "is not valid";
-        QTest::newRow("huge size") << "inv-drv.bmp" << HeaderOnly(100000, 100000) << "is too large: 100000 x 100000 pixels";
+        QTest::newRow("empty") << "inv-drv.bmp" << QByteArray()
+                               << "is not valid: the file is empty";
+        QTest::newRow("truncated") << "inv-drv.bmp" << valid.left(valid.size() / 2)
+                                   << "is not valid: the file is truncated";
+        QTest::newRow("garbage") << "inv-drv.bmp"
+                                 << QByteArray("this is no picture at all, only text")
+                                 << "is not valid";
+        QTest::newRow("garbage after BM")
+            << "inv-drv.bmp" << QByteArray("BM").append(100, '\xff') << "is not valid";
+        QTest::newRow("huge size") << "inv-drv.bmp" << HeaderOnly(100000, 100000)
+                                   << "is too large: 100000 x 100000 pixels";
         QTest::newRow("huge area") << "inv-drv.bmp" << HeaderOnly(16000, 16000) << "is too large";
-        QTest::newRow("header only") << "inv-drv.bmp" << HeaderOnly(48, 224) << "is not valid: the file is truncated";
-        QTest::newRow("unknown compression") << "inv-drv.bmp" << HeaderOnly(48, 224, 99) << "is not valid: ";
-        QTest::newRow("strip too small") << "inv-drv.bmp" << smallStrip << "is too small: it must be at least 48 x 224 pixels";
-        QTest::newRow("base too small") << "circuit.bmp" << smallBase << "is too small: it must be at least 224 x 240 pixels";
+        QTest::newRow("header only")
+            << "inv-drv.bmp" << HeaderOnly(48, 224) << "is not valid: the file is truncated";
+        QTest::newRow("unknown compression")
+            << "inv-drv.bmp" << HeaderOnly(48, 224, 99) << "is not valid: ";
+        QTest::newRow("strip too small")
+            << "inv-drv.bmp" << smallStrip << "is too small: it must be at least 48 x 224 pixels";
+        QTest::newRow("base too small")
+            << "circuit.bmp" << smallBase << "is too small: it must be at least 224 x 240 pixels";
         QTest::newRow("base garbage") << "circuit.bmp" << QByteArray(600, 'x') << "is not valid";
     }
 
     // A bad strip leaves the fresh base; a bad base leaves the previous picture.
-    void unusableFilesAreNamedAndChangeNothing() {
+    void unusableFilesAreNamedAndChangeNothing()
+    {
         QFETCH(QString, file);
         QFETCH(QByteArray, bytes);
         QFETCH(QString, expected);
@@ -212,25 +254,33 @@ private slots:
         const QImage previous = Filled(3, 3, qRgb(250, 250, 250));
         QImage picture = previous;
 
-        const QString error = ErrorOf([&] { ComposeCircuitPicture(picture, dir.path(), true, false); });
-        QVERIFY2(error.startsWith(QString("Bitmap image \"%1\" %2").arg(dir.filePath(file), expected)), qPrintable(error));
+        const QString error =
+            ErrorOf([&] { ComposeCircuitPicture(picture, dir.path(), true, false); });
+        QVERIFY2(
+            error.startsWith(QString("Bitmap image \"%1\" %2").arg(dir.filePath(file), expected)),
+            qPrintable(error));
         QVERIFY2(!error.endsWith('.'), qPrintable(error));
         QCOMPARE(picture, file == "circuit.bmp" ? previous : base);
     }
 
-    void aFolderIsNotAPicture() {
+    void aFolderIsNotAPicture()
+    {
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir("circuit.bmp"));
         const QString error = ErrorOf([&] { LoadBitmapFile(dir.filePath("circuit.bmp")); });
-        QVERIFY2(error.contains(QString("\"%1\"").arg(dir.filePath("circuit.bmp"))), qPrintable(error));
+        QVERIFY2(error.contains(QString("\"%1\"").arg(dir.filePath("circuit.bmp"))),
+                 qPrintable(error));
         QVERIFY(!error.endsWith('.'));
     }
 
-    void programFolderHoldsTheProgram() {
+    void programFolderHoldsTheProgram()
+    {
         const QString folder = ui::ProgramFolder();
         QVERIFY(!folder.endsWith('/'));
         QCOMPARE(folder, QCoreApplication::applicationDirPath());
-        QVERIFY(QFileInfo(folder + "/" + QFileInfo(QCoreApplication::applicationFilePath()).fileName()).exists());
+        QVERIFY(
+            QFileInfo(folder + "/" + QFileInfo(QCoreApplication::applicationFilePath()).fileName())
+                .exists());
     }
 };
 

@@ -12,7 +12,8 @@ Q_DECLARE_METATYPE(ui::PhaseDrive)
 
 namespace {
 
-PhaseDrive DriveAt(const CommutationPattern& pattern, int phase, int degrees) {
+PhaseDrive DriveAt(const CommutationPattern& pattern, int phase, int degrees)
+{
     for (const ui::PatternSegment& segment : pattern[static_cast<std::size_t>(phase)].segments) {
         if (segment.fromDegrees <= degrees && degrees < segment.toDegrees) {
             return segment.drive;
@@ -21,9 +22,12 @@ PhaseDrive DriveAt(const CommutationPattern& pattern, int phase, int degrees) {
     qFatal("no segment at %d degrees", degrees);
 }
 
-bool IsDark(QRgb pixel) { return qGray(pixel) < 128; }
+bool IsDark(QRgb pixel)
+{
+    return qGray(pixel) < 128;
+}
 
-}  // namespace
+} // namespace
 
 class TestCommutationChart : public QObject {
     Q_OBJECT
@@ -33,7 +37,8 @@ class TestCommutationChart : public QObject {
 private slots:
     void initTestCase() { chart_ = ui::DrawCommutationPatterns(); }
 
-    void rowsRunUnbrokenFromTheLeftEdgeTo360() {
+    void rowsRunUnbrokenFromTheLeftEdgeTo360()
+    {
         for (const CommutationPattern* pattern : {&ui::Pattern120(), &ui::Pattern180()}) {
             for (const ui::PatternRow& row : *pattern) {
                 int reached = ui::kChartStartDegrees;
@@ -52,7 +57,8 @@ private slots:
     }
 
     // Six-step commutation: one phase driven high, one low and one floating at every angle.
-    void the120DegreePatternDrivesOneHighOneLowOneFloating() {
+    void the120DegreePatternDrivesOneHighOneLowOneFloating()
+    {
         for (int degrees = ui::kChartStartDegrees; degrees < ui::kChartEndDegrees; degrees += 5) {
             QList<PhaseDrive> drives;
             for (int phase = 0; phase < 3; ++phase) {
@@ -63,12 +69,14 @@ private slots:
         }
     }
 
-    void segmentsHaveTheirColours_data() {
+    void segmentsHaveTheirColours_data()
+    {
         QTest::addColumn<ChartKind>("chart");
         QTest::addColumn<int>("phase");
         QTest::addColumn<int>("degrees");
         QTest::addColumn<PhaseDrive>("drive");
-        QTest::newRow("120 A before -60") << ChartKind::Pattern120 << 0 << -80 << PhaseDrive::Floating;
+        QTest::newRow("120 A before -60")
+            << ChartKind::Pattern120 << 0 << -80 << PhaseDrive::Floating;
         QTest::newRow("120 A at -50") << ChartKind::Pattern120 << 0 << -50 << PhaseDrive::High;
         QTest::newRow("120 A at 70") << ChartKind::Pattern120 << 0 << 70 << PhaseDrive::Floating;
         QTest::newRow("120 A at 130") << ChartKind::Pattern120 << 0 << 130 << PhaseDrive::Low;
@@ -83,7 +91,8 @@ private slots:
     }
 
     // Sampled a few pixels into the segment, clear of its border and of its centred letter.
-    void segmentsHaveTheirColours() {
+    void segmentsHaveTheirColours()
+    {
         QFETCH(ChartKind, chart);
         QFETCH(int, phase);
         QFETCH(int, degrees);
@@ -94,15 +103,18 @@ private slots:
         QCOMPARE(QColor(chart_.pixel(at)), ui::DriveColor(drive));
     }
 
-    void theLayoutFitsThePicture() {
+    void theLayoutFitsThePicture()
+    {
         QCOMPARE(chart_.size(), QSize(196, 111));
         QCOMPARE(QColor(chart_.pixel(0, 0)), QColor(0xCC, 0xFF, 0xCC));
         QCOMPARE(QColor(chart_.pixel(195, 110)), QColor(0xCC, 0xFF, 0xCC));
-        QVERIFY(BarRect(ChartKind::Pattern120, 2).bottom() < BarRect(ChartKind::Pattern180, 0).top());
+        QVERIFY(BarRect(ChartKind::Pattern120, 2).bottom() <
+                BarRect(ChartKind::Pattern180, 0).top());
     }
 
     // Marked segments carry a letter in their middle; the narrow pieces at the left edge none.
-    void onlyMarkedSegmentsCarryALetter() {
+    void onlyMarkedSegmentsCarryALetter()
+    {
         const auto hasInk = [&](int fromDegrees, int toDegrees, const QRect& bar) {
             for (int x = ui::AngleToX(fromDegrees) + 2; x < ui::AngleToX(toDegrees) - 1; ++x) {
                 for (int y = bar.top() + 2; y < bar.bottom() - 1; ++y) {

@@ -157,13 +157,13 @@ private slots:
 
     void edgesAreFoundAcrossAllSwitchesWithinTheRun()
     {
-        engine::SampleBuffer run = Run(50, 1000);  // HA never changes
+        engine::SampleBuffer run = Run(50, 1000); // HA never changes
         run.Samples.resize(60);
         for (std::size_t i = 10; i < 60; ++i)
             run.Samples[i].Switch[5] = 1;
         for (std::size_t i = 25; i < 60; ++i)
             run.Samples[i].Switch[2] = 1;
-        run.Samples[55].Switch[1] = 1;  // stale record beyond SampleCount
+        run.Samples[55].Switch[1] = 1; // stale record beyond SampleCount
 
         QCOMPARE(NextSwitchEdge(run, -5), std::optional<int>(10));
         QCOMPARE(NextSwitchEdge(run, 9), std::optional<int>(10));

@@ -95,8 +95,7 @@ void VerifyFillAndLowerEdge(const RecordingCanvas& c, const TRect& rect)
 }
 
 // Paints into an image of the grid's viewport size.
-template <class Paint>
-QImage PaintImage(Paint&& paint)
+template <class Paint> QImage PaintImage(Paint&& paint)
 {
     QImage image(537, 468, QImage::Format_RGB32);
     image.fill(Qt::black);
@@ -175,7 +174,7 @@ private slots:
 
         const std::vector<HeaderMark> marks = PlaceAngleLabels(grid, kL, FixedWidth);
         QCOMPARE(marks.size(), grid.Lines.size());
-        QVERIFY(marks[0].Label.empty());  // the line at the very left edge
+        QVERIFY(marks[0].Label.empty()); // the line at the very left edge
         QVERIFY(marks[0].Tick == HeaderTick::Short);
         for (std::size_t i = 1; i < marks.size(); ++i) {
             const bool even = i % 2 == 0;
@@ -251,7 +250,7 @@ private slots:
         QCOMPARE(grid.Lines.size(), std::size_t{11});
         for (const ValueLine& line : grid.Lines)
             QCOMPARE(line.Solid, line.Value == 0.0f);
-        QVERIFY(grid.Lines[0].Label.empty());  // j = -5 is odd
+        QVERIFY(grid.Lines[0].Label.empty()); // j = -5 is odd
         QCOMPARE(grid.Lines[1].Label, std::string("-0.04"));
     }
 
@@ -261,7 +260,7 @@ private slots:
         QCOMPARE(scale.YScale, 0.0f);
         QCOMPARE(scale.Y(0), kPlot.Bottom - 12);
         QVERIFY(ComputeValueGrid(scale, kL, kPlot.Top, kPlot.Bottom, FixedWidth, 13).Lines.empty());
-        const PlotScale flat = ComputePlotScale(0, 13.3f, 0, 39);  // q = 0
+        const PlotScale flat = ComputePlotScale(0, 13.3f, 0, 39); // q = 0
         QVERIFY(ComputeValueGrid(flat, kL, 0, 39, FixedWidth, 13).Lines.empty());
     }
 
@@ -299,7 +298,7 @@ private slots:
         QCOMPARE(texts[1].To, (TPoint{97 - 6, 39 - 22}));
         // A 5-pixel tick under the label, a 2-pixel one at the unlabelled 15.
         QVERIFY(HasLine(c, {97, 34}, {97, 39}, 0x808080));
-        QVERIFY(HasLine(c, {77, 37}, {77, 39}, 0x808080));  // 15: a 2-pixel tick
+        QVERIFY(HasLine(c, {77, 37}, {77, 39}, 0x808080)); // 15: a 2-pixel tick
     }
 
     void switchEdgeLiesAtTheFirstSampleOfTheNewState()
@@ -354,7 +353,7 @@ private slots:
     void separatorIsAPointDuringThePaintOnly()
     {
         engine::SetDecimalSeparator(',');
-        Fixture f(481, 10, 20);  // 10 degrees in 480 pixels: a 0.5-degree step
+        Fixture f(481, 10, 20); // 10 degrees in 480 pixels: a 0.5-degree step
         const RecordingCanvas c = f.Paint(1, 0, kHeader);
         const auto texts = c.Only(Kind::TextOut);
         QVERIFY(texts.size() > 2);
@@ -367,14 +366,14 @@ private slots:
     {
         Fixture f(5, 30, 30);
         const RecordingCanvas header = f.Paint(1, 0, kHeader);
-        QCOMPARE(header.Only(Kind::TextOut).size(), std::size_t{1});  // the summary only
+        QCOMPARE(header.Only(Kind::TextOut).size(), std::size_t{1}); // the summary only
         const RecordingCanvas row = f.Paint(1, 4, kRow3);
         QVERIFY(HasLine(row, {kL, kRow3.Top + 4}, {kR, kRow3.Top + 4}, 0x00FF00));
         const RecordingCanvas plot = f.Paint(1, 7, kPlot);
         const PlotScale scale = ComputePlotScale(0, 13.3f, kPlot.Top, kPlot.Bottom);
         QVERIFY(HasLine(plot, {kL, scale.Y(2)}, {kR, scale.Y(2)}, 0xFF0000));
 
-        f.params.ViewLen = 1;  // a single sample, as a single-angle run leaves it
+        f.params.ViewLen = 1; // a single sample, as a single-angle run leaves it
         const RecordingCanvas single = f.Paint(1, 4, kRow3);
         QVERIFY(HasLine(single, {kL, kRow3.Top + 4}, {kR, kRow3.Top + 4}, 0x00FF00));
     }
@@ -430,7 +429,7 @@ private slots:
     {
         Fixture f(100);
         f.params.ViewStart = 50;
-        f.params.ViewLen = 4000;  // zoomed out past the run
+        f.params.ViewLen = 4000; // zoomed out past the run
         const RecordingCanvas c = f.Paint(1, 7, kPlot);
         for (const CanvasCommand& l : c.Only(Kind::LineTo))
             QVERIFY(l.To.x <= kR);
@@ -445,7 +444,7 @@ private slots:
 
         f.params.ViewStart = -20;
         f.params.ViewLen = 0;
-        f.Paint(1, 3, kRow3);  // must neither crash nor read outside
+        f.Paint(1, 3, kRow3); // must neither crash nor read outside
     }
 };
 

@@ -53,7 +53,7 @@ struct ToolsFixture {
     {
         return Run().Samples[static_cast<std::size_t>(i)];
     }
-    int Y() const { return 150; }  // row 4, LB
+    int Y() const { return 150; } // row 4, LB
 
     void Click(int x, Qt::KeyboardModifiers modifiers = {})
     {
@@ -375,7 +375,7 @@ private slots:
                 }
             }
         }
-        QVERIFY(changed > 400);  // three lines over eight rows
+        QVERIFY(changed > 400); // three lines over eight rows
     }
 };
 

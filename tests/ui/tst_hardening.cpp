@@ -35,7 +35,8 @@ struct Window {
     std::unique_ptr<TForm1> form;
 
     // `prepare` runs on the folder before the window starts and reads its pictures.
-    explicit Window(const std::function<void(const QString&)>& prepare = {}, QString programFolder = {})
+    explicit Window(const std::function<void(const QString&)>& prepare = {},
+                    QString programFolder = {})
     {
         for (const char* name : {"circuit.bmp", "inv-drv.bmp", "p-mosfet.bmp"})
             QFile::copy(QCoreApplication::applicationDirPath() + "/" + name, folder.filePath(name));
@@ -62,7 +63,10 @@ struct Window {
     // Everything a failed export must leave as it was.
     QString State() const
     {
-        QString state = QString("%1 %2 %3 %4|").arg(Samples()).arg(form->ViewStart).arg(form->ViewLen)
+        QString state = QString("%1 %2 %3 %4|")
+                            .arg(Samples())
+                            .arg(form->ViewStart)
+                            .arg(form->ViewLen)
                             .arg(form->StringGrid1->Cell(1, 0));
         for (int tag = 1; tag <= 10; ++tag)
             state += form->ParamEdits[static_cast<std::size_t>(tag)]->text() + '|';
@@ -111,10 +115,12 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("fault");
-        const char* const faults[] = {"missing", "empty", "truncated", "wrong format", "huge size", "too small"};
+        const char* const faults[] = {"missing",      "empty",     "truncated",
+                                      "wrong format", "huge size", "too small"};
         for (const char* file : {"circuit.bmp", "inv-drv.bmp", "p-mosfet.bmp"}) {
             for (int fault = 0; fault < 6; ++fault)
-                QTest::newRow(qPrintable(QString("%1 %2").arg(file, faults[fault]))) << QString(file) << fault;
+                QTest::newRow(qPrintable(QString("%1 %2").arg(file, faults[fault])))
+                    << QString(file) << fault;
         }
     }
 
@@ -130,12 +136,23 @@ private slots:
             }();
             QFile::remove(path);
             switch (fault) {
-            case 1: Write(path, {}); break;
-            case 2: Write(path, sound.left(sound.size() / 3)); break;
-            case 3: Write(path, QByteArray("GIF89a").append(200, '\x01')); break;
-            case 4: Write(path, DeclaredOnly(1 << 20, 1 << 20)); break;
-            case 5: Write(path, BmpBytes(12, 12)); break;
-            default: break;
+            case 1:
+                Write(path, {});
+                break;
+            case 2:
+                Write(path, sound.left(sound.size() / 3));
+                break;
+            case 3:
+                Write(path, QByteArray("GIF89a").append(200, '\x01'));
+                break;
+            case 4:
+                Write(path, DeclaredOnly(1 << 20, 1 << 20));
+                break;
+            case 5:
+                Write(path, BmpBytes(12, 12));
+                break;
+            default:
+                break;
             }
         });
         // Start-up composes with both strips, so every file is read once.
@@ -203,7 +220,9 @@ private slots:
         QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + "/circuit.bmp",
                             w.LogPath() + "/kept"));
         w.form->SpeedButton4->click();
-        QCOMPARE(w.errors, QStringList{QString("Cannot create file \"%1\". Is a directory.").arg(w.LogPath())});
+        QCOMPARE(
+            w.errors,
+            QStringList{QString("Cannot create file \"%1\". Is a directory.").arg(w.LogPath())});
         QVERIFY(QFile::exists(w.LogPath() + "/kept"));
         QCOMPARE(w.State(), before);
 
@@ -273,7 +292,8 @@ private slots:
         QVERIFY(stoppedAt > 0 && stoppedAt < longRun);
 
         QVERIFY2(w.form->ViewStart + w.form->ViewLen <= stoppedAt &&
-                     w.form->Engine().Result.ChannelRows.size() == static_cast<std::size_t>(stoppedAt),
+                     w.form->Engine().Result.ChannelRows.size() ==
+                         static_cast<std::size_t>(stoppedAt),
                  qPrintable(QString("window %1 + %2, %3 channel rows, %4 samples")
                                 .arg(w.form->ViewStart)
                                 .arg(w.form->ViewLen)
@@ -282,8 +302,8 @@ private slots:
         QCOMPARE(w.form->StringGrid1->Cell(1, 0), QString());
 
         // Whatever the window, painting, zooming, scrolling and the export stay inside the buffers.
-        for (QToolButton* button : {w.form->SpeedButton1, w.form->SpeedButton2, w.form->SpeedButton1,
-                                    w.form->SpeedButton3}) {
+        for (QToolButton* button : {w.form->SpeedButton1, w.form->SpeedButton2,
+                                    w.form->SpeedButton1, w.form->SpeedButton3}) {
             button->click();
             (void)w.form->grab();
         }
@@ -301,7 +321,8 @@ private slots:
     void graphPaintsAtExtremeSizes()
     {
         Window w;
-        for (const QSize size : {QSize(782, 529), QSize(4000, 529), QSize(782, 3000), QSize(783, 530)}) {
+        for (const QSize size :
+             {QSize(782, 529), QSize(4000, 529), QSize(782, 3000), QSize(783, 530)}) {
             w.form->resize(size);
             w.form->Button1->click();
             (void)w.form->grab();

@@ -88,7 +88,8 @@ public:
     explicit Monkey(std::uint64_t seed) : random_(seed)
     {
         for (const char* name : kPictures) {
-            QFile::copy(QCoreApplication::applicationDirPath() + "/" + name, folder_.filePath(name));
+            QFile::copy(QCoreApplication::applicationDirPath() + "/" + name,
+                        folder_.filePath(name));
         }
         ui::TForm1Options options;
         options.ProgramFolder = folder_.path();
@@ -116,7 +117,8 @@ public:
         if (ms > slowest_.first)
             slowest_ = {ms, actionLine < log_.size() ? log_[actionLine] : QString()};
         if (static_cast<int>(errors_.size()) > errorsBefore + 1)
-            return "more than one error box for one action: " + errors_.mid(errorsBefore).join(" | ");
+            return "more than one error box for one action: " +
+                   errors_.mid(errorsBefore).join(" | ");
         if (static_cast<int>(errors_.size()) == errorsBefore + 1) {
             const QString text = errors_.back();
             Log("  error box: " + text);
@@ -165,7 +167,10 @@ private:
     const engine::EngineState& Engine() const { return form_->Engine(); }
 
     int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
-    double Uniform(double a, double b) { return std::uniform_real_distribution<double>(a, b)(random_); }
+    double Uniform(double a, double b)
+    {
+        return std::uniform_real_distribution<double>(a, b)(random_);
+    }
 
     void Count(const QString& kind, const QString& detail)
     {
@@ -189,10 +194,25 @@ private:
                                                                           {1, 60},
                                                                           {0, 100}}};
         static const QStringList kBorders = {
-            "0", ".", ",", "", "99999999999", "1e38", "0,0000001", "00000", "1.2.3", "12abc",
-            "340282356779733661637539395458142568448", "340282346638528859811704183484516925440",
-            "-5", " 5", "0.00000000000000000000000000000000000000000001", "62", "100000000",
-            "1000000", "1500000"}; // the last two: a revolution in 7 and 5 steps in Edit3
+            "0",
+            ".",
+            ",",
+            "",
+            "99999999999",
+            "1e38",
+            "0,0000001",
+            "00000",
+            "1.2.3",
+            "12abc",
+            "340282356779733661637539395458142568448",
+            "340282346638528859811704183484516925440",
+            "-5",
+            " 5",
+            "0.00000000000000000000000000000000000000000001",
+            "62",
+            "100000000",
+            "1000000",
+            "1500000"}; // the last two: a revolution in 7 and 5 steps in Edit3
         static const QString kStray = QString::fromUtf8(
             "abcxyzEe+-_ !?;:/\\\"'#%&*()[]{}<>|~`^@$\t\r\n\u00e9\u20ac\u00b2\u066b\uff11\uff0c"
             "\U0001d7d9\U0001f600\u200b\u00a0");
@@ -300,8 +320,8 @@ private:
         // maximum-current rule may still change Edit9 afterwards.
         if (tag != engine::MaxCurrent) {
             expectedTag_ = tag;
-            expectedValue_ = engine::ReadEntryValue(text.toStdString())
-                                 .value_or(Engine().Params[tag]);
+            expectedValue_ =
+                engine::ReadEntryValue(text.toStdString()).value_or(Engine().Params[tag]);
         }
         box->setText(text);
         if (Pick(4) == 0)
@@ -316,7 +336,10 @@ private:
         std::vector<int> changed;
         for (int tag = 1; tag < engine::kParamCount; ++tag) {
             if (form_->ParamEdits[static_cast<std::size_t>(tag)]->text() !=
-                QString::fromStdString(engine::NormalisedParamText(tag, engine::ReadEntryValue(defaults[static_cast<std::size_t>(tag)]).value_or(0), '.')))
+                QString::fromStdString(engine::NormalisedParamText(
+                    tag,
+                    engine::ReadEntryValue(defaults[static_cast<std::size_t>(tag)]).value_or(0),
+                    '.')))
                 changed.push_back(tag);
         }
         expected_ = Expect::Run;
@@ -455,7 +478,7 @@ private:
             form_->RadioGroup2->Item(1)->click();
         else
             (form_->RadioGroup1->ItemIndex() == 0 ? form_->RadioGroup1->Item(1)
-                                                 : form_->RadioGroup1->Item(0))
+                                                  : form_->RadioGroup1->Item(0))
                 ->click();
         expected_ = Expect::PictureFailure;
         allowedPicture_ = path;
@@ -525,8 +548,9 @@ private:
                 partialRun_ = true;
                 return {};
             }
-            if (Engine().Run.SampleCount != before.sampleCount || form_->ViewStart != before.viewStart ||
-                form_->ViewLen != before.viewLen || form_->StringGrid1->Cell(1, 0) != before.header)
+            if (Engine().Run.SampleCount != before.sampleCount ||
+                form_->ViewStart != before.viewStart || form_->ViewLen != before.viewLen ||
+                form_->StringGrid1->Cell(1, 0) != before.header)
                 return "a refused run changed the previous run's state";
             return {};
         case Expect::LogFailure: {
@@ -534,7 +558,8 @@ private:
             if (text != "Stream write error." &&
                 !(text.startsWith("Cannot create file \"" + path + "\". ") && text.endsWith('.')))
                 return "not the export's error: " + text;
-            if (Engine().Run.SampleCount != before.sampleCount || Engine().Params.Slot != before.params.Slot)
+            if (Engine().Run.SampleCount != before.sampleCount ||
+                Engine().Params.Slot != before.params.Slot)
                 return "a failed export changed the program's state";
             return {};
         }
@@ -556,7 +581,8 @@ private:
             const float value = state.Params[tag];
             if (!std::isfinite(value) || value < 0)
                 return QString("parameter %1 is %2").arg(tag).arg(value);
-            const QString shown = QString::fromStdString(engine::NormalisedParamText(tag, value, separator));
+            const QString shown =
+                QString::fromStdString(engine::NormalisedParamText(tag, value, separator));
             if (form_->ParamEdits[static_cast<std::size_t>(tag)]->text() != shown)
                 return QString("Edit%1 shows \"%2\", not its value's text \"%3\"")
                     .arg(tag)
@@ -576,11 +602,15 @@ private:
             if (count > 0 && state.Result.ChannelCount != kCounts[form_->ComboBox1->currentIndex()])
                 return "channels are not those of the selected view";
             if (count > 0 && (start < 0 || len < 1 || std::int64_t{start} + len > count))
-                return QString("view window %1 + %2 outside the run of %3").arg(start).arg(len).arg(count);
+                return QString("view window %1 + %2 outside the run of %3")
+                    .arg(start)
+                    .arg(len)
+                    .arg(count);
         }
         for (int ch = 0; ch < state.Result.ChannelCount; ++ch) {
             const engine::TChannelDesc& c = state.Result.Channels[static_cast<std::size_t>(ch)];
-            if (!std::isfinite(c.MinValue) || !std::isfinite(c.MaxValue) || c.MinValue > 0 || c.MaxValue < 0)
+            if (!std::isfinite(c.MinValue) || !std::isfinite(c.MaxValue) || c.MinValue > 0 ||
+                c.MaxValue < 0)
                 return "a channel range is not finite or misses 0";
         }
 
@@ -597,7 +627,8 @@ private:
         if (count >= 10 && !partialRun_) {
             if (bar.Max() != count || bar.Position() != start + 1 ||
                 (bar.PageSize() != len - 1 && bar.PageSize() != len))
-                return QString("scroll bar does not mirror the window %1 + %2 of %3: position %4, max %5, page %6")
+                return QString("scroll bar does not mirror the window %1 + %2 of %3: position %4, "
+                               "max %5, page %6")
                     .arg(start)
                     .arg(len)
                     .arg(count)
@@ -606,11 +637,13 @@ private:
                     .arg(bar.PageSize());
         }
         const QScrollBar* qbar = bar.Bar();
-        if (qbar->minimum() != bar.Min() || qbar->value() < qbar->minimum() || qbar->value() > qbar->maximum())
+        if (qbar->minimum() != bar.Min() || qbar->value() < qbar->minimum() ||
+            qbar->value() > qbar->maximum())
             return "the platform scroll bar does not follow the adapter";
 
         const QString header = form_->StringGrid1->Cell(1, 0);
-        if (!header.isEmpty() && (!header.startsWith("RPM = ") || header.contains("NAN") || header.contains("INF")))
+        if (!header.isEmpty() &&
+            (!header.startsWith("RPM = ") || header.contains("NAN") || header.contains("INF")))
             return "header cell: " + header;
         if (form_->Edit0->text() != QString::number(form_->ScrollBar1->value()) ||
             form_->ScrollBar1->value() > 359)
@@ -623,9 +656,12 @@ private:
                 return "\"txt\" wrote no log.txt";
             const QByteArray text = log.readAll();
             if (text.count('\n') != count + 1 || text.contains("NAN") || text.contains("INF"))
-                return QString("log.txt has %1 lines for %2 samples").arg(text.count('\n')).arg(count);
+                return QString("log.txt has %1 lines for %2 samples")
+                    .arg(text.count('\n'))
+                    .arg(count);
         }
-        if (expected_ != Expect::PictureFailure && (!form_->CircuitBitmap() || form_->CircuitBitmap()->isNull()))
+        if (expected_ != Expect::PictureFailure &&
+            (!form_->CircuitBitmap() || form_->CircuitBitmap()->isNull()))
             return "the circuit picture is gone";
         return {};
     }
@@ -673,15 +709,17 @@ private slots:
             }
             if (!problem.isEmpty()) {
                 std::fprintf(stderr, "%s\n", qPrintable(monkey.ActionLog().join('\n')));
-                QFAIL(qPrintable(QString("action %1 (seed %2): %3").arg(done + 1).arg(seed).arg(problem)));
+                QFAIL(qPrintable(
+                    QString("action %1 (seed %2): %3").arg(done + 1).arg(seed).arg(problem)));
             }
         }
-        QString summary = QString("%1 actions in %2 ms, longest run %3 samples, slowest action %4 ms (%5);")
-                              .arg(done)
-                              .arg(clock.elapsed())
-                              .arg(monkey.LongestRun())
-                              .arg(monkey.SlowestAction().first)
-                              .arg(monkey.SlowestAction().second);
+        QString summary =
+            QString("%1 actions in %2 ms, longest run %3 samples, slowest action %4 ms (%5);")
+                .arg(done)
+                .arg(clock.elapsed())
+                .arg(monkey.LongestRun())
+                .arg(monkey.SlowestAction().first)
+                .arg(monkey.SlowestAction().second);
         for (const auto& [kind, n] : monkey.ActionCounts())
             summary += QString(" %1 %2,").arg(kind).arg(n);
         summary += " error boxes:";

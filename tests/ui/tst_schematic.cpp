@@ -11,9 +11,13 @@ namespace schematic = ui::schematic;
 namespace {
 
 // The page's controls that lie over the picture, in picture coordinates (the page's minus 4).
-QRect OnPicture(int pageX, int pageY, int width, int height) { return {pageX - 4, pageY - 4, width, height}; }
+QRect OnPicture(int pageX, int pageY, int width, int height)
+{
+    return {pageX - 4, pageY - 4, width, height};
+}
 
-std::map<QString, QRect> LabelBoxes() {
+std::map<QString, QRect> LabelBoxes()
+{
     std::map<QString, QRect> boxes;
     const QStringList gates{"HighA", "LowA", "HighB", "LowB", "HighC", "LowC"};
     const QList<int> gateY{26, 58, 106, 138, 186, 218};
@@ -29,11 +33,17 @@ std::map<QString, QRect> LabelBoxes() {
     return boxes;
 }
 
-bool IsBackground(QRgb pixel) { return QColor(pixel) == schematic::BackgroundColor(); }
+bool IsBackground(QRgb pixel)
+{
+    return QColor(pixel) == schematic::BackgroundColor();
+}
 
-bool IsInk(QRgb pixel) { return QColor(pixel) == schematic::InkColor(); }
+bool IsInk(QRgb pixel)
+{
+    return QColor(pixel) == schematic::InkColor();
+}
 
-}  // namespace
+} // namespace
 
 class TestSchematic : public QObject {
     Q_OBJECT
@@ -44,7 +54,8 @@ private slots:
     void initTestCase() { base_ = schematic::RenderCircuit({}); }
 
     // Each net runs under its box and comes out at its side, so the box reads as the net's name.
-    void eachLabelledNetRunsUnderItsBox() {
+    void eachLabelledNetRunsUnderItsBox()
+    {
         const std::map<QString, QRect> boxes = LabelBoxes();
         const std::vector<schematic::NamedNode> nodes = schematic::CircuitNodes();
         QCOMPARE(nodes.size(), boxes.size());
@@ -56,20 +67,23 @@ private slots:
         }
     }
 
-    void nothingHidesUnderTheControlsOverThePicture() {
-        const QList<QRect> covered{OnPicture(76, 436, 41, 19),   OnPicture(122, 436, 41, 19),
-                                   OnPicture(292, 4, 161, 33),   OnPicture(456, 4, 105, 33),
-                                   OnPicture(512, 328, 49, 17),  OnPicture(340, 348, 221, 113)};
+    void nothingHidesUnderTheControlsOverThePicture()
+    {
+        const QList<QRect> covered{OnPicture(76, 436, 41, 19),  OnPicture(122, 436, 41, 19),
+                                   OnPicture(292, 4, 161, 33),  OnPicture(456, 4, 105, 33),
+                                   OnPicture(512, 328, 49, 17), OnPicture(340, 348, 221, 113)};
         for (const QRect& area : covered) {
             for (int y = area.top(); y <= area.bottom(); ++y) {
                 for (int x = area.left(); x <= area.right(); ++x) {
-                    QVERIFY2(IsBackground(base_.pixel(x, y)), qPrintable(QString("(%1, %2)").arg(x).arg(y)));
+                    QVERIFY2(IsBackground(base_.pixel(x, y)),
+                             qPrintable(QString("(%1, %2)").arg(x).arg(y)));
                 }
             }
         }
     }
 
-    void optionsChangeOnlyTheirStrips_data() {
+    void optionsChangeOnlyTheirStrips_data()
+    {
         QTest::addColumn<bool>("inverting");
         QTest::addColumn<bool>("pChannel");
         QTest::addColumn<QRect>("strip");
@@ -77,11 +91,13 @@ private slots:
         QTest::newRow("P-channel high side") << false << true << ui::kTransistorStripArea;
     }
 
-    void optionsChangeOnlyTheirStrips() {
+    void optionsChangeOnlyTheirStrips()
+    {
         QFETCH(bool, inverting);
         QFETCH(bool, pChannel);
         QFETCH(QRect, strip);
-        const QImage variant = schematic::RenderCircuit({.invertingDriver = inverting, .pChannelHighSide = pChannel});
+        const QImage variant =
+            schematic::RenderCircuit({.invertingDriver = inverting, .pChannelHighSide = pChannel});
         int changedInside = 0;
         for (int y = 0; y < base_.height(); ++y) {
             for (int x = 0; x < base_.width(); ++x) {
@@ -95,7 +111,8 @@ private slots:
     }
 
     // The build wrote exactly what the schematic draws, through the BMP round trip.
-    void theBuiltPicturesAreTheDrawing() {
+    void theBuiltPicturesAreTheDrawing()
+    {
         const QString folder = QCoreApplication::applicationDirPath();
         QImageReader reader(folder + "/circuit.bmp", "bmp");
         QCOMPARE(reader.read().convertToFormat(QImage::Format_RGB32), base_);

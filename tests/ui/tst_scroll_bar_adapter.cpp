@@ -38,9 +38,9 @@ private slots:
         FormBar f;
         f.adapter.SetParams(1, 1, 100);
         f.adapter.SetPageSize(100);
-        f.adapter.SetPageSize(101);  // larger than Max: refused
+        f.adapter.SetPageSize(101); // larger than Max: refused
         QCOMPARE(f.adapter.PageSize(), 100);
-        f.adapter.SetLargeChange(500000);  // a 16-bit quantity
+        f.adapter.SetLargeChange(500000); // a 16-bit quantity
         QCOMPARE(f.adapter.LargeChange(), 32767);
         f.adapter.SetLargeChange(0);
         QCOMPARE(f.adapter.LargeChange(), 1);
@@ -69,10 +69,10 @@ private slots:
         QCOMPARE(spy.count(), 1);
         f.adapter.SetPosition(200);
         QCOMPARE(spy.count(), 1);
-        f.adapter.SetPosition(9999);  // clamped to Max
+        f.adapter.SetPosition(9999); // clamped to Max
         QCOMPARE(f.adapter.Position(), 4000);
         QCOMPARE(spy.count(), 2);
-        f.adapter.SetMax(300);  // the range pulls the position in
+        f.adapter.SetMax(300); // the range pulls the position in
         QCOMPARE(f.adapter.Position(), 300);
         QCOMPARE(spy.count(), 3);
         f.adapter.SetParams(1, 1, 1);

@@ -77,8 +77,8 @@ private slots:
     void startsWithNormalisedTextsAndNoRun()
     {
         FormFixture f;
-        const QStringList expected = {"11.1", "0.0342", "1390", "0.0530", "1.80",
-                                      "4000.0", "2.5",   "25.0", "10.0",   "100"};
+        const QStringList expected = {"11.1",   "0.0342", "1390", "0.0530", "1.80",
+                                      "4000.0", "2.5",    "25.0", "10.0",   "100"};
         for (int tag = 1; tag <= 10; ++tag)
             QCOMPARE(f.Text(tag), expected[tag - 1]);
         QCOMPARE(f.Samples(), 0);

@@ -52,9 +52,9 @@ private slots:
         // Page control: anchored on all sides, it grows.
         QCOMPARE(ui::AnchoredRect({4, 4, 575, 519}, design, ui::kAnchorAll, grown),
                  QRect(4, 4, 793, 690));
-        QCOMPARE(ui::AnchoredRect({543, 396, 23, 22}, {567, 491}, ui::kAnchorBottomRight,
-                                  {600, 500}),
-                 QRect(576, 405, 23, 22));
+        QCOMPARE(
+            ui::AnchoredRect({543, 396, 23, 22}, {567, 491}, ui::kAnchorBottomRight, {600, 500}),
+            QRect(576, 405, 23, 22));
         QCOMPARE(ui::AnchoredRect({6, 26, 41, 19}, design, ui::kAnchorTopLeft, grown),
                  QRect(6, 26, 41, 19));
     }

@@ -25,7 +25,8 @@ using ui::schematic::RenderCircuit;
 // a symbol cut in half at the strip border; and it must differ there, or the option shows
 // nothing. Returns the problem, if any.
 std::optional<QString> CheckConfined(const QImage& base, const QImage& variant, const QRect& strip,
-                                     const QString& what) {
+                                     const QString& what)
+{
     bool differsInside = false;
     for (int y = 0; y < base.height(); ++y) {
         for (int x = 0; x < base.width(); ++x) {
@@ -33,7 +34,10 @@ std::optional<QString> CheckConfined(const QImage& base, const QImage& variant, 
                 continue;
             }
             if (!strip.contains(x, y)) {
-                return QString("%1 changes pixel (%2, %3) outside its strip").arg(what).arg(x).arg(y);
+                return QString("%1 changes pixel (%2, %3) outside its strip")
+                    .arg(what)
+                    .arg(x)
+                    .arg(y);
             }
             differsInside = true;
         }
@@ -44,7 +48,8 @@ std::optional<QString> CheckConfined(const QImage& base, const QImage& variant, 
     return std::nullopt;
 }
 
-void Paste(QImage& target, const QImage& strip, const QPoint& at) {
+void Paste(QImage& target, const QImage& strip, const QPoint& at)
+{
     for (int y = 0; y < strip.height(); ++y) {
         for (int x = 0; x < strip.width(); ++x) {
             target.setPixel(at.x() + x, at.y() + y, strip.pixel(x, y));
@@ -52,17 +57,20 @@ void Paste(QImage& target, const QImage& strip, const QPoint& at) {
     }
 }
 
-bool Save(const QImage& image, const QString& path) {
+bool Save(const QImage& image, const QString& path)
+{
     if (image.save(path, "BMP")) {
         return true;
     }
-    std::fprintf(stderr, "draw-circuit-pictures: cannot write %s\n", qPrintable(QDir::toNativeSeparators(path)));
+    std::fprintf(stderr, "draw-circuit-pictures: cannot write %s\n",
+                 qPrintable(QDir::toNativeSeparators(path)));
     return false;
 }
 
-}  // namespace
+} // namespace
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[])
+{
     const QGuiApplication app(argc, argv);
     QStringList args = QGuiApplication::arguments();
     args.removeFirst();
@@ -72,7 +80,8 @@ int main(int argc, char* argv[]) {
         args.remove(at, 2);
     }
     if (args.size() != 1) {
-        std::fprintf(stderr, "usage: draw-circuit-pictures <output folder> [--preview <png file>]\n");
+        std::fprintf(stderr,
+                     "usage: draw-circuit-pictures <output folder> [--preview <png file>]\n");
         return 2;
     }
     const QDir folder(args.first());
@@ -82,8 +91,9 @@ int main(int argc, char* argv[]) {
     const QImage base = RenderCircuit(Options{});
     const QImage inverting = RenderCircuit(Options{.invertingDriver = true});
     const QImage pChannel = RenderCircuit(Options{.pChannelHighSide = true});
-    for (const auto& problem : {CheckConfined(base, inverting, kDriverStripArea, "the inverting driver"),
-                                CheckConfined(base, pChannel, kTransistorStripArea, "the P-channel high side")}) {
+    for (const auto& problem :
+         {CheckConfined(base, inverting, kDriverStripArea, "the inverting driver"),
+          CheckConfined(base, pChannel, kTransistorStripArea, "the P-channel high side")}) {
         if (problem) {
             std::fprintf(stderr, "draw-circuit-pictures: %s\n", qPrintable(*problem));
             return 1;
@@ -93,7 +103,8 @@ int main(int argc, char* argv[]) {
     // The strips are cut from full drawings, so lines crossing their borders meet exactly.
     const QImage driverStrip = inverting.copy(kDriverStripArea);
     const QImage transistorStrip = pChannel.copy(kTransistorStripArea);
-    if (!Save(base, folder.filePath("circuit.bmp")) || !Save(driverStrip, folder.filePath("inv-drv.bmp")) ||
+    if (!Save(base, folder.filePath("circuit.bmp")) ||
+        !Save(driverStrip, folder.filePath("inv-drv.bmp")) ||
         !Save(transistorStrip, folder.filePath("p-mosfet.bmp"))) {
         return 1;
     }
