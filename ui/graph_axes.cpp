@@ -14,7 +14,10 @@ constexpr long double kPixelLimit = 1e9L;
 // More grid lines than this cannot be told apart on any screen; such a grid is not drawn.
 constexpr std::int64_t kMaxGridLines = 100000;
 
-std::int64_t RoundInt64(long double value)
+// NaN reads as 0 and values beyond the 64-bit range as its ends, so that no conversion is
+// undefined; `whole` drops the fraction as the caller's rule says.
+template <typename Whole>
+std::int64_t SaturatedInt64(long double value, Whole whole)
 {
     if (std::isnan(value))
         return 0;
@@ -22,7 +25,12 @@ std::int64_t RoundInt64(long double value)
         return INT64_MAX;
     if (value <= -9.2e18L)
         return INT64_MIN;
-    return static_cast<std::int64_t>(std::nearbyint(value));
+    return static_cast<std::int64_t>(whole(value));
+}
+
+std::int64_t RoundInt64(long double value)
+{
+    return SaturatedInt64(value, [](long double v) { return std::nearbyint(v); });
 }
 
 bool IsZeroLine(float v)
@@ -45,13 +53,7 @@ int RoundPx(long double value)
 
 std::int64_t TruncInt(long double value)
 {
-    if (std::isnan(value))
-        return 0;
-    if (value >= 9.2e18L)
-        return INT64_MAX;
-    if (value <= -9.2e18L)
-        return INT64_MIN;
-    return static_cast<std::int64_t>(value);
+    return SaturatedInt64(value, [](long double v) { return std::trunc(v); });
 }
 
 float AngleStep(std::int64_t k)
