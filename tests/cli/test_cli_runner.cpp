@@ -1,4 +1,5 @@
 #include "cli/cli_runner.h"
+#include "tests/cli/run_in_process.h"
 
 #include "engine/emulation.h"
 #include "engine/params.h"
@@ -10,23 +11,6 @@
 
 namespace cli {
 namespace {
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-Outcome RunCli(std::vector<std::string> args)
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    Outcome outcome;
-    outcome.status = RunCommandLine(args, out, err);
-    outcome.out = out.str();
-    outcome.err = err.str();
-    return outcome;
-}
 
 std::vector<std::string> Lines(const std::string& text)
 {

@@ -1,5 +1,6 @@
 #include "cli/cli_options.h"
 #include "cli/cli_runner.h"
+#include "tests/cli/run_in_process.h"
 
 #include <gtest/gtest.h>
 
@@ -9,20 +10,6 @@
 
 namespace cli {
 namespace {
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-Outcome RunCli(const std::vector<std::string>& args)
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = RunCommandLine(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 std::vector<std::string> Split(const std::string& text, char by)
 {
