@@ -1,5 +1,5 @@
 #include "engine/decimal_separator.h"
-#include "ui/form_style.h"
+#include "ui/widgets/form_style.h"
 #include "ui/tform1.h"
 
 #include <QApplication>

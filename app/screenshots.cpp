@@ -1,11 +1,11 @@
 // Renders both pages of the window after "Emulate", and the graph for each analog view, into
 // PNG files for the documentation. Runs on any platform plugin, the offscreen one included.
 #include "engine/decimal_separator.h"
-#include "ui/form_style.h"
-#include "ui/graph_cursors.h"
-#include "ui/graph_tools.h"
-#include "ui/page_control.h"
-#include "ui/readout_window.h"
+#include "ui/widgets/form_style.h"
+#include "graph/graph_cursors.h"
+#include "ui/graph_page/graph_tools.h"
+#include "ui/widgets/page_control.h"
+#include "ui/graph_page/readout_window.h"
 #include "ui/tform1.h"
 
 #include <QApplication>

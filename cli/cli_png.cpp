@@ -1,7 +1,7 @@
 #include "cli/cli_png.h"
 
-#include "ui/graph_image.h"
-#include "ui/png_file.h"
+#include "graph/render/graph_image.h"
+#include "graph/render/png_file.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -5,7 +5,7 @@
 // Input: byte 0 picks the file that gets the rest of the input (bits 0-1: "circuit.bmp",
 // "inv-drv.bmp", "p-mosfet.bmp", or the loader alone) and the two options (bits 2-3); the other
 // two files are sound pictures.
-#include "ui/circuit_picture.h"
+#include "ui/circuit_page/circuit_picture.h"
 
 #include <QByteArray>
 #include <QColor>

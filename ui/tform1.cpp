@@ -2,17 +2,17 @@
 #include "ui/tform1.h"
 
 #include "engine/decimal_separator.h"
-#include "ui/circuit_picture.h"
-#include "ui/control_factory.h"
-#include "ui/form_style.h"
-#include "ui/graph_exports.h"
-#include "ui/graph_tools.h"
-#include "ui/owner_drawn_grid.h"
-#include "ui/page_control.h"
-#include "ui/paint_box.h"
-#include "ui/param_edit.h"
-#include "ui/radio_group.h"
-#include "ui/scroll_bar_adapter.h"
+#include "ui/circuit_page/circuit_picture.h"
+#include "ui/widgets/control_factory.h"
+#include "ui/widgets/form_style.h"
+#include "ui/graph_page/graph_exports.h"
+#include "ui/graph_page/graph_tools.h"
+#include "ui/widgets/owner_drawn_grid.h"
+#include "ui/widgets/page_control.h"
+#include "ui/widgets/paint_box.h"
+#include "ui/widgets/param_edit.h"
+#include "ui/widgets/radio_group.h"
+#include "ui/widgets/scroll_bar_adapter.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

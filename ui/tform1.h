@@ -2,9 +2,9 @@
 
 #include "engine/emulation.h"
 #include "engine/engine_state.h"
-#include "ui/anchor_layout.h"
-#include "ui/canvas.h"
-#include "ui/error_report.h"
+#include "ui/widgets/anchor_layout.h"
+#include "graph/canvas.h"
+#include "ui/widgets/error_report.h"
 
 #include <QImage>
 #include <QString>

@@ -3,16 +3,16 @@
 
 #include "engine/channels.h"
 #include "engine/params.h"
-#include "ui/commutation_chart.h"
-#include "ui/control_factory.h"
-#include "ui/form_style.h"
-#include "ui/graph_painter.h"
-#include "ui/owner_drawn_grid.h"
-#include "ui/page_control.h"
-#include "ui/paint_box.h"
-#include "ui/param_edit.h"
-#include "ui/radio_group.h"
-#include "ui/scroll_bar_adapter.h"
+#include "ui/circuit_page/commutation_chart.h"
+#include "ui/widgets/control_factory.h"
+#include "ui/widgets/form_style.h"
+#include "graph/graph_painter.h"
+#include "ui/widgets/owner_drawn_grid.h"
+#include "ui/widgets/page_control.h"
+#include "ui/widgets/paint_box.h"
+#include "ui/widgets/param_edit.h"
+#include "ui/widgets/radio_group.h"
+#include "ui/widgets/scroll_bar_adapter.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -6,13 +6,13 @@
 #include "engine/emulation.h"
 #include "engine/params.h"
 #include "engine/sample_log.h"
-#include "ui/circuit_picture.h"
-#include "ui/control_factory.h"
-#include "ui/graph_painter.h"
-#include "ui/owner_drawn_grid.h"
-#include "ui/paint_box.h"
-#include "ui/param_edit.h"
-#include "ui/radio_group.h"
+#include "ui/circuit_page/circuit_picture.h"
+#include "ui/widgets/control_factory.h"
+#include "graph/graph_painter.h"
+#include "ui/widgets/owner_drawn_grid.h"
+#include "ui/widgets/paint_box.h"
+#include "ui/widgets/param_edit.h"
+#include "ui/widgets/radio_group.h"
 
 #include <QCheckBox>
 #include <QComboBox>

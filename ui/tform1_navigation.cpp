@@ -4,10 +4,10 @@
 
 #include "engine/decimal_separator.h"
 #include "engine/emulation.h"
-#include "ui/control_factory.h"
-#include "ui/owner_drawn_grid.h"
-#include "ui/scroll_bar_adapter.h"
-#include "ui/view_window.h"
+#include "ui/widgets/control_factory.h"
+#include "ui/widgets/owner_drawn_grid.h"
+#include "ui/widgets/scroll_bar_adapter.h"
+#include "graph/view_window.h"
 
 #include <QComboBox>
 #include <QToolButton>

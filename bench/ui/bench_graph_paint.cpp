@@ -5,9 +5,9 @@
 #include "engine/channels.h"
 #include "engine/emulation.h"
 #include "engine/params.h"
-#include "ui/graph_painter.h"
-#include "ui/owner_drawn_grid.h"
-#include "ui/qpainter_canvas.h"
+#include "graph/graph_painter.h"
+#include "ui/widgets/owner_drawn_grid.h"
+#include "graph/render/qpainter_canvas.h"
 
 #include <QGuiApplication>
 #include <QImage>

@@ -5,7 +5,7 @@
 #ifdef BLDC_HAVE_GRAPH
 #include "engine/emulation.h"
 #include "engine/params.h"
-#include "ui/graph_image.h"
+#include "graph/render/graph_image.h"
 
 #include <QGuiApplication>
 #include <QImage>

@@ -1,10 +1,10 @@
 #include "engine/decimal_separator.h"
-#include "ui/graph_tools.h"
-#include "ui/owner_drawn_grid.h"
-#include "ui/page_control.h"
-#include "ui/param_edit.h"
-#include "ui/radio_group.h"
-#include "ui/scroll_bar_adapter.h"
+#include "ui/graph_page/graph_tools.h"
+#include "ui/widgets/owner_drawn_grid.h"
+#include "ui/widgets/page_control.h"
+#include "ui/widgets/param_edit.h"
+#include "ui/widgets/radio_group.h"
+#include "ui/widgets/scroll_bar_adapter.h"
 #include "ui/tform1.h"
 
 #include <QCheckBox>

@@ -6,7 +6,7 @@
 //
 // The preview is the picture as the page composes it at start, with both strips applied.
 
-#include "ui/schematic.h"
+#include "tools/circuit_pictures/schematic.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -1,0 +1,27 @@
+#include "graph/render/png_file.h"
+
+#include "engine/text_file.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QFile>
+
+#include <string_view>
+
+namespace ui {
+
+void SavePng(const QImage& image, const QString& path)
+{
+    if (image.isNull())
+        throw ExportError("There is no picture to save");
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        throw ExportError("The picture cannot be encoded as PNG");
+    engine::WriteTextFile(
+        QFile::encodeName(path).toStdString(),
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+} // namespace ui

@@ -1,0 +1,27 @@
+#include "graph/view_window.h"
+
+#include <algorithm>
+
+namespace ui {
+
+ViewWindow ZoomIn(const ViewWindow& window, int sampleCount, const AnglesDiffer& anglesDiffer)
+{
+    const int len = window.Len / 2;
+    const int start = window.Start + len / 2;
+    const bool inRun = start >= 0 && start + len <= sampleCount;
+    if (len < 2 || !inRun || !anglesDiffer(start, start + len - 1))
+        return window;
+    return {start, len};
+}
+
+ViewWindow ZoomOut(const ViewWindow& window, int sampleCount)
+{
+    const long long doubled = 2LL * std::max(window.Len, 1);
+    const int len = static_cast<int>(std::min<long long>(doubled, std::max(sampleCount, 0)));
+    // Kept inside the run here, not only by the graph update: below 10 samples the update
+    // leaves the window as it is.
+    const int start = std::clamp(window.Start - len / 4, 0, std::max(0, sampleCount - len));
+    return {start, len};
+}
+
+} // namespace ui

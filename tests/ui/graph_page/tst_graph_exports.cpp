@@ -1,0 +1,210 @@
+#include "engine/decimal_separator.h"
+#include "ui/widgets/error_report.h"
+#include "ui/graph_page/graph_exports.h"
+#include "graph/render/graph_image.h"
+#include "ui/widgets/owner_drawn_grid.h"
+#include "ui/widgets/page_control.h"
+#include "ui/tform1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <utility>
+
+#include <memory>
+
+namespace {
+
+struct FormFixture {
+    QTemporaryDir folder;
+    QStringList errors;
+    std::unique_ptr<ui::TForm1> form;
+
+    explicit FormFixture(bool withPictures = true)
+    {
+        for (const char* name : {"circuit.bmp", "inv-drv.bmp", "p-mosfet.bmp"})
+            if (withPictures)
+                QFile::copy(QCoreApplication::applicationDirPath() + "/" + name,
+                            folder.filePath(name));
+        ui::TForm1Options options;
+        options.ProgramFolder = folder.path();
+        options.ShowError = [this](QWidget*, const QString& text) { errors << text; };
+        form = std::make_unique<ui::TForm1>(options);
+    }
+
+    ui::GuardedRun Guard()
+    {
+        return [this](const std::function<void()>& handler) {
+            ui::RunGuarded(
+                form.get(), [this](QWidget*, const QString& text) { errors << text; }, handler);
+        };
+    }
+
+    QImage Grab() const
+    {
+        return form->StringGrid1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+};
+
+// Answers the next file dialog from inside its event loop with the name `answer` returns for
+// it, or cancels it when the name is empty.
+void AnswerNextDialog(std::function<QString(QFileDialog&)> answer)
+{
+    QTimer::singleShot(0, [answer] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return AnswerNextDialog(answer);
+        const QString name = answer(*dialog);
+        if (name.isEmpty())
+            return dialog->reject();
+        dialog->findChild<QLineEdit*>("fileNameEdit")->setText(name);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+}
+
+} // namespace
+
+class GraphExportsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { engine::SetDecimalSeparator('.'); }
+
+    void graphImageEqualsTheGridOnScreen()
+    {
+        FormFixture f;
+        f.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        // The headless front end has no window to take the font from: both must agree.
+        const auto check = [&] {
+            QCOMPARE(ui::GraphImage(*f.form), f.Grab());
+            QCOMPARE(ui::RenderGraphImage(ui::GraphParamsOf(*f.form), f.form->StringGrid1->size()),
+                     f.Grab());
+        };
+        check();
+        f.form->Button1->click();
+        check();
+        f.form->SpeedButton1->click();
+        f.form->ComboBox1->setCurrentIndex(2);
+        check();
+        f.form->resize(1013, 707);
+        check();
+    }
+
+    void picturesReadBackAsShown()
+    {
+        FormFixture f;
+        f.form->Button1->click();
+        const QString graph = f.folder.filePath("graph.png");
+        ui::SaveGraphPng(*f.form, graph);
+        const QImage read = QImage(graph, "PNG").convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(read.size(), ui::kDefaultGraphSize);
+        QCOMPARE(read, f.Grab());
+        QCOMPARE(QColor(read.pixel(300, 450)), QColor(0x20, 0x20, 0x20));
+
+        const QString circuit = f.folder.filePath("circuit.png");
+        ui::SaveCircuitPng(*f.form, circuit);
+        QCOMPARE(QImage(circuit, "PNG").convertToFormat(QImage::Format_RGB32),
+                 f.form->CircuitBitmap()->convertToFormat(QImage::Format_RGB32));
+        FormFixture bare(false);
+        QVERIFY_THROWS_EXCEPTION(ui::ExportError, ui::SaveCircuitPng(*bare.form, circuit));
+    }
+
+    void viewExportIsTheFormsWindowInTheUsersSeparator()
+    {
+        engine::SetDecimalSeparator(',');
+        FormFixture f;
+        f.form->Button1->click();
+        f.form->SpeedButton1->click();
+        const QString path = f.folder.filePath("view.tsv");
+        ui::ExportView(*f.form, path);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromLatin1(file.readAll()).split("\r\n");
+        QCOMPARE(lines.size(),
+                 f.form->ViewLen + 2); // the header, the samples, "" after the last CR LF
+        QCOMPARE(lines[0],
+                 "INDEX\tTIME(us)\tANGLE(deg)\tHA\tLA\tHB\tLB\tHC\tLC\tA\tB\tC\tZero-wire");
+        QCOMPARE(lines[1].section('\t', 0, 0).toInt(), f.form->ViewStart);
+        QVERIFY(lines[1].section('\t', 2, 2).contains(','));
+    }
+
+    void actionsReportTheirErrorsThroughTheGuard()
+    {
+        FormFixture f;
+        QMenu menu;
+        menu.addAction("Place cursor A here");
+        ui::AddGraphExportActions(*f.form, menu, f.Guard());
+        QCOMPARE(menu.actions().size(), 4);
+        QVERIFY(menu.actions()[1]->isSeparator());
+        QCOMPARE(menu.actions()[2]->text(), QString("Save graph as PNG..."));
+        QCOMPARE(menu.actions()[3]->text(), QString("Export view..."));
+        const QString missing = f.folder.filePath("no such folder/view.tsv");
+        AnswerNextDialog([&](QFileDialog&) { return missing; });
+        menu.actions()[3]->trigger();
+        QCOMPARE(f.errors,
+                 QStringList{"Cannot create file \"" + missing + "\". No such file or directory."});
+    }
+
+    void dialogStartsAtHomeAndKeepsNothing()
+    {
+        FormFixture f;
+        QString shown;
+        AnswerNextDialog([&](QFileDialog& dialog) {
+            shown =
+                dialog.directory().filePath(dialog.findChild<QLineEdit*>("fileNameEdit")->text());
+            return QString("pic");
+        });
+        QCOMPARE(ui::AskSavePath(f.form.get(), "Save", "graph.png", "PNG pictures (*.png)", "png"),
+                 QDir::home().filePath("pic.png"));
+        QCOMPARE(shown, QDir::home().filePath("graph.png"));
+        AnswerNextDialog([](QFileDialog&) { return QString(); });
+        QVERIFY(ui::AskSavePath(f.form.get(), "Save", "view.tsv", "", "tsv").isEmpty());
+        // Qt's dialog would leave its history and last folder in the user's settings.
+        QDirIterator it(QDir::homePath(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        const QString left = it.hasNext() ? it.next() : QString();
+        QVERIFY2(left.isEmpty(), qPrintable("left behind: " + left));
+    }
+
+    void ctrlSSavesThePictureOfThePageShown()
+    {
+        // The form binds the shortcuts itself.
+        FormFixture f;
+        f.form->show();
+        QStringList titles;
+        for (const auto& [page, key] : {std::pair{1, Qt::Key_S}, {0, Qt::Key_S}, {0, Qt::Key_E}}) {
+            f.form->PageControl1->SetActivePageIndex(page);
+            // A closed dialog leaves no window active on the offscreen platform.
+            QApplication::setActiveWindow(f.form.get());
+            AnswerNextDialog(
+                [&](QFileDialog& dialog) { return titles << dialog.windowTitle(), QString(); });
+            QTest::keyClick(f.form.get(), key, Qt::ControlModifier);
+        }
+        QCOMPARE(titles, (QStringList{"Save graph as PNG", "Save circuit as PNG", "Export view"}));
+    }
+};
+
+// The dialog test looks for files left in the home folder: the test gets a home of its own.
+int main(int argc, char** argv)
+{
+    const QTemporaryDir home;
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+    QApplication app(argc, argv);
+    engine::SetDecimalSeparator('.');
+    GraphExportsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_graph_exports.moc"

@@ -1,0 +1,383 @@
+#include "engine/decimal_separator.h"
+#include "engine/format_fixed.h"
+#include "engine/measurements.h"
+#include "ui/graph_page/graph_overlay.h"
+#include "ui/graph_page/graph_tools.h"
+#include "ui/widgets/owner_drawn_grid.h"
+#include "ui/widgets/param_edit.h"
+#include "ui/graph_page/readout_window.h"
+#include "ui/widgets/scroll_bar_adapter.h"
+#include "ui/tform1.h"
+
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace ui;
+
+namespace {
+
+// A shown window after "Emulate" at 50 % duty, its pictures in a folder of the test's own.
+struct ToolsFixture {
+    QTemporaryDir folder;
+    QStringList errors;
+    std::unique_ptr<TForm1> form;
+
+    ToolsFixture()
+    {
+        for (const char* name : {"circuit.bmp", "inv-drv.bmp", "p-mosfet.bmp"})
+            QFile::copy(QCoreApplication::applicationDirPath() + "/" + name, folder.filePath(name));
+        TForm1Options options;
+        options.ProgramFolder = folder.path();
+        options.ShowError = [this](QWidget*, const QString& text) { errors << text; };
+        form = std::make_unique<TForm1>(options);
+        form->show();
+        form->TrackBar2->setValue(5);
+        form->Button1->click();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    }
+
+    GraphTools& Tools() const { return form->Tools(); }
+    QWidget* Viewport() const { return form->StringGrid1->viewport(); }
+    PlotGeometry Geometry() const { return *Tools().Geometry(); }
+    const engine::SampleBuffer& Run() const { return form->Engine().Run; }
+    const engine::TSampleRec& Sample(int i) const
+    {
+        return Run().Samples[static_cast<std::size_t>(i)];
+    }
+    int Y() const { return 150; } // row 4, LB
+
+    void Click(int x, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::mouseClick(Viewport(), Qt::LeftButton, modifiers, QPoint(x, Y()));
+    }
+
+    void Wheel(int x, int delta, Qt::KeyboardModifiers modifiers = {})
+    {
+        const QPointF pos(x, Y());
+        QWheelEvent event(pos, Viewport()->mapToGlobal(pos), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(Viewport(), &event);
+    }
+
+    QString Cell(const char* section, const std::string& row, int column) const
+    {
+        const ReadoutCell* cell = Tools().Readout()->Table().Find(section, row, column);
+        return cell ? QString::fromStdString(cell->Text) : QStringLiteral("<none>");
+    }
+};
+
+QString Fixed(double value, int p, int d)
+{
+    return QString::fromStdString(engine::FormatFixed(value, p, d));
+}
+
+} // namespace
+
+class GraphToolsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { engine::SetDecimalSeparator('.'); }
+
+    void clicksPlaceSnappedCursorsAndTheReadoutShowsTheirSamples()
+    {
+        ToolsFixture f;
+        QVERIFY(!f.Tools().ReadoutVisible());
+        const PlotGeometry g = f.Geometry();
+        f.Click(203);
+        const int a = g.SampleAt(203);
+        QCOMPARE(f.Tools().Cursors().A(), std::optional<int>(a));
+        QVERIFY(f.Tools().ReadoutVisible());
+        f.Click(371, Qt::ShiftModifier);
+        const int b = g.SampleAt(371);
+        QCOMPARE(f.Tools().Cursors().B(), std::optional<int>(b));
+        QCOMPARE(f.Tools().Cursors().A(), std::optional<int>(a));
+
+        // The lines stand on the samples' own pixel columns.
+        std::vector<int> xs;
+        for (const OverlayLine& line : f.Tools().Overlay()->Lines())
+            if (!line.Dotted)
+                xs.push_back(line.X);
+        QCOMPARE(xs, (std::vector<int>{g.X(b), g.X(a)}));
+
+        QCOMPARE(f.Cell(kCursorSection, "Sample", kColumnA), QString::number(a));
+        QCOMPARE(f.Cell(kCursorSection, "Sample", kColumnDelta), QString::number(b - a));
+        QCOMPARE(f.Cell(kCursorSection, "Time \xC2\xB5s", kColumnB),
+                 Fixed(f.Sample(b).Time, 12, 1));
+        QCOMPARE(f.Cell(kCursorSection, "Angle \xC2\xB0", kColumnA),
+                 Fixed(f.Sample(a).Angle, 10, 3));
+        const double dt = static_cast<double>(f.Sample(b).Time) - f.Sample(a).Time;
+        QCOMPARE(f.Cell(kCursorSection, "1/\xCE\x94t", kColumnDelta),
+                 Fixed(1e6 / dt, 12, 1) + " Hz");
+        const engine::ChannelSet& result = f.form->Engine().Result;
+        for (int i = 0; i < result.ChannelCount; ++i) {
+            const auto slot = static_cast<std::size_t>(i);
+            const float va = result.ChannelRows[static_cast<std::size_t>(a)][slot];
+            const float vb = result.ChannelRows[static_cast<std::size_t>(b)][slot];
+            const ReadoutCell* cell = f.Tools().Readout()->Table().Find(
+                kCursorSection, result.Channels[slot].Name, kColumnB);
+            QVERIFY(cell);
+            QCOMPARE(QString::fromStdString(cell->Text), Fixed(vb, 8, 3));
+            QCOMPARE(cell->Color, result.Channels[slot].Color);
+            QCOMPARE(f.Cell(kCursorSection, result.Channels[slot].Name, kColumnDelta),
+                     Fixed(static_cast<double>(vb) - va, 8, 3));
+        }
+        QVERIFY(f.errors.isEmpty());
+    }
+
+    void cursorsAreDraggedAndClearedWithEscape()
+    {
+        ToolsFixture f;
+        const PlotGeometry g = f.Geometry();
+        f.Click(200);
+        f.Click(300, Qt::ShiftModifier);
+        const int xb = g.X(*f.Tools().Cursors().B());
+        // Grabbing B's line (within 4 pixels) moves B, not A.
+        QTest::mousePress(f.Viewport(), Qt::LeftButton, {}, QPoint(xb + 3, f.Y()));
+        QTest::mouseMove(f.Viewport(), QPoint(420, f.Y()));
+        QTest::mouseRelease(f.Viewport(), Qt::LeftButton, {}, QPoint(420, f.Y()));
+        QCOMPARE(f.Tools().Cursors().B(), std::optional<int>(g.SampleAt(420)));
+        QCOMPARE(f.Tools().Cursors().A(), std::optional<int>(g.SampleAt(200)));
+
+        QTest::keyClick(f.form->StringGrid1, Qt::Key_Escape);
+        QVERIFY(!f.Tools().Cursors().Any());
+        QCOMPARE(f.Cell(kCursorSection, "Sample", kColumnA), QString());
+    }
+
+    void bracketsJumpToSwitchEdgesAndTheViewFollows()
+    {
+        ToolsFixture f;
+        f.Click(200);
+        const int a = *f.Tools().Cursors().A();
+        QTest::keyClick(f.form->StringGrid1, Qt::Key_BracketRight);
+        const int next = *f.Tools().Cursors().A();
+        QCOMPARE(next, *NextSwitchEdge(f.Run(), a));
+        QTest::keyClick(f.form->StringGrid1, Qt::Key_BracketLeft);
+        QCOMPARE(*f.Tools().Cursors().A(), *PreviousSwitchEdge(f.Run(), next));
+
+        // From a zoomed view at the run's start, the last edges lie beyond it.
+        f.form->ViewStart = 0;
+        f.form->ViewLen = 500;
+        f.form->UpdateGraph();
+        f.Tools().PlaceCursor(CursorId::A, f.Run().SampleCount - 1);
+        QTest::keyClick(f.form->StringGrid1, Qt::Key_BracketLeft);
+        const int last = *f.Tools().Cursors().A();
+        QVERIFY(last >= f.form->ViewStart && last < f.form->ViewStart + f.form->ViewLen);
+        QCOMPARE(f.form->ScrollBar2->Position(), f.form->ViewStart + 1);
+    }
+
+    void hoverShowsTheSampleUnderThePointer()
+    {
+        ToolsFixture f;
+        f.Tools().SetReadoutVisible(true);
+        const PlotGeometry g = f.Geometry();
+        QTest::mouseMove(f.Viewport(), QPoint(333, f.Y()));
+        const int p = g.SampleAt(333);
+        QCOMPARE(f.Tools().PointerSample(), std::optional<int>(p));
+        QCOMPARE(f.Cell(kCursorSection, "Sample", kColumnPointer), QString::number(p));
+        for (int k = 0; k < 6; ++k) {
+            const std::string label =
+                f.form->SwitchLabels[static_cast<std::size_t>(k)]->text().toStdString();
+            QCOMPARE(f.Cell(kCursorSection, label, kColumnPointer),
+                     QString::number(f.Sample(p).Switch[k]));
+        }
+        // Over column 0 there is no sample.
+        QTest::mouseMove(f.Viewport(), QPoint(20, f.Y()));
+        QCOMPARE(f.Tools().PointerSample(), std::nullopt);
+        QCOMPARE(f.Cell(kCursorSection, "Sample", kColumnPointer), QString());
+    }
+
+    void wheelZoomsAroundThePointerWithinTheButtonsLimits()
+    {
+        ToolsFixture f;
+        const int count = f.Run().SampleCount;
+        const PlotGeometry before = f.Geometry();
+        const int anchor = before.SampleAt(400);
+        f.Wheel(400, 120);
+        QCOMPARE(f.form->ViewLen, count / 2);
+        const PlotGeometry after = f.Geometry();
+        QVERIFY(std::abs(after.X(anchor) - 400) <= 1);
+        QCOMPARE(f.form->ScrollBar2->Position(), f.form->ViewStart + 1);
+        QCOMPARE(f.form->ScrollBar2->PageSize(), f.form->ViewLen - 1);
+
+        f.Wheel(400, 120, Qt::ControlModifier);
+        QCOMPARE(f.form->ViewLen, count / 2 / 2);
+        QVERIFY(std::abs(f.Geometry().X(anchor) - 400) <= 1);
+
+        // Shift scrolls by a tenth of the view per notch, toward the start for a forward turn.
+        const int start = f.form->ViewStart;
+        f.Wheel(400, 120, Qt::ShiftModifier);
+        QCOMPARE(f.form->ViewStart, start - f.form->ViewLen / 10);
+
+        // Half notches add up.
+        f.Wheel(400, -60);
+        QCOMPARE(f.form->ViewLen, count / 2 / 2);
+        f.Wheel(400, -60);
+        QCOMPARE(f.form->ViewLen, count / 2 / 2 * 2);
+        for (int i = 0; i < 5; ++i)
+            f.Wheel(400, -120);
+        QCOMPARE(f.form->ViewStart, 0);
+        QCOMPARE(f.form->ViewLen, count);
+
+        for (int i = 0; i < 30; ++i)
+            f.Wheel(400, 120);
+        int len = count;
+        while (len / 2 >= 2)
+            len /= 2;
+        QCOMPARE(f.form->ViewLen, len);
+        QVERIFY(f.errors.isEmpty());
+    }
+
+    void middleDragPans()
+    {
+        ToolsFixture f;
+        f.form->ViewStart = 2000;
+        f.form->ViewLen = 1000;
+        f.form->UpdateGraph();
+        const float px = f.Geometry().PxPerSample();
+        QTest::mousePress(f.Viewport(), Qt::MiddleButton, {}, QPoint(300, f.Y()));
+        QTest::mouseMove(f.Viewport(), QPoint(360, f.Y()));
+        QTest::mouseRelease(f.Viewport(), Qt::MiddleButton, {}, QPoint(360, f.Y()));
+        QCOMPARE(f.form->ViewStart, 2000 - qRound(60 / px));
+        QCOMPARE(f.form->ViewLen, 1000);
+        QVERIFY(!f.Tools().Cursors().Any());
+
+        // Out of cursor mode the left button pans as well and places nothing.
+        QTest::keyClick(f.form->StringGrid1, Qt::Key_C);
+        QVERIFY(!f.Tools().CursorMode());
+        const int start = f.form->ViewStart;
+        QTest::mousePress(f.Viewport(), Qt::LeftButton, {}, QPoint(300, f.Y()));
+        QTest::mouseMove(f.Viewport(), QPoint(240, f.Y()));
+        QTest::mouseRelease(f.Viewport(), Qt::LeftButton, {}, QPoint(240, f.Y()));
+        QCOMPARE(f.form->ViewStart, start + qRound(60 / px));
+        QVERIFY(!f.Tools().Cursors().Any());
+    }
+
+    void keysWorkOnTheGraphPageOnly()
+    {
+        ToolsFixture f;
+        const int count = f.Run().SampleCount;
+        ParamEdit* edit1 = f.form->ParamEdits[1];
+        edit1->setFocus();
+        QTest::keyClicks(edit1, "+-F");
+        QCOMPARE(edit1->text().right(3), QString("+-F"));
+        QCOMPARE(f.form->ViewLen, count);
+
+        f.Click(250);
+        QVERIFY(f.form->StringGrid1->hasFocus());
+        QTest::keyClick(f.form->StringGrid1, Qt::Key_Plus);
+        QCOMPARE(f.form->ViewLen, count / 2);
+        QCOMPARE(f.form->ViewStart, count / 2 / 2);
+        QTest::keyClick(f.form->StringGrid1, Qt::Key_Plus);
+        QTest::keyClick(f.form->StringGrid1, Qt::Key_Minus);
+        QCOMPARE(f.form->ViewLen, count / 2 / 2 * 2);
+        QTest::keyClick(f.form->StringGrid1, Qt::Key_F);
+        QCOMPARE(f.form->ViewStart, 0);
+        QCOMPARE(f.form->ViewLen, count);
+    }
+
+    void aNewRunClearsTheCursorsAndNothingReadsPastIt()
+    {
+        ToolsFixture f;
+        f.Click(500);
+        f.Click(520, Qt::ShiftModifier);
+        QVERIFY(f.Tools().Cursors().A() && f.Tools().Cursors().B());
+        // The other PWM side gives another run of the same length: the cursors stay.
+        f.form->CheckBox2->click();
+        QVERIFY(f.Tools().Cursors().A() && f.Tools().Cursors().B());
+        // Full duty: a run of half the length.
+        const int halfDutyCount = f.Run().SampleCount;
+        f.form->TrackBar2->setValue(10);
+        QVERIFY(f.Run().SampleCount < halfDutyCount);
+        QVERIFY(!f.Tools().Cursors().Any());
+        QCOMPARE(f.Cell(kCursorSection, "Sample", kColumnB), QString());
+        // A single-angle run of the circuit page leaves one sample: no geometry, no pointer.
+        f.form->ScrollBar1->setValue(30);
+        QCOMPARE(f.Run().SampleCount, 1);
+        QTest::mouseMove(f.Viewport(), QPoint(300, f.Y()));
+        QVERIFY(!f.Tools().Geometry());
+        QCOMPARE(f.Tools().PointerSample(), std::nullopt);
+        f.Click(300);
+        QCOMPARE(f.Tools().Cursors().A(), std::nullopt);
+        QVERIFY(f.errors.isEmpty());
+    }
+
+    void theMenuPlacesCursorBAndTakesOtherActions()
+    {
+        ToolsFixture f;
+        const PlotGeometry g = f.Geometry();
+        const QPoint pos(444, f.Y());
+        QContextMenuEvent event(QContextMenuEvent::Mouse, pos, f.Viewport()->mapToGlobal(pos));
+        QApplication::sendEvent(f.Viewport(), &event);
+        QMenu* menu = f.Tools().GraphContextMenu();
+        QVERIFY(menu->isVisible());
+        QCOMPARE(f.Tools().MenuSample(), std::optional<int>(g.SampleAt(444)));
+        QAction* placeB = nullptr;
+        for (QAction* action : menu->actions())
+            if (action->objectName() == "PlaceCursorB")
+                placeB = action;
+        QVERIFY(placeB && placeB->isEnabled());
+        placeB->trigger();
+        menu->hide();
+        QCOMPARE(f.Tools().Cursors().B(), std::optional<int>(g.SampleAt(444)));
+        QCOMPARE(f.Tools().Cursors().A(), std::nullopt);
+    }
+
+    void theReadoutShowsTheViewsMeasurements()
+    {
+        ToolsFixture f;
+        f.Tools().SetReadoutVisible(true);
+        QCOMPARE(f.Cell(kPeriodSection, "PWM", 1), QString("4000.0 Hz"));
+        const engine::ViewMeasurements whole =
+            engine::MeasureView(f.Run(), f.form->Engine().Result, 0, f.Run().SampleCount);
+        const std::string high = f.form->SwitchLabels[0]->text().toStdString();
+        QCOMPARE(f.Cell(kSwitchSection, high, 2), QString::number(whole.Switches[0].Edges));
+        // The measurements follow the window.
+        f.form->SpeedButton1Click();
+        const engine::ViewMeasurements half = engine::MeasureView(
+            f.Run(), f.form->Engine().Result, f.form->ViewStart, f.form->ViewLen);
+        QCOMPARE(f.Cell(kSwitchSection, high, 2), QString::number(half.Switches[0].Edges));
+        const std::string first = f.form->Engine().Result.Channels[0].Name;
+        QCOMPARE(f.Cell(kChannelSection, first, 4), Fixed(half.Channels[0].Rms, 8, 3));
+    }
+
+    void theOverlayLeavesTheGraphsPixelsAlone()
+    {
+        ToolsFixture f;
+        f.Click(210);
+        f.Click(390, Qt::ShiftModifier);
+        QTest::mouseMove(f.Viewport(), QPoint(300, f.Y()));
+        const QImage with = f.form->StringGrid1->grab().toImage();
+        f.Tools().Overlay()->hide();
+        const QImage without = f.form->StringGrid1->grab().toImage();
+        f.Tools().Overlay()->show();
+        QCOMPARE(with.size(), without.size());
+        const QPoint origin = f.Viewport()->mapTo(f.form->StringGrid1, QPoint(0, 0));
+        QRegion marked;
+        for (const OverlayLine& line : f.Tools().Overlay()->Lines())
+            marked += QRect(origin.x() + line.X, 0, line.Tag.empty() ? 1 : 16, with.height());
+        int changed = 0;
+        for (int y = 0; y < with.height(); ++y) {
+            for (int x = 0; x < with.width(); ++x) {
+                if (with.pixel(x, y) != without.pixel(x, y)) {
+                    ++changed;
+                    QVERIFY2(marked.contains(QPoint(x, y)),
+                             qPrintable(QString("%1,%2").arg(x).arg(y)));
+                }
+            }
+        }
+        QVERIFY(changed > 400); // three lines over eight rows
+    }
+};
+
+QTEST_MAIN(GraphToolsTest)
+#include "tst_graph_tools.moc"

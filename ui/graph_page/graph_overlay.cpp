@@ -1,0 +1,75 @@
+#include "ui/graph_page/graph_overlay.h"
+
+#include "ui/widgets/form_style.h"
+
+#include <QPainter>
+#include <QPaintEvent>
+#include <QRegion>
+
+namespace ui {
+
+namespace {
+
+constexpr int kTagWidth = 12;
+constexpr int kTagHeight = 13;
+
+} // namespace
+
+GraphOverlay::GraphOverlay(QWidget* viewport) : QWidget(viewport)
+{
+    setObjectName("GraphOverlay");
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAutoFillBackground(false);
+    setFocusPolicy(Qt::NoFocus);
+    setGeometry(viewport->rect());
+    show();
+}
+
+QRect GraphOverlay::Area(const OverlayLine& line) const
+{
+    QRect area(line.X, top_, 1, std::max(bottom_ - top_, 0));
+    if (!line.Tag.empty())
+        area |= QRect(line.X + 2, bottom_ - kTagHeight - 1, kTagWidth, kTagHeight);
+    return area;
+}
+
+void GraphOverlay::SetLines(std::vector<OverlayLine> lines, int top, int bottom, bool repaint)
+{
+    if (lines == lines_ && top == top_ && bottom == bottom_)
+        return;
+    QRegion dirty;
+    for (const OverlayLine& line : lines_)
+        dirty += Area(line);
+    lines_ = std::move(lines);
+    top_ = top;
+    bottom_ = bottom;
+    for (const OverlayLine& line : lines_)
+        dirty += Area(line);
+    if (repaint && !dirty.isEmpty())
+        update(dirty);
+}
+
+void GraphOverlay::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setFont(font());
+    for (const OverlayLine& line : lines_) {
+        const QColor color = ColorFromTColor(line.Color);
+        QPen pen(color);
+        pen.setWidth(0);
+        if (line.Dotted)
+            pen.setDashPattern({1.0, 2.0});
+        painter.setPen(pen);
+        // Pixel centres: the line covers exactly column X from top to bottom - 1.
+        painter.drawLine(QPointF(line.X + 0.5, top_ + 0.5), QPointF(line.X + 0.5, bottom_ - 0.5));
+        if (!line.Tag.empty()) {
+            const QRect box(line.X + 2, bottom_ - kTagHeight - 1, kTagWidth, kTagHeight);
+            painter.setPen(color);
+            painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter,
+                             QString::fromStdString(line.Tag));
+        }
+    }
+}
+
+} // namespace ui

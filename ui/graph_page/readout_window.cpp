@@ -1,0 +1,228 @@
+#include "ui/graph_page/readout_window.h"
+
+#include "ui/widgets/form_style.h"
+
+#include <QFontDatabase>
+#include <QPainter>
+#include <QScrollArea>
+#include <QScreen>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace ui {
+
+namespace {
+
+constexpr int kMargin = 8;
+constexpr int kColumnGap = 14;
+// Value columns keep room for a typical number even while they are empty, so that the window
+// does not need to grow when the second cursor or the pointer comes in.
+constexpr int kValueColumnChars = 10;
+
+QFont ReadoutFont()
+{
+    QFont font(QStringLiteral("DejaVu Sans Mono"));
+    font.setStyleHint(QFont::Monospace);
+    font.setPixelSize(12);
+    // The channel colours were chosen for lines; bold strokes keep the darker ones readable.
+    font.setBold(true);
+    return font;
+}
+
+// The trace colours as text on the dark background: dark ones are lifted toward white,
+// keeping their hue, so that a dark blue value is still readable.
+QColor ReadableOnDark(engine::TColor color)
+{
+    const QColor c = ColorFromTColor(color);
+    const double luminance = 0.2126 * c.red() + 0.7152 * c.green() + 0.0722 * c.blue();
+    if (luminance >= 110)
+        return c;
+    constexpr double lift = 0.45;
+    const auto towardWhite = [](int v) { return static_cast<int>(v + (255 - v) * lift); };
+    return QColor(towardWhite(c.red()), towardWhite(c.green()), towardWhite(c.blue()));
+}
+
+// Where each section's columns start and how wide they are, from the texts' widths.
+struct SectionLayout {
+    std::vector<int> Left;
+    std::vector<int> Width;
+    int Right = 0;
+};
+
+SectionLayout LayOut(const ReadoutSection& section, const QFontMetrics& metrics)
+{
+    SectionLayout layout;
+    const int valueWidth = metrics.horizontalAdvance(QString(kValueColumnChars, QChar('0')));
+    for (const ReadoutRow& row : section.Rows) {
+        while (layout.Width.size() < row.size())
+            layout.Width.push_back(layout.Width.empty() ? 0 : valueWidth);
+        for (std::size_t c = 0; c < row.size(); ++c)
+            layout.Width[c] = std::max(
+                layout.Width[c], metrics.horizontalAdvance(QString::fromStdString(row[c].Text)));
+    }
+    int x = kMargin;
+    for (const int width : layout.Width) {
+        layout.Left.push_back(x);
+        x += width + kColumnGap;
+    }
+    layout.Right = x - kColumnGap;
+    return layout;
+}
+
+} // namespace
+
+// The tables, painted line by line.
+class ReadoutView : public QWidget {
+public:
+    explicit ReadoutView(QWidget* parent) : QWidget(parent)
+    {
+        setFont(ReadoutFont());
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+    void SetTable(ReadoutTable table)
+    {
+        table_ = std::move(table);
+        const QSize content = ContentSize();
+        setMinimumSize(content);
+        resize(content.expandedTo(size()));
+        update();
+    }
+
+    const ReadoutTable& Table() const { return table_; }
+
+    QSize sizeHint() const override { return ContentSize(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), ColorFromTColor(kReadoutBackground));
+        painter.setFont(font());
+        const QFontMetrics metrics(font());
+        const int line = LineHeight();
+        int y = kMargin;
+        for (const ReadoutSection& section : table_.Sections) {
+            painter.setPen(ColorFromTColor(kReadoutText));
+            QFont bold = font();
+            bold.setBold(true);
+            painter.setFont(bold);
+            painter.drawText(kMargin, y + metrics.ascent(), QString::fromStdString(section.Title));
+            painter.setFont(font());
+            y += line;
+            const SectionLayout layout = LayOut(section, metrics);
+            for (std::size_t r = 0; r < section.Rows.size(); ++r) {
+                const ReadoutRow& row = section.Rows[r];
+                for (std::size_t c = 0; c < row.size(); ++c) {
+                    const QString text = QString::fromStdString(row[c].Text);
+                    const int x =
+                        c == 0 ? layout.Left[c]
+                               : layout.Left[c] + layout.Width[c] - metrics.horizontalAdvance(text);
+                    painter.setPen(r == 0 ? ColorFromTColor(kReadoutDim)
+                                          : ReadableOnDark(row[c].Color));
+                    painter.drawText(x, y + metrics.ascent(), text);
+                }
+                y += line;
+            }
+            y += line / 2;
+        }
+    }
+
+private:
+    int LineHeight() const { return QFontMetrics(font()).height() + 2; }
+
+    QSize ContentSize() const
+    {
+        const QFontMetrics metrics(font());
+        QFont bold = font();
+        bold.setBold(true);
+        const QFontMetrics boldMetrics(bold);
+        int width = 0;
+        int height = kMargin;
+        for (const ReadoutSection& section : table_.Sections) {
+            width = std::max(
+                {width, LayOut(section, metrics).Right,
+                 kMargin + boldMetrics.horizontalAdvance(QString::fromStdString(section.Title))});
+            height += LineHeight() * static_cast<int>(section.Rows.size() + 1) + LineHeight() / 2;
+        }
+        return {width + kMargin, height + kMargin};
+    }
+
+    ReadoutTable table_;
+};
+
+ReadoutWindow::ReadoutWindow(QWidget* owner)
+    : QWidget(owner, Qt::Tool), owner_(owner), view_(new ReadoutView(this)),
+      scroll_(new QScrollArea(this))
+{
+    setObjectName("ReadoutWindow");
+    setWindowTitle("Readout");
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, ColorFromTColor(kReadoutBackground));
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidget(view_);
+    scroll_->setWidgetResizable(true);
+    scroll_->setPalette(palette);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scroll_);
+}
+
+void ReadoutWindow::SetTable(ReadoutTable table)
+{
+    view_->SetTable(std::move(table));
+}
+
+const ReadoutTable& ReadoutWindow::Table() const
+{
+    return view_->Table();
+}
+
+void ReadoutWindow::ShowBesideOwner()
+{
+    if (!placed_ && owner_) {
+        placed_ = true;
+        const QSize content = view_->sizeHint();
+        QSize size = content + QSize(2, 2);
+        const QRect frame = owner_->frameGeometry();
+        QPoint topLeft(frame.right() + 1, frame.top());
+        if (const QScreen* screen = owner_->screen()) {
+            // Beside the right edge if it fits on the screen, else beside the left edge, so
+            // that it does not sit on the graph; as a last resort at the screen's right edge.
+            const QRect available = screen->availableGeometry();
+            if (size.height() > available.height())
+                size.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+            size = size.boundedTo(available.size());
+            if (topLeft.x() + size.width() > available.right() + 1) {
+                const int left = frame.left() - size.width();
+                topLeft.setX(left >= available.left() ? left
+                                                      : available.right() + 1 - size.width());
+            }
+            topLeft.setY(
+                std::clamp(topLeft.y(), available.top(), available.bottom() + 1 - size.height()));
+        }
+        resize(size);
+        move(topLeft);
+    }
+    show();
+    raise();
+}
+
+void ReadoutWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    emit VisibilityChanged(true);
+}
+
+void ReadoutWindow::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    emit VisibilityChanged(false);
+}
+
+} // namespace ui

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "graph/canvas.h"
+
+#include <QAbstractScrollArea>
+#include <QFont>
+#include <QString>
+
+#include <functional>
+#include <map>
+#include <utility>
+#include <vector>
+
+// An owner-drawn grid: per-column widths and per-row heights, one-pixel lines between cells,
+// the fixed column 0 and row 0 painted before the others, no clipping of a cell's painting to
+// its rectangle, cell texts, a vertical scroll bar only, and an OnDrawCell event that paints
+// every cell through a Canvas.
+
+namespace ui {
+
+class OwnerDrawnGrid : public QAbstractScrollArea {
+    Q_OBJECT
+
+public:
+    using DrawCellHandler =
+        std::function<void(Canvas& canvas, int col, int row, const TRect& rect)>;
+
+    explicit OwnerDrawnGrid(QWidget* parent = nullptr);
+
+    // The grid's font unless the window sets another: the 11-pixel Liberation Sans, whose
+    // text height on the canvas is 13 pixels.
+    static QFont DefaultFont();
+
+    int ColCount() const;
+    void SetColCount(int count);
+    int RowCount() const;
+    void SetRowCount(int count);
+    int DefaultColWidth() const;
+    void SetDefaultColWidth(int width);
+    int DefaultRowHeight() const;
+    // Resets every row's height, as the platform grid does.
+    void SetDefaultRowHeight(int height);
+    int ColWidth(int col) const;
+    void SetColWidth(int col, int width);
+    int RowHeight(int row) const;
+    void SetRowHeight(int row, int height);
+    int FixedCols() const;
+    int FixedRows() const;
+
+    QString Cell(int col, int row) const;
+    void SetCell(int col, int row, const QString& text);
+
+    TColor Color() const;
+    void SetColor(TColor color);
+
+    // The first scrollable row in view (1 unless the vertical scroll bar has moved).
+    int TopRow() const;
+
+    // The cell's rectangle in the grid's client coordinates (the viewport's): column 0 at
+    // x 0, each further column one pixel right of the previous one's Right. Empty for a
+    // cell outside the grid or scrolled out of view.
+    TRect CellRect(int col, int row) const;
+
+    // Paints the whole grid before returning.
+    void Repaint();
+
+    // Called for every cell painted, row by row, column 0 first; without a handler a cell
+    // shows its text on the grid colour. The canvas is not clipped to the cell.
+    DrawCellHandler OnDrawCell;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    void Changed();
+    void UpdateScrollRange();
+
+    int colCount_ = 5;
+    int rowCount_ = 5;
+    int defaultColWidth_ = 64;
+    int defaultRowHeight_ = 24;
+    std::vector<int> colWidths_;
+    std::vector<int> rowHeights_;
+    std::map<std::pair<int, int>, QString> cells_;
+    TColor color_ = 0xFFFFFF;
+};
+
+} // namespace ui
