@@ -54,8 +54,8 @@ int main(int argc, char* argv[])
     // side by side in one picture.
     form.PageControl1->SetActivePageIndex(1);
     form.TrackBar2->setValue(5);
-    form.Tools().PlaceCursor(ui::CursorId::A, 2577);
-    form.Tools().PlaceCursor(ui::CursorId::B, 4020);
+    form.Tools().PlaceCursor(graph::CursorId::A, 2577);
+    form.Tools().PlaceCursor(graph::CursorId::B, 4020);
     form.Tools().SetReadoutVisible(true);
     QCoreApplication::processEvents();
     const QPixmap window = form.grab();

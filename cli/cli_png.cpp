@@ -69,19 +69,19 @@ private:
 void WriteGraphPng(const std::string& path, const GraphPicture& picture)
 {
     const GuiForPicture gui;
-    const ui::GraphPaintParams params{.Run = picture.Run,
-                                      .Result = picture.Result,
-                                      .ViewStart = picture.ViewStart,
-                                      .ViewLen = picture.ViewLen,
-                                      .HeaderText = picture.HeaderText,
-                                      .SwitchLabels = kSwitchLabels};
-    const QImage image = ui::RenderGraphImage(params, QSize(picture.Width, picture.Height));
+    const graph::GraphPaintParams params{.Run = picture.Run,
+                                         .Result = picture.Result,
+                                         .ViewStart = picture.ViewStart,
+                                         .ViewLen = picture.ViewLen,
+                                         .HeaderText = picture.HeaderText,
+                                         .SwitchLabels = kSwitchLabels};
+    const QImage image = graph::RenderGraphImage(params, QSize(picture.Width, picture.Height));
     if (image.isNull()) {
         throw PictureError("not enough memory for a picture of " + std::to_string(picture.Width) +
                            " x " + std::to_string(picture.Height) + " pixels");
     }
     try {
-        ui::SavePng(image, QFile::decodeName(QByteArray::fromStdString(path)));
+        graph::SavePng(image, QFile::decodeName(QByteArray::fromStdString(path)));
     } catch (const std::runtime_error& error) {
         throw PictureError(error.what());
     }

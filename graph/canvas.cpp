@@ -1,6 +1,6 @@
 #include "graph/canvas.h"
 
-namespace ui {
+namespace graph {
 
 void Canvas::PolylineTo(const std::vector<TPoint>& points)
 {
@@ -8,4 +8,4 @@ void Canvas::PolylineTo(const std::vector<TPoint>& points)
         LineTo(p.x, p.y);
 }
 
-} // namespace ui
+} // namespace graph

@@ -9,7 +9,7 @@
 // semantics it relies on (a line excludes its end point; text is written on an opaque
 // background of the brush colour; colours are $00BBGGRR).
 
-namespace ui {
+namespace graph {
 
 using engine::TColor;
 
@@ -58,4 +58,4 @@ public:
     virtual int TextHeight(const std::string& text) = 0;
 };
 
-} // namespace ui
+} // namespace graph

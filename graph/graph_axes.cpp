@@ -5,7 +5,7 @@
 #include <climits>
 #include <cmath>
 
-namespace ui {
+namespace graph {
 
 namespace {
 
@@ -249,4 +249,4 @@ ValueGrid ComputeValueGrid(const PlotScale& scale, int left, int top, int bottom
     return grid;
 }
 
-} // namespace ui
+} // namespace graph

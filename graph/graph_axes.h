@@ -11,7 +11,7 @@
 // float where they are stored, everything else is computed in long double; Round goes half
 // to even and Trunc toward zero.
 
-namespace ui {
+namespace graph {
 
 // Round half to even, clamped into the int range first so that a huge or non-finite
 // coordinate cannot overflow (a NaN gives 0).
@@ -110,4 +110,4 @@ struct ValueGrid {
 ValueGrid ComputeValueGrid(const PlotScale& scale, int left, int top, int bottom,
                            const TextWidthFn& textWidth, int textHeight);
 
-} // namespace ui
+} // namespace graph

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace ui {
+namespace graph {
 
 namespace {
 
@@ -126,4 +126,4 @@ std::optional<int> PreviousSwitchEdge(const engine::SampleBuffer& run, int befor
     return std::nullopt;
 }
 
-} // namespace ui
+} // namespace graph

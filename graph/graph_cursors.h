@@ -9,7 +9,7 @@
 // the x of a sample and the sample under an x, computed exactly as the switch traces and the
 // analog plot place their points, so a cursor line lies on the sample's edge or vertex.
 
-namespace ui {
+namespace graph {
 
 class PlotGeometry {
 public:
@@ -71,4 +71,4 @@ private:
 std::optional<int> NextSwitchEdge(const engine::SampleBuffer& run, int after);
 std::optional<int> PreviousSwitchEdge(const engine::SampleBuffer& run, int before);
 
-} // namespace ui
+} // namespace graph

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstdint>
 
-namespace ui {
+namespace graph {
 
 namespace {
 
@@ -265,4 +265,4 @@ void DrawGraphCell(Canvas& canvas, const GraphPaintParams& params, int col, int 
         DrawAnalogPlot(c);
 }
 
-} // namespace ui
+} // namespace graph

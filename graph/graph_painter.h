@@ -10,7 +10,7 @@
 // The cell painter of the waveform graph: header with the angle axis, six switch traces and
 // the analog plot of the selected view, for the samples of the view window.
 
-namespace ui {
+namespace graph {
 
 // Everything one paint reads; the painter keeps nothing between calls.
 struct GraphPaintParams {
@@ -29,4 +29,4 @@ inline constexpr TColor kGridColor = 0x202020;
 void DrawGraphCell(Canvas& canvas, const GraphPaintParams& params, int col, int row,
                    const TRect& rect);
 
-} // namespace ui
+} // namespace graph

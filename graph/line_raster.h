@@ -12,7 +12,7 @@
 // coordinate at step i is the start's plus i * d / D rounded half away from the start
 // (Bresenham's choice), so a line and its reverse can differ only at exact ties.
 
-namespace ui {
+namespace graph {
 
 // `Length` pixels starting at (X, Y), going in `Dir` (+1 or -1) along x when `AlongX`, else
 // along y; the first of them is pixel number `Index` of its line (used by dotted pens).
@@ -85,4 +85,4 @@ template <class RunFn> void WalkLine(TPoint from, TPoint to, RunFn&& run)
     }
 }
 
-} // namespace ui
+} // namespace graph

@@ -1,6 +1,6 @@
 #include "graph/polyline_reducer.h"
 
-namespace ui {
+namespace graph {
 
 void PolylineReducer::Start(TPoint start)
 {
@@ -74,4 +74,4 @@ const std::vector<TPoint>& PolylineReducer::Finish()
     return points_;
 }
 
-} // namespace ui
+} // namespace graph

@@ -16,7 +16,7 @@
 // Consecutive equal points are dropped too (a line of length 0 paints nothing), and so is
 // the joint of two horizontal lines that continue in one direction.
 
-namespace ui {
+namespace graph {
 
 class PolylineReducer {
 public:
@@ -71,4 +71,4 @@ private:
     bool columnHasLines_ = false;
 };
 
-} // namespace ui
+} // namespace graph

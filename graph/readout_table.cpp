@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
-namespace ui {
+namespace graph {
 
 namespace {
 
@@ -221,4 +221,4 @@ ReadoutTable BuildReadout(const ReadoutSource& source)
     return table;
 }
 
-} // namespace ui
+} // namespace graph

@@ -13,7 +13,7 @@
 // differences, and the measurements over the view window, as sections of text cells with
 // their colours. Built without a window, so what the user reads is checked without one.
 
-namespace ui {
+namespace graph {
 
 inline constexpr engine::TColor kReadoutBackground = 0x202020; // the graph's grid colour
 inline constexpr engine::TColor kReadoutText = 0xFFFFFF;
@@ -74,4 +74,4 @@ struct ReadoutSource {
 // a channel row the channels do not (yet) have, is shown as "-".
 ReadoutTable BuildReadout(const ReadoutSource& source);
 
-} // namespace ui
+} // namespace graph

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace ui {
+namespace graph {
 
 ViewWindow ZoomIn(const ViewWindow& window, int sampleCount, const AnglesDiffer& anglesDiffer)
 {
@@ -24,4 +24,4 @@ ViewWindow ZoomOut(const ViewWindow& window, int sampleCount)
     return {start, len};
 }
 
-} // namespace ui
+} // namespace graph

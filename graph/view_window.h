@@ -7,7 +7,7 @@
 // keep it showable: zoom in stops before fewer than two samples of different angle would
 // remain, zoom out stops at the whole run.
 
-namespace ui {
+namespace graph {
 
 struct ViewWindow {
     int Start = 0;
@@ -26,4 +26,4 @@ ViewWindow ZoomIn(const ViewWindow& window, int sampleCount, const AnglesDiffer&
 // moved back inside the run where it would reach beyond it.
 ViewWindow ZoomOut(const ViewWindow& window, int sampleCount);
 
-} // namespace ui
+} // namespace graph

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace ui {
+namespace graph {
 
 ViewWindow ZoomAroundPointer(const ViewWindow& window, int sampleCount, const ZoomAnchor& anchor,
                              ZoomDirection direction, const AnglesDiffer& anglesDiffer)
@@ -51,4 +51,4 @@ ViewWindow ScrollWindow(const ViewWindow& window, int sampleCount, int samples)
     return {static_cast<int>(start), window.Len};
 }
 
-} // namespace ui
+} // namespace graph

@@ -6,7 +6,7 @@
 // the "+" and "-" buttons give it (and stops where they stop), and its start is chosen so that
 // the sample under the pointer lands on the pixel column nearest the pointer again.
 
-namespace ui {
+namespace graph {
 
 enum class ZoomDirection { In, Out };
 
@@ -25,4 +25,4 @@ ViewWindow ZoomAroundPointer(const ViewWindow& window, int sampleCount, const Zo
 // The window moved by `samples` (negative: toward the start), clamped to the run.
 ViewWindow ScrollWindow(const ViewWindow& window, int sampleCount, int samples);
 
-} // namespace ui
+} // namespace graph

@@ -95,7 +95,8 @@ void TForm1::FormCreate()
     StringGrid1->SetColWidth(0, 56);
     StringGrid1->SetRowCount(8);
     StringGrid1->SetRowHeight(0, 39);
-    StringGrid1->OnDrawCell = [this](Canvas& canvas, int col, int row, const TRect& rect) {
+    StringGrid1->OnDrawCell = [this](graph::Canvas& canvas, int col, int row,
+                                     const graph::TRect& rect) {
         StringGrid1DrawCell(canvas, col, row, rect);
     };
     FormResize();

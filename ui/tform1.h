@@ -84,7 +84,7 @@ public:
     void RadioGroupClick();
     void ScrollBar1Change();
     void PaintBox1Paint(QPainter& painter);
-    void StringGrid1DrawCell(Canvas& canvas, int ACol, int ARow, const TRect& Rect);
+    void StringGrid1DrawCell(graph::Canvas& canvas, int ACol, int ARow, const graph::TRect& Rect);
     void SpeedButton1Click();
     void SpeedButton2Click();
     void SpeedButton3Click();

@@ -274,7 +274,7 @@ void TForm1::CreateGraphPage()
 
     StringGrid1 = new OwnerDrawnGrid(TabSheet2);
     StringGrid1->setObjectName("StringGrid1");
-    StringGrid1->SetColor(kGridColor);
+    StringGrid1->SetColor(graph::kGridColor);
     StringGrid1->SetColCount(2);
     StringGrid1->SetDefaultColWidth(56);
     graphAnchors_.Add(StringGrid1, QRect(0, 0, 539, 470), kAnchorAll);

@@ -149,20 +149,21 @@ void TForm1::PrepareRes(int View)
                        state_.Result);
 }
 
-void TForm1::StringGrid1DrawCell(Canvas& canvas, int ACol, int ARow, const TRect& Rect)
+void TForm1::StringGrid1DrawCell(graph::Canvas& canvas, int ACol, int ARow,
+                                 const graph::TRect& Rect)
 {
-    GraphPaintParams params{.Run = state_.Run,
-                            .Result = state_.Result,
-                            .ViewStart = ViewStart,
-                            .ViewLen = ViewLen,
-                            .HeaderText = StringGrid1->Cell(1, 0).toStdString(),
-                            .SwitchLabels = {}};
+    graph::GraphPaintParams params{.Run = state_.Run,
+                                   .Result = state_.Result,
+                                   .ViewStart = ViewStart,
+                                   .ViewLen = ViewLen,
+                                   .HeaderText = StringGrid1->Cell(1, 0).toStdString(),
+                                   .SwitchLabels = {}};
     for (std::size_t i = 0; i < SwitchLabels.size(); ++i)
         params.SwitchLabels[i] = SwitchLabels[i]->text().toStdString();
     // An error box cannot be opened from inside a paint: a cell that fails stays as far as
     // it was painted, and the program goes on.
     try {
-        DrawGraphCell(canvas, params, ACol, ARow, Rect);
+        graph::DrawGraphCell(canvas, params, ACol, ARow, Rect);
     } catch (const std::exception&) {
     }
 }

@@ -77,7 +77,8 @@ void TForm1::SpeedButton1Click()
         return run.Samples[static_cast<std::size_t>(first)].Angle !=
                run.Samples[static_cast<std::size_t>(last)].Angle;
     };
-    const ViewWindow window = ZoomIn({ViewStart, ViewLen}, run.SampleCount, anglesDiffer);
+    const graph::ViewWindow window =
+        graph::ZoomIn({ViewStart, ViewLen}, run.SampleCount, anglesDiffer);
     ViewStart = window.Start;
     ViewLen = window.Len;
     ScrollBar2Change(SpeedButton1);
@@ -85,7 +86,7 @@ void TForm1::SpeedButton1Click()
 
 void TForm1::SpeedButton2Click()
 {
-    const ViewWindow window = ZoomOut({ViewStart, ViewLen}, state_.Run.SampleCount);
+    const graph::ViewWindow window = graph::ZoomOut({ViewStart, ViewLen}, state_.Run.SampleCount);
     ViewStart = window.Start;
     ViewLen = window.Len;
     ScrollBar2Change(SpeedButton2);

@@ -49,9 +49,9 @@ std::unique_ptr<GraphData> MakeRun(const char* maxCurrent = nullptr, const char*
 }
 
 // The cells of the grid at the window's minimum size (539 x 470).
-std::array<ui::TRect, 16> GridCells()
+std::array<graph::TRect, 16> GridCells()
 {
-    std::array<ui::TRect, 16> cells{};
+    std::array<graph::TRect, 16> cells{};
     int top = 0;
     for (int row = 0; row < 8; ++row) {
         const int height = row == 0 ? 39 : row == 7 ? 234 : 31;
@@ -64,19 +64,19 @@ std::array<ui::TRect, 16> GridCells()
 
 void PaintGrid(QImage& image, const GraphData& data)
 {
-    const ui::GraphPaintParams params{data.run,
-                                      data.result,
-                                      0,
-                                      data.run.SampleCount,
-                                      "RPM = 1000;   Timing = 25.0 deg",
-                                      {"HighA", "LowA", "HighB", "LowB", "HighC", "LowC"}};
+    const graph::GraphPaintParams params{data.run,
+                                         data.result,
+                                         0,
+                                         data.run.SampleCount,
+                                         "RPM = 1000;   Timing = 25.0 deg",
+                                         {"HighA", "LowA", "HighB", "LowB", "HighC", "LowC"}};
     QPainter painter(&image);
     painter.setFont(ui::OwnerDrawnGrid::DefaultFont());
-    ui::QPainterCanvas canvas(painter);
+    graph::QPainterCanvas canvas(painter);
     const auto cells = GridCells();
     for (std::size_t i = 0; i < cells.size(); ++i)
-        ui::DrawGraphCell(canvas, params, static_cast<int>(i % 2), static_cast<int>(i / 2),
-                          cells[i]);
+        graph::DrawGraphCell(canvas, params, static_cast<int>(i % 2), static_cast<int>(i / 2),
+                             cells[i]);
 }
 
 void BM_FullPaint(benchmark::State& state, const GraphData* data)

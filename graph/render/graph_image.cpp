@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-namespace ui {
+namespace graph {
 
 namespace {
 
@@ -103,4 +103,4 @@ QImage RenderGraphImage(const GraphPaintParams& params, QSize gridSize, const QF
     return image;
 }
 
-} // namespace ui
+} // namespace graph

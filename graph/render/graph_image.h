@@ -12,7 +12,7 @@
 // The graph grid painted into an image exactly as StringGrid1 shows it, without a window:
 // for the headless front end's --png and for saving the graph from the window.
 
-namespace ui {
+namespace graph {
 
 // StringGrid1's outer size at the window's minimum size.
 inline constexpr QSize kDefaultGraphSize{539, 470};
@@ -43,4 +43,4 @@ GraphGridLayout LayoutGraphGrid(QSize gridSize);
 QImage RenderGraphImage(const GraphPaintParams& params, QSize gridSize,
                         const QFont& font = GraphFont());
 
-} // namespace ui
+} // namespace graph

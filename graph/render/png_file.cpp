@@ -8,7 +8,7 @@
 
 #include <string_view>
 
-namespace ui {
+namespace graph {
 
 void SavePng(const QImage& image, const QString& path)
 {
@@ -24,4 +24,4 @@ void SavePng(const QImage& image, const QString& path)
         std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
-} // namespace ui
+} // namespace graph

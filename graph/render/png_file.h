@@ -7,7 +7,7 @@
 
 // Writing a picture as a PNG file, through the same checked write as the sample log.
 
-namespace ui {
+namespace graph {
 
 // A picture that cannot be saved: nothing to save, or the encoder failed. A file that cannot
 // be written gives the log's engine::LogWriteError instead.
@@ -20,4 +20,4 @@ public:
 // in one piece.
 void SavePng(const QImage& image, const QString& path);
 
-} // namespace ui
+} // namespace graph

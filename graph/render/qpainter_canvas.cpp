@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QString>
 
-namespace ui {
+namespace graph {
 
 QColor ToQColor(TColor color)
 {
@@ -135,4 +135,4 @@ int QPainterCanvas::TextHeight(const std::string&)
     return metrics_.ascent() + metrics_.descent() + 1;
 }
 
-} // namespace ui
+} // namespace graph

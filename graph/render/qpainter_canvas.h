@@ -19,7 +19,7 @@ class QPainter;
 // opaque box of the brush colour, TextExtent wide and TextHeight high. Pixels are gathered
 // into batches of one colour and handed to QPainter in bulk; the order of painting is kept.
 
-namespace ui {
+namespace graph {
 
 // $00BBGGRR as a Qt colour.
 QColor ToQColor(TColor color);
@@ -66,4 +66,4 @@ private:
     std::vector<QRect> batch_;
 };
 
-} // namespace ui
+} // namespace graph

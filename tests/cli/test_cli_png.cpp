@@ -83,7 +83,7 @@ TEST_F(CliPng, ThePictureIsTheGraphOfTheRunsWindow)
         engine::CalcPhases(params, engine::RunSettings{}, -1, -0.5f, run);
     engine::ChannelSet result;
     engine::PrepareRes(2, engine::ChannelTexts{}, ',', run, result);
-    const ui::GraphPaintParams expected{
+    const graph::GraphPaintParams expected{
         .Run = run,
         .Result = result,
         .ViewStart = 1000,
@@ -91,7 +91,7 @@ TEST_F(CliPng, ThePictureIsTheGraphOfTheRunsWindow)
         .HeaderText = engine::RunSummaryText(summary, ','),
         .SwitchLabels = {"HighA", "LowA", "HighB", "LowB", "HighC", "LowC"}};
     EXPECT_TRUE(QImage(QString::fromStdString(path), "PNG").convertToFormat(QImage::Format_RGB32) ==
-                ui::RenderGraphImage(expected, ui::kDefaultGraphSize));
+                graph::RenderGraphImage(expected, graph::kDefaultGraphSize));
 }
 
 } // namespace

@@ -7,14 +7,14 @@
 #include <cstdlib>
 #include <vector>
 
-using namespace ui;
-using Kind = CanvasCommand::Kind;
+using namespace graph;
+using Kind = graph::CanvasCommand::Kind;
 
 namespace {
 
 constexpr int kL = 57;
 constexpr int kR = 537;
-constexpr TRect kRow1{kL, 40, kR, 71};
+constexpr graph::TRect kRow1{kL, 40, kR, 71};
 
 // `count` samples over 0 ... 360 degrees; HA changes level every `period` samples.
 engine::SampleBuffer Run(int count, int period)
@@ -36,11 +36,11 @@ engine::SampleBuffer Run(int count, int period)
 std::vector<int> PaintedEdges(const engine::SampleBuffer& run, int viewStart, int viewLen)
 {
     const engine::ChannelSet result;
-    const GraphPaintParams params{run, result, viewStart, viewLen, {}, {}};
-    RecordingCanvas canvas;
-    DrawGraphCell(canvas, params, 1, 1, kRow1);
+    const graph::GraphPaintParams params{run, result, viewStart, viewLen, {}, {}};
+    graph::RecordingCanvas canvas;
+    graph::DrawGraphCell(canvas, params, 1, 1, kRow1);
     std::vector<int> xs;
-    for (const CanvasCommand& c : canvas.Only(Kind::LineTo)) {
+    for (const graph::CanvasCommand& c : canvas.Only(Kind::LineTo)) {
         if (c.Pen == 0x0000B0 && c.From.x == c.To.x && c.From.y != c.To.y)
             xs.push_back(c.To.x);
     }
@@ -73,7 +73,7 @@ private slots:
         QFETCH(int, viewStart);
         QFETCH(int, viewLen);
         const engine::SampleBuffer run = Run(count, period);
-        const auto geometry = PlotGeometry::Make(kRow1, run, viewStart, viewLen);
+        const auto geometry = graph::PlotGeometry::Make(kRow1, run, viewStart, viewLen);
         QVERIFY(geometry);
         std::vector<int> expected;
         for (int i = geometry->First() + 1; i < geometry->First() + geometry->Len(); ++i) {
@@ -88,7 +88,7 @@ private slots:
     {
         const engine::SampleBuffer run = Run(4326, 10);
         // Ten pixels per sample: each x belongs to the sample within five pixels of it.
-        const auto wide = PlotGeometry::Make(kRow1, run, 1000, 48);
+        const auto wide = graph::PlotGeometry::Make(kRow1, run, 1000, 48);
         QVERIFY(wide);
         for (int i = 1000; i < 1048; ++i) {
             QCOMPARE(wide->SampleAt(wide->X(i)), i);
@@ -101,7 +101,7 @@ private slots:
 
         // Nine samples per pixel: the sample lies on the pointer's column, and of those the
         // one nearest the unrounded position.
-        const auto narrow = PlotGeometry::Make(kRow1, run, 0, 4326);
+        const auto narrow = graph::PlotGeometry::Make(kRow1, run, 0, 4326);
         QVERIFY(narrow);
         for (int x = kL; x < kR; ++x) {
             const int s = narrow->SampleAt(x);
@@ -115,16 +115,16 @@ private slots:
     void flatWindowsHaveNoGeometry()
     {
         engine::SampleBuffer run = Run(100, 10);
-        QVERIFY(!PlotGeometry::Make(kRow1, run, 0, 1));
-        QVERIFY(!PlotGeometry::Make(kRow1, run, 200, 50));
+        QVERIFY(!graph::PlotGeometry::Make(kRow1, run, 0, 1));
+        QVERIFY(!graph::PlotGeometry::Make(kRow1, run, 200, 50));
         for (auto& s : run.Samples)
             s.Angle = 5;
-        QVERIFY(!PlotGeometry::Make(kRow1, run, 0, 100));
+        QVERIFY(!graph::PlotGeometry::Make(kRow1, run, 0, 100));
 
         // A buffer longer than the run: the stale records are not part of the window.
         engine::SampleBuffer stale = Run(100, 10);
         stale.SampleCount = 60;
-        const auto cut = PlotGeometry::Make(kRow1, stale, 20, 80);
+        const auto cut = graph::PlotGeometry::Make(kRow1, stale, 20, 80);
         QVERIFY(cut);
         QCOMPARE(cut->Len(), 40);
         QVERIFY(!cut->Contains(60));
@@ -133,21 +133,21 @@ private slots:
     void cursorsAreGrabbedNearTheirLines()
     {
         const engine::SampleBuffer run = Run(4326, 10);
-        const auto geometry = PlotGeometry::Make(kRow1, run, 1000, 48);
+        const auto geometry = graph::PlotGeometry::Make(kRow1, run, 1000, 48);
         QVERIFY(geometry);
-        GraphCursors cursors;
+        graph::GraphCursors cursors;
         QVERIFY(!cursors.Any());
-        cursors.Place(CursorId::A, 1010);
-        cursors.Place(CursorId::B, 1011);
+        cursors.Place(graph::CursorId::A, 1010);
+        cursors.Place(graph::CursorId::B, 1011);
         const int xa = geometry->X(1010);
-        QCOMPARE(cursors.Near(*geometry, xa - 4, 4), CursorId::A);
+        QCOMPARE(cursors.Near(*geometry, xa - 4, 4), graph::CursorId::A);
         QCOMPARE(cursors.Near(*geometry, xa - 5, 4), std::nullopt);
-        QCOMPARE(cursors.Near(*geometry, geometry->X(1011) + 1, 4), CursorId::B);
-        cursors.Place(CursorId::B, 1010);
-        QCOMPARE(cursors.Near(*geometry, xa, 4), CursorId::A);
+        QCOMPARE(cursors.Near(*geometry, geometry->X(1011) + 1, 4), graph::CursorId::B);
+        cursors.Place(graph::CursorId::B, 1010);
+        QCOMPARE(cursors.Near(*geometry, xa, 4), graph::CursorId::A);
         // A cursor outside the window has no line to grab, whatever its x would be.
-        cursors.Place(CursorId::A, 900);
-        cursors.Place(CursorId::B, 2000);
+        cursors.Place(graph::CursorId::A, 900);
+        cursors.Place(graph::CursorId::B, 2000);
         QCOMPARE(cursors.Near(*geometry, geometry->X(900), 1000), std::nullopt);
 
         cursors.Restrict(1500);
@@ -165,16 +165,16 @@ private slots:
             run.Samples[i].Switch[2] = 1;
         run.Samples[55].Switch[1] = 1; // stale record beyond SampleCount
 
-        QCOMPARE(NextSwitchEdge(run, -5), std::optional<int>(10));
-        QCOMPARE(NextSwitchEdge(run, 9), std::optional<int>(10));
-        QCOMPARE(NextSwitchEdge(run, 10), std::optional<int>(25));
-        QCOMPARE(NextSwitchEdge(run, 25), std::nullopt);
-        QCOMPARE(PreviousSwitchEdge(run, 1000), std::optional<int>(25));
-        QCOMPARE(PreviousSwitchEdge(run, 25), std::optional<int>(10));
-        QCOMPARE(PreviousSwitchEdge(run, 10), std::nullopt);
+        QCOMPARE(graph::NextSwitchEdge(run, -5), std::optional<int>(10));
+        QCOMPARE(graph::NextSwitchEdge(run, 9), std::optional<int>(10));
+        QCOMPARE(graph::NextSwitchEdge(run, 10), std::optional<int>(25));
+        QCOMPARE(graph::NextSwitchEdge(run, 25), std::nullopt);
+        QCOMPARE(graph::PreviousSwitchEdge(run, 1000), std::optional<int>(25));
+        QCOMPARE(graph::PreviousSwitchEdge(run, 25), std::optional<int>(10));
+        QCOMPARE(graph::PreviousSwitchEdge(run, 10), std::nullopt);
         run.SampleCount = 0;
-        QCOMPARE(NextSwitchEdge(run, -1), std::nullopt);
-        QCOMPARE(PreviousSwitchEdge(run, 100), std::nullopt);
+        QCOMPARE(graph::NextSwitchEdge(run, -1), std::nullopt);
+        QCOMPARE(graph::PreviousSwitchEdge(run, 100), std::nullopt);
     }
 };
 

@@ -17,20 +17,20 @@
 #include <vector>
 
 using namespace ui;
-using Kind = CanvasCommand::Kind;
+using Kind = graph::CanvasCommand::Kind;
 
 namespace {
 
 // The cells of the graph at the window's minimum size.
 constexpr int kL = 57;
 constexpr int kR = 537;
-constexpr TRect kHeader{kL, 0, kR, 39};
-constexpr TRect kRow3{kL, 104, kR, 135};
-constexpr TRect kPlot{kL, 232, kR, 466};
+constexpr graph::TRect kHeader{kL, 0, kR, 39};
+constexpr graph::TRect kRow3{kL, 104, kR, 135};
+constexpr graph::TRect kPlot{kL, 232, kR, 466};
 
 int FixedWidth(const std::string& s)
 {
-    return RecordingCanvas::kCharWidth * static_cast<int>(s.size());
+    return graph::RecordingCanvas::kCharWidth * static_cast<int>(s.size());
 }
 
 // A run of `count` samples spread evenly from angle a0 to a1, switch HA high from sample
@@ -38,7 +38,7 @@ int FixedWidth(const std::string& s)
 struct Fixture {
     engine::SampleBuffer run;
     engine::ChannelSet result;
-    GraphPaintParams params{run, result, 0, 0, {}, {}};
+    graph::GraphPaintParams params{run, result, 0, 0, {}, {}};
 
     explicit Fixture(int count, float a0 = 0, float a1 = 360, int edge = -1)
     {
@@ -52,7 +52,7 @@ struct Fixture {
             s.Switch[3] = 1;
         }
         const std::array<std::string, 4> names{"A", "B", "C", "Zero-wire"};
-        const std::array<TColor, 4> colors{0x0000FF, 0x00FF00, 0xFF0000, 0xFF00FF};
+        const std::array<engine::TColor, 4> colors{0x0000FF, 0x00FF00, 0xFF0000, 0xFF00FF};
         result.ChannelCount = 4;
         for (std::size_t k = 0; k < 4; ++k)
             result.Channels[k] = {names[k], 0.0f, 13.3f, colors[k]};
@@ -66,32 +66,33 @@ struct Fixture {
         params.SwitchLabels = {"HighA", "LowA", "HighB", "LowB", "HighC", "LowC"};
     }
 
-    RecordingCanvas Paint(int col, int row, const TRect& rect) const
+    graph::RecordingCanvas Paint(int col, int row, const graph::TRect& rect) const
     {
-        RecordingCanvas canvas;
-        DrawGraphCell(canvas, params, col, row, rect);
+        graph::RecordingCanvas canvas;
+        graph::DrawGraphCell(canvas, params, col, row, rect);
         return canvas;
     }
 };
 
-bool HasLine(const RecordingCanvas& c, TPoint from, TPoint to, TColor pen)
+bool HasLine(const graph::RecordingCanvas& c, graph::TPoint from, graph::TPoint to,
+             engine::TColor pen)
 {
     const auto lines = c.Only(Kind::LineTo);
-    return std::any_of(lines.begin(), lines.end(), [&](const CanvasCommand& l) {
+    return std::any_of(lines.begin(), lines.end(), [&](const graph::CanvasCommand& l) {
         return l.From == from && l.To == to && l.Pen == pen;
     });
 }
 
 // Only the fill and the grey lower edge line.
-void VerifyFillAndLowerEdge(const RecordingCanvas& c, const TRect& rect)
+void VerifyFillAndLowerEdge(const graph::RecordingCanvas& c, const graph::TRect& rect)
 {
     const auto& cmds = c.Commands();
     QCOMPARE(cmds.size(), std::size_t{3});
     QVERIFY(cmds[0].What == Kind::FillRect);
     QCOMPARE(cmds[0].Rect, rect);
-    QCOMPARE(cmds[0].Brush, kGridColor);
+    QCOMPARE(cmds[0].Brush, graph::kGridColor);
     QVERIFY(HasLine(c, {rect.Left, rect.Bottom}, {rect.Right, rect.Bottom}, 0x808080));
-    QVERIFY(cmds[2].Style == TPenStyle::psSolid);
+    QVERIFY(cmds[2].Style == graph::TPenStyle::psSolid);
 }
 
 // Paints into an image of the grid's viewport size.
@@ -102,19 +103,19 @@ template <class Paint> QImage PaintImage(Paint&& paint)
     QPainter painter(&image);
     painter.setFont(OwnerDrawnGrid::DefaultFont());
     {
-        QPainterCanvas canvas(painter);
+        graph::QPainterCanvas canvas(painter);
         paint(canvas);
     }
     return image;
 }
 
-QImage OnlyColor(const QImage& image, TColor color, int fromY)
+QImage OnlyColor(const QImage& image, engine::TColor color, int fromY)
 {
     QImage out(image.size(), QImage::Format_RGB32);
     out.fill(Qt::black);
     for (int y = fromY; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            if (image.pixelColor(x, y) == ToQColor(color))
+            if (image.pixelColor(x, y) == graph::ToQColor(color))
                 out.setPixelColor(x, y, Qt::white);
     return out;
 }
@@ -133,38 +134,38 @@ private slots:
             {0, 0.01f}, {4, 0.01f}, {5, 0.05f},  {99, 0.5f},   {100, 1},
             {1499, 5},  {1500, 15}, {35999, 90}, {36000, 360}, {-3, 360}};
         for (const auto& [k, step] : angle)
-            QCOMPARE(AngleStep(k), step);
+            QCOMPARE(graph::AngleStep(k), step);
         const std::vector<std::pair<int, float>> value{{1, 0.01f}, {2, 0.05f}, {10, 0.1f},
                                                        {11, 0.5f}, {50, 0.5f}, {51, 1},
                                                        {2000, 20}, {2001, 50}};
         for (const auto& [k2, step] : value)
-            QCOMPARE(ValueStep(k2), step);
-        QCOMPARE(AngleLabelFormat(1), (LabelFormat{3, 0}));
-        QCOMPARE(AngleLabelFormat(0.5f), (LabelFormat{4, 1}));
-        QCOMPARE(AngleLabelFormat(0.1f), (LabelFormat{4, 1}));
-        QCOMPARE(AngleLabelFormat(0.05f), (LabelFormat{5, 2}));
-        QCOMPARE(ValueLabelFormat(1), (LabelFormat{2, 0}));
-        QCOMPARE(ValueLabelFormat(0.5f), (LabelFormat{3, 1}));
-        QCOMPARE(ValueLabelFormat(0.05f), (LabelFormat{4, 2}));
+            QCOMPARE(graph::ValueStep(k2), step);
+        QCOMPARE(graph::AngleLabelFormat(1), (graph::LabelFormat{3, 0}));
+        QCOMPARE(graph::AngleLabelFormat(0.5f), (graph::LabelFormat{4, 1}));
+        QCOMPARE(graph::AngleLabelFormat(0.1f), (graph::LabelFormat{4, 1}));
+        QCOMPARE(graph::AngleLabelFormat(0.05f), (graph::LabelFormat{5, 2}));
+        QCOMPARE(graph::ValueLabelFormat(1), (graph::LabelFormat{2, 0}));
+        QCOMPARE(graph::ValueLabelFormat(0.5f), (graph::LabelFormat{3, 1}));
+        QCOMPARE(graph::ValueLabelFormat(0.05f), (graph::LabelFormat{4, 2}));
     }
 
     void firstGridAngleIsTheFirstMultipleInView()
     {
-        QCOMPARE(FirstGridAngle(-0.5f, 15), 0.0f);
-        QCOMPARE(FirstGridAngle(12.34f, 0.5f), 12.5f);
-        QCOMPARE(FirstGridAngle(30, 15), 30.0f);
-        const float g = FirstGridAngle(-0.5f, 0.01f);
+        QCOMPARE(graph::FirstGridAngle(-0.5f, 15), 0.0f);
+        QCOMPARE(graph::FirstGridAngle(12.34f, 0.5f), 12.5f);
+        QCOMPARE(graph::FirstGridAngle(30, 15), 30.0f);
+        const float g = graph::FirstGridAngle(-0.5f, 0.01f);
         QVERIFY(g >= -0.5f && g - 0.01f < -0.5f);
     }
 
     void fullTurnInA480PixelColumn()
     {
-        const AngleGrid grid = ComputeAngleGrid(0, 360, kL, kR);
+        const graph::AngleGrid grid = graph::ComputeAngleGrid(0, 360, kL, kR);
         QCOMPARE(grid.K, std::int64_t{2400});
         QCOMPARE(grid.Step, 15.0f);
         QCOMPARE(grid.Lines.size(), std::size_t{25});
         for (std::size_t i = 0; i < grid.Lines.size(); ++i) {
-            const AngleLine& line = grid.Lines[i];
+            const graph::AngleLine& line = grid.Lines[i];
             QCOMPARE(line.Angle, 15.0f * i);
             QCOMPARE(line.X, kL + static_cast<int>(std::nearbyint(line.Angle * 480.0 / 360.0)));
             const bool solidExpected = static_cast<int>(line.Angle + 30) % 60 == 0;
@@ -172,14 +173,15 @@ private slots:
         }
         QCOMPARE(grid.Lines.back().X, kR);
 
-        const std::vector<HeaderMark> marks = PlaceAngleLabels(grid, kL, FixedWidth);
+        const std::vector<graph::HeaderMark> marks = graph::PlaceAngleLabels(grid, kL, FixedWidth);
         QCOMPARE(marks.size(), grid.Lines.size());
         QVERIFY(marks[0].Label.empty()); // the line at the very left edge
-        QVERIFY(marks[0].Tick == HeaderTick::Short);
+        QVERIFY(marks[0].Tick == graph::HeaderTick::Short);
         for (std::size_t i = 1; i < marks.size(); ++i) {
             const bool even = i % 2 == 0;
             QCOMPARE(!marks[i].Label.empty(), even);
-            QVERIFY(marks[i].Tick == (even ? HeaderTick::UnderLabel : HeaderTick::Short));
+            QVERIFY(marks[i].Tick ==
+                    (even ? graph::HeaderTick::UnderLabel : graph::HeaderTick::Short));
         }
         QCOMPARE(marks[2].Label, std::string("30"));
         QCOMPARE(marks[2].LabelX, marks[2].Line.X - 6);
@@ -187,39 +189,40 @@ private slots:
 
     void headerLabelTooCloseToThePreviousGetsAShortTick()
     {
-        const AngleGrid grid = ComputeAngleGrid(0, 360, kL, kR);
+        const graph::AngleGrid grid = graph::ComputeAngleGrid(0, 360, kL, kR);
         const auto wide = [](const std::string&) { return 40; };
-        const std::vector<HeaderMark> marks = PlaceAngleLabels(grid, kL, wide);
+        const std::vector<graph::HeaderMark> marks = graph::PlaceAngleLabels(grid, kL, wide);
         // 30 at x 97 ends its room at 97 + 20 + 8; 60 at 137 would start at 117.
         QCOMPARE(marks[2].Label, std::string("30"));
         QVERIFY(marks[4].Label.empty());
-        QVERIFY(marks[4].Tick == HeaderTick::Short);
+        QVERIFY(marks[4].Tick == graph::HeaderTick::Short);
         QCOMPARE(marks[6].Label, std::string("90"));
     }
 
     void narrowColumnOrNoSpanHasNoAngleGrid()
     {
-        QVERIFY(ComputeAngleGrid(0, 360, 0, 31).Lines.empty());
-        QVERIFY(ComputeAngleGrid(5, 5, kL, kR).Lines.empty());
-        QVERIFY(ComputeAngleGrid(360, 0, kL, kR).Lines.empty());
-        const AngleGrid tiny = ComputeAngleGrid(10, 10.001f, kL, kR);
+        QVERIFY(graph::ComputeAngleGrid(0, 360, 0, 31).Lines.empty());
+        QVERIFY(graph::ComputeAngleGrid(5, 5, kL, kR).Lines.empty());
+        QVERIFY(graph::ComputeAngleGrid(360, 0, kL, kR).Lines.empty());
+        const graph::AngleGrid tiny = graph::ComputeAngleGrid(10, 10.001f, kL, kR);
         QCOMPARE(tiny.Step, 0.01f);
         QVERIFY(!tiny.Lines.empty() && tiny.Lines.back().X >= kR);
     }
 
     void plotRangeOfThirteenVoltsInRowSeven()
     {
-        const PlotScale scale = ComputePlotScale(0, 13.3f, kPlot.Top, kPlot.Bottom);
+        const graph::PlotScale scale = graph::ComputePlotScale(0, 13.3f, kPlot.Top, kPlot.Bottom);
         QCOMPARE(scale.Baseline, kPlot.Bottom - 12);
         QCOMPARE(scale.Y(13.3f), kPlot.Top + 20);
         const int th = 13;
-        const ValueGrid grid = ComputeValueGrid(scale, kL, kPlot.Top, kPlot.Bottom, FixedWidth, th);
+        const graph::ValueGrid grid =
+            graph::ComputeValueGrid(scale, kL, kPlot.Top, kPlot.Bottom, FixedWidth, th);
         QCOMPARE(grid.K2, std::int64_t{53});
         QCOMPARE(grid.Step, 1.0f);
         QCOMPARE(grid.Lines.size(), std::size_t{14});
         int previousLabel = kPlot.Bottom + th + 4;
         for (std::size_t j = 0; j < grid.Lines.size(); ++j) {
-            const ValueLine& line = grid.Lines[j];
+            const graph::ValueLine& line = grid.Lines[j];
             QCOMPARE(line.Value, static_cast<float>(j));
             QCOMPARE(line.Solid, j == 0);
             QCOMPARE(line.Y, scale.Y(line.Value));
@@ -235,8 +238,8 @@ private slots:
         QCOMPARE(grid.Lines[0].Y, kPlot.Bottom - 12);
 
         // Taller labels leave out those that would come too close.
-        const ValueGrid sparse =
-            ComputeValueGrid(scale, kL, kPlot.Top, kPlot.Bottom, FixedWidth, 40);
+        const graph::ValueGrid sparse =
+            graph::ComputeValueGrid(scale, kL, kPlot.Top, kPlot.Bottom, FixedWidth, 40);
         QCOMPARE(sparse.Lines[0].Label, std::string("0"));
         QVERIFY(sparse.Lines[2].Label.empty());
         QCOMPARE(sparse.Lines[4].Label, std::string("4"));
@@ -244,11 +247,13 @@ private slots:
 
     void onlyTheZeroLineIsSolid()
     {
-        const PlotScale scale = ComputePlotScale(-0.05f, 0.05f, kPlot.Top, kPlot.Bottom);
-        const ValueGrid grid = ComputeValueGrid(scale, kL, kPlot.Top, kPlot.Bottom, FixedWidth, 13);
+        const graph::PlotScale scale =
+            graph::ComputePlotScale(-0.05f, 0.05f, kPlot.Top, kPlot.Bottom);
+        const graph::ValueGrid grid =
+            graph::ComputeValueGrid(scale, kL, kPlot.Top, kPlot.Bottom, FixedWidth, 13);
         QCOMPARE(grid.Step, 0.01f);
         QCOMPARE(grid.Lines.size(), std::size_t{11});
-        for (const ValueLine& line : grid.Lines)
+        for (const graph::ValueLine& line : grid.Lines)
             QCOMPARE(line.Solid, line.Value == 0.0f);
         QVERIFY(grid.Lines[0].Label.empty()); // j = -5 is odd
         QCOMPARE(grid.Lines[1].Label, std::string("-0.04"));
@@ -256,12 +261,13 @@ private slots:
 
     void emptyRangeHasNoValueGrid()
     {
-        const PlotScale scale = ComputePlotScale(0, 0, kPlot.Top, kPlot.Bottom);
+        const graph::PlotScale scale = graph::ComputePlotScale(0, 0, kPlot.Top, kPlot.Bottom);
         QCOMPARE(scale.YScale, 0.0f);
         QCOMPARE(scale.Y(0), kPlot.Bottom - 12);
-        QVERIFY(ComputeValueGrid(scale, kL, kPlot.Top, kPlot.Bottom, FixedWidth, 13).Lines.empty());
-        const PlotScale flat = ComputePlotScale(0, 13.3f, 0, 39); // q = 0
-        QVERIFY(ComputeValueGrid(flat, kL, 0, 39, FixedWidth, 13).Lines.empty());
+        QVERIFY(graph::ComputeValueGrid(scale, kL, kPlot.Top, kPlot.Bottom, FixedWidth, 13)
+                    .Lines.empty());
+        const graph::PlotScale flat = graph::ComputePlotScale(0, 13.3f, 0, 39); // q = 0
+        QVERIFY(graph::ComputeValueGrid(flat, kL, 0, 39, FixedWidth, 13).Lines.empty());
     }
 
     void beforeAnyRunEveryCellIsOnlyFilled()
@@ -269,10 +275,10 @@ private slots:
         Fixture f(0);
         for (int row = 0; row < 8; ++row) {
             for (int col = 0; col < 2; ++col) {
-                const RecordingCanvas c = f.Paint(col, row, kRow3);
+                const graph::RecordingCanvas c = f.Paint(col, row, kRow3);
                 QCOMPARE(c.Commands().size(), std::size_t{1});
                 QVERIFY(c.Commands()[0].What == Kind::FillRect);
-                QCOMPARE(c.Commands()[0].Brush, kGridColor);
+                QCOMPARE(c.Commands()[0].Brush, graph::kGridColor);
             }
         }
     }
@@ -287,15 +293,15 @@ private slots:
     void headerHasTheSummaryAndTheAngleLabels()
     {
         Fixture f(481);
-        const RecordingCanvas c = f.Paint(1, 0, kHeader);
+        const graph::RecordingCanvas c = f.Paint(1, 0, kHeader);
         const auto texts = c.Only(Kind::TextOut);
         QVERIFY(!texts.empty());
         QCOMPARE(texts[0].Text, f.params.HeaderText);
-        QCOMPARE(texts[0].To, (TPoint{kL + 2, 2}));
-        QCOMPARE(texts[0].Font, TColor{0xFFFFFF});
-        QCOMPARE(texts[0].Brush, kGridColor);
+        QCOMPARE(texts[0].To, (graph::TPoint{kL + 2, 2}));
+        QCOMPARE(texts[0].Font, engine::TColor{0xFFFFFF});
+        QCOMPARE(texts[0].Brush, graph::kGridColor);
         QCOMPARE(texts[1].Text, std::string("30"));
-        QCOMPARE(texts[1].To, (TPoint{97 - 6, 39 - 22}));
+        QCOMPARE(texts[1].To, (graph::TPoint{97 - 6, 39 - 22}));
         // A 5-pixel tick under the label, a 2-pixel one at the unlabelled 15.
         QVERIFY(HasLine(c, {97, 34}, {97, 39}, 0x808080));
         QVERIFY(HasLine(c, {77, 37}, {77, 39}, 0x808080)); // 15: a 2-pixel tick
@@ -305,47 +311,48 @@ private slots:
     {
         // 960 samples in 480 pixels: x = Round(i * 0.5 + 57), halves to even.
         Fixture f(960, 0, 360, 3);
-        const RecordingCanvas c = f.Paint(1, 1, {kL, 40, kR, 71});
+        const graph::RecordingCanvas c = f.Paint(1, 1, {kL, 40, kR, 71});
         const int yHigh = 44;
         const int yLow = 67;
-        const TColor red = 0x0000B0;
+        const engine::TColor red = 0x0000B0;
         QVERIFY(HasLine(c, {kL, yLow}, {58, yLow}, red));
         QVERIFY(HasLine(c, {58, yLow}, {58, yHigh}, red));
         // The last sample: Round(959 * 0.5 + 57) = Round(536.5) = 536.
         QVERIFY(HasLine(c, {58, yHigh}, {536, yHigh}, red));
         const auto texts = c.Only(Kind::TextOut);
         QCOMPARE(texts.back().Text, std::string("HighA"));
-        QCOMPARE(texts.back().To, (TPoint{4, 48}));
+        QCOMPARE(texts.back().To, (graph::TPoint{4, 48}));
     }
 
     void constantSwitchIsOneLineToTheLastSample()
     {
         Fixture f(7);
         const int last = static_cast<int>(std::nearbyint(6 * (480.0f / 7) + kL));
-        const RecordingCanvas high = f.Paint(1, 4, kRow3);
+        const graph::RecordingCanvas high = f.Paint(1, 4, kRow3);
         QVERIFY(HasLine(high, {kL, kRow3.Top + 4}, {last, kRow3.Top + 4}, 0x00FF00));
-        const RecordingCanvas low = f.Paint(1, 5, kRow3);
+        const graph::RecordingCanvas low = f.Paint(1, 5, kRow3);
         QVERIFY(HasLine(low, {kL, kRow3.Bottom - 4}, {last, kRow3.Bottom - 4}, 0xB00000));
     }
 
     void legendWithFourChannels()
     {
         Fixture f(481);
-        const RecordingCanvas c = f.Paint(1, 7, kPlot);
+        const graph::RecordingCanvas c = f.Paint(1, 7, kPlot);
         const auto texts = c.Only(Kind::TextOut);
         for (int i = 0; i < 4; ++i) {
-            const TColor color = f.result.Channels[static_cast<std::size_t>(i)].Color;
+            const engine::TColor color = f.result.Channels[static_cast<std::size_t>(i)].Color;
             QVERIFY(HasLine(c, {kL + 4 + 80 * i, kPlot.Top + 8}, {kL + 18 + 80 * i, kPlot.Top + 8},
                             color));
-            const auto name = std::find_if(texts.begin(), texts.end(), [&](const CanvasCommand& t) {
-                return t.Text == f.result.Channels[static_cast<std::size_t>(i)].Name;
-            });
+            const auto name =
+                std::find_if(texts.begin(), texts.end(), [&](const graph::CanvasCommand& t) {
+                    return t.Text == f.result.Channels[static_cast<std::size_t>(i)].Name;
+                });
             QVERIFY(name != texts.end());
-            QCOMPARE(name->To, (TPoint{kL + 20 + 80 * i, kPlot.Top + 2}));
+            QCOMPARE(name->To, (graph::TPoint{kL + 20 + 80 * i, kPlot.Top + 2}));
         }
         // Channel 0 lies on the zero line, channel 3 three steps above it, both up to the
         // last sample at L + Round(480 * 480 / 481).
-        const PlotScale scale = ComputePlotScale(0, 13.3f, kPlot.Top, kPlot.Bottom);
+        const graph::PlotScale scale = graph::ComputePlotScale(0, 13.3f, kPlot.Top, kPlot.Bottom);
         QVERIFY(HasLine(c, {kL, scale.Y(0)}, {kL + 479, scale.Y(0)}, 0x0000FF));
         QVERIFY(HasLine(c, {kL, scale.Y(3)}, {kL + 479, scale.Y(3)}, 0xFF00FF));
     }
@@ -354,7 +361,7 @@ private slots:
     {
         engine::SetDecimalSeparator(',');
         Fixture f(481, 10, 20); // 10 degrees in 480 pixels: a 0.5-degree step
-        const RecordingCanvas c = f.Paint(1, 0, kHeader);
+        const graph::RecordingCanvas c = f.Paint(1, 0, kHeader);
         const auto texts = c.Only(Kind::TextOut);
         QVERIFY(texts.size() > 2);
         QCOMPARE(texts[1].Text, std::string("11.0"));
@@ -365,16 +372,16 @@ private slots:
     void windowWithoutSpanIsDrawnFlat()
     {
         Fixture f(5, 30, 30);
-        const RecordingCanvas header = f.Paint(1, 0, kHeader);
+        const graph::RecordingCanvas header = f.Paint(1, 0, kHeader);
         QCOMPARE(header.Only(Kind::TextOut).size(), std::size_t{1}); // the summary only
-        const RecordingCanvas row = f.Paint(1, 4, kRow3);
+        const graph::RecordingCanvas row = f.Paint(1, 4, kRow3);
         QVERIFY(HasLine(row, {kL, kRow3.Top + 4}, {kR, kRow3.Top + 4}, 0x00FF00));
-        const RecordingCanvas plot = f.Paint(1, 7, kPlot);
-        const PlotScale scale = ComputePlotScale(0, 13.3f, kPlot.Top, kPlot.Bottom);
+        const graph::RecordingCanvas plot = f.Paint(1, 7, kPlot);
+        const graph::PlotScale scale = graph::ComputePlotScale(0, 13.3f, kPlot.Top, kPlot.Bottom);
         QVERIFY(HasLine(plot, {kL, scale.Y(2)}, {kR, scale.Y(2)}, 0xFF0000));
 
         f.params.ViewLen = 1; // a single sample, as a single-angle run leaves it
-        const RecordingCanvas single = f.Paint(1, 4, kRow3);
+        const graph::RecordingCanvas single = f.Paint(1, 4, kRow3);
         QVERIFY(HasLine(single, {kL, kRow3.Top + 4}, {kR, kRow3.Top + 4}, 0x00FF00));
     }
 
@@ -405,20 +412,21 @@ private slots:
             f.result.ChannelRows[static_cast<std::size_t>(j)][0] = v;
         }
         const QImage painted =
-            PaintImage([&](Canvas& c) { DrawGraphCell(c, f.params, 1, 7, kPlot); });
+            PaintImage([&](graph::Canvas& c) { graph::DrawGraphCell(c, f.params, 1, 7, kPlot); });
 
         const float pxPerSample = static_cast<float>(480.0L / count);
         const float yScale = static_cast<float>(202.0L / 101.0L);
         QCOMPARE(yScale, 2.0f);
         const auto y = [&](int j) {
             return (kPlot.Bottom - 12) +
-                   RoundPx((0.0L - f.result.ChannelRows[static_cast<std::size_t>(j)][0]) * yScale);
+                   graph::RoundPx((0.0L - f.result.ChannelRows[static_cast<std::size_t>(j)][0]) *
+                                  yScale);
         };
-        const QImage reference = PaintImage([&](Canvas& c) {
+        const QImage reference = PaintImage([&](graph::Canvas& c) {
             c.SetPenColor(0x00FFFF);
             c.MoveTo(kL, y(0));
             for (int j = 1; j < count; ++j)
-                c.LineTo(kL + RoundPx(static_cast<long double>(j) * pxPerSample), y(j));
+                c.LineTo(kL + graph::RoundPx(static_cast<long double>(j) * pxPerSample), y(j));
         });
         // Below the legend, which shares the trace's colour.
         QCOMPARE(OnlyColor(painted, 0x00FFFF, kPlot.Top + 12),
@@ -430,16 +438,16 @@ private slots:
         Fixture f(100);
         f.params.ViewStart = 50;
         f.params.ViewLen = 4000; // zoomed out past the run
-        const RecordingCanvas c = f.Paint(1, 7, kPlot);
-        for (const CanvasCommand& l : c.Only(Kind::LineTo))
+        const graph::RecordingCanvas c = f.Paint(1, 7, kPlot);
+        for (const graph::CanvasCommand& l : c.Only(Kind::LineTo))
             QVERIFY(l.To.x <= kR);
 
         // Channel rows of an earlier, shorter run: the legend only, no traces.
         f.params.ViewStart = 0;
         f.params.ViewLen = 100;
         f.result.ChannelRows.resize(40);
-        const RecordingCanvas stale = f.Paint(1, 7, kPlot);
-        for (const CanvasCommand& l : stale.Only(Kind::LineTo))
+        const graph::RecordingCanvas stale = f.Paint(1, 7, kPlot);
+        for (const graph::CanvasCommand& l : stale.Only(Kind::LineTo))
             QVERIFY(l.Pen == 0x808080 || l.From.y == kPlot.Top + 8);
 
         f.params.ViewStart = -20;

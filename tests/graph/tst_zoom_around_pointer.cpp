@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-using namespace ui;
+using namespace graph;
 
 namespace {
 
@@ -20,13 +20,15 @@ bool AlwaysDiffer(int, int)
 int OffsetOf(int j, int len)
 {
     const auto px = static_cast<float>(static_cast<long double>(kWidth) / len);
-    return RoundPx(static_cast<long double>(j) * px);
+    return graph::RoundPx(static_cast<long double>(j) * px);
 }
 
 // The zoom by 2 around `sample` with the pointer at `offset` pixels into column 1.
-ViewWindow Zoom(ViewWindow window, int count, int sample, int offset, ZoomDirection direction)
+graph::ViewWindow Zoom(graph::ViewWindow window, int count, int sample, int offset,
+                       graph::ZoomDirection direction)
 {
-    return ZoomAroundPointer(window, count, {sample, offset, kWidth}, direction, AlwaysDiffer);
+    return graph::ZoomAroundPointer(window, count, {sample, offset, kWidth}, direction,
+                                    AlwaysDiffer);
 }
 
 } // namespace
@@ -56,8 +58,9 @@ private slots:
         QFETCH(bool, in);
         const int count = 10000;
         const int offset = OffsetOf(sample - start, len);
-        const ViewWindow zoomed =
-            Zoom({start, len}, count, sample, offset, in ? ZoomDirection::In : ZoomDirection::Out);
+        const graph::ViewWindow zoomed =
+            Zoom({start, len}, count, sample, offset,
+                 in ? graph::ZoomDirection::In : graph::ZoomDirection::Out);
         QCOMPARE(zoomed.Len, in ? len / 2 : 2 * len);
         // No other start puts the sample nearer to the pointer.
         const int moved = std::abs(OffsetOf(sample - zoomed.Start, zoomed.Len) - offset);
@@ -70,49 +73,54 @@ private slots:
     void lengthsAndLimitsAreTheButtons()
     {
         const int count = 4000;
-        const ViewWindow whole{0, count};
+        const graph::ViewWindow whole{0, count};
         // Zooming out of the whole run changes nothing; out of a half, to the whole run.
-        QCOMPARE(Zoom(whole, count, 1234, 148, ZoomDirection::Out), whole);
-        QCOMPARE(Zoom({1000, 2000}, count, 1500, 120, ZoomDirection::Out), whole);
+        QCOMPARE(Zoom(whole, count, 1234, 148, graph::ZoomDirection::Out), whole);
+        QCOMPARE(Zoom({1000, 2000}, count, 1500, 120, graph::ZoomDirection::Out), whole);
         // Down to the buttons' last step, not below two samples.
-        ViewWindow window = whole;
-        ViewWindow buttons = whole;
+        graph::ViewWindow window = whole;
+        graph::ViewWindow buttons = whole;
         for (int i = 0; i < 20; ++i) {
             window = Zoom(window, count, window.Start + window.Len / 3,
-                          OffsetOf(window.Len / 3, window.Len), ZoomDirection::In);
-            buttons = ZoomIn(buttons, count, AlwaysDiffer);
+                          OffsetOf(window.Len / 3, window.Len), graph::ZoomDirection::In);
+            buttons = graph::ZoomIn(buttons, count, AlwaysDiffer);
         }
         QCOMPARE(window.Len, buttons.Len);
         QVERIFY(window.Len >= 2);
         // Where the buttons refuse for want of two different angles, so does the wheel.
         const auto sameAngles = [](int, int) { return false; };
-        QCOMPARE(
-            ZoomAroundPointer({100, 64}, count, {120, 150, kWidth}, ZoomDirection::In, sameAngles),
-            (ViewWindow{100, 64}));
+        QCOMPARE(graph::ZoomAroundPointer({100, 64}, count, {120, 150, kWidth},
+                                          graph::ZoomDirection::In, sameAngles),
+                 (graph::ViewWindow{100, 64}));
     }
 
     void theWindowStaysInsideTheRun()
     {
         const int count = 4000;
         // Out at the run's start and end: the window is cut to the run, not centred.
-        QCOMPARE(Zoom({0, 1000}, count, 900, 432, ZoomDirection::Out), (ViewWindow{0, 2000}));
-        QCOMPARE(Zoom({3000, 1000}, count, 3100, 48, ZoomDirection::Out), (ViewWindow{2000, 2000}));
+        QCOMPARE(Zoom({0, 1000}, count, 900, 432, graph::ZoomDirection::Out),
+                 (graph::ViewWindow{0, 2000}));
+        QCOMPARE(Zoom({3000, 1000}, count, 3100, 48, graph::ZoomDirection::Out),
+                 (graph::ViewWindow{2000, 2000}));
         // In at the very first and last sample.
-        QCOMPARE(Zoom({0, 1000}, count, 0, 0, ZoomDirection::In), (ViewWindow{0, 500}));
-        QCOMPARE(Zoom({3000, 1000}, count, 3999, 480, ZoomDirection::In), (ViewWindow{3500, 500}));
+        QCOMPARE(Zoom({0, 1000}, count, 0, 0, graph::ZoomDirection::In),
+                 (graph::ViewWindow{0, 500}));
+        QCOMPARE(Zoom({3000, 1000}, count, 3999, 480, graph::ZoomDirection::In),
+                 (graph::ViewWindow{3500, 500}));
         // An anchor outside the window or a column without width: nothing to zoom around.
-        QCOMPARE(Zoom({1000, 1000}, count, 2500, 100, ZoomDirection::In), (ViewWindow{1000, 1000}));
-        QCOMPARE(
-            ZoomAroundPointer({1000, 1000}, count, {1500, 0, 0}, ZoomDirection::In, AlwaysDiffer),
-            (ViewWindow{1000, 1000}));
+        QCOMPARE(Zoom({1000, 1000}, count, 2500, 100, graph::ZoomDirection::In),
+                 (graph::ViewWindow{1000, 1000}));
+        QCOMPARE(graph::ZoomAroundPointer({1000, 1000}, count, {1500, 0, 0},
+                                          graph::ZoomDirection::In, AlwaysDiffer),
+                 (graph::ViewWindow{1000, 1000}));
     }
 
     void scrollingIsClampedToTheRun()
     {
-        QCOMPARE(ScrollWindow({100, 500}, 4000, -250), (ViewWindow{0, 500}));
-        QCOMPARE(ScrollWindow({100, 500}, 4000, 50), (ViewWindow{150, 500}));
-        QCOMPARE(ScrollWindow({3000, 500}, 4000, 2000), (ViewWindow{3500, 500}));
-        QCOMPARE(ScrollWindow({0, 4000}, 4000, 10), (ViewWindow{0, 4000}));
+        QCOMPARE(graph::ScrollWindow({100, 500}, 4000, -250), (graph::ViewWindow{0, 500}));
+        QCOMPARE(graph::ScrollWindow({100, 500}, 4000, 50), (graph::ViewWindow{150, 500}));
+        QCOMPARE(graph::ScrollWindow({3000, 500}, 4000, 2000), (graph::ViewWindow{3500, 500}));
+        QCOMPARE(graph::ScrollWindow({0, 4000}, 4000, 10), (graph::ViewWindow{0, 4000}));
     }
 };
 

@@ -8,7 +8,7 @@
 #include <limits>
 #include <string>
 
-using namespace ui;
+using namespace graph;
 
 namespace {
 
@@ -34,10 +34,11 @@ private slots:
         for (const auto& [lo, hi] :
              {std::pair{-kMax, kMax}, std::pair{-1e30f, 1e30f}, std::pair{-kMax, 0.0f},
               std::pair{0.0f, kMax}, std::pair{-1e21f, 1e21f}, std::pair{-5e6f, 5e6f}}) {
-            const PlotScale scale = ComputePlotScale(lo, hi, 100, 500);
-            const ValueGrid grid = ComputeValueGrid(scale, 57, 100, 500, FixedWidth, 13);
+            const graph::PlotScale scale = graph::ComputePlotScale(lo, hi, 100, 500);
+            const graph::ValueGrid grid =
+                graph::ComputeValueGrid(scale, 57, 100, 500, FixedWidth, 13);
             QVERIFY2(grid.Lines.size() <= 100000, qPrintable(QString("%1 ... %2").arg(lo).arg(hi)));
-            for (const ValueLine& line : grid.Lines)
+            for (const graph::ValueLine& line : grid.Lines)
                 QVERIFY(line.Y >= 100 - 1 && line.Y <= 500);
         }
     }
@@ -47,9 +48,10 @@ private slots:
         for (const auto& [a0, a1] :
              {std::pair{-kMax, kMax}, std::pair{-0.5f, 1e30f}, std::pair{359.9999f, 360.0f},
               std::pair{1e20f, 1e20f + 1e13f}}) {
-            const AngleGrid grid = ComputeAngleGrid(a0, a1, 57, 1500);
+            const graph::AngleGrid grid = graph::ComputeAngleGrid(a0, a1, 57, 1500);
             QVERIFY(grid.Lines.size() <= 100001);
-            const std::vector<HeaderMark> marks = PlaceAngleLabels(grid, 57, FixedWidth);
+            const std::vector<graph::HeaderMark> marks =
+                graph::PlaceAngleLabels(grid, 57, FixedWidth);
             QCOMPARE(marks.size(), grid.Lines.size());
         }
     }

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace ui {
+namespace graph {
 
 RecordingCanvas::RecordingCanvas(const QFontMetrics& metrics) : metrics_(metrics) {}
 
@@ -72,4 +72,4 @@ std::vector<CanvasCommand> RecordingCanvas::Only(CanvasCommand::Kind kind) const
     return out;
 }
 
-} // namespace ui
+} // namespace graph

@@ -14,7 +14,7 @@
 // Text is measured with a QFontMetrics when one is given; otherwise with a fixed metric:
 // every byte of the text is 6 pixels wide and every text 13 pixels high.
 
-namespace ui {
+namespace graph {
 
 struct CanvasCommand {
     enum class Kind { FillRect, MoveTo, LineTo, TextOut };
@@ -67,4 +67,4 @@ private:
     TPoint penPos_{};
 };
 
-} // namespace ui
+} // namespace graph

@@ -56,14 +56,14 @@ private:
 
 } // namespace
 
-GraphPaintParams GraphParamsOf(const TForm1& form)
+graph::GraphPaintParams GraphParamsOf(const TForm1& form)
 {
-    GraphPaintParams params{.Run = form.Engine().Run,
-                            .Result = form.Engine().Result,
-                            .ViewStart = form.ViewStart,
-                            .ViewLen = form.ViewLen,
-                            .HeaderText = form.StringGrid1->Cell(1, 0).toStdString(),
-                            .SwitchLabels = {}};
+    graph::GraphPaintParams params{.Run = form.Engine().Run,
+                                   .Result = form.Engine().Result,
+                                   .ViewStart = form.ViewStart,
+                                   .ViewLen = form.ViewLen,
+                                   .HeaderText = form.StringGrid1->Cell(1, 0).toStdString(),
+                                   .SwitchLabels = {}};
     for (std::size_t i = 0; i < params.SwitchLabels.size(); ++i)
         params.SwitchLabels[i] = form.SwitchLabels[i]->text().toStdString();
     return params;
@@ -71,21 +71,22 @@ GraphPaintParams GraphParamsOf(const TForm1& form)
 
 QImage GraphImage(const TForm1& form)
 {
-    return RenderGraphImage(GraphParamsOf(form), form.StringGrid1->size(),
-                            form.StringGrid1->font());
+    return graph::RenderGraphImage(GraphParamsOf(form), form.StringGrid1->size(),
+                                   form.StringGrid1->font());
 }
 
 void SaveGraphPng(const TForm1& form, const QString& path)
 {
-    SavePng(GraphImage(form), path);
+    graph::SavePng(GraphImage(form), path);
 }
 
 void SaveCircuitPng(const TForm1& form, const QString& path)
 {
     const std::optional<QImage>& picture = form.CircuitBitmap();
     if (!picture || picture->isNull())
-        throw ExportError("There is no circuit picture: its picture files could not be read");
-    SavePng(*picture, path);
+        throw graph::ExportError(
+            "There is no circuit picture: its picture files could not be read");
+    graph::SavePng(*picture, path);
 }
 
 void ExportView(const TForm1& form, const QString& path)

@@ -20,7 +20,7 @@ namespace ui {
 class TForm1;
 
 // What the grid's cell painter draws for the form's state now.
-GraphPaintParams GraphParamsOf(const TForm1& form);
+graph::GraphPaintParams GraphParamsOf(const TForm1& form);
 
 // The graph grid as the window paints it, frame included, at the grid's size and in its font:
 // the same pixels as a grab of StringGrid1, without the interactive layer over it (cursor and

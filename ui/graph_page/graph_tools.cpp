@@ -74,13 +74,13 @@ void GraphTools::CreateMenu()
     placeA->setObjectName("PlaceCursorA");
     connect(placeA, &QAction::triggered, this, [this] {
         if (menuSample_)
-            PlaceCursor(CursorId::A, *menuSample_);
+            PlaceCursor(graph::CursorId::A, *menuSample_);
     });
     QAction* placeB = menu_->addAction("Place cursor B here");
     placeB->setObjectName("PlaceCursorB");
     connect(placeB, &QAction::triggered, this, [this] {
         if (menuSample_)
-            PlaceCursor(CursorId::B, *menuSample_);
+            PlaceCursor(graph::CursorId::B, *menuSample_);
     });
     menu_->addAction("Clear cursors\tEsc", this, [this] { ClearCursors(); });
     menu_->addSeparator();
@@ -123,23 +123,23 @@ void GraphTools::CreateShortcuts()
     add(QKeySequence(Qt::Key_C), [this] { SetCursorMode(!cursorMode_); });
 }
 
-std::optional<PlotGeometry> GraphTools::Geometry() const
+std::optional<graph::PlotGeometry> GraphTools::Geometry() const
 {
-    const TRect column = form_.StringGrid1->CellRect(1, 0);
+    const graph::TRect column = form_.StringGrid1->CellRect(1, 0);
     if (column.Right <= column.Left)
         return std::nullopt;
-    return PlotGeometry::Make(column, form_.Engine().Run, form_.ViewStart, form_.ViewLen);
+    return graph::PlotGeometry::Make(column, form_.Engine().Run, form_.ViewStart, form_.ViewLen);
 }
 
 int GraphTools::PlotBottom() const
 {
-    const TRect row7 = form_.StringGrid1->CellRect(1, 7);
+    const graph::TRect row7 = form_.StringGrid1->CellRect(1, 7);
     return row7.Bottom > row7.Top ? row7.Bottom : viewport_->height();
 }
 
 bool GraphTools::InPlot(const QPoint& pos) const
 {
-    const TRect column = form_.StringGrid1->CellRect(1, 0);
+    const graph::TRect column = form_.StringGrid1->CellRect(1, 0);
     return pos.x() >= column.Left && pos.x() < column.Right && pos.y() >= column.Top &&
            pos.y() < PlotBottom();
 }
@@ -149,7 +149,7 @@ bool GraphTools::Navigable() const
     return form_.Engine().Run.SampleCount >= kMinNavigableSamples && Geometry().has_value();
 }
 
-void GraphTools::SetWindow(const ViewWindow& window)
+void GraphTools::SetWindow(const graph::ViewWindow& window)
 {
     if (window.Start == form_.ViewStart && window.Len == form_.ViewLen)
         return;
@@ -158,7 +158,7 @@ void GraphTools::SetWindow(const ViewWindow& window)
     Guarded([this] { form_.UpdateGraph(); });
 }
 
-void GraphTools::PlaceCursor(CursorId id, int sample)
+void GraphTools::PlaceCursor(graph::CursorId id, int sample)
 {
     const int count = RecordCount(form_.Engine().Run);
     ForgetOldRun();
@@ -182,40 +182,40 @@ void GraphTools::JumpToEdge(int direction)
     const engine::SampleBuffer& run = form_.Engine().Run;
     const std::optional<int>& a = cursors_.A();
     const std::optional<int> edge =
-        direction < 0 ? PreviousSwitchEdge(run, a ? *a : form_.ViewStart + form_.ViewLen)
-                      : NextSwitchEdge(run, a ? *a : form_.ViewStart - 1);
+        direction < 0 ? graph::PreviousSwitchEdge(run, a ? *a : form_.ViewStart + form_.ViewLen)
+                      : graph::NextSwitchEdge(run, a ? *a : form_.ViewStart - 1);
     if (!edge)
         return;
-    PlaceCursor(CursorId::A, *edge);
+    PlaceCursor(graph::CursorId::A, *edge);
     const bool inView = *edge >= form_.ViewStart && *edge < form_.ViewStart + form_.ViewLen;
     if (!inView && Navigable()) {
-        const ViewWindow centred{*edge - form_.ViewLen / 2, form_.ViewLen};
-        SetWindow(ScrollWindow(centred, run.SampleCount, 0));
+        const graph::ViewWindow centred{*edge - form_.ViewLen / 2, form_.ViewLen};
+        SetWindow(graph::ScrollWindow(centred, run.SampleCount, 0));
     }
 }
 
-void GraphTools::ZoomAt(int x, ZoomDirection direction)
+void GraphTools::ZoomAt(int x, graph::ZoomDirection direction)
 {
     if (!Navigable())
         return;
-    const PlotGeometry geometry = *Geometry();
+    const graph::PlotGeometry geometry = *Geometry();
     const engine::SampleBuffer& run = form_.Engine().Run;
     const auto anglesDiffer = [&run](int first, int last) {
         return run.Samples[static_cast<std::size_t>(first)].Angle !=
                run.Samples[static_cast<std::size_t>(last)].Angle;
     };
-    const ZoomAnchor anchor{geometry.SampleAt(x), x - geometry.Left(),
-                            geometry.Right() - geometry.Left()};
-    SetWindow(ZoomAroundPointer({form_.ViewStart, form_.ViewLen}, run.SampleCount, anchor,
-                                direction, anglesDiffer));
+    const graph::ZoomAnchor anchor{geometry.SampleAt(x), x - geometry.Left(),
+                                   geometry.Right() - geometry.Left()};
+    SetWindow(graph::ZoomAroundPointer({form_.ViewStart, form_.ViewLen}, run.SampleCount, anchor,
+                                       direction, anglesDiffer));
 }
 
 void GraphTools::ScrollBy(int samples)
 {
     if (!Navigable())
         return;
-    SetWindow(
-        ScrollWindow({form_.ViewStart, form_.ViewLen}, form_.Engine().Run.SampleCount, samples));
+    SetWindow(graph::ScrollWindow({form_.ViewStart, form_.ViewLen}, form_.Engine().Run.SampleCount,
+                                  samples));
 }
 
 void GraphTools::SetCursorMode(bool on)
@@ -262,7 +262,7 @@ void GraphTools::Sync(bool repaintOverlay)
 {
     ForgetOldRun();
 
-    const std::optional<PlotGeometry> geometry = Geometry();
+    const std::optional<graph::PlotGeometry> geometry = Geometry();
     pointerSample_.reset();
     if (geometry && pointerPos_ && InPlot(*pointerPos_))
         pointerSample_ = geometry->SampleAt(pointerPos_->x());
@@ -287,13 +287,13 @@ void GraphTools::RefreshReadout(bool evenIfHidden)
     if (!evenIfHidden && !ReadoutVisible())
         return;
     const engine::EngineState& state = form_.Engine();
-    ReadoutSource source{.Run = state.Run,
-                         .Result = state.Result,
-                         .A = cursors_.A(),
-                         .B = cursors_.B(),
-                         .Pointer = pointerSample_,
-                         .SwitchLabels = {},
-                         .Measurements = std::nullopt};
+    graph::ReadoutSource source{.Run = state.Run,
+                                .Result = state.Result,
+                                .A = cursors_.A(),
+                                .B = cursors_.B(),
+                                .Pointer = pointerSample_,
+                                .SwitchLabels = {},
+                                .Measurements = std::nullopt};
     for (std::size_t i = 0; i < source.SwitchLabels.size(); ++i)
         source.SwitchLabels[i] = form_.SwitchLabels[i]->text().toStdString();
     const MeasuredWindow key{state.Run.SampleCount, form_.ViewStart, form_.ViewLen,
@@ -304,7 +304,7 @@ void GraphTools::RefreshReadout(bool evenIfHidden)
     }
     if (state.Run.SampleCount > 0)
         source.Measurements = measured_;
-    readout_->SetTable(BuildReadout(source));
+    readout_->SetTable(graph::BuildReadout(source));
 }
 
 bool GraphTools::MousePress(QMouseEvent* event)
@@ -313,7 +313,7 @@ bool GraphTools::MousePress(QMouseEvent* event)
     if (!InPlot(pos))
         return false;
     form_.StringGrid1->setFocus(Qt::MouseFocusReason);
-    const std::optional<PlotGeometry> geometry = Geometry();
+    const std::optional<graph::PlotGeometry> geometry = Geometry();
     if (!geometry)
         return false;
     const Qt::MouseButton button = event->button();
@@ -329,14 +329,14 @@ bool GraphTools::MousePress(QMouseEvent* event)
         return false;
     const int sample = geometry->SampleAt(pos.x());
     if (event->modifiers() & Qt::ShiftModifier) {
-        PlaceCursor(CursorId::B, sample);
-        dragging_ = CursorId::B;
-    } else if (const std::optional<CursorId> near =
+        PlaceCursor(graph::CursorId::B, sample);
+        dragging_ = graph::CursorId::B;
+    } else if (const std::optional<graph::CursorId> near =
                    cursors_.Near(*geometry, pos.x(), kGrabTolerancePx)) {
         dragging_ = near;
     } else {
-        PlaceCursor(CursorId::A, sample);
-        dragging_ = CursorId::A;
+        PlaceCursor(graph::CursorId::A, sample);
+        dragging_ = graph::CursorId::A;
     }
     return true;
 }
@@ -346,17 +346,17 @@ bool GraphTools::MouseMove(QMouseEvent* event)
     const QPoint pos = event->position().toPoint();
     pointerPos_ = pos;
     if (dragging_) {
-        if (const std::optional<PlotGeometry> geometry = Geometry())
+        if (const std::optional<graph::PlotGeometry> geometry = Geometry())
             cursors_.Place(*dragging_, geometry->SampleAt(pos.x()));
         Sync(true);
         return true;
     }
     if (panFrom_) {
         if (panPxPerSample_ > 0) {
-            const int samples =
-                RoundPx((pos.x() - panFrom_->x()) / static_cast<long double>(panPxPerSample_));
-            SetWindow(
-                ScrollWindow({panStart_, form_.ViewLen}, form_.Engine().Run.SampleCount, -samples));
+            const int samples = graph::RoundPx((pos.x() - panFrom_->x()) /
+                                               static_cast<long double>(panPxPerSample_));
+            SetWindow(graph::ScrollWindow({panStart_, form_.ViewLen},
+                                          form_.Engine().Run.SampleCount, -samples));
         }
         Sync(true);
         return true;
@@ -381,14 +381,14 @@ bool GraphTools::Wheel(QWheelEvent* event)
         ScrollBy(-notches * std::max(form_.ViewLen / 10, 1));
     } else {
         for (int i = 0; i < std::abs(notches); ++i)
-            ZoomAt(pos.x(), notches > 0 ? ZoomDirection::In : ZoomDirection::Out);
+            ZoomAt(pos.x(), notches > 0 ? graph::ZoomDirection::In : graph::ZoomDirection::Out);
     }
     return true;
 }
 
 void GraphTools::ContextMenu(const QPoint& pos, const QPoint& globalPos)
 {
-    const std::optional<PlotGeometry> geometry = Geometry();
+    const std::optional<graph::PlotGeometry> geometry = Geometry();
     menuSample_.reset();
     if (geometry && InPlot(pos))
         menuSample_ = geometry->SampleAt(pos.x());

@@ -59,15 +59,15 @@ public:
 
     ReadoutWindow* Readout() const { return readout_; }
     GraphOverlay* Overlay() const { return overlay_; }
-    const GraphCursors& Cursors() const { return cursors_; }
+    const graph::GraphCursors& Cursors() const { return cursors_; }
     std::optional<int> PointerSample() const { return pointerSample_; }
     bool CursorMode() const { return cursorMode_; }
 
     // The horizontal geometry of the graph now; empty while it shows no spread of samples.
-    std::optional<PlotGeometry> Geometry() const;
+    std::optional<graph::PlotGeometry> Geometry() const;
 
     // Cursor operations; placing a cursor opens the readout. Samples are clamped to the run.
-    void PlaceCursor(CursorId id, int sample);
+    void PlaceCursor(graph::CursorId id, int sample);
     void ClearCursors();
     // Cursor A to the neighbouring switch edge (direction < 0: previous); the view follows
     // when the edge lies outside it. Without cursor A the search starts at the view's edge.
@@ -75,7 +75,7 @@ public:
 
     // Navigation: each ends in the form's UpdateGraph; nothing happens while the run has
     // fewer than 10 samples (the view window is then not kept inside the run).
-    void ZoomAt(int x, ZoomDirection direction);
+    void ZoomAt(int x, graph::ZoomDirection direction);
     void ScrollBy(int samples);
 
     void SetCursorMode(bool on);
@@ -99,7 +99,7 @@ private:
     bool InPlot(const QPoint& pos) const;
     int PlotBottom() const;
     bool Navigable() const;
-    void SetWindow(const ViewWindow& window);
+    void SetWindow(const graph::ViewWindow& window);
     template <class Handler> void Guarded(Handler&& handler);
 
     bool MousePress(QMouseEvent* event);
@@ -117,13 +117,13 @@ private:
     QAction* readoutAction_ = nullptr;
     std::vector<QShortcut*> shortcuts_;
 
-    GraphCursors cursors_;
+    graph::GraphCursors cursors_;
     int lastSampleCount_ = 0;
     bool cursorMode_ = true;
     std::optional<QPoint> pointerPos_;
     std::optional<int> pointerSample_;
     std::optional<int> menuSample_;
-    std::optional<CursorId> dragging_;
+    std::optional<graph::CursorId> dragging_;
     std::optional<QPoint> panFrom_;
     int panStart_ = 0;
     float panPxPerSample_ = 0;

@@ -51,11 +51,11 @@ struct SectionLayout {
     int Right = 0;
 };
 
-SectionLayout LayOut(const ReadoutSection& section, const QFontMetrics& metrics)
+SectionLayout LayOut(const graph::ReadoutSection& section, const QFontMetrics& metrics)
 {
     SectionLayout layout;
     const int valueWidth = metrics.horizontalAdvance(QString(kValueColumnChars, QChar('0')));
-    for (const ReadoutRow& row : section.Rows) {
+    for (const graph::ReadoutRow& row : section.Rows) {
         while (layout.Width.size() < row.size())
             layout.Width.push_back(layout.Width.empty() ? 0 : valueWidth);
         for (std::size_t c = 0; c < row.size(); ++c)
@@ -82,7 +82,7 @@ public:
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
 
-    void SetTable(ReadoutTable table)
+    void SetTable(graph::ReadoutTable table)
     {
         table_ = std::move(table);
         const QSize content = ContentSize();
@@ -91,7 +91,7 @@ public:
         update();
     }
 
-    const ReadoutTable& Table() const { return table_; }
+    const graph::ReadoutTable& Table() const { return table_; }
 
     QSize sizeHint() const override { return ContentSize(); }
 
@@ -99,13 +99,13 @@ protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
-        painter.fillRect(rect(), ColorFromTColor(kReadoutBackground));
+        painter.fillRect(rect(), ColorFromTColor(graph::kReadoutBackground));
         painter.setFont(font());
         const QFontMetrics metrics(font());
         const int line = LineHeight();
         int y = kMargin;
-        for (const ReadoutSection& section : table_.Sections) {
-            painter.setPen(ColorFromTColor(kReadoutText));
+        for (const graph::ReadoutSection& section : table_.Sections) {
+            painter.setPen(ColorFromTColor(graph::kReadoutText));
             QFont bold = font();
             bold.setBold(true);
             painter.setFont(bold);
@@ -114,13 +114,13 @@ protected:
             y += line;
             const SectionLayout layout = LayOut(section, metrics);
             for (std::size_t r = 0; r < section.Rows.size(); ++r) {
-                const ReadoutRow& row = section.Rows[r];
+                const graph::ReadoutRow& row = section.Rows[r];
                 for (std::size_t c = 0; c < row.size(); ++c) {
                     const QString text = QString::fromStdString(row[c].Text);
                     const int x =
                         c == 0 ? layout.Left[c]
                                : layout.Left[c] + layout.Width[c] - metrics.horizontalAdvance(text);
-                    painter.setPen(r == 0 ? ColorFromTColor(kReadoutDim)
+                    painter.setPen(r == 0 ? ColorFromTColor(graph::kReadoutDim)
                                           : ReadableOnDark(row[c].Color));
                     painter.drawText(x, y + metrics.ascent(), text);
                 }
@@ -141,7 +141,7 @@ private:
         const QFontMetrics boldMetrics(bold);
         int width = 0;
         int height = kMargin;
-        for (const ReadoutSection& section : table_.Sections) {
+        for (const graph::ReadoutSection& section : table_.Sections) {
             width = std::max(
                 {width, LayOut(section, metrics).Right,
                  kMargin + boldMetrics.horizontalAdvance(QString::fromStdString(section.Title))});
@@ -150,7 +150,7 @@ private:
         return {width + kMargin, height + kMargin};
     }
 
-    ReadoutTable table_;
+    graph::ReadoutTable table_;
 };
 
 ReadoutWindow::ReadoutWindow(QWidget* owner)
@@ -160,7 +160,7 @@ ReadoutWindow::ReadoutWindow(QWidget* owner)
     setObjectName("ReadoutWindow");
     setWindowTitle("Readout");
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, ColorFromTColor(kReadoutBackground));
+    palette.setColor(QPalette::Window, ColorFromTColor(graph::kReadoutBackground));
     setPalette(palette);
     setAutoFillBackground(true);
 
@@ -173,12 +173,12 @@ ReadoutWindow::ReadoutWindow(QWidget* owner)
     layout->addWidget(scroll_);
 }
 
-void ReadoutWindow::SetTable(ReadoutTable table)
+void ReadoutWindow::SetTable(graph::ReadoutTable table)
 {
     view_->SetTable(std::move(table));
 }
 
-const ReadoutTable& ReadoutWindow::Table() const
+const graph::ReadoutTable& ReadoutWindow::Table() const
 {
     return view_->Table();
 }

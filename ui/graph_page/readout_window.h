@@ -20,8 +20,8 @@ class ReadoutWindow : public QWidget {
 public:
     explicit ReadoutWindow(QWidget* owner);
 
-    void SetTable(ReadoutTable table);
-    const ReadoutTable& Table() const;
+    void SetTable(graph::ReadoutTable table);
+    const graph::ReadoutTable& Table() const;
 
     // Shows the window; the first time, beside the owner's right edge, its top level with the
     // owner's, sized to its text.

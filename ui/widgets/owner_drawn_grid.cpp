@@ -14,7 +14,7 @@ namespace ui {
 
 namespace {
 
-constexpr TColor kLineColor = 0x000000;
+constexpr engine::TColor kLineColor = 0x000000;
 
 void CheckIndex(int index, std::size_t count, const char* what)
 {
@@ -142,12 +142,12 @@ void OwnerDrawnGrid::SetCell(int col, int row, const QString& text)
     viewport()->update();
 }
 
-TColor OwnerDrawnGrid::Color() const
+engine::TColor OwnerDrawnGrid::Color() const
 {
     return color_;
 }
 
-void OwnerDrawnGrid::SetColor(TColor color)
+void OwnerDrawnGrid::SetColor(engine::TColor color)
 {
     color_ = color;
     viewport()->update();
@@ -158,7 +158,7 @@ int OwnerDrawnGrid::TopRow() const
     return FixedRows() + verticalScrollBar()->value();
 }
 
-TRect OwnerDrawnGrid::CellRect(int col, int row) const
+graph::TRect OwnerDrawnGrid::CellRect(int col, int row) const
 {
     if (col < 0 || col >= colCount_ || row < 0 || row >= rowCount_)
         return {};
@@ -215,7 +215,7 @@ void OwnerDrawnGrid::paintEvent(QPaintEvent*)
     painter.setFont(font());
     const int width = viewport()->width();
     const int height = viewport()->height();
-    QPainterCanvas canvas(painter);
+    graph::QPainterCanvas canvas(painter);
     canvas.SetBrushColor(color_);
     canvas.FillRect({0, 0, width, height});
 
@@ -226,16 +226,16 @@ void OwnerDrawnGrid::paintEvent(QPaintEvent*)
 
     // The lines between cells first: the cells paint over them where they reach beyond
     // their rectangles (the graph's lower edge lines lie on them).
-    const TRect last = CellRect(colCount_ - 1, rows.back());
+    const graph::TRect last = CellRect(colCount_ - 1, rows.back());
     canvas.SetPenColor(kLineColor);
-    canvas.SetPenStyle(TPenStyle::psSolid);
+    canvas.SetPenStyle(graph::TPenStyle::psSolid);
     for (int c = 0; c < colCount_; ++c) {
-        const TRect cell = CellRect(c, rows.front());
+        const graph::TRect cell = CellRect(c, rows.front());
         canvas.MoveTo(cell.Right, 0);
         canvas.LineTo(cell.Right, last.Bottom + 1);
     }
     for (int r : rows) {
-        const TRect cell = CellRect(0, r);
+        const graph::TRect cell = CellRect(0, r);
         canvas.MoveTo(0, cell.Bottom);
         canvas.LineTo(last.Right + 1, cell.Bottom);
     }
@@ -244,7 +244,7 @@ void OwnerDrawnGrid::paintEvent(QPaintEvent*)
     // row labels into column 0, so they must not be painted over. No clipping to the cell.
     for (int r : rows) {
         for (int c = 0; c < colCount_; ++c) {
-            const TRect cell = CellRect(c, r);
+            const graph::TRect cell = CellRect(c, r);
             if (cell.Top >= height)
                 break;
             if (OnDrawCell) {

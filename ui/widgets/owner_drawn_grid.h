@@ -23,7 +23,7 @@ class OwnerDrawnGrid : public QAbstractScrollArea {
 
 public:
     using DrawCellHandler =
-        std::function<void(Canvas& canvas, int col, int row, const TRect& rect)>;
+        std::function<void(graph::Canvas& canvas, int col, int row, const graph::TRect& rect)>;
 
     explicit OwnerDrawnGrid(QWidget* parent = nullptr);
 
@@ -50,8 +50,8 @@ public:
     QString Cell(int col, int row) const;
     void SetCell(int col, int row, const QString& text);
 
-    TColor Color() const;
-    void SetColor(TColor color);
+    engine::TColor Color() const;
+    void SetColor(engine::TColor color);
 
     // The first scrollable row in view (1 unless the vertical scroll bar has moved).
     int TopRow() const;
@@ -59,7 +59,7 @@ public:
     // The cell's rectangle in the grid's client coordinates (the viewport's): column 0 at
     // x 0, each further column one pixel right of the previous one's Right. Empty for a
     // cell outside the grid or scrolled out of view.
-    TRect CellRect(int col, int row) const;
+    graph::TRect CellRect(int col, int row) const;
 
     // Paints the whole grid before returning.
     void Repaint();
@@ -84,7 +84,7 @@ private:
     std::vector<int> colWidths_;
     std::vector<int> rowHeights_;
     std::map<std::pair<int, int>, QString> cells_;
-    TColor color_ = 0xFFFFFF;
+    engine::TColor color_ = 0xFFFFFF;
 };
 
 } // namespace ui

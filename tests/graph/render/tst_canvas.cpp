@@ -19,19 +19,19 @@ namespace {
 
 using PixelSet = std::set<std::pair<int, int>>;
 
-constexpr TColor kBackground = 0x202020;
-constexpr TColor kInk = 0x0000FF; // red
+constexpr engine::TColor kBackground = 0x202020;
+constexpr engine::TColor kInk = 0x0000FF; // red
 
 // Paints with a fresh canvas onto a 64 x 64 image shifted so that (0, 0) lies at its centre.
 template <class Paint> QImage PaintImage(Paint&& paint, int size = 64)
 {
     QImage image(size, size, QImage::Format_RGB32);
-    image.fill(ToQColor(kBackground));
+    image.fill(graph::ToQColor(kBackground));
     QPainter painter(&image);
     painter.setFont(OwnerDrawnGrid::DefaultFont());
     painter.translate(size / 2, size / 2);
     {
-        QPainterCanvas canvas(painter);
+        graph::QPainterCanvas canvas(painter);
         canvas.SetBrushColor(kBackground);
         canvas.SetPenColor(kInk);
         paint(canvas);
@@ -40,19 +40,19 @@ template <class Paint> QImage PaintImage(Paint&& paint, int size = 64)
     return image;
 }
 
-PixelSet PixelsOf(const QImage& image, TColor color, int offset = 32)
+PixelSet PixelsOf(const QImage& image, engine::TColor color, int offset = 32)
 {
     PixelSet out;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            if (image.pixelColor(x, y) == ToQColor(color))
+            if (image.pixelColor(x, y) == graph::ToQColor(color))
                 out.insert({x - offset, y - offset});
     return out;
 }
 
-PixelSet LinePixels(TPoint from, TPoint to)
+PixelSet LinePixels(graph::TPoint from, graph::TPoint to)
 {
-    return PixelsOf(PaintImage([&](Canvas& c) {
+    return PixelsOf(PaintImage([&](graph::Canvas& c) {
                         c.MoveTo(from.x, from.y);
                         c.LineTo(to.x, to.y);
                     }),
@@ -67,9 +67,9 @@ class TestCanvas : public QObject {
 private slots:
     void colourIsBgr()
     {
-        QCOMPARE(ToQColor(0x0000FF), QColor(255, 0, 0));
-        QCOMPARE(ToQColor(0x00B000), QColor(0, 176, 0));
-        QCOMPARE(ToQColor(0xFF8080), QColor(128, 128, 255));
+        QCOMPARE(graph::ToQColor(0x0000FF), QColor(255, 0, 0));
+        QCOMPARE(graph::ToQColor(0x00B000), QColor(0, 176, 0));
+        QCOMPARE(graph::ToQColor(0xFF8080), QColor(128, 128, 255));
     }
 
     void lineExcludesItsEndPoint_data()
@@ -112,13 +112,13 @@ private slots:
         std::mt19937 rng(7);
         std::uniform_int_distribution<int> coord(-25, 25);
         for (int n = 0; n < 300; ++n) {
-            const TPoint a{coord(rng), coord(rng)};
-            const TPoint b{coord(rng), coord(rng)};
-            std::vector<TPoint> walked;
-            WalkLine(a, b, [&](const LineRun& r) {
+            const graph::TPoint a{coord(rng), coord(rng)};
+            const graph::TPoint b{coord(rng), coord(rng)};
+            std::vector<graph::TPoint> walked;
+            graph::WalkLine(a, b, [&](const graph::LineRun& r) {
                 for (int k = 0; k < r.Length; ++k)
-                    walked.push_back(r.AlongX ? TPoint{r.X + r.Dir * k, r.Y}
-                                              : TPoint{r.X, r.Y + r.Dir * k});
+                    walked.push_back(r.AlongX ? graph::TPoint{r.X + r.Dir * k, r.Y}
+                                              : graph::TPoint{r.X, r.Y + r.Dir * k});
             });
             const int dx = b.x - a.x;
             const int dy = b.y - a.y;
@@ -146,10 +146,10 @@ private slots:
 
     void dottedLinePaintsItsGapsInTheBrushColour()
     {
-        constexpr TColor kBrush = 0x00FF00;
-        const QImage image = PaintImage([](Canvas& c) {
+        constexpr engine::TColor kBrush = 0x00FF00;
+        const QImage image = PaintImage([](graph::Canvas& c) {
             c.SetBrushColor(kBrush);
-            c.SetPenStyle(TPenStyle::psDot);
+            c.SetPenStyle(graph::TPenStyle::psDot);
             c.MoveTo(-3, 0);
             c.LineTo(4, 0);
             c.MoveTo(5, -3);
@@ -163,26 +163,26 @@ private slots:
     void laterLinesPaintOverEarlierOnes()
     {
         // A dotted line's gap over a solid line, and a solid line over a dotted one's gap.
-        const QImage image = PaintImage([](Canvas& c) {
+        const QImage image = PaintImage([](graph::Canvas& c) {
             c.MoveTo(0, 0);
             c.LineTo(4, 0);
             c.SetPenColor(0xFFFFFF);
-            c.SetPenStyle(TPenStyle::psDot);
+            c.SetPenStyle(graph::TPenStyle::psDot);
             c.MoveTo(0, 0);
             c.LineTo(4, 0);
             c.SetPenColor(kInk);
-            c.SetPenStyle(TPenStyle::psSolid);
+            c.SetPenStyle(graph::TPenStyle::psSolid);
             c.MoveTo(1, -1);
             c.LineTo(1, 1);
         });
         QCOMPARE(PixelsOf(image, 0xFFFFFF), (PixelSet{{0, 0}, {2, 0}}));
         QCOMPARE(PixelsOf(image, kInk), (PixelSet{{1, -1}, {1, 0}}));
-        QCOMPARE(image.pixelColor(32 + 3, 32), ToQColor(kBackground));
+        QCOMPARE(image.pixelColor(32 + 3, 32), graph::ToQColor(kBackground));
     }
 
     void fillRectExcludesRightAndBottom()
     {
-        const QImage image = PaintImage([](Canvas& c) {
+        const QImage image = PaintImage([](graph::Canvas& c) {
             c.SetBrushColor(kInk);
             c.FillRect({-2, -1, 1, 2});
             c.FillRect({5, 5, 5, 9}); // empty
@@ -196,15 +196,15 @@ private slots:
 
     void textIsWrittenOnAnOpaqueBox()
     {
-        constexpr TColor kBrush = 0x00FF00;
+        constexpr engine::TColor kBrush = 0x00FF00;
         QImage image(80, 40, QImage::Format_RGB32);
-        image.fill(ToQColor(kBackground));
+        image.fill(graph::ToQColor(kBackground));
         QPainter painter(&image);
         painter.setFont(OwnerDrawnGrid::DefaultFont());
-        TSize extent;
+        graph::TSize extent;
         int height = 0;
         {
-            QPainterCanvas canvas(painter);
+            graph::QPainterCanvas canvas(painter);
             extent = canvas.TextExtent("360");
             height = canvas.TextHeight("360");
             canvas.SetBrushColor(kBrush);
@@ -220,29 +220,31 @@ private slots:
                 const bool inBox = x >= 10 && x < 10 + extent.cx && y >= 5 && y < 5 + height;
                 const QColor c = image.pixelColor(x, y);
                 if (!inBox)
-                    QCOMPARE(c, ToQColor(kBackground));
-                else if (c != ToQColor(kBrush))
+                    QCOMPARE(c, graph::ToQColor(kBackground));
+                else if (c != graph::ToQColor(kBrush))
                     ++ink;
             }
         }
-        QCOMPARE(image.pixelColor(10, 5), ToQColor(kBrush)); // the box's corner is background
+        QCOMPARE(image.pixelColor(10, 5),
+                 graph::ToQColor(kBrush)); // the box's corner is background
         QVERIFY(ink > 10);
     }
 
     void polylineIsTheSameAsSuccessiveLines()
     {
-        const std::vector<TPoint> points{{5, 9}, {5, -4}, {-7, 2}, {12, 3}, {12, 3}, {0, -20}};
-        const auto byLines = PaintImage([&](Canvas& c) {
+        const std::vector<graph::TPoint> points{{5, 9},  {5, -4}, {-7, 2},
+                                                {12, 3}, {12, 3}, {0, -20}};
+        const auto byLines = PaintImage([&](graph::Canvas& c) {
             c.MoveTo(-10, -10);
-            for (const TPoint& p : points)
+            for (const graph::TPoint& p : points)
                 c.LineTo(p.x, p.y);
-            c.SetPenStyle(TPenStyle::psDot);
+            c.SetPenStyle(graph::TPenStyle::psDot);
             c.LineTo(20, 20);
         });
-        const auto byPolyline = PaintImage([&](Canvas& c) {
+        const auto byPolyline = PaintImage([&](graph::Canvas& c) {
             c.MoveTo(-10, -10);
             c.PolylineTo(points);
-            c.SetPenStyle(TPenStyle::psDot);
+            c.SetPenStyle(graph::TPenStyle::psDot);
             c.LineTo(20, 20);
         });
         QCOMPARE(byPolyline, byLines);
@@ -258,27 +260,27 @@ private slots:
             const int spread = trial % 4 == 1 ? 1 : 12;
             std::uniform_int_distribution<int> yDist(-spread - trial % 7, spread + trial % 5);
             const int dir = trial % 5 == 2 ? -1 : 1;
-            std::vector<TPoint> points;
+            std::vector<graph::TPoint> points;
             for (int x = -28 + trial % 3; x < 28; x += 1 + static_cast<int>(rng() % 3 == 0)) {
                 const int count = perColumn(rng);
                 for (int k = 0; k < count; ++k)
                     points.push_back({dir * x, yDist(rng)});
             }
-            const TPoint start = points.front();
+            const graph::TPoint start = points.front();
             points.erase(points.begin());
 
-            PolylineReducer reducer(start);
-            for (const TPoint& p : points)
+            graph::PolylineReducer reducer(start);
+            for (const graph::TPoint& p : points)
                 reducer.Add(p);
-            const std::vector<TPoint> reduced = reducer.Finish();
+            const std::vector<graph::TPoint> reduced = reducer.Finish();
             QVERIFY(reduced.size() <= points.size());
 
-            const auto naive = PaintImage([&](Canvas& c) {
+            const auto naive = PaintImage([&](graph::Canvas& c) {
                 c.MoveTo(start.x, start.y);
-                for (const TPoint& p : points)
+                for (const graph::TPoint& p : points)
                     c.LineTo(p.x, p.y);
             });
-            const auto fast = PaintImage([&](Canvas& c) {
+            const auto fast = PaintImage([&](graph::Canvas& c) {
                 c.MoveTo(reducer.StartPoint().x, reducer.StartPoint().y);
                 c.PolylineTo(reduced);
             });
@@ -289,10 +291,10 @@ private slots:
 
     void reductionKeepsAtMostFourPointsPerColumn()
     {
-        PolylineReducer reducer({0, 0});
+        graph::PolylineReducer reducer({0, 0});
         for (int i = 0; i < 1000; ++i)
             reducer.Add({i / 100, (i * 37) % 23});
-        const std::vector<TPoint>& reduced = reducer.Finish();
+        const std::vector<graph::TPoint>& reduced = reducer.Finish();
         QVERIFY(reduced.size() <= 10 * 4);
         QCOMPARE(reduced.back().x, 9);
         QCOMPARE(reduced.back().y, (999 * 37) % 23);
@@ -300,19 +302,20 @@ private slots:
 
     void recordingCanvasRecordsCallsWithTheirState()
     {
-        RecordingCanvas canvas;
+        graph::RecordingCanvas canvas;
         canvas.SetPenColor(0x808080);
-        canvas.SetPenStyle(TPenStyle::psDot);
+        canvas.SetPenStyle(graph::TPenStyle::psDot);
         canvas.MoveTo(1, 2);
         canvas.PolylineTo({{3, 4}, {5, 6}});
-        const auto lines = canvas.Only(CanvasCommand::Kind::LineTo);
+        const auto lines = canvas.Only(graph::CanvasCommand::Kind::LineTo);
         QCOMPARE(lines.size(), std::size_t{2});
-        QCOMPARE(lines[1].From, (TPoint{3, 4}));
-        QCOMPARE(lines[1].Pen, TColor{0x808080});
-        QVERIFY(lines[1].Style == TPenStyle::psDot);
-        QCOMPARE(canvas.TextExtent("12.5"), (TSize{24, 13}));
+        QCOMPARE(lines[1].From, (graph::TPoint{3, 4}));
+        QCOMPARE(lines[1].Pen, engine::TColor{0x808080});
+        QVERIFY(lines[1].Style == graph::TPenStyle::psDot);
+        QCOMPARE(canvas.TextExtent("12.5"), (graph::TSize{24, 13}));
         const QFontMetrics metrics(OwnerDrawnGrid::DefaultFont());
-        QCOMPARE(RecordingCanvas(metrics).TextExtent("360").cx, metrics.horizontalAdvance("360"));
+        QCOMPARE(graph::RecordingCanvas(metrics).TextExtent("360").cx,
+                 metrics.horizontalAdvance("360"));
     }
 };
 

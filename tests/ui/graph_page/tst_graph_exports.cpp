@@ -89,8 +89,9 @@ private slots:
         // The headless front end has no window to take the font from: both must agree.
         const auto check = [&] {
             QCOMPARE(ui::GraphImage(*f.form), f.Grab());
-            QCOMPARE(ui::RenderGraphImage(ui::GraphParamsOf(*f.form), f.form->StringGrid1->size()),
-                     f.Grab());
+            QCOMPARE(
+                graph::RenderGraphImage(ui::GraphParamsOf(*f.form), f.form->StringGrid1->size()),
+                f.Grab());
         };
         check();
         f.form->Button1->click();
@@ -109,7 +110,7 @@ private slots:
         const QString graph = f.folder.filePath("graph.png");
         ui::SaveGraphPng(*f.form, graph);
         const QImage read = QImage(graph, "PNG").convertToFormat(QImage::Format_RGB32);
-        QCOMPARE(read.size(), ui::kDefaultGraphSize);
+        QCOMPARE(read.size(), graph::kDefaultGraphSize);
         QCOMPARE(read, f.Grab());
         QCOMPARE(QColor(read.pixel(300, 450)), QColor(0x20, 0x20, 0x20));
 
@@ -118,7 +119,7 @@ private slots:
         QCOMPARE(QImage(circuit, "PNG").convertToFormat(QImage::Format_RGB32),
                  f.form->CircuitBitmap()->convertToFormat(QImage::Format_RGB32));
         FormFixture bare(false);
-        QVERIFY_THROWS_EXCEPTION(ui::ExportError, ui::SaveCircuitPng(*bare.form, circuit));
+        QVERIFY_THROWS_EXCEPTION(graph::ExportError, ui::SaveCircuitPng(*bare.form, circuit));
     }
 
     void viewExportIsTheFormsWindowInTheUsersSeparator()

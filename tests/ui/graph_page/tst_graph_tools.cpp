@@ -47,7 +47,7 @@ struct ToolsFixture {
 
     GraphTools& Tools() const { return form->Tools(); }
     QWidget* Viewport() const { return form->StringGrid1->viewport(); }
-    PlotGeometry Geometry() const { return *Tools().Geometry(); }
+    graph::PlotGeometry Geometry() const { return *Tools().Geometry(); }
     const engine::SampleBuffer& Run() const { return form->Engine().Run; }
     const engine::TSampleRec& Sample(int i) const
     {
@@ -70,7 +70,7 @@ struct ToolsFixture {
 
     QString Cell(const char* section, const std::string& row, int column) const
     {
-        const ReadoutCell* cell = Tools().Readout()->Table().Find(section, row, column);
+        const graph::ReadoutCell* cell = Tools().Readout()->Table().Find(section, row, column);
         return cell ? QString::fromStdString(cell->Text) : QStringLiteral("<none>");
     }
 };
@@ -92,7 +92,7 @@ private slots:
     {
         ToolsFixture f;
         QVERIFY(!f.Tools().ReadoutVisible());
-        const PlotGeometry g = f.Geometry();
+        const graph::PlotGeometry g = f.Geometry();
         f.Click(203);
         const int a = g.SampleAt(203);
         QCOMPARE(f.Tools().Cursors().A(), std::optional<int>(a));
@@ -109,26 +109,27 @@ private slots:
                 xs.push_back(line.X);
         QCOMPARE(xs, (std::vector<int>{g.X(b), g.X(a)}));
 
-        QCOMPARE(f.Cell(kCursorSection, "Sample", kColumnA), QString::number(a));
-        QCOMPARE(f.Cell(kCursorSection, "Sample", kColumnDelta), QString::number(b - a));
-        QCOMPARE(f.Cell(kCursorSection, "Time \xC2\xB5s", kColumnB),
+        QCOMPARE(f.Cell(graph::kCursorSection, "Sample", graph::kColumnA), QString::number(a));
+        QCOMPARE(f.Cell(graph::kCursorSection, "Sample", graph::kColumnDelta),
+                 QString::number(b - a));
+        QCOMPARE(f.Cell(graph::kCursorSection, "Time \xC2\xB5s", graph::kColumnB),
                  Fixed(f.Sample(b).Time, 12, 1));
-        QCOMPARE(f.Cell(kCursorSection, "Angle \xC2\xB0", kColumnA),
+        QCOMPARE(f.Cell(graph::kCursorSection, "Angle \xC2\xB0", graph::kColumnA),
                  Fixed(f.Sample(a).Angle, 10, 3));
         const double dt = static_cast<double>(f.Sample(b).Time) - f.Sample(a).Time;
-        QCOMPARE(f.Cell(kCursorSection, "1/\xCE\x94t", kColumnDelta),
+        QCOMPARE(f.Cell(graph::kCursorSection, "1/\xCE\x94t", graph::kColumnDelta),
                  Fixed(1e6 / dt, 12, 1) + " Hz");
         const engine::ChannelSet& result = f.form->Engine().Result;
         for (int i = 0; i < result.ChannelCount; ++i) {
             const auto slot = static_cast<std::size_t>(i);
             const float va = result.ChannelRows[static_cast<std::size_t>(a)][slot];
             const float vb = result.ChannelRows[static_cast<std::size_t>(b)][slot];
-            const ReadoutCell* cell = f.Tools().Readout()->Table().Find(
-                kCursorSection, result.Channels[slot].Name, kColumnB);
+            const graph::ReadoutCell* cell = f.Tools().Readout()->Table().Find(
+                graph::kCursorSection, result.Channels[slot].Name, graph::kColumnB);
             QVERIFY(cell);
             QCOMPARE(QString::fromStdString(cell->Text), Fixed(vb, 8, 3));
             QCOMPARE(cell->Color, result.Channels[slot].Color);
-            QCOMPARE(f.Cell(kCursorSection, result.Channels[slot].Name, kColumnDelta),
+            QCOMPARE(f.Cell(graph::kCursorSection, result.Channels[slot].Name, graph::kColumnDelta),
                      Fixed(static_cast<double>(vb) - va, 8, 3));
         }
         QVERIFY(f.errors.isEmpty());
@@ -137,7 +138,7 @@ private slots:
     void cursorsAreDraggedAndClearedWithEscape()
     {
         ToolsFixture f;
-        const PlotGeometry g = f.Geometry();
+        const graph::PlotGeometry g = f.Geometry();
         f.Click(200);
         f.Click(300, Qt::ShiftModifier);
         const int xb = g.X(*f.Tools().Cursors().B());
@@ -150,7 +151,7 @@ private slots:
 
         QTest::keyClick(f.form->StringGrid1, Qt::Key_Escape);
         QVERIFY(!f.Tools().Cursors().Any());
-        QCOMPARE(f.Cell(kCursorSection, "Sample", kColumnA), QString());
+        QCOMPARE(f.Cell(graph::kCursorSection, "Sample", graph::kColumnA), QString());
     }
 
     void bracketsJumpToSwitchEdgesAndTheViewFollows()
@@ -160,15 +161,15 @@ private slots:
         const int a = *f.Tools().Cursors().A();
         QTest::keyClick(f.form->StringGrid1, Qt::Key_BracketRight);
         const int next = *f.Tools().Cursors().A();
-        QCOMPARE(next, *NextSwitchEdge(f.Run(), a));
+        QCOMPARE(next, *graph::NextSwitchEdge(f.Run(), a));
         QTest::keyClick(f.form->StringGrid1, Qt::Key_BracketLeft);
-        QCOMPARE(*f.Tools().Cursors().A(), *PreviousSwitchEdge(f.Run(), next));
+        QCOMPARE(*f.Tools().Cursors().A(), *graph::PreviousSwitchEdge(f.Run(), next));
 
         // From a zoomed view at the run's start, the last edges lie beyond it.
         f.form->ViewStart = 0;
         f.form->ViewLen = 500;
         f.form->UpdateGraph();
-        f.Tools().PlaceCursor(CursorId::A, f.Run().SampleCount - 1);
+        f.Tools().PlaceCursor(graph::CursorId::A, f.Run().SampleCount - 1);
         QTest::keyClick(f.form->StringGrid1, Qt::Key_BracketLeft);
         const int last = *f.Tools().Cursors().A();
         QVERIFY(last >= f.form->ViewStart && last < f.form->ViewStart + f.form->ViewLen);
@@ -179,32 +180,33 @@ private slots:
     {
         ToolsFixture f;
         f.Tools().SetReadoutVisible(true);
-        const PlotGeometry g = f.Geometry();
+        const graph::PlotGeometry g = f.Geometry();
         QTest::mouseMove(f.Viewport(), QPoint(333, f.Y()));
         const int p = g.SampleAt(333);
         QCOMPARE(f.Tools().PointerSample(), std::optional<int>(p));
-        QCOMPARE(f.Cell(kCursorSection, "Sample", kColumnPointer), QString::number(p));
+        QCOMPARE(f.Cell(graph::kCursorSection, "Sample", graph::kColumnPointer),
+                 QString::number(p));
         for (int k = 0; k < 6; ++k) {
             const std::string label =
                 f.form->SwitchLabels[static_cast<std::size_t>(k)]->text().toStdString();
-            QCOMPARE(f.Cell(kCursorSection, label, kColumnPointer),
+            QCOMPARE(f.Cell(graph::kCursorSection, label, graph::kColumnPointer),
                      QString::number(f.Sample(p).Switch[k]));
         }
         // Over column 0 there is no sample.
         QTest::mouseMove(f.Viewport(), QPoint(20, f.Y()));
         QCOMPARE(f.Tools().PointerSample(), std::nullopt);
-        QCOMPARE(f.Cell(kCursorSection, "Sample", kColumnPointer), QString());
+        QCOMPARE(f.Cell(graph::kCursorSection, "Sample", graph::kColumnPointer), QString());
     }
 
     void wheelZoomsAroundThePointerWithinTheButtonsLimits()
     {
         ToolsFixture f;
         const int count = f.Run().SampleCount;
-        const PlotGeometry before = f.Geometry();
+        const graph::PlotGeometry before = f.Geometry();
         const int anchor = before.SampleAt(400);
         f.Wheel(400, 120);
         QCOMPARE(f.form->ViewLen, count / 2);
-        const PlotGeometry after = f.Geometry();
+        const graph::PlotGeometry after = f.Geometry();
         QVERIFY(std::abs(after.X(anchor) - 400) <= 1);
         QCOMPARE(f.form->ScrollBar2->Position(), f.form->ViewStart + 1);
         QCOMPARE(f.form->ScrollBar2->PageSize(), f.form->ViewLen - 1);
@@ -299,7 +301,7 @@ private slots:
         f.form->TrackBar2->setValue(10);
         QVERIFY(f.Run().SampleCount < halfDutyCount);
         QVERIFY(!f.Tools().Cursors().Any());
-        QCOMPARE(f.Cell(kCursorSection, "Sample", kColumnB), QString());
+        QCOMPARE(f.Cell(graph::kCursorSection, "Sample", graph::kColumnB), QString());
         // A single-angle run of the circuit page leaves one sample: no geometry, no pointer.
         f.form->ScrollBar1->setValue(30);
         QCOMPARE(f.Run().SampleCount, 1);
@@ -314,7 +316,7 @@ private slots:
     void theMenuPlacesCursorBAndTakesOtherActions()
     {
         ToolsFixture f;
-        const PlotGeometry g = f.Geometry();
+        const graph::PlotGeometry g = f.Geometry();
         const QPoint pos(444, f.Y());
         QContextMenuEvent event(QContextMenuEvent::Mouse, pos, f.Viewport()->mapToGlobal(pos));
         QApplication::sendEvent(f.Viewport(), &event);
@@ -336,18 +338,18 @@ private slots:
     {
         ToolsFixture f;
         f.Tools().SetReadoutVisible(true);
-        QCOMPARE(f.Cell(kPeriodSection, "PWM", 1), QString("4000.0 Hz"));
+        QCOMPARE(f.Cell(graph::kPeriodSection, "PWM", 1), QString("4000.0 Hz"));
         const engine::ViewMeasurements whole =
             engine::MeasureView(f.Run(), f.form->Engine().Result, 0, f.Run().SampleCount);
         const std::string high = f.form->SwitchLabels[0]->text().toStdString();
-        QCOMPARE(f.Cell(kSwitchSection, high, 2), QString::number(whole.Switches[0].Edges));
+        QCOMPARE(f.Cell(graph::kSwitchSection, high, 2), QString::number(whole.Switches[0].Edges));
         // The measurements follow the window.
         f.form->SpeedButton1Click();
         const engine::ViewMeasurements half = engine::MeasureView(
             f.Run(), f.form->Engine().Result, f.form->ViewStart, f.form->ViewLen);
-        QCOMPARE(f.Cell(kSwitchSection, high, 2), QString::number(half.Switches[0].Edges));
+        QCOMPARE(f.Cell(graph::kSwitchSection, high, 2), QString::number(half.Switches[0].Edges));
         const std::string first = f.form->Engine().Result.Channels[0].Name;
-        QCOMPARE(f.Cell(kChannelSection, first, 4), Fixed(half.Channels[0].Rms, 8, 3));
+        QCOMPARE(f.Cell(graph::kChannelSection, first, 4), Fixed(half.Channels[0].Rms, 8, 3));
     }
 
     void theOverlayLeavesTheGraphsPixelsAlone()

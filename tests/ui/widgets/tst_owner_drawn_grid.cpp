@@ -44,11 +44,11 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&grid));
         QCOMPARE(grid.ColWidth(1), 480);
         QCOMPARE(grid.RowHeight(7), 234);
-        QCOMPARE(grid.CellRect(0, 0), (TRect{0, 0, 56, 39}));
-        QCOMPARE(grid.CellRect(1, 0), (TRect{57, 0, 537, 39}));
-        QCOMPARE(grid.CellRect(0, 1), (TRect{0, 40, 56, 71}));
-        QCOMPARE(grid.CellRect(1, 7), (TRect{57, 232, 537, 466}));
-        QCOMPARE(grid.CellRect(2, 0), TRect{});
+        QCOMPARE(grid.CellRect(0, 0), (graph::TRect{0, 0, 56, 39}));
+        QCOMPARE(grid.CellRect(1, 0), (graph::TRect{57, 0, 537, 39}));
+        QCOMPARE(grid.CellRect(0, 1), (graph::TRect{0, 40, 56, 71}));
+        QCOMPARE(grid.CellRect(1, 7), (graph::TRect{57, 232, 537, 466}));
+        QCOMPARE(grid.CellRect(2, 0), graph::TRect{});
         QVERIFY(grid.CellRect(1, 7).Bottom < grid.viewport()->height());
         QVERIFY(grid.CellRect(1, 7).Right <= grid.viewport()->width());
         QVERIFY(!grid.verticalScrollBar()->isVisible());
@@ -78,7 +78,7 @@ private slots:
         grid.show();
         QVERIFY(QTest::qWaitForWindowExposed(&grid));
         std::vector<std::pair<int, int>> order;
-        grid.OnDrawCell = [&](Canvas&, int col, int row, const TRect& rect) {
+        grid.OnDrawCell = [&](graph::Canvas&, int col, int row, const graph::TRect& rect) {
             QCOMPARE(rect, grid.CellRect(col, row));
             order.emplace_back(col, row);
         };
@@ -95,7 +95,7 @@ private slots:
     {
         OwnerDrawnGrid grid;
         SetUpGraphGrid(grid);
-        grid.OnDrawCell = [](Canvas& canvas, int col, int row, const TRect& rect) {
+        grid.OnDrawCell = [](graph::Canvas& canvas, int col, int row, const graph::TRect& rect) {
             canvas.SetBrushColor(0x202020);
             canvas.FillRect(rect);
             if (col == 1 && row == 3) {
@@ -107,13 +107,13 @@ private slots:
             canvas.LineTo(rect.Right, rect.Bottom);
         };
         const QImage image = grid.viewport()->grab().toImage();
-        const TRect row3 = grid.CellRect(0, 3);
+        const graph::TRect row3 = grid.CellRect(0, 3);
         QCOMPARE(image.pixelColor(10, row3.Top + 9), QColor(255, 0, 0));
-        QCOMPARE(image.pixelColor(10, row3.Top + 2), ToQColor(0x202020));
+        QCOMPARE(image.pixelColor(10, row3.Top + 2), graph::ToQColor(0x202020));
         // The lower edge lines lie on the grid's own lines; the line between the columns
         // stays the grid's.
-        QCOMPARE(image.pixelColor(10, row3.Bottom), ToQColor(0x808080));
-        QCOMPARE(image.pixelColor(56, row3.Top + 5), ToQColor(0x000000));
+        QCOMPARE(image.pixelColor(10, row3.Bottom), graph::ToQColor(0x808080));
+        QCOMPARE(image.pixelColor(56, row3.Top + 5), graph::ToQColor(0x000000));
     }
 
     void rowsThatOverflowScrollVerticallyOnly()
@@ -127,7 +127,7 @@ private slots:
         QVERIFY(!grid.horizontalScrollBar()->isVisible());
         grid.verticalScrollBar()->setValue(grid.verticalScrollBar()->maximum());
         QVERIFY(grid.TopRow() > 1);
-        QCOMPARE(grid.CellRect(1, 1), TRect{});
+        QCOMPARE(grid.CellRect(1, 1), graph::TRect{});
         QCOMPARE(grid.CellRect(1, grid.TopRow()).Top, 40);
         QVERIFY(grid.CellRect(1, 7).Bottom <= grid.viewport()->height());
         grid.SetRowHeight(7, 234);
