@@ -187,6 +187,30 @@ std::optional<std::string> ApplyPngSize(std::string_view value, CliRequest& requ
     return Accepted();
 }
 
+// A decimal number of degrees from 0 to kMaxZcBlankingDeg.
+std::optional<std::string> ApplyZcBlanking(std::string_view value, CliRequest& request)
+{
+    const std::optional<WrittenNumber> number = ReadNumber(value);
+    if (!number || number->Value < 0 || number->Value > engine::kMaxZcBlankingDeg) {
+        return "degrees from 0 to " + engine::FormatFixed(engine::kMaxZcBlankingDeg, 18, 0) +
+               ", such as 5 or 2.5";
+    }
+    request.Detector.BlankingDeg = number->Value;
+    request.DetectorGiven = true;
+    return Accepted();
+}
+
+std::optional<std::string> ApplyZcSampling(std::string_view value, CliRequest& request)
+{
+    const std::optional<engine::ZcSampling> sampling = engine::ZcSamplingFromName(value);
+    if (!sampling) {
+        return std::string("on, off or all");
+    }
+    request.Detector.Sampling = *sampling;
+    request.DetectorGiven = true;
+    return Accepted();
+}
+
 std::optional<std::string> ApplySweep(std::string_view value, CliRequest& request)
 {
     const std::string expected =
@@ -260,9 +284,14 @@ std::optional<std::string> CheckCombination(const CliRequest& request)
                    std::string(*other);
         }
     }
-    if (request.Window && !request.ShowChannels && !request.PngPath && !request.Sweep) {
-        return "--view-window restricts --channels, --png and --sweep: give one of them "
+    if (request.Window && !request.ShowChannels && !request.PngPath && !request.Sweep &&
+        !request.ShowZc) {
+        return "--view-window restricts --channels, --png, --zc and --sweep: give one of them "
                "(--log always writes the whole run)";
+    }
+    if (request.DetectorGiven && !request.ShowZc) {
+        return "--zc-sampling, --zc-blanking and --zc-filter set the detector of --zc: give --zc "
+               "as well";
     }
     if (request.PngSizeGiven && !request.PngPath) {
         return "--png-size applies to --png: give --png FILE as well";
@@ -336,6 +365,20 @@ const std::vector<Option>& Options()
         {"--png-size", true, ApplyPngSize},
         {"--view-window", true, {}, ApplyViewWindow},
         {"--sweep", true, ApplySweep},
+        {"--zc", false,
+         [](std::string_view, CliRequest& r) {
+             r.ShowZc = true;
+             return Accepted();
+         }},
+        {"--zc-sampling", true, ApplyZcSampling},
+        {"--zc-blanking", true, ApplyZcBlanking},
+        {"--zc-filter", true,
+         IntoInt(1, engine::kMaxZcFilter,
+                 "a sample count from 1 to " + std::to_string(engine::kMaxZcFilter),
+                 [](CliRequest& r, int n) {
+                     r.Detector.Filter = n;
+                     r.DetectorGiven = true;
+                 })},
     };
     return options;
 }
@@ -447,7 +490,7 @@ Bridge settings:
 Run:
   --angle DEG           emulate the single angle DEG instead of the whole revolution
   --pwm 0|1             the PWM output during a single-angle run (default: 1 with H-side PWM)
-  --view 0..3           analog view for --channels, --png and --sweep: 0 Vbatt,
+  --view 0..3           analog view for --channels, --png, --zc and --sweep: 0 Vbatt,
                         1 A, B, C, Z (default),
                         2 Tarvel Resist.: 2.2K/10K/20K, 3 My circuit comparators
   --decimal-separator C the decimal separator of all numbers (default: the user's locale)
@@ -461,11 +504,27 @@ Output, in this order (--summary when none is given):
                         offscreen with the view chosen by --view
   --png-size WxH        the size of the graph's grid for --png (default 539x470, the
                         window's minimum size)
+  --zc                  the zero-crossing table of the comparators of --view (1 to 3): a
+                        header, then one line per floating interval of a phase that lies
+                        wholly inside the run, in time order: phase, direction, the true
+                        crossing's angle and time, status (detected, already or missed),
+                        the detecting sample and its angle, the error in degrees and us
+                        (positive: late), the commutation the detection implies and the
+                        emulation's own; a table without lines says why on stderr
+
+Zero-crossing detector, for --zc:
+  --zc-sampling on|off|all
+                        the samples it reads: where the PWM output is on (default), off,
+                        or all of them
+  --zc-blanking DEG     the degrees from the start of a floating interval that it ignores
+                        (0 to 60, default 0)
+  --zc-filter N         the samples in a row that must show the new level (1 to 1000,
+                        default 1)
 
 Samples looked at:
   --view-window START LEN
-                        restrict --channels, --png and --sweep to the LEN samples from
-                        sample START (counted from 0); a window reaching beyond the run
+                        restrict --channels, --png, --zc and --sweep to the LEN samples
+                        from sample START (counted from 0); a window reaching beyond the run
                         is moved back into it, as the graph's scroll bar does
 
 Parameter study:
@@ -475,6 +534,8 @@ Parameter study:
                         options give; prints a header, then one tab-separated line per
                         run: value, RPM, timing, samples, then the minimum and maximum of
                         each channel of the view (over the run or the --view-window).
+                        With --zc, three more: the mean and the largest detection error
+                        in degrees and the number of intervals without a detection.
                         A refused run prints the value and the reason; the others go on.
                         At most 10000 runs; not combined with the other outputs.
 
