@@ -64,6 +64,12 @@ TEST(CliZc, TheTableIsTheEnginesForTheSameRunAndDetector)
     EXPECT_EQ(first[2], "90.0000");
     EXPECT_EQ(first[4], "detected");
     EXPECT_EQ(std::stoi(first[5]), table.Rows[0].Found.Index);
+
+    // A window lists the intervals it touches.
+    const Outcome window =
+        RunCli({"--decimal-separator", ",", "--zc", "--view-window", "1500", "9"});
+    EXPECT_EQ(window.out, engine::ZcTableTsv(EngineTable(100, 1, {}, {1500, 9}), ','));
+    EXPECT_EQ(Split(window.out, '\n').size(), 2u);
 }
 
 TEST(CliZc, AnUndetectedIntervalLeavesTheDetectionColumnsEmpty)
@@ -74,15 +80,6 @@ TEST(CliZc, AnUndetectedIntervalLeavesTheDetectionColumnsEmpty)
     const std::vector<std::string> lines = Split(o.out, '\n');
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[2], "B\tfalling\t150.0000\t1805.590\tmissed\t\t\t\t\t\t155.0357");
-}
-
-TEST(CliZc, AWindowListsTheIntervalsItTouches)
-{
-    const Outcome o = RunCli({"--decimal-separator", ",", "--zc", "--view-window", "1500", "10"});
-    ASSERT_EQ(o.status, kExitSuccess) << o.err;
-    const engine::ZcTable table = EngineTable(100, 1, {}, {1500, 10});
-    ASSERT_EQ(table.Rows.size(), 1u);
-    EXPECT_EQ(o.out, engine::ZcTableTsv(table, ','));
 }
 
 TEST(CliZc, AnEmptyTableSaysWhyAndIsNoFailure)
@@ -116,11 +113,9 @@ TEST(CliZc, DetectorValuesOutOfRangeAreUsageErrors)
         EXPECT_EQ(o.status, kExitUsage) << args.back();
         EXPECT_EQ(o.out, "") << args.back();
     }
-    const CliRequest request = std::get<CliRequest>(
-        ParseCommandLine({"--zc", "--zc-blanking=60", "--zc-filter=1000", "--zc-sampling=all"}));
-    EXPECT_EQ(request.Detector.BlankingDeg, 60.0);
-    EXPECT_EQ(request.Detector.Filter, 1000);
-    EXPECT_EQ(request.Detector.Sampling, engine::ZcSampling::All);
+    // The ends of the ranges are in.
+    EXPECT_EQ(RunCli({"--zc", "--zc-blanking=60", "--zc-filter=1000", "--zc-sampling=all"}).status,
+              kExitSuccess);
 }
 
 TEST(CliZc, TheSweepGainsTheErrorAndMissedColumnsOnlyWithZc)
