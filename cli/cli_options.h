@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/sweep_request.h"
+#include "engine/crossing_detector.h"
 #include "engine/emulation.h"
 
 #include <optional>
@@ -65,12 +66,15 @@ struct CliRequest {
     bool PngSizeGiven = false;
     std::optional<ViewWindowRequest> Window; // unset: the whole run
     std::optional<SweepRequest> Sweep;
+    bool ShowZc = false; // the zero-crossing table, or its columns in the sweep
+    engine::DetectorSettings Detector;
+    bool DetectorGiven = false;
     bool ShowHelp = false;
     bool ShowVersion = false;
 
     bool HasOutput() const
     {
-        return ShowParams || ShowSummary || ShowChannels || LogPath || PngPath;
+        return ShowParams || ShowSummary || ShowChannels || LogPath || PngPath || ShowZc;
     }
 };
 

@@ -10,6 +10,8 @@
 #include "engine/format_fixed.h"
 #include "engine/params.h"
 #include "engine/sample_log.h"
+#include "engine/zero_crossing.h"
+#include "engine/zero_crossing_text.h"
 
 #include <algorithm>
 #include <array>
@@ -161,6 +163,17 @@ RunStart StartOf(const CliRequest& request)
     return {request.PwmState.value_or(request.Settings.HighSidePwm ? 1 : 0), *request.Angle};
 }
 
+engine::ZcTable AnalyseRun(const CliRequest& request, const engine::TParams& params, RunStart start,
+                           const engine::SampleBuffer& run, const engine::ChannelSet& channels,
+                           SampleWindow window)
+{
+    // The run went through, so its operating point is defined.
+    const engine::OperatingPoint op =
+        engine::ComputeOperatingPoint(params, request.Settings, start.PwmState, start.StartAngle);
+    return engine::AnalyseZeroCrossings(run, op, channels, request.View, request.Detector,
+                                        engine::ZcWindow{window.Start, window.Len});
+}
+
 // The sweep's table: one line per value, the runs' failures in their lines.
 int RunSweep(const CliRequest& request, const engine::TParams& params,
              const engine::ParamTexts& texts, char separator, std::ostream& out, std::ostream& err)
@@ -176,6 +189,9 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
     std::string line = "value\tRPM\ttiming\tsamples";
     for (std::size_t k = 0; k < count; ++k) {
         line += '\t' + channels.Channels[k].Name + " min\t" + channels.Channels[k].Name + " max";
+    }
+    if (request.ShowZc) {
+        line += "\tzc_mean_error_deg\tzc_max_error_deg\tzc_missed";
     }
     out << line << '\n';
 
@@ -227,6 +243,16 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
             if (window.Len > 0) {
                 engine::AppendFormatFixed(line, (*high)[k], 7, 4, separator);
             }
+        }
+        if (request.ShowZc) {
+            const engine::ZcSummary zc =
+                AnalyseRun(request, runParams, start, run, channels, window).Summary;
+            line += '\t';
+            engine::AppendOptionalFixed(line, zc.MeanErrorDeg, 4, separator);
+            line += '\t';
+            engine::AppendOptionalFixed(line, zc.MaxErrorDeg, 4, separator);
+            line += '\t';
+            line += std::to_string(zc.Undetected());
         }
         out << line << '\n';
     }
@@ -292,7 +318,7 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
     }
     const SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
     engine::ChannelSet channels;
-    if (request.ShowChannels || request.PngPath) {
+    if (request.ShowChannels || request.PngPath || request.ShowZc) {
         engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run, channels);
     }
     if (request.ShowChannels) {
@@ -330,6 +356,15 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
             out.flush();
             Report(err, error.what());
             return kExitRunFailed;
+        }
+    }
+    if (request.ShowZc) {
+        const engine::ZcTable table = AnalyseRun(request, params, start, run, channels, window);
+        const std::string text = engine::ZcTableTsv(table, separator);
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        if (table.Reason != engine::ZcEmptyReason::None) {
+            out.flush();
+            Report(err, std::string(engine::ZcEmptyReasonText(table.Reason)));
         }
     }
     out.flush();
