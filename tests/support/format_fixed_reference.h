@@ -30,8 +30,14 @@ inline ExactDecimal ExpandExactly(long double value)
     const int significant =
         e >= 0 ? (64 + e) * 30103 / 100000 + 2 : 64 * 30103 / 100000 + -e * 69898 / 100000 + 3;
     std::string text(static_cast<std::size_t>(significant) + 16, '\0');
-    const auto written = std::to_chars(text.data(), text.data() + text.size(), std::fabs(value),
-                                       std::chars_format::scientific, significant - 1);
+    // The library converts a double many times faster than a long double.
+    const long double magnitude = std::fabs(value);
+    const auto narrow = static_cast<double>(magnitude);
+    const auto written = static_cast<long double>(narrow) == magnitude
+                             ? std::to_chars(text.data(), text.data() + text.size(), narrow,
+                                             std::chars_format::scientific, significant - 1)
+                             : std::to_chars(text.data(), text.data() + text.size(), magnitude,
+                                             std::chars_format::scientific, significant - 1);
     text.resize(static_cast<std::size_t>(written.ptr - text.data()));
     // "d.ddd...e+x" or, for a single digit, "de+x".
     const std::size_t mark = text.find('e');
