@@ -59,6 +59,7 @@ TForm1::TForm1(TForm1Options options, QWidget* parent)
     ConnectHandlers();
     graphTools_ = std::make_unique<GraphTools>(*this, options_.ShowError);
     AddExports();
+    CreateInstantViews();
 }
 
 TForm1::~TForm1() = default;

@@ -38,6 +38,7 @@ class PaintBox;
 class ParamEdit;
 class RadioGroup;
 class ScrollBarAdapter;
+class BridgeStateLayer;
 
 struct TForm1Options {
     // Where the pictures are read and "log.txt" is written: the program's folder by default.
@@ -123,6 +124,13 @@ public:
     QToolButton* SpeedButton4 = nullptr;
     ScrollBarAdapter* ScrollBar2 = nullptr;
 
+    // Additions of this program beside the form's own controls.
+    QCheckBox* ShowBridgeState = nullptr;    // "Show bridge state" on the "Circuit" page
+    BridgeStateLayer* BridgeLayer = nullptr; // over PaintBox1
+    QLabel* SingleAngleNote = nullptr;       // over the graph after a single-angle run
+    // Brings the bridge layer and the graph's note in line with the last run and cursor A.
+    void RefreshInstantViews();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -137,6 +145,7 @@ private:
     void FormClose();
     void LayoutControls();
     void AddExports();
+    void CreateInstantViews();
 
     void Recalculate();
     void RunCompletion(const engine::RunSummary& summary);
@@ -154,6 +163,10 @@ private:
     TForm1Options options_;
     engine::EngineState state_;
     std::optional<QImage> circuitBitmap_;
+    // What the last run was made with: the bridge layer reads the transistors through the
+    // inversion of that run, not of a driver option changed since.
+    engine::RunSettings lastRunSettings_;
+    std::optional<int> lastSingleAnglePwm_; // the held PWM state of a single-angle run
     AnchorLayout formAnchors_;
     AnchorLayout circuitAnchors_;
     AnchorLayout graphAnchors_;

@@ -130,15 +130,19 @@ void TForm1::CalcPhases(int PwmState, float StartAngle)
     const engine::RunSettings settings = CurrentRunSettings();
     // A run refused before its loop leaves everything of the previous run as it was.
     engine::ComputeOperatingPoint(state_.Params, settings, PwmState, StartAngle);
+    lastRunSettings_ = settings;
+    lastSingleAnglePwm_ = PwmState >= 0 ? std::optional<int>(PwmState) : std::nullopt;
     try {
         RunCompletion(
             engine::CalcPhases(state_.Params, settings, PwmState, StartAngle, state_.Run));
+        RefreshInstantViews();
     } catch (const engine::EmulationError&) {
         // A fault inside the loop has already replaced the samples with the steps done so
         // far: the graph shows those, with channels to match and no summary of a whole run.
         ViewReset();
         PrepareRes(ComboBox1->currentIndex());
         StringGrid1->SetCell(1, 0, QString());
+        RefreshInstantViews();
         throw;
     }
 }
