@@ -83,5 +83,12 @@ int main(int argc, char* argv[])
     form.ShowBridgeState->setChecked(true);
     form.ScrollBar1->setValue(20);
     ok = Save(form, folder + "/circuit-bridge.png") && ok;
+
+    // A run at full duty over one at half duty held as the reference.
+    form.PageControl1->SetActivePageIndex(1);
+    form.TrackBar2->setValue(5);
+    form.HoldReference();
+    form.TrackBar2->setValue(10);
+    ok = Save(form, folder + "/graph-reference.png") && ok;
     return ok ? 0 : 1;
 }

@@ -60,6 +60,7 @@ TForm1::TForm1(TForm1Options options, QWidget* parent)
     graphTools_ = std::make_unique<GraphTools>(*this, options_.ShowError);
     AddExports();
     CreateInstantViews();
+    CreateReferenceActions();
 }
 
 TForm1::~TForm1() = default;

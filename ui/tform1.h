@@ -4,6 +4,7 @@
 #include "engine/engine_state.h"
 #include "ui/widgets/anchor_layout.h"
 #include "graph/canvas.h"
+#include "graph/reference_run.h"
 #include "ui/widgets/error_report.h"
 
 #include <QImage>
@@ -131,6 +132,12 @@ public:
     // Brings the bridge layer and the graph's note in line with the last run and cursor A.
     void RefreshInstantViews();
 
+    // The reference run: a copy of the current run, drawn under every later run's traces.
+    void HoldReference();
+    void ClearReference();
+    const std::optional<graph::ReferenceRun>& Reference() const { return reference_; }
+    QLabel* ReferenceNote = nullptr; // the reference's summary and the differences
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -146,6 +153,8 @@ private:
     void LayoutControls();
     void AddExports();
     void CreateInstantViews();
+    void CreateReferenceActions();
+    void RefreshReferenceNote();
 
     void Recalculate();
     void RunCompletion(const engine::RunSummary& summary);
@@ -166,7 +175,9 @@ private:
     // What the last run was made with: the bridge layer reads the transistors through the
     // inversion of that run, not of a driver option changed since.
     engine::RunSettings lastRunSettings_;
-    std::optional<int> lastSingleAnglePwm_; // the held PWM state of a single-angle run
+    std::optional<int> lastSingleAnglePwm_;         // the held PWM state of a single-angle run
+    std::optional<engine::RunSummary> lastSummary_; // none after a run that failed
+    std::optional<graph::ReferenceRun> reference_;
     AnchorLayout formAnchors_;
     AnchorLayout circuitAnchors_;
     AnchorLayout graphAnchors_;

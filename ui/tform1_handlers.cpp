@@ -132,10 +132,14 @@ void TForm1::CalcPhases(int PwmState, float StartAngle)
     engine::ComputeOperatingPoint(state_.Params, settings, PwmState, StartAngle);
     lastRunSettings_ = settings;
     lastSingleAnglePwm_ = PwmState >= 0 ? std::optional<int>(PwmState) : std::nullopt;
+    lastSummary_.reset();
     try {
-        RunCompletion(
-            engine::CalcPhases(state_.Params, settings, PwmState, StartAngle, state_.Run));
+        const engine::RunSummary summary =
+            engine::CalcPhases(state_.Params, settings, PwmState, StartAngle, state_.Run);
+        lastSummary_ = summary;
+        RunCompletion(summary);
         RefreshInstantViews();
+        RefreshReferenceNote();
     } catch (const engine::EmulationError&) {
         // A fault inside the loop has already replaced the samples with the steps done so
         // far: the graph shows those, with channels to match and no summary of a whole run.
@@ -143,6 +147,7 @@ void TForm1::CalcPhases(int PwmState, float StartAngle)
         PrepareRes(ComboBox1->currentIndex());
         StringGrid1->SetCell(1, 0, QString());
         RefreshInstantViews();
+        RefreshReferenceNote();
         throw;
     }
 }
@@ -167,6 +172,24 @@ void TForm1::StringGrid1DrawCell(graph::Canvas& canvas, int ACol, int ARow,
     // An error box cannot be opened from inside a paint: a cell that fails stays as far as
     // it was painted, and the program goes on.
     try {
+        if (reference_) {
+            const graph::ReferencePaintParams under{.Reference = *reference_,
+                                                    .Run = state_.Run,
+                                                    .Result = state_.Result,
+                                                    .ViewStart = ViewStart,
+                                                    .ViewLen = ViewLen,
+                                                    .View = ComboBox1->currentIndex()};
+            if (graph::ReferenceDrawsIn(under, ACol, ARow)) {
+                // The reference goes on the bare cell, and the live painter over it without
+                // its own fill of the cell.
+                canvas.SetBrushColor(graph::kGridColor);
+                canvas.FillRect(Rect);
+                graph::DrawReferenceCell(canvas, under, ACol, ARow, Rect);
+                graph::CellUnderlay over(canvas, Rect);
+                graph::DrawGraphCell(over, params, ACol, ARow, Rect);
+                return;
+            }
+        }
         graph::DrawGraphCell(canvas, params, ACol, ARow, Rect);
     } catch (const std::exception&) {
     }
