@@ -80,7 +80,7 @@ std::string BuildViewExport(const SampleBuffer& run, const ChannelSet& result, i
 void SaveViewExport(const std::string& path, const SampleBuffer& run, const ChannelSet& result,
                     int viewStart, int viewLen, char separator)
 {
-    WriteTextFile(path, BuildViewExport(run, result, viewStart, viewLen, separator));
+    WriteFileBytes(path, BuildViewExport(run, result, viewStart, viewLen, separator));
 }
 
 } // namespace engine

@@ -2,7 +2,7 @@
 
 #include "engine/channels.h"
 #include "engine/sample.h"
-#include "engine/text_file.h" // LogWriteError
+#include "engine/byte_file.h" // LogWriteError
 
 #include <cstdint>
 #include <string>
