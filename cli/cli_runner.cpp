@@ -6,11 +6,11 @@
 #include "engine/emulation.h"
 #include "engine/format_fixed.h"
 #include "engine/params.h"
+#include "engine/run_summary.h"
 #include "engine/sample_log.h"
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstdio>
 #include <new>
 #include <ostream>
@@ -126,18 +126,6 @@ void Report(std::ostream& err, const std::string& message)
     err << kProgram << message << '\n';
 }
 
-// The RPM as the run summary writes it: rounded, halves to even, all integer digits.
-std::string RpmText(float rpm)
-{
-    double rounded = std::nearbyint(static_cast<double>(rpm));
-    if (rounded == 0) {
-        rounded = 0; // no "-0"
-    }
-    std::array<char, 320> digits{};
-    std::snprintf(digits.data(), digits.size(), "%.0f", rounded);
-    return digits.data();
-}
-
 // How the request's run is started: the full revolution, or the single angle with the PWM
 // output held as the circuit page holds it (at the H-side setting unless --pwm says).
 struct RunStart {
@@ -199,9 +187,9 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
 
         line = value;
         line += '\t';
-        line += RpmText(summary.Rpm);
+        line += engine::RpmText(summary.Rpm);
         line += '\t';
-        engine::AppendFormatFixed(line, summary.Timing, 3, 1, separator);
+        line += engine::TimingText(summary.Timing, separator);
         line += '\t';
         line += std::to_string(run.SampleCount);
         const SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);

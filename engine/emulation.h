@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/params.h"
+#include "engine/run_summary.h"
 #include "engine/sample.h"
 
 #include <cstdint>
@@ -39,12 +40,6 @@ struct OperatingPoint {
     int HighInvert = 0;
 };
 
-// The run summary handed to the run completion.
-struct RunSummary {
-    float Rpm = 0;
-    float Timing = 0;
-};
-
 // Runs longer than this are refused before they start: they would never end in reasonable
 // time or memory (the longest run the track bars reach is about a million steps).
 inline constexpr std::int64_t kMaxRunSteps = 4'000'000;
@@ -66,8 +61,5 @@ OperatingPoint ComputeOperatingPoint(const TParams& params, const RunSettings& s
 // loop the buffer is untouched; on a fault inside the loop SampleCount counts the steps done.
 RunSummary CalcPhases(const TParams& params, const RunSettings& settings, int pwmState,
                       float startAngle, SampleBuffer& buffer);
-
-// "RPM = 13892;   Timing = 25.0 deg" (with `separator` in the timing).
-std::string RunSummaryText(const RunSummary& summary, char separator);
 
 } // namespace engine

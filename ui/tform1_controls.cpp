@@ -3,6 +3,7 @@
 
 #include "engine/channels.h"
 #include "engine/params.h"
+#include "engine/switch_labels.h"
 #include "ui/circuit_page/commutation_chart.h"
 #include "ui/widgets/control_factory.h"
 #include "ui/widgets/form_style.h"
@@ -203,11 +204,12 @@ void TForm1::CreateCircuitPage()
     PaintBox1->setObjectName("PaintBox1");
     add(PaintBox1, QRect(4, 4, 560, 464));
 
-    const char* switchTexts[] = {"HighA", "LowA", "HighB", "LowB", "HighC", "LowC"};
     const int switchY[] = {26, 58, 106, 138, 186, 218};
     for (int i = 0; i < 6; ++i) {
+        const std::string_view text = engine::kSwitchLabels[static_cast<std::size_t>(i)];
         SwitchLabels[static_cast<std::size_t>(i)] =
-            MakeFlatLabelBox(TabSheet1, QStringLiteral("Edit10%1").arg(i + 1), switchTexts[i],
+            MakeFlatLabelBox(TabSheet1, QStringLiteral("Edit10%1").arg(i + 1),
+                             QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())),
                              QRect(6, switchY[i], 41, 19));
     }
     const char* phaseTexts[] = {"A", "B", "C"};
