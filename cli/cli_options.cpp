@@ -166,7 +166,7 @@ std::optional<std::string> ApplyViewWindow(std::string_view start, std::string_v
     if (!first || !count) {
         return std::string("a first sample from 0 and a sample count from 1");
     }
-    request.Window = ViewWindowRequest{*first, *count};
+    request.Window = engine::SampleWindow{*first, *count};
     return Accepted();
 }
 
@@ -182,7 +182,7 @@ std::optional<std::string> ApplyPngSize(std::string_view value, CliRequest& requ
         return "WIDTHxHEIGHT in pixels, each from 1 to " + std::to_string(kMaxPictureSide) +
                ", such as 1024x768";
     }
-    request.PngSize = PictureSize{*width, *height};
+    request.PngSize = graph::GridSize{*width, *height};
     request.PngSizeGiven = true;
     return Accepted();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "engine/emulation.h"
+#include "engine/sample_window.h"
+#include "graph/grid_size.h"
 
 #include <optional>
 #include <string>
@@ -28,18 +30,6 @@ struct MoveDutyScale {
 };
 
 using ParamEdit = std::variant<SetBoxText, MoveCurrentScale, MoveDutyScale>;
-
-// "--view-window START LEN": the samples --channels, --png and --sweep look at.
-struct ViewWindowRequest {
-    int Start = 0; // 0 or more
-    int Len = 0;   // 1 or more
-};
-
-// "--png-size WxH".
-struct PictureSize {
-    int Width = 539; // StringGrid1 at the window's minimum size
-    int Height = 470;
-};
 
 // "--sweep N=FROM:TO:STEP": one run per value FROM, FROM + STEP, ... up to TO.
 struct SweepRequest {
@@ -69,9 +59,11 @@ struct CliRequest {
     bool ShowChannels = false;
     std::optional<std::string> LogPath; // "-": standard output
     std::optional<std::string> PngPath;
-    PictureSize PngSize;
+    graph::GridSize PngSize = graph::kDefaultGridSize; // "--png-size WxH"
     bool PngSizeGiven = false;
-    std::optional<ViewWindowRequest> Window; // unset: the whole run
+    // "--view-window START LEN" (START 0 or more, LEN 1 or more): the samples --channels,
+    // --png and --sweep look at; unset: the whole run.
+    std::optional<engine::SampleWindow> Window;
     std::optional<SweepRequest> Sweep;
     bool ShowHelp = false;
 

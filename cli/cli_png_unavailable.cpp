@@ -4,7 +4,7 @@
 
 namespace cli {
 
-void WriteGraphPng(const std::string&, const GraphPicture&)
+void WriteGraphPng(const std::string&, const graph::GraphPaintParams&, graph::GridSize)
 {
     throw PictureError("this bldc-emu was built without the graph renderer (Qt Gui)");
 }

@@ -8,6 +8,7 @@
 #include "engine/params.h"
 #include "engine/run_summary.h"
 #include "engine/sample_log.h"
+#include "engine/sample_window.h"
 
 #include <algorithm>
 #include <array>
@@ -65,26 +66,19 @@ std::string ColourText(engine::TColor colour)
     return text.data();
 }
 
-// The samples the outputs look at: the requested window moved into the run as the graph's
-// navigation moves it (its length kept where the run is long enough), or the whole run.
-struct SampleWindow {
-    int Start = 0;
-    int Len = 0;
-};
-
-SampleWindow EffectiveWindow(const std::optional<ViewWindowRequest>& request, int count)
+// The samples the outputs look at: the requested window shifted into the run as the graph's
+// navigation shifts it, and no longer than the run; or the whole run.
+engine::SampleWindow EffectiveWindow(const std::optional<engine::SampleWindow>& request, int count)
 {
-    count = std::max(count, 0);
     if (!request) {
-        return {0, count};
+        return {0, std::max(count, 0)};
     }
-    const int len = std::min(request->Len, count);
-    return {std::clamp(request->Start, 0, count - len), len};
+    return engine::CutToRun(engine::ShiftIntoRun(*request, count), count);
 }
 
 // The view's channel descriptors, then one line of values per sample of the window. Long runs
 // are written in chunks so the text of a million samples is never held at once.
-void WriteChannels(std::ostream& out, const engine::ChannelSet& set, SampleWindow window,
+void WriteChannels(std::ostream& out, const engine::ChannelSet& set, engine::SampleWindow window,
                    char separator)
 {
     std::string text;
@@ -192,7 +186,7 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
         line += engine::TimingText(summary.Timing, separator);
         line += '\t';
         line += std::to_string(run.SampleCount);
-        const SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
+        const engine::SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
         for (std::size_t k = 0; k < count; ++k) {
             const auto first = channels.ChannelRows.begin() + window.Start;
             const auto [low, high] =
@@ -266,7 +260,7 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
     if (request.ShowSummary || summaryOnly) {
         WriteSummary(out, summary, run, separator);
     }
-    const SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
+    const engine::SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
     engine::ChannelSet channels;
     if (request.ShowChannels || request.PngPath) {
         engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run, channels);
@@ -289,15 +283,10 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
         }
     }
     if (request.PngPath) {
-        const GraphPicture picture{.Run = run,
-                                   .Result = channels,
-                                   .ViewStart = window.Start,
-                                   .ViewLen = window.Len,
-                                   .HeaderText = engine::RunSummaryText(summary, separator),
-                                   .Width = request.PngSize.Width,
-                                   .Height = request.PngSize.Height};
+        const graph::GraphPaintParams params = graph::MakeGraphPaintParams(
+            run, channels, window, engine::RunSummaryText(summary, separator));
         try {
-            WriteGraphPng(*request.PngPath, picture);
+            WriteGraphPng(*request.PngPath, params, request.PngSize);
         } catch (const PictureError& error) {
             out.flush();
             Report(err, error.what());

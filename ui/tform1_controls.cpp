@@ -8,6 +8,7 @@
 #include "ui/widgets/control_factory.h"
 #include "ui/widgets/form_style.h"
 #include "graph/graph_painter.h"
+#include "graph/grid_size.h"
 #include "ui/widgets/owner_drawn_grid.h"
 #include "ui/widgets/page_control.h"
 #include "ui/widgets/paint_box.h"
@@ -279,7 +280,9 @@ void TForm1::CreateGraphPage()
     StringGrid1->SetColor(graph::kGridColor);
     StringGrid1->SetColCount(2);
     StringGrid1->SetDefaultColWidth(56);
-    graphAnchors_.Add(StringGrid1, QRect(0, 0, 539, 470), kAnchorAll);
+    graphAnchors_.Add(StringGrid1,
+                      QRect(0, 0, graph::kDefaultGridSize.Width, graph::kDefaultGridSize.Height),
+                      kAnchorAll);
 
     SpeedButton4 = MakeSpeedButton(TabSheet2, "SpeedButton4", "txt");
     graphAnchors_.Add(SpeedButton4, QRect(544, 364, 23, 22), kAnchorBottomRight);

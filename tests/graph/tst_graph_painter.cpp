@@ -38,7 +38,7 @@ int FixedWidth(const std::string& s)
 struct Fixture {
     engine::SampleBuffer run;
     engine::ChannelSet result;
-    graph::GraphPaintParams params{run, result, 0, 0, {}, {}};
+    graph::GraphPaintParams params{run, result, {0, 0}, {}, {}};
 
     explicit Fixture(int count, float a0 = 0, float a1 = 360, int edge = -1)
     {
@@ -60,8 +60,7 @@ struct Fixture {
         for (auto& row : result.ChannelRows)
             for (std::size_t k = 0; k < 4; ++k)
                 row[k] = static_cast<float>(k);
-        params.ViewStart = 0;
-        params.ViewLen = count;
+        params.View = {0, count};
         params.HeaderText = "RPM = 13892;   Timing = 25.0 deg";
         params.SwitchLabels = {"HighA", "LowA", "HighB", "LowB", "HighC", "LowC"};
     }
@@ -380,7 +379,7 @@ private slots:
         const graph::PlotScale scale = graph::ComputePlotScale(0, 13.3f, kPlot.Top, kPlot.Bottom);
         QVERIFY(HasLine(plot, {kL, scale.Y(2)}, {kR, scale.Y(2)}, 0xFF0000));
 
-        f.params.ViewLen = 1; // a single sample, as a single-angle run leaves it
+        f.params.View.Len = 1; // a single sample, as a single-angle run leaves it
         const graph::RecordingCanvas single = f.Paint(1, 4, kRow3);
         QVERIFY(HasLine(single, {kL, kRow3.Top + 4}, {kR, kRow3.Top + 4}, 0x00FF00));
     }
@@ -436,22 +435,19 @@ private slots:
     void windowBeyondTheBuffersIsCut()
     {
         Fixture f(100);
-        f.params.ViewStart = 50;
-        f.params.ViewLen = 4000; // zoomed out past the run
+        f.params.View = {50, 4000}; // zoomed out past the run
         const graph::RecordingCanvas c = f.Paint(1, 7, kPlot);
         for (const graph::CanvasCommand& l : c.Only(Kind::LineTo))
             QVERIFY(l.To.x <= kR);
 
         // Channel rows of an earlier, shorter run: the legend only, no traces.
-        f.params.ViewStart = 0;
-        f.params.ViewLen = 100;
+        f.params.View = {0, 100};
         f.result.ChannelRows.resize(40);
         const graph::RecordingCanvas stale = f.Paint(1, 7, kPlot);
         for (const graph::CanvasCommand& l : stale.Only(Kind::LineTo))
             QVERIFY(l.Pen == 0x808080 || l.From.y == kPlot.Top + 8);
 
-        f.params.ViewStart = -20;
-        f.params.ViewLen = 0;
+        f.params.View = {-20, 0};
         f.Paint(1, 3, kRow3); // must neither crash nor read outside
     }
 };
