@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <ostream>
 #include <string>
 
 namespace cli {
@@ -60,22 +61,41 @@ private:
     std::optional<QGuiApplication> app_;
 };
 
+QImage RenderPicture(const graph::GraphPaintParams& params, graph::GridSize size)
+{
+    QImage image = graph::RenderGraphImage(params, QSize(size.Width, size.Height));
+    if (image.isNull()) {
+        throw PictureError("not enough memory for a picture of " + std::to_string(size.Width) +
+                           " x " + std::to_string(size.Height) + " pixels");
+    }
+    return image;
+}
+
 } // namespace
 
 void WriteGraphPng(const std::string& path, const graph::GraphPaintParams& params,
                    graph::GridSize size)
 {
     const GuiForPicture gui;
-    const QImage image = graph::RenderGraphImage(params, QSize(size.Width, size.Height));
-    if (image.isNull()) {
-        throw PictureError("not enough memory for a picture of " + std::to_string(size.Width) +
-                           " x " + std::to_string(size.Height) + " pixels");
-    }
+    const QImage image = RenderPicture(params, size);
     try {
         graph::SavePng(image, QFile::decodeName(QByteArray::fromStdString(path)));
     } catch (const std::runtime_error& error) {
         throw PictureError(error.what());
     }
+}
+
+void WriteGraphPng(std::ostream& out, const graph::GraphPaintParams& params, graph::GridSize size)
+{
+    const GuiForPicture gui;
+    const QImage image = RenderPicture(params, size);
+    QByteArray bytes;
+    try {
+        bytes = graph::EncodePng(image);
+    } catch (const std::runtime_error& error) {
+        throw PictureError(error.what());
+    }
+    out.write(bytes.constData(), bytes.size());
 }
 
 } // namespace cli

@@ -3,6 +3,7 @@
 #include "graph/graph_paint_params.h"
 #include "graph/grid_size.h"
 
+#include <iosfwd>
 #include <stdexcept>
 #include <string>
 
@@ -20,5 +21,9 @@ public:
 // Renders the grid of outer size `size` and writes it; throws PictureError.
 void WriteGraphPng(const std::string& path, const graph::GraphPaintParams& params,
                    graph::GridSize size);
+
+// Renders the same picture and writes its PNG bytes to `out`, whose state tells whether that
+// worked; throws PictureError when it cannot be made.
+void WriteGraphPng(std::ostream& out, const graph::GraphPaintParams& params, graph::GridSize size);
 
 } // namespace cli

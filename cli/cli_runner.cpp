@@ -1,6 +1,9 @@
 #include "cli/cli_runner.h"
 
 #include "cli/cli_png.h"
+#include "cli/help_text.h"
+#include "cli/report_line.h"
+#include "cli/run_warnings.h"
 #include "engine/channels.h"
 #include "engine/decimal_separator.h"
 #include "engine/emulation.h"
@@ -9,6 +12,8 @@
 #include "engine/run_summary.h"
 #include "engine/sample_log.h"
 #include "engine/sample_window.h"
+#include "engine/zero_crossing.h"
+#include "engine/zero_crossing_text.h"
 
 #include <algorithm>
 #include <array>
@@ -18,8 +23,6 @@
 
 namespace cli {
 namespace {
-
-constexpr const char* kProgram = "bldc-emu: ";
 
 // What the window's handlers do with a box text or a track bar position.
 struct ApplyEdit {
@@ -115,9 +118,16 @@ void WriteChannels(std::ostream& out, const engine::ChannelSet& set, engine::Sam
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
-void Report(std::ostream& err, const std::string& message)
+// Standard output that failed (closed, full, a broken pipe) fails the command, whatever it
+// printed.
+int Finish(std::ostream& out, std::ostream& err, int status)
 {
-    err << kProgram << message << '\n';
+    out.flush();
+    if (!out) {
+        Report(err, "cannot write the output");
+        return kExitRunFailed;
+    }
+    return status;
 }
 
 // How the request's run is started: the full revolution, or the single angle with the PWM
@@ -133,6 +143,16 @@ RunStart StartOf(const CliRequest& request)
         return {};
     }
     return {request.PwmState.value_or(request.Settings.HighSidePwm ? 1 : 0), *request.Angle};
+}
+
+engine::ZcTable AnalyseRun(const CliRequest& request, const engine::TParams& params, RunStart start,
+                           const engine::SampleBuffer& run, const engine::ChannelSet& channels,
+                           engine::SampleWindow window)
+{
+    // The run went through, so its operating point is defined.
+    const engine::OperatingPoint op =
+        engine::ComputeOperatingPoint(params, request.Settings, start.PwmState, start.StartAngle);
+    return engine::AnalyseZeroCrossings(run, op, channels, request.View, request.Detector, window);
 }
 
 // The sweep's table: one line per value, the runs' failures in their lines.
@@ -151,6 +171,9 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
     for (std::size_t k = 0; k < count; ++k) {
         line += '\t' + channels.Channels[k].Name + " min\t" + channels.Channels[k].Name + " max";
     }
+    if (request.ShowZc) {
+        line += "\tzc_mean_error_deg\tzc_max_error_deg\tzc_missed";
+    }
     out << line << '\n';
 
     bool failed = false;
@@ -158,7 +181,7 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
         const std::string value = sweep.ValueText(index, separator);
         engine::TParams runParams = params;
         engine::ParamTexts runTexts = texts;
-        runTexts[static_cast<std::size_t>(sweep.Tag)] = value;
+        runTexts[static_cast<std::size_t>(sweep.Tag)] = sweep.TypedText(index);
         engine::ChangeParam(runParams, runTexts, sweep.Tag, true, separator);
 
         engine::RunSummary summary;
@@ -202,6 +225,16 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
                 engine::AppendFormatFixed(line, (*high)[k], 7, 4, separator);
             }
         }
+        if (request.ShowZc) {
+            const engine::ZcSummary zc =
+                AnalyseRun(request, runParams, start, run, channels, window).Summary;
+            line += '\t';
+            engine::AppendOptionalFixed(line, zc.MeanErrorDeg, 4, separator);
+            line += '\t';
+            engine::AppendOptionalFixed(line, zc.MaxErrorDeg, 4, separator);
+            line += '\t';
+            line += std::to_string(zc.Undetected());
+        }
         out << line << '\n';
     }
     out.flush();
@@ -216,12 +249,16 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
 
 int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
 {
-    if (request.ShowHelp) {
-        out << UsageText();
-        return kExitSuccess;
+    if (request.ShowHelp || request.ShowVersion) {
+        out << (request.ShowHelp ? UsageText() : VersionText());
+        return Finish(out, err, kExitSuccess);
+    }
+    if (!ReportUnreadTexts(request, err)) {
+        return kExitUsage;
     }
     const char separator = request.Separator.value_or(engine::ReadLocaleDecimalSeparator());
     const engine::ScopedDecimalSeparator scopedSeparator(separator);
+    ReportAngleWithoutSamples(request, separator, err);
 
     engine::TParams params;
     engine::ParamTexts texts = engine::DefaultParamTexts();
@@ -262,14 +299,14 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
     }
     const engine::SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
     engine::ChannelSet channels;
-    if (request.ShowChannels || request.PngPath) {
+    if (request.ShowChannels || request.PngPath || request.ShowZc) {
         engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run, channels);
     }
     if (request.ShowChannels) {
         WriteChannels(out, channels, window, separator);
     }
     if (request.LogPath) {
-        if (*request.LogPath == "-") {
+        if (*request.LogPath == kStandardOutput) {
             const std::string log = engine::BuildSampleLog(run, separator);
             out.write(log.data(), static_cast<std::streamsize>(log.size()));
         } else {
@@ -286,11 +323,24 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
         const graph::GraphPaintParams params = graph::MakeGraphPaintParams(
             run, channels, window, engine::RunSummaryText(summary, separator));
         try {
-            WriteGraphPng(*request.PngPath, params, request.PngSize);
+            if (*request.PngPath == kStandardOutput) {
+                WriteGraphPng(out, params, request.PngSize);
+            } else {
+                WriteGraphPng(*request.PngPath, params, request.PngSize);
+            }
         } catch (const PictureError& error) {
             out.flush();
             Report(err, error.what());
             return kExitRunFailed;
+        }
+    }
+    if (request.ShowZc) {
+        const engine::ZcTable table = AnalyseRun(request, params, start, run, channels, window);
+        const std::string text = engine::ZcTableTsv(table, separator);
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        if (table.Reason != engine::ZcEmptyReason::None) {
+            out.flush();
+            Report(err, std::string(engine::ZcEmptyReasonText(table.Reason)));
         }
     }
     out.flush();
