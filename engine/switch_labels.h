@@ -1,13 +1,12 @@
 #pragma once
 
 #include <array>
-#include <string_view>
 
 namespace engine {
 
 // The texts of the switch labels Edit101 ... Edit106 on the circuit page, in the order of
 // TSampleRec::Switch; the graph's switch rows and the schematic's gate inputs carry them too.
-inline constexpr std::array<std::string_view, 6> kSwitchLabels{"HighA", "LowA",  "HighB",
-                                                               "LowB",  "HighC", "LowC"};
+inline constexpr std::array<const char*, 6> kSwitchLabels{"HighA", "LowA",  "HighB",
+                                                          "LowB",  "HighC", "LowC"};
 
 } // namespace engine

@@ -207,11 +207,9 @@ void TForm1::CreateCircuitPage()
 
     const int switchY[] = {26, 58, 106, 138, 186, 218};
     for (int i = 0; i < 6; ++i) {
-        const std::string_view text = engine::kSwitchLabels[static_cast<std::size_t>(i)];
-        SwitchLabels[static_cast<std::size_t>(i)] =
-            MakeFlatLabelBox(TabSheet1, QStringLiteral("Edit10%1").arg(i + 1),
-                             QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())),
-                             QRect(6, switchY[i], 41, 19));
+        SwitchLabels[static_cast<std::size_t>(i)] = MakeFlatLabelBox(
+            TabSheet1, QStringLiteral("Edit10%1").arg(i + 1),
+            engine::kSwitchLabels[static_cast<std::size_t>(i)], QRect(6, switchY[i], 41, 19));
     }
     const char* phaseTexts[] = {"A", "B", "C"};
     const char* compTexts[] = {"CompA", "CompB", "CompC"};

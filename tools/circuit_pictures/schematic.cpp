@@ -10,7 +10,6 @@
 #include <array>
 #include <cmath>
 #include <numbers>
-#include <string_view>
 
 namespace ui::schematic {
 
@@ -419,9 +418,7 @@ std::vector<NamedNode> CircuitNodes()
 {
     std::vector<NamedNode> nodes;
     for (std::size_t row = 0; row < engine::kSwitchLabels.size(); ++row) {
-        const std::string_view gate = engine::kSwitchLabels[row];
-        nodes.push_back({QString::fromLatin1(gate.data(), static_cast<qsizetype>(gate.size())),
-                         {kLeftLabelWireX + 6, kGateY[row]}});
+        nodes.push_back({engine::kSwitchLabels[row], {kLeftLabelWireX + 6, kGateY[row]}});
     }
     const std::array<QString, 3> phases{"A", "B", "C"};
     for (std::size_t phase = 0; phase < phases.size(); ++phase) {
