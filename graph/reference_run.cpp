@@ -11,10 +11,6 @@ namespace graph {
 
 namespace {
 
-// The live painter's colours of the switch rows HA ... LC.
-constexpr std::array<TColor, 6> kSwitchColors = {0x0000B0, 0x0000FF, 0x00B000,
-                                                 0x00FF00, 0xB00000, 0xFF0000};
-
 struct Span {
     float A0 = 0;
     float A1 = 0;
@@ -23,8 +19,8 @@ struct Span {
 Span LiveSpan(const ReferencePaintParams& p)
 {
     const auto& samples = p.Run.Samples;
-    return {samples[static_cast<std::size_t>(p.ViewStart)].Angle,
-            samples[static_cast<std::size_t>(p.ViewStart + p.ViewLen - 1)].Angle};
+    return {samples[static_cast<std::size_t>(p.Window.Start)].Angle,
+            samples[static_cast<std::size_t>(p.Window.Start + p.Window.Len - 1)].Angle};
 }
 
 // The reference samples whose angle lies in the live view, as [first, last).
@@ -59,7 +55,7 @@ void DrawSwitchRow(Canvas& canvas, const ReferencePaintParams& p, const Span& sp
     const std::size_t slot = static_cast<std::size_t>(row - 1);
     const int width = r.Right - r.Left;
     const auto level = [&](std::int32_t state) { return state != 0 ? r.Top + 4 : r.Bottom - 4; };
-    canvas.SetPenColor(DimColor(kSwitchColors[slot]));
+    canvas.SetPenColor(DimColor(kSwitchTraceColors[slot]));
     canvas.SetPenStyle(TPenStyle::psSolid);
     std::int32_t state = samples[first].Switch[slot];
     canvas.MoveTo(ReferenceX(samples[first].Angle, span.A0, span.A1, r.Left, width), level(state));
@@ -130,9 +126,8 @@ bool ReferenceDrawsIn(const ReferencePaintParams& p, int col, int row)
 {
     if (col != 1 || row < 1 || row > 7 || (row == 7 && p.View != p.Reference.View))
         return false;
-    if (p.ViewStart < 0 || p.ViewLen < 2 ||
-        std::int64_t{p.ViewStart} + p.ViewLen > p.Run.SampleCount ||
-        static_cast<std::size_t>(p.ViewStart + p.ViewLen) > p.Run.Samples.size())
+    if (p.Window.Start < 0 || p.Window.Len < 2 || p.Window.End() > p.Run.SampleCount ||
+        static_cast<std::uint64_t>(p.Window.End()) > p.Run.Samples.size())
         return false;
     const Span span = LiveSpan(p);
     return span.A1 > span.A0 && std::isfinite(span.A1 - span.A0) && !p.Reference.Samples.empty();

@@ -2,7 +2,9 @@
 
 #include "engine/channels.h"
 #include "engine/emulation.h"
+#include "engine/run_summary.h"
 #include "engine/sample.h"
+#include "engine/sample_window.h"
 #include "graph/canvas.h"
 
 #include <optional>
@@ -32,8 +34,7 @@ struct ReferencePaintParams {
     const ReferenceRun& Reference;
     const engine::SampleBuffer& Run;  // the live run, whose view window sets the angle scale
     const engine::ChannelSet& Result; // the live channels, whose range sets the value scale
-    int ViewStart = 0;
-    int ViewLen = 0;
+    engine::SampleWindow Window;      // the live view window
     int View = 0; // the live view: row 7 shows the reference only for the same view
 };
 

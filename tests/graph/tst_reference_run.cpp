@@ -1,4 +1,5 @@
 #include "engine/params.h"
+#include "graph/graph_paint_params.h"
 #include "graph/graph_painter.h"
 #include "graph/reference_run.h"
 #include "tests/support/recording_canvas.h"
@@ -76,8 +77,7 @@ private slots:
         const graph::ReferencePaintParams p{.Reference = ref,
                                             .Run = half.Buffer,
                                             .Result = half.Result,
-                                            .ViewStart = 0,
-                                            .ViewLen = half.Buffer.SampleCount,
+                                            .Window = {0, half.Buffer.SampleCount},
                                             .View = 1};
         graph::RecordingCanvas under;
         graph::DrawReferenceCell(under, p, 1, 2, kSwitchCell);
@@ -85,12 +85,9 @@ private slots:
         QCOMPARE(refEdges.size(), std::size_t{2}); // LA conducts once per revolution
 
         graph::RecordingCanvas live;
-        const graph::GraphPaintParams lp{.Run = half.Buffer,
-                                         .Result = half.Result,
-                                         .ViewStart = 0,
-                                         .ViewLen = half.Buffer.SampleCount,
-                                         .HeaderText = "",
-                                         .SwitchLabels = {}};
+        const graph::GraphPaintParams lp =
+            graph::MakeGraphPaintParams(half.Buffer, half.Result, {0, half.Buffer.SampleCount}, "",
+                                        graph::DefaultSwitchLabels());
         graph::DrawGraphCell(live, lp, 1, 2, kSwitchCell);
         const std::set<int> liveEdges = Edges(live, 0x0000FF);
         QCOMPARE(liveEdges.size(), refEdges.size());
@@ -116,16 +113,15 @@ private slots:
         graph::ReferencePaintParams p{.Reference = ref,
                                       .Run = run.Buffer,
                                       .Result = run.Result,
-                                      .ViewStart = 0,
-                                      .ViewLen = run.Buffer.SampleCount,
+                                      .Window = {0, run.Buffer.SampleCount},
                                       .View = 1};
         QVERIFY(graph::ReferenceDrawsIn(p, 1, 1) && graph::ReferenceDrawsIn(p, 1, 7));
         QVERIFY(!graph::ReferenceDrawsIn(p, 0, 1) && !graph::ReferenceDrawsIn(p, 1, 0));
         p.View = 2; // another view's channels are not comparable
         QVERIFY(graph::ReferenceDrawsIn(p, 1, 6) && !graph::ReferenceDrawsIn(p, 1, 7));
-        p.ViewLen = 1; // a single-angle run spans no angle
+        p.Window.Len = 1; // a single-angle run spans no angle
         QVERIFY(!graph::ReferenceDrawsIn(p, 1, 1));
-        p.ViewLen = run.Buffer.SampleCount + 1; // beyond the run
+        p.Window.Len = run.Buffer.SampleCount + 1; // beyond the run
         QVERIFY(!graph::ReferenceDrawsIn(p, 1, 1));
     }
 
