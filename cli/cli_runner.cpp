@@ -1,6 +1,9 @@
 #include "cli/cli_runner.h"
 
 #include "cli/cli_png.h"
+#include "cli/help_text.h"
+#include "cli/report_line.h"
+#include "cli/run_warnings.h"
 #include "engine/channels.h"
 #include "engine/decimal_separator.h"
 #include "engine/emulation.h"
@@ -17,8 +20,6 @@
 
 namespace cli {
 namespace {
-
-constexpr const char* kProgram = "bldc-emu: ";
 
 // What the window's handlers do with a box text or a track bar position.
 struct ApplyEdit {
@@ -121,9 +122,16 @@ void WriteChannels(std::ostream& out, const engine::ChannelSet& set, SampleWindo
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
-void Report(std::ostream& err, const std::string& message)
+// Standard output that failed (closed, full, a broken pipe) fails the command, whatever it
+// printed.
+int Finish(std::ostream& out, std::ostream& err, int status)
 {
-    err << kProgram << message << '\n';
+    out.flush();
+    if (!out) {
+        Report(err, "cannot write the output");
+        return kExitRunFailed;
+    }
+    return status;
 }
 
 // The RPM as the run summary writes it: rounded, halves to even, all integer digits.
@@ -176,7 +184,7 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
         const std::string value = sweep.ValueText(index, separator);
         engine::TParams runParams = params;
         engine::ParamTexts runTexts = texts;
-        runTexts[static_cast<std::size_t>(sweep.Tag)] = value;
+        runTexts[static_cast<std::size_t>(sweep.Tag)] = sweep.TypedText(index);
         engine::ChangeParam(runParams, runTexts, sweep.Tag, true, separator);
 
         engine::RunSummary summary;
@@ -234,12 +242,16 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
 
 int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
 {
-    if (request.ShowHelp) {
-        out << UsageText();
-        return kExitSuccess;
+    if (request.ShowHelp || request.ShowVersion) {
+        out << (request.ShowHelp ? UsageText() : VersionText());
+        return Finish(out, err, kExitSuccess);
+    }
+    if (!ReportUnreadTexts(request, err)) {
+        return kExitUsage;
     }
     const char separator = request.Separator.value_or(engine::ReadLocaleDecimalSeparator());
     const engine::ScopedDecimalSeparator scopedSeparator(separator);
+    ReportAngleWithoutSamples(request, separator, err);
 
     engine::TParams params;
     engine::ParamTexts texts = engine::DefaultParamTexts();
@@ -287,7 +299,7 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
         WriteChannels(out, channels, window, separator);
     }
     if (request.LogPath) {
-        if (*request.LogPath == "-") {
+        if (*request.LogPath == kStandardOutput) {
             const std::string log = engine::BuildSampleLog(run, separator);
             out.write(log.data(), static_cast<std::streamsize>(log.size()));
         } else {
@@ -309,7 +321,11 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
                                    .Width = request.PngSize.Width,
                                    .Height = request.PngSize.Height};
         try {
-            WriteGraphPng(*request.PngPath, picture);
+            if (*request.PngPath == kStandardOutput) {
+                WriteGraphPng(out, picture);
+            } else {
+                WriteGraphPng(*request.PngPath, picture);
+            }
         } catch (const PictureError& error) {
             out.flush();
             Report(err, error.what());

@@ -366,7 +366,8 @@ OperatingPoint ComputeOperatingPoint(const TParams& params, const RunSettings& s
     op.DegPerStep =
         StoreOperatingValue(static_cast<double>(op.TimeStep) * op.Rpm * 6e-6, "angle step");
     op.StartAngle = startAngle;
-    op.EndAngle = pwmState >= 0 ? StoreOperatingValue(startAngle + 0.0001, "end angle") : 360.0f;
+    op.EndAngle =
+        pwmState >= 0 ? StoreOperatingValue(SingleAngleEnd(startAngle), "end angle") : 360.0f;
 
     if (params[PwmFrequency] == 0) {
         Fail("PWM frequency is 0 Hz: the PWM period is undefined");
@@ -379,6 +380,11 @@ OperatingPoint ComputeOperatingPoint(const TParams& params, const RunSettings& s
 
     CheckRunCanEnd(params, op);
     return op;
+}
+
+float SingleAngleEnd(float startAngle)
+{
+    return ToSingle(static_cast<double>(startAngle) + 0.0001);
 }
 
 RunSummary CalcPhases(const TParams& params, const RunSettings& settings, int pwmState,

@@ -62,6 +62,11 @@ public:
 OperatingPoint ComputeOperatingPoint(const TParams& params, const RunSettings& settings,
                                      int pwmState, float startAngle);
 
+// Where a single-angle run from `startAngle` ends: 0.0001 deg on, stored at single precision.
+// From 2048 deg on the step is below half the float spacing, the end rounds back to the start
+// and the run records nothing.
+float SingleAngleEnd(float startAngle);
+
 // The run: fills `buffer` from index 0 and sets SampleCount. On an error found before the
 // loop the buffer is untouched; on a fault inside the loop SampleCount counts the steps done.
 RunSummary CalcPhases(const TParams& params, const RunSettings& settings, int pwmState,
