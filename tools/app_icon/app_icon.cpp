@@ -45,14 +45,10 @@ Trace SwitchTrace()
     constexpr qreal kLow = 88;
     constexpr qreal kOn = kLeft + (kRight - kLeft) * 30 / 360;
     constexpr qreal kOff = kLeft + (kRight - kLeft) * 150 / 360;
-    return Trace{{{kLeft, kLow},
-                  {kOn, kLow},
-                  {kOn, kHigh},
-                  {kOff, kHigh},
-                  {kOff, kLow},
-                  {kRight, kLow}},
-                 kSwitch,
-                 10};
+    return Trace{
+        {{kLeft, kLow}, {kOn, kLow}, {kOn, kHigh}, {kOff, kHigh}, {kOff, kLow}, {kRight, kLow}},
+        kSwitch,
+        10};
 }
 
 // Plain decimal text, whatever the locale.
