@@ -55,7 +55,8 @@ SANITIZE_ENV := ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
 test-sanitize:
 	@bash scripts/install-deps run test
 	@cmake -S . -B $(SANITIZE_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DBLDC_SANITIZE=ON \
-	  -DBLDC_BUILD_TESTS=ON -DBLDC_BUILD_BENCH=OFF "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" > /dev/null
+	  -DBLDC_BUILD_TESTS=ON -DBLDC_BUILD_BENCH=OFF -DBLDC_MAN_PAGES=OFF \
+	  "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" > /dev/null
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	@cd $(SANITIZE_DIR) && $(SANITIZE_ENV) ctest --output-on-failure -j $(JOBS)
 
@@ -64,7 +65,7 @@ fuzz-build:
 	@bash scripts/install-deps run fuzz
 	@cmake -S . -B $(FUZZ_DIR) $(GENERATOR) -DCMAKE_CXX_COMPILER=clang++ \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBLDC_FUZZ=ON -DBLDC_BUILD_TESTS=OFF \
-	  -DBLDC_BUILD_BENCH=OFF > /dev/null
+	  -DBLDC_BUILD_BENCH=OFF -DBLDC_MAN_PAGES=OFF > /dev/null
 	@cmake --build $(FUZZ_DIR) --target fuzzers -j $(JOBS)
 
 # Each fuzzer for FUZZ_SECONDS, from the committed corpus; new inputs go to $(FUZZ_DIR)/corpus.
