@@ -70,9 +70,14 @@ std::optional<std::string> CheckCombination(const CliRequest& request)
                    std::string(*other);
         }
     }
-    if (request.Window && !request.ShowChannels && !request.PngPath && !request.Sweep) {
-        return "--view-window restricts --channels, --png and --sweep: give one of them "
+    if (request.Window && !request.ShowChannels && !request.PngPath && !request.Sweep &&
+        !request.ShowZc) {
+        return "--view-window restricts --channels, --png, --zc and --sweep: give one of them "
                "(--log always writes the whole run)";
+    }
+    if (request.DetectorGiven && !request.ShowZc) {
+        return "--zc-sampling, --zc-blanking and --zc-filter set the detector of --zc: give --zc "
+               "as well";
     }
     if (request.PngSizeGiven && !request.PngPath) {
         return "--png-size applies to --png: give --png FILE as well";

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "cli/sweep_request.h"
+#include "engine/crossing_detector.h"
 #include "engine/emulation.h"
+#include "engine/sample_window.h"
+#include "graph/grid_size.h"
 
 #include <optional>
 #include <string>
@@ -31,18 +34,6 @@ struct MoveDutyScale {
 
 using ParamEdit = std::variant<SetBoxText, MoveCurrentScale, MoveDutyScale>;
 
-// "--view-window START LEN": the samples --channels, --png and --sweep look at.
-struct ViewWindowRequest {
-    int Start = 0; // 0 or more
-    int Len = 0;   // 1 or more
-};
-
-// "--png-size WxH".
-struct PictureSize {
-    int Width = 539; // StringGrid1 at the window's minimum size
-    int Height = 470;
-};
-
 inline constexpr int kMaxPictureSide = 8192;
 
 // The file name that stands for standard output in every option that writes a file.
@@ -59,18 +50,23 @@ struct CliRequest {
     bool ShowParams = false;
     bool ShowSummary = false;
     bool ShowChannels = false;
-    std::optional<std::string> LogPath; // kStandardOutput or a file name
-    std::optional<std::string> PngPath; // kStandardOutput or a file name
-    PictureSize PngSize;
+    std::optional<std::string> LogPath;                // kStandardOutput or a file name
+    std::optional<std::string> PngPath;                // kStandardOutput or a file name
+    graph::GridSize PngSize = graph::kDefaultGridSize; // "--png-size WxH"
     bool PngSizeGiven = false;
-    std::optional<ViewWindowRequest> Window; // unset: the whole run
+    // "--view-window START LEN" (START 0 or more, LEN 1 or more): the samples --channels,
+    // --png and --sweep look at; unset: the whole run.
+    std::optional<engine::SampleWindow> Window;
     std::optional<SweepRequest> Sweep;
+    bool ShowZc = false; // the zero-crossing table, or its columns in the sweep
+    engine::DetectorSettings Detector;
+    bool DetectorGiven = false;
     bool ShowHelp = false;
     bool ShowVersion = false;
 
     bool HasOutput() const
     {
-        return ShowParams || ShowSummary || ShowChannels || LogPath || PngPath;
+        return ShowParams || ShowSummary || ShowChannels || LogPath || PngPath || ShowZc;
     }
 };
 

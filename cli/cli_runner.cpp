@@ -9,11 +9,14 @@
 #include "engine/emulation.h"
 #include "engine/format_fixed.h"
 #include "engine/params.h"
+#include "engine/run_summary.h"
 #include "engine/sample_log.h"
+#include "engine/sample_window.h"
+#include "engine/zero_crossing.h"
+#include "engine/zero_crossing_text.h"
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstdio>
 #include <new>
 #include <ostream>
@@ -66,26 +69,19 @@ std::string ColourText(engine::TColor colour)
     return text.data();
 }
 
-// The samples the outputs look at: the requested window moved into the run as the graph's
-// navigation moves it (its length kept where the run is long enough), or the whole run.
-struct SampleWindow {
-    int Start = 0;
-    int Len = 0;
-};
-
-SampleWindow EffectiveWindow(const std::optional<ViewWindowRequest>& request, int count)
+// The samples the outputs look at: the requested window shifted into the run as the graph's
+// navigation shifts it, and no longer than the run; or the whole run.
+engine::SampleWindow EffectiveWindow(const std::optional<engine::SampleWindow>& request, int count)
 {
-    count = std::max(count, 0);
     if (!request) {
-        return {0, count};
+        return {0, std::max(count, 0)};
     }
-    const int len = std::min(request->Len, count);
-    return {std::clamp(request->Start, 0, count - len), len};
+    return engine::CutToRun(engine::ShiftIntoRun(*request, count), count);
 }
 
 // The view's channel descriptors, then one line of values per sample of the window. Long runs
 // are written in chunks so the text of a million samples is never held at once.
-void WriteChannels(std::ostream& out, const engine::ChannelSet& set, SampleWindow window,
+void WriteChannels(std::ostream& out, const engine::ChannelSet& set, engine::SampleWindow window,
                    char separator)
 {
     std::string text;
@@ -134,18 +130,6 @@ int Finish(std::ostream& out, std::ostream& err, int status)
     return status;
 }
 
-// The RPM as the run summary writes it: rounded, halves to even, all integer digits.
-std::string RpmText(float rpm)
-{
-    double rounded = std::nearbyint(static_cast<double>(rpm));
-    if (rounded == 0) {
-        rounded = 0; // no "-0"
-    }
-    std::array<char, 320> digits{};
-    std::snprintf(digits.data(), digits.size(), "%.0f", rounded);
-    return digits.data();
-}
-
 // How the request's run is started: the full revolution, or the single angle with the PWM
 // output held as the circuit page holds it (at the H-side setting unless --pwm says).
 struct RunStart {
@@ -159,6 +143,16 @@ RunStart StartOf(const CliRequest& request)
         return {};
     }
     return {request.PwmState.value_or(request.Settings.HighSidePwm ? 1 : 0), *request.Angle};
+}
+
+engine::ZcTable AnalyseRun(const CliRequest& request, const engine::TParams& params, RunStart start,
+                           const engine::SampleBuffer& run, const engine::ChannelSet& channels,
+                           engine::SampleWindow window)
+{
+    // The run went through, so its operating point is defined.
+    const engine::OperatingPoint op =
+        engine::ComputeOperatingPoint(params, request.Settings, start.PwmState, start.StartAngle);
+    return engine::AnalyseZeroCrossings(run, op, channels, request.View, request.Detector, window);
 }
 
 // The sweep's table: one line per value, the runs' failures in their lines.
@@ -176,6 +170,9 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
     std::string line = "value\tRPM\ttiming\tsamples";
     for (std::size_t k = 0; k < count; ++k) {
         line += '\t' + channels.Channels[k].Name + " min\t" + channels.Channels[k].Name + " max";
+    }
+    if (request.ShowZc) {
+        line += "\tzc_mean_error_deg\tzc_max_error_deg\tzc_missed";
     }
     out << line << '\n';
 
@@ -207,12 +204,12 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
 
         line = value;
         line += '\t';
-        line += RpmText(summary.Rpm);
+        line += engine::RpmText(summary.Rpm);
         line += '\t';
-        engine::AppendFormatFixed(line, summary.Timing, 3, 1, separator);
+        line += engine::TimingText(summary.Timing, separator);
         line += '\t';
         line += std::to_string(run.SampleCount);
-        const SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
+        const engine::SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
         for (std::size_t k = 0; k < count; ++k) {
             const auto first = channels.ChannelRows.begin() + window.Start;
             const auto [low, high] =
@@ -227,6 +224,16 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
             if (window.Len > 0) {
                 engine::AppendFormatFixed(line, (*high)[k], 7, 4, separator);
             }
+        }
+        if (request.ShowZc) {
+            const engine::ZcSummary zc =
+                AnalyseRun(request, runParams, start, run, channels, window).Summary;
+            line += '\t';
+            engine::AppendOptionalFixed(line, zc.MeanErrorDeg, 4, separator);
+            line += '\t';
+            engine::AppendOptionalFixed(line, zc.MaxErrorDeg, 4, separator);
+            line += '\t';
+            line += std::to_string(zc.Undetected());
         }
         out << line << '\n';
     }
@@ -290,9 +297,9 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
     if (request.ShowSummary || summaryOnly) {
         WriteSummary(out, summary, run, separator);
     }
-    const SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
+    const engine::SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
     engine::ChannelSet channels;
-    if (request.ShowChannels || request.PngPath) {
+    if (request.ShowChannels || request.PngPath || request.ShowZc) {
         engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run, channels);
     }
     if (request.ShowChannels) {
@@ -313,23 +320,27 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
         }
     }
     if (request.PngPath) {
-        const GraphPicture picture{.Run = run,
-                                   .Result = channels,
-                                   .ViewStart = window.Start,
-                                   .ViewLen = window.Len,
-                                   .HeaderText = engine::RunSummaryText(summary, separator),
-                                   .Width = request.PngSize.Width,
-                                   .Height = request.PngSize.Height};
+        const graph::GraphPaintParams params = graph::MakeGraphPaintParams(
+            run, channels, window, engine::RunSummaryText(summary, separator));
         try {
             if (*request.PngPath == kStandardOutput) {
-                WriteGraphPng(out, picture);
+                WriteGraphPng(out, params, request.PngSize);
             } else {
-                WriteGraphPng(*request.PngPath, picture);
+                WriteGraphPng(*request.PngPath, params, request.PngSize);
             }
         } catch (const PictureError& error) {
             out.flush();
             Report(err, error.what());
             return kExitRunFailed;
+        }
+    }
+    if (request.ShowZc) {
+        const engine::ZcTable table = AnalyseRun(request, params, start, run, channels, window);
+        const std::string text = engine::ZcTableTsv(table, separator);
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        if (table.Reason != engine::ZcEmptyReason::None) {
+            out.flush();
+            Report(err, std::string(engine::ZcEmptyReasonText(table.Reason)));
         }
     }
     out.flush();

@@ -3,6 +3,8 @@
 #include "cli/option_values.h"
 #include "cli/parameter_boxes.h"
 #include "engine/channels.h"
+#include "engine/crossing_detector.h"
+#include "engine/format_fixed.h"
 
 #include <climits>
 
@@ -92,7 +94,7 @@ Expectation ApplyAngle(std::string_view value, CliRequest& request)
 
 std::string ViewHelp()
 {
-    std::string help = "analog view for --channels, --png and --sweep:";
+    std::string help = "analog view for --channels, --png, --zc and --sweep:";
     for (int view = 0; view < engine::kViewCount; ++view) {
         help += (view > 0 ? ", " : " ") + std::to_string(view) + " " +
                 engine::kViewNames[static_cast<std::size_t>(view)];
@@ -118,7 +120,7 @@ Expectation ApplyViewWindow(std::string_view start, std::string_view len, CliReq
     if (!first || !count) {
         return std::string("a first sample from 0 and a sample count from 1");
     }
-    request.Window = ViewWindowRequest{*first, *count};
+    request.Window = engine::SampleWindow{*first, *count};
     return Accepted();
 }
 
@@ -134,8 +136,32 @@ Expectation ApplyPngSize(std::string_view value, CliRequest& request)
         return "WIDTHxHEIGHT in pixels, each from 1 to " + std::to_string(kMaxPictureSide) +
                ", such as 1024x768";
     }
-    request.PngSize = PictureSize{*width, *height};
+    request.PngSize = graph::GridSize{*width, *height};
     request.PngSizeGiven = true;
+    return Accepted();
+}
+
+// A decimal number of degrees from 0 to kMaxZcBlankingDeg.
+Expectation ApplyZcBlanking(std::string_view value, CliRequest& request)
+{
+    const std::optional<WrittenNumber> number = ReadNumber(value);
+    if (!number || number->Value < 0 || number->Value > engine::kMaxZcBlankingDeg) {
+        return "degrees from 0 to " + engine::FormatFixed(engine::kMaxZcBlankingDeg, 18, 0) +
+               ", such as 5 or 2.5";
+    }
+    request.Detector.BlankingDeg = number->Value;
+    request.DetectorGiven = true;
+    return Accepted();
+}
+
+Expectation ApplyZcSampling(std::string_view value, CliRequest& request)
+{
+    const std::optional<engine::ZcSampling> sampling = engine::ZcSamplingFromName(value);
+    if (!sampling) {
+        return std::string("on, off or all");
+    }
+    request.Detector.Sampling = *sampling;
+    request.DetectorGiven = true;
     return Accepted();
 }
 
@@ -152,7 +178,7 @@ Expectation ApplySweep(std::string_view value, CliRequest& request)
 std::vector<OptionRow> BuildTable()
 {
     using G = OptionGroup;
-    const PictureSize defaultSize;
+    const graph::GridSize defaultSize = graph::kDefaultGridSize;
     std::vector<OptionRow> rows{
         {"--set", "", "N=TEXT", G::Parameters, SetHelp(), ValueHandler(ApplySet)},
         {"--strict", "", "", G::Parameters,
@@ -217,8 +243,35 @@ std::vector<OptionRow> BuildTable()
              "x" + std::to_string(defaultSize.Height) + ", the window's minimum size)",
          ValueHandler(ApplyPngSize)},
 
+        {"--zc", "", "", G::Output,
+         "the zero-crossing table of the comparators of --view (1 to 3): a header, then one "
+         "line per floating interval of a phase that lies wholly inside the run, in time order: "
+         "phase, direction, the true crossing's angle and time, status (detected, already or "
+         "missed), the detecting sample and its angle, the error in degrees and us (positive: "
+         "late), the commutation the detection implies and the emulation's own; a table without "
+         "lines says why on standard error",
+         FlagHandler([](CliRequest& r) { r.ShowZc = true; })},
+        {"--zc-sampling", "", "on|off|all", G::Detector,
+         "the samples the detector reads: where the PWM output is on (default), off, or all of "
+         "them",
+         ValueHandler(ApplyZcSampling)},
+        {"--zc-blanking", "", "DEG", G::Detector,
+         "the degrees from the start of a floating interval that the detector ignores (0 to " +
+             engine::FormatFixed(engine::kMaxZcBlankingDeg, 18, 0) + ", default 0)",
+         ValueHandler(ApplyZcBlanking)},
+        {"--zc-filter", "", "N", G::Detector,
+         "the samples in a row that must show the new level (1 to " +
+             std::to_string(engine::kMaxZcFilter) + ", default 1)",
+         IntoInt(1, engine::kMaxZcFilter,
+                 "a sample count from 1 to " + std::to_string(engine::kMaxZcFilter),
+                 [](CliRequest& r, int n) {
+                     r.Detector.Filter = n;
+                     r.DetectorGiven = true;
+                 })},
+
         {"--view-window", "", "START LEN", G::Samples,
-         "restrict --channels, --png and --sweep to the LEN samples from sample START (counted "
+         "restrict --channels, --png, --zc and --sweep to the LEN samples from sample START "
+         "(counted "
          "from 0); a window reaching beyond the run is moved back into it, as the graph's "
          "scroll bar does",
          PairHandler(ApplyViewWindow)},
@@ -227,8 +280,10 @@ std::vector<OptionRow> BuildTable()
          "run once for each value FROM, FROM+STEP, ... up to TO typed into parameter box N, "
          "starting each time from the parameters the other options give; prints a header, then "
          "one tab-separated line per run: value, RPM, timing, samples, then the minimum and "
-         "maximum of each channel of the view (over the run or the --view-window). A refused "
-         "run prints the value and the reason; the others go on. At most " +
+         "maximum of each channel of the view (over the run or the --view-window); with --zc "
+         "three more: the mean and the largest detection error in degrees and the number of "
+         "intervals without a detection. A refused run prints the value and the reason; the others "
+         "go on. At most " +
              std::to_string(kMaxSweepRuns) +
              " runs; given once, and not combined with the other outputs.",
          ValueHandler(ApplySweep), true},
@@ -254,6 +309,8 @@ std::string_view GroupHeading(OptionGroup group)
         return "Run:";
     case OptionGroup::Output:
         return "Output, in this order (--summary when none is given):";
+    case OptionGroup::Detector:
+        return "Zero-crossing detector, for --zc:";
     case OptionGroup::Samples:
         return "Samples looked at:";
     case OptionGroup::Study:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -22,6 +23,16 @@ static_assert(sizeof(TSampleRec) == 64, "sixteen 32-bit fields");
 struct SampleBuffer {
     std::vector<TSampleRec> Samples;
     std::int32_t SampleCount = 0;
+
+    // The samples of the last run that may be read: SampleCount, but never more records than
+    // the vector holds (a buffer filled by hand may hold fewer) and never below 0.
+    std::int32_t RecordCount() const
+    {
+        const auto held = static_cast<std::int64_t>(Samples.size());
+        return SampleCount <= 0
+                   ? 0
+                   : static_cast<std::int32_t>(std::min<std::int64_t>(SampleCount, held));
+    }
 };
 
 } // namespace engine

@@ -79,7 +79,7 @@ TEST(CliSweep, BadSweepsWindowsAndCombinationsAreUsageErrors)
     EXPECT_EQ(ErrorOf({"--sweep", "1=1:2:1", "--png", "x.png"}),
               "--sweep prints a table of its own: it cannot be combined with --png");
     EXPECT_EQ(ErrorOf({"--log", "l.txt", "--view-window", "0", "10"}),
-              "--view-window restricts --channels, --png and --sweep: give one of them "
+              "--view-window restricts --channels, --png, --zc and --sweep: give one of them "
               "(--log always writes the whole run)");
     EXPECT_EQ(ErrorOf({"--channels", "--view-window", "5"}),
               "--view-window needs two values: --view-window START LEN");
