@@ -128,6 +128,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    class Host; // what the graph tools see of the window (tform1_graph_host.h)
+
     void CreateParameterColumn();
     void CreateCircuitPage();
     void CreateGraphPage();
@@ -139,11 +141,14 @@ private:
     void AddExports();
 
     void Recalculate();
+    void RunPhases(int PwmState, float StartAngle);
     void RunCompletion(const engine::RunSummary& summary);
     void ViewReset();
     engine::RunSettings CurrentRunSettings() const;
     engine::ChannelTexts CurrentChannelTexts() const;
     QString LogPath() const;
+    // Tells the graph tools of a change (none while the window is being built).
+    void TellGraphTools(void (GraphTools::*notice)());
 
     // Runs a handler; an error escaping it goes to the error box.
     template <typename Handler> void Guarded(Handler&& handler)
@@ -157,7 +162,8 @@ private:
     AnchorLayout formAnchors_;
     AnchorLayout circuitAnchors_;
     AnchorLayout graphAnchors_;
-    // Last, so that it goes first, while the controls it watches still exist.
+    std::unique_ptr<Host> graphHost_;
+    // Last, so that it goes first, while the controls it watches and its host still exist.
     std::unique_ptr<GraphTools> graphTools_;
 };
 

@@ -1,6 +1,7 @@
 #include "engine/decimal_separator.h"
-#include "ui/widgets/error_report.h"
 #include "ui/graph_page/graph_exports.h"
+#include "ui/graph_page/graph_host.h"
+#include "ui/graph_page/graph_tools.h"
 #include "graph/render/graph_image.h"
 #include "ui/widgets/owner_drawn_grid.h"
 #include "ui/widgets/page_control.h"
@@ -43,13 +44,8 @@ struct FormFixture {
         form = std::make_unique<ui::TForm1>(options);
     }
 
-    ui::GuardedRun Guard()
-    {
-        return [this](const std::function<void()>& handler) {
-            ui::RunGuarded(
-                form.get(), [this](QWidget*, const QString& text) { errors << text; }, handler);
-        };
-    }
+    // What the graph tools see of the window.
+    ui::GraphHost& Host() const { return form->Tools().Host(); }
 
     QImage Grab() const
     {
@@ -88,9 +84,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
         // The headless front end has no window to take the font from: both must agree.
         const auto check = [&] {
-            QCOMPARE(ui::GraphImage(*f.form), f.Grab());
+            QCOMPARE(ui::GraphImage(f.Host()), f.Grab());
             QCOMPARE(
-                graph::RenderGraphImage(ui::GraphParamsOf(*f.form), f.form->StringGrid1->size()),
+                graph::RenderGraphImage(ui::GraphParamsOf(f.Host()), f.form->StringGrid1->size()),
                 f.Grab());
         };
         check();
@@ -108,18 +104,18 @@ private slots:
         FormFixture f;
         f.form->Button1->click();
         const QString graph = f.folder.filePath("graph.png");
-        ui::SaveGraphPng(*f.form, graph);
+        ui::SaveGraphPng(f.Host(), graph);
         const QImage read = QImage(graph, "PNG").convertToFormat(QImage::Format_RGB32);
         QCOMPARE(read.size(), graph::kDefaultGraphSize);
         QCOMPARE(read, f.Grab());
         QCOMPARE(QColor(read.pixel(300, 450)), QColor(0x20, 0x20, 0x20));
 
         const QString circuit = f.folder.filePath("circuit.png");
-        ui::SaveCircuitPng(*f.form, circuit);
+        ui::SaveCircuitPng(f.Host(), circuit);
         QCOMPARE(QImage(circuit, "PNG").convertToFormat(QImage::Format_RGB32),
                  f.form->CircuitBitmap()->convertToFormat(QImage::Format_RGB32));
         FormFixture bare(false);
-        QVERIFY_THROWS_EXCEPTION(graph::ExportError, ui::SaveCircuitPng(*bare.form, circuit));
+        QVERIFY_THROWS_EXCEPTION(graph::ExportError, ui::SaveCircuitPng(bare.Host(), circuit));
     }
 
     void viewExportIsTheFormsWindowInTheUsersSeparator()
@@ -129,7 +125,7 @@ private slots:
         f.form->Button1->click();
         f.form->SpeedButton1->click();
         const QString path = f.folder.filePath("view.tsv");
-        ui::ExportView(*f.form, path);
+        ui::ExportView(f.Host(), path);
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromLatin1(file.readAll()).split("\r\n");
@@ -146,7 +142,7 @@ private slots:
         FormFixture f;
         QMenu menu;
         menu.addAction("Place cursor A here");
-        ui::AddGraphExportActions(*f.form, menu, f.Guard());
+        ui::AddGraphExportActions(f.Host(), menu);
         QCOMPARE(menu.actions().size(), 4);
         QVERIFY(menu.actions()[1]->isSeparator());
         QCOMPARE(menu.actions()[2]->text(), QString("Save graph as PNG..."));

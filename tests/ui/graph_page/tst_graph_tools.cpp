@@ -4,6 +4,7 @@
 #include "ui/graph_page/graph_overlay.h"
 #include "ui/graph_page/graph_tools.h"
 #include "ui/widgets/owner_drawn_grid.h"
+#include "ui/widgets/page_control.h"
 #include "ui/widgets/param_edit.h"
 #include "ui/graph_page/readout_window.h"
 #include "ui/widgets/scroll_bar_adapter.h"
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -72,6 +74,30 @@ struct ToolsFixture {
     {
         const graph::ReadoutCell* cell = Tools().Readout()->Table().Find(section, row, column);
         return cell ? QString::fromStdString(cell->Text) : QStringLiteral("<none>");
+    }
+
+    std::string SwitchLabel(int slot) const
+    {
+        return form->SwitchLabels[static_cast<std::size_t>(slot)]->text().toStdString();
+    }
+
+    // The edges of one switch over the whole run, as the readout shows them.
+    QString WholeRunEdges(int slot) const
+    {
+        const engine::ViewMeasurements whole =
+            engine::MeasureView(Run(), form->Engine().Result, 0, Run().SampleCount);
+        return QString::number(whole.Switches[static_cast<std::size_t>(slot)].Edges);
+    }
+
+    // The readout opened with its key on the "Graph" page, then the "Circuit" page's tab.
+    void OpenReadoutAndShowTheCircuitPage()
+    {
+        form->StringGrid1->setFocus();
+        QTest::keyClick(form->StringGrid1, Qt::Key_R);
+        QVERIFY(Tools().ReadoutVisible());
+        QTabBar* tabs = form->PageControl1->TabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+        QVERIFY(!form->StringGrid1->isVisible());
     }
 };
 
@@ -350,6 +376,40 @@ private slots:
         QCOMPARE(f.Cell(graph::kSwitchSection, high, 2), QString::number(half.Switches[0].Edges));
         const std::string first = f.form->Engine().Result.Channels[0].Name;
         QCOMPARE(f.Cell(graph::kChannelSection, first, 4), Fixed(half.Channels[0].Rms, 8, 3));
+    }
+
+    void theReadoutFollowsARunMadeWhileTheCircuitPageIsShown()
+    {
+        ToolsFixture f;
+        f.OpenReadoutAndShowTheCircuitPage();
+        QCOMPARE(f.Cell(graph::kPeriodSection, "PWM", 1), QString("4000.0 Hz"));
+        const QString edgesBefore = f.Cell(graph::kSwitchSection, f.SwitchLabel(0), 2);
+        // "PWM frequency (Hz)", typed into and left with Tab.
+        ParamEdit* frequency = f.form->ParamEdits[6];
+        frequency->setFocus();
+        frequency->selectAll();
+        QTest::keyClicks(frequency, "8000");
+        QTest::keyClick(frequency, Qt::Key_Tab);
+        QCOMPARE(frequency->text(), QString("8000.0"));
+        QVERIFY(!f.form->StringGrid1->isVisible());
+        QCOMPARE(f.Cell(graph::kPeriodSection, "PWM", 1), QString("8000.0 Hz"));
+        QVERIFY(f.WholeRunEdges(0) != edgesBefore);
+        QCOMPARE(f.Cell(graph::kSwitchSection, f.SwitchLabel(0), 2), f.WholeRunEdges(0));
+        QVERIFY(f.errors.isEmpty());
+    }
+
+    void theReadoutFollowsARunOfAPwmSideCheckBox()
+    {
+        ToolsFixture f;
+        f.OpenReadoutAndShowTheCircuitPage();
+        const QString edgesBefore = f.Cell(graph::kSwitchSection, f.SwitchLabel(1), 2);
+        // "L-Side PWM": a run of the same length with the PWM on the low side too.
+        QTest::mouseClick(f.form->CheckBox2, Qt::LeftButton);
+        QVERIFY(f.form->CheckBox2->isChecked());
+        QVERIFY(!f.form->StringGrid1->isVisible());
+        QVERIFY(f.WholeRunEdges(1) != edgesBefore);
+        QCOMPARE(f.Cell(graph::kSwitchSection, f.SwitchLabel(1), 2), f.WholeRunEdges(1));
+        QVERIFY(f.errors.isEmpty());
     }
 
     void theOverlayLeavesTheGraphsPixelsAlone()
