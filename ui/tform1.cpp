@@ -29,7 +29,7 @@
 namespace ui {
 
 namespace {
-const QSize kClientSize(TForm1::kClientWidth, TForm1::kClientHeight);
+const QSize kClientSize(782, 529);
 const QSize kPageSize(567, 491);
 } // namespace
 

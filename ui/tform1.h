@@ -4,6 +4,7 @@
 #include "engine/engine_state.h"
 #include "ui/widgets/anchor_layout.h"
 #include "graph/canvas.h"
+#include "graph/view_window.h"
 #include "ui/widgets/error_report.h"
 
 #include <QImage>
@@ -50,20 +51,25 @@ class TForm1 : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int kClientWidth = 782;
-    static constexpr int kClientHeight = 529;
-    static constexpr int kGraphScrollBarTag = 12345;
-
     explicit TForm1(TForm1Options options = {}, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // Read access for the views, the tests and the screenshot tool.
+    // Read access for the tests and the screenshot tool; they reach the controls by the names
+    // the form gives them, as a user does.
     const engine::EngineState& Engine() const { return state_; }
-    int ViewStart = 0;
-    int ViewLen = 1;
+    graph::ViewWindow View() const { return {ViewStart, ViewLen}; }
     const std::optional<QImage>& CircuitBitmap() const { return circuitBitmap_; }
     // The graph's cursors, readout, navigation and right-click menu.
     GraphTools& Tools() const { return *graphTools_; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    class Host; // what the graph tools see of the window (tform1_graph_host.h)
+
+    static constexpr int kGraphScrollBarTag = 12345;
 
     // The program's operations.
     void CalcPhases(int PwmState, float StartAngle);
@@ -89,6 +95,36 @@ public:
     void SpeedButton2Click();
     void SpeedButton3Click();
     void ScrollBar2Change(QObject* Sender);
+
+    void CreateParameterColumn();
+    void CreateCircuitPage();
+    void CreateGraphPage();
+    void SetTabOrder();
+    void ConnectHandlers();
+    void FormCreate();
+    void FormClose();
+    void LayoutControls();
+    void AddExports();
+
+    void Recalculate();
+    void RunPhases(int PwmState, float StartAngle);
+    void RunCompletion(const engine::RunSummary& summary);
+    void ViewReset();
+    engine::RunSettings CurrentRunSettings() const;
+    engine::ChannelTexts CurrentChannelTexts() const;
+    QString LogPath() const;
+    // Tells the graph tools of a change (none while the window is being built).
+    void TellGraphTools(void (GraphTools::*notice)());
+
+    // Runs a handler; an error escaping it goes to the error box.
+    template <typename Handler> void Guarded(Handler&& handler)
+    {
+        RunGuarded(this, options_.ShowError, handler);
+    }
+
+    // The view window (Part 2.2).
+    int ViewStart = 0;
+    int ViewLen = 1;
 
     // Controls, named as the form names them.
     std::array<ParamEdit*, engine::kParamCount + 1> ParamEdits{}; // Edit1 ... Edit10 by tag
@@ -122,39 +158,6 @@ public:
     QToolButton* SpeedButton3 = nullptr;
     QToolButton* SpeedButton4 = nullptr;
     ScrollBarAdapter* ScrollBar2 = nullptr;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    class Host; // what the graph tools see of the window (tform1_graph_host.h)
-
-    void CreateParameterColumn();
-    void CreateCircuitPage();
-    void CreateGraphPage();
-    void SetTabOrder();
-    void ConnectHandlers();
-    void FormCreate();
-    void FormClose();
-    void LayoutControls();
-    void AddExports();
-
-    void Recalculate();
-    void RunPhases(int PwmState, float StartAngle);
-    void RunCompletion(const engine::RunSummary& summary);
-    void ViewReset();
-    engine::RunSettings CurrentRunSettings() const;
-    engine::ChannelTexts CurrentChannelTexts() const;
-    QString LogPath() const;
-    // Tells the graph tools of a change (none while the window is being built).
-    void TellGraphTools(void (GraphTools::*notice)());
-
-    // Runs a handler; an error escaping it goes to the error box.
-    template <typename Handler> void Guarded(Handler&& handler)
-    {
-        RunGuarded(this, options_.ShowError, handler);
-    }
 
     TForm1Options options_;
     engine::EngineState state_;

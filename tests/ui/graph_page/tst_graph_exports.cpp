@@ -6,6 +6,7 @@
 #include "ui/widgets/owner_drawn_grid.h"
 #include "ui/widgets/page_control.h"
 #include "ui/tform1.h"
+#include "tests/support/form_controls.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,6 +32,7 @@ struct FormFixture {
     QTemporaryDir folder;
     QStringList errors;
     std::unique_ptr<ui::TForm1> form;
+    FormControls controls;
 
     explicit FormFixture(bool withPictures = true)
     {
@@ -42,6 +44,7 @@ struct FormFixture {
         options.ProgramFolder = folder.path();
         options.ShowError = [this](QWidget*, const QString& text) { errors << text; };
         form = std::make_unique<ui::TForm1>(options);
+        controls = FormControls(*form);
     }
 
     // What the graph tools see of the window.
@@ -49,7 +52,7 @@ struct FormFixture {
 
     QImage Grab() const
     {
-        return form->StringGrid1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        return controls.StringGrid1->grab().toImage().convertToFormat(QImage::Format_RGB32);
     }
 };
 
@@ -85,15 +88,15 @@ private slots:
         // The headless front end has no window to take the font from: both must agree.
         const auto check = [&] {
             QCOMPARE(ui::GraphImage(f.Host()), f.Grab());
-            QCOMPARE(
-                graph::RenderGraphImage(ui::GraphParamsOf(f.Host()), f.form->StringGrid1->size()),
-                f.Grab());
+            QCOMPARE(graph::RenderGraphImage(ui::GraphParamsOf(f.Host()),
+                                             f.controls.StringGrid1->size()),
+                     f.Grab());
         };
         check();
-        f.form->Button1->click();
+        f.controls.Button1->click();
         check();
-        f.form->SpeedButton1->click();
-        f.form->ComboBox1->setCurrentIndex(2);
+        f.controls.SpeedButton1->click();
+        f.controls.ComboBox1->setCurrentIndex(2);
         check();
         f.form->resize(1013, 707);
         check();
@@ -102,7 +105,7 @@ private slots:
     void picturesReadBackAsShown()
     {
         FormFixture f;
-        f.form->Button1->click();
+        f.controls.Button1->click();
         const QString graph = f.folder.filePath("graph.png");
         ui::SaveGraphPng(f.Host(), graph);
         const QImage read = QImage(graph, "PNG").convertToFormat(QImage::Format_RGB32);
@@ -122,18 +125,18 @@ private slots:
     {
         engine::SetDecimalSeparator(',');
         FormFixture f;
-        f.form->Button1->click();
-        f.form->SpeedButton1->click();
+        f.controls.Button1->click();
+        f.controls.SpeedButton1->click();
         const QString path = f.folder.filePath("view.tsv");
         ui::ExportView(f.Host(), path);
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromLatin1(file.readAll()).split("\r\n");
         QCOMPARE(lines.size(),
-                 f.form->ViewLen + 2); // the header, the samples, "" after the last CR LF
+                 f.form->View().Len + 2); // the header, the samples, "" after the last CR LF
         QCOMPARE(lines[0],
                  "INDEX\tTIME(us)\tANGLE(deg)\tHA\tLA\tHB\tLB\tHC\tLC\tA\tB\tC\tZero-wire");
-        QCOMPARE(lines[1].section('\t', 0, 0).toInt(), f.form->ViewStart);
+        QCOMPARE(lines[1].section('\t', 0, 0).toInt(), f.form->View().Start);
         QVERIFY(lines[1].section('\t', 2, 2).contains(','));
     }
 
@@ -181,7 +184,7 @@ private slots:
         f.form->show();
         QStringList titles;
         for (const auto& [page, key] : {std::pair{1, Qt::Key_S}, {0, Qt::Key_S}, {0, Qt::Key_E}}) {
-            f.form->PageControl1->SetActivePageIndex(page);
+            f.controls.PageControl1->SetActivePageIndex(page);
             // A closed dialog leaves no window active on the offscreen platform.
             QApplication::setActiveWindow(f.form.get());
             AnswerNextDialog(
