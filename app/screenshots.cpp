@@ -40,16 +40,20 @@ int main(int argc, char* argv[])
     QDir().mkpath(folder);
 
     ui::TForm1 form;
+    auto* emulate = form.findChild<QPushButton*>("Button1");
+    auto* views = form.findChild<QComboBox*>("ComboBox1");
+    auto* pages = form.findChild<ui::PageControl*>("PageControl1");
+    auto* duty = form.findChild<QSlider*>("TrackBar2");
     form.show();
-    form.Button1->click();
+    emulate->click();
 
     bool ok = Save(form, folder + "/graph.png");
-    for (int view = 0; view < form.ComboBox1->count(); ++view) {
-        form.ComboBox1->setCurrentIndex(view);
+    for (int view = 0; view < views->count(); ++view) {
+        views->setCurrentIndex(view);
         ok = Save(form, QStringLiteral("%1/graph-view%2.png").arg(folder).arg(view)) && ok;
     }
-    form.ComboBox1->setCurrentIndex(1);
-    form.PageControl1->SetActivePageIndex(0);
+    views->setCurrentIndex(1);
+    pages->SetActivePageIndex(0);
     // The page as its original layout draws it, without the switch added for the bridge layer.
     form.ShowBridgeState->hide();
     ok = Save(form, folder + "/circuit.png") && ok;
@@ -57,8 +61,8 @@ int main(int argc, char* argv[])
 
     // Cursors and measurements at half duty, where the PWM shows: the window and its readout
     // side by side in one picture.
-    form.PageControl1->SetActivePageIndex(1);
-    form.TrackBar2->setValue(5);
+    pages->SetActivePageIndex(1);
+    duty->setValue(5);
     form.Tools().PlaceCursor(graph::CursorId::A, 2577);
     form.Tools().PlaceCursor(graph::CursorId::B, 4020);
     form.Tools().SetReadoutVisible(true);
@@ -78,17 +82,17 @@ int main(int argc, char* argv[])
 
     // The bridge at one instant, at full duty with the PWM output on.
     form.Tools().SetReadoutVisible(false);
-    form.TrackBar2->setValue(10);
-    form.PageControl1->SetActivePageIndex(0);
+    duty->setValue(10);
+    pages->SetActivePageIndex(0);
     form.ShowBridgeState->setChecked(true);
-    form.ScrollBar1->setValue(20);
+    form.findChild<QScrollBar*>("ScrollBar1")->setValue(20);
     ok = Save(form, folder + "/circuit-bridge.png") && ok;
 
     // A run at full duty over one at half duty held as the reference.
-    form.PageControl1->SetActivePageIndex(1);
-    form.TrackBar2->setValue(5);
+    pages->SetActivePageIndex(1);
+    duty->setValue(5);
     form.HoldReference();
-    form.TrackBar2->setValue(10);
+    duty->setValue(10);
     ok = Save(form, folder + "/graph-reference.png") && ok;
     return ok ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 #include "ui/widgets/form_style.h"
 #include "ui/graph_page/graph_exports.h"
 #include "ui/graph_page/graph_tools.h"
+#include "ui/tform1_graph_host.h"
 #include "ui/widgets/owner_drawn_grid.h"
 #include "ui/widgets/page_control.h"
 #include "ui/widgets/paint_box.h"
@@ -28,7 +29,7 @@
 namespace ui {
 
 namespace {
-const QSize kClientSize(TForm1::kClientWidth, TForm1::kClientHeight);
+const QSize kClientSize(782, 529);
 const QSize kPageSize(567, 491);
 } // namespace
 
@@ -57,7 +58,8 @@ TForm1::TForm1(TForm1Options options, QWidget* parent)
     LayoutControls();
     FormCreate();
     ConnectHandlers();
-    graphTools_ = std::make_unique<GraphTools>(*this, options_.ShowError);
+    graphHost_ = std::make_unique<Host>(*this);
+    graphTools_ = std::make_unique<GraphTools>(*graphHost_);
     AddExports();
     CreateInstantViews();
     CreateReferenceActions();
@@ -67,12 +69,10 @@ TForm1::~TForm1() = default;
 
 void TForm1::AddExports()
 {
-    const GuardedRun guarded = [this](const std::function<void()>& handler) { Guarded(handler); };
-    AddGraphExportActions(*this, *graphTools_->GraphContextMenu(), guarded);
-    AddExportShortcuts(*this, guarded);
+    AddExportShortcuts(*graphHost_);
 
     auto* circuitMenu = new QMenu(this);
-    AddCircuitExportActions(*this, *circuitMenu, guarded);
+    AddCircuitExportActions(*graphHost_, *circuitMenu);
     PaintBox1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(PaintBox1, &QWidget::customContextMenuRequested, this,
             [this, circuitMenu](const QPoint& pos) {
@@ -181,6 +181,13 @@ void TForm1::FormResize()
     for (int row = 0; row <= 6; ++row)
         fixedRows += StringGrid1->RowHeight(row) + 1;
     StringGrid1->SetRowHeight(7, std::max(0, StringGrid1->height() - 4 - fixedRows));
+    TellGraphTools(&GraphTools::LayoutChanged);
+}
+
+void TForm1::TellGraphTools(void (GraphTools::*notice)())
+{
+    if (graphTools_)
+        (graphTools_.get()->*notice)();
 }
 
 engine::RunSettings TForm1::CurrentRunSettings() const

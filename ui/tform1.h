@@ -6,6 +6,7 @@
 #include "graph/canvas.h"
 #include "graph/graph_paint_params.h"
 #include "graph/reference_run.h"
+#include "graph/view_window.h"
 #include "ui/widgets/error_report.h"
 
 #include <QImage>
@@ -53,22 +54,40 @@ class TForm1 : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int kClientWidth = 782;
-    static constexpr int kClientHeight = 529;
-    static constexpr int kGraphScrollBarTag = 12345;
-
     explicit TForm1(TForm1Options options = {}, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // Read access for the views, the tests and the screenshot tool.
+    // Read access for the tests and the screenshot tool; they reach the controls by the names
+    // the form gives them, as a user does.
     const engine::EngineState& Engine() const { return state_; }
-    int ViewStart = 0;
-    int ViewLen = 1;
+    engine::SampleWindow View() const { return {ViewStart, ViewLen}; }
     const std::optional<QImage>& CircuitBitmap() const { return circuitBitmap_; }
     // The graph's cursors, readout, navigation and right-click menu.
     GraphTools& Tools() const { return *graphTools_; }
     // What the grid's cell painter draws for the form's state now.
     graph::GraphPaintParams GraphParams() const;
+
+    // Additions of this program beside the form's own controls.
+    QCheckBox* ShowBridgeState = nullptr;    // "Show bridge state" on the "Circuit" page
+    BridgeStateLayer* BridgeLayer = nullptr; // over PaintBox1
+    QLabel* SingleAngleNote = nullptr;       // over the graph after a single-angle run
+    // Brings the bridge layer and the graph's note in line with the last run and cursor A.
+    void RefreshInstantViews();
+
+    // The reference run: a copy of the current run, drawn under every later run's traces.
+    void HoldReference();
+    void ClearReference();
+    const std::optional<graph::ReferenceRun>& Reference() const { return reference_; }
+    QLabel* ReferenceNote = nullptr; // the reference's summary and the differences
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    class Host; // what the graph tools see of the window (tform1_graph_host.h)
+
+    static constexpr int kGraphScrollBarTag = 12345;
 
     // The program's operations.
     void CalcPhases(int PwmState, float StartAngle);
@@ -94,6 +113,39 @@ public:
     void SpeedButton2Click();
     void SpeedButton3Click();
     void ScrollBar2Change(QObject* Sender);
+
+    void CreateParameterColumn();
+    void CreateCircuitPage();
+    void CreateGraphPage();
+    void SetTabOrder();
+    void ConnectHandlers();
+    void FormCreate();
+    void FormClose();
+    void LayoutControls();
+    void AddExports();
+    void CreateInstantViews();
+    void CreateReferenceActions();
+    void RefreshReferenceNote();
+
+    void Recalculate();
+    void RunPhases(int PwmState, float StartAngle);
+    void RunCompletion(const engine::RunSummary& summary);
+    void ViewReset();
+    engine::RunSettings CurrentRunSettings() const;
+    engine::ChannelTexts CurrentChannelTexts() const;
+    QString LogPath() const;
+    // Tells the graph tools of a change (none while the window is being built).
+    void TellGraphTools(void (GraphTools::*notice)());
+
+    // Runs a handler; an error escaping it goes to the error box.
+    template <typename Handler> void Guarded(Handler&& handler)
+    {
+        RunGuarded(this, options_.ShowError, handler);
+    }
+
+    // The view window (Part 2.2).
+    int ViewStart = 0;
+    int ViewLen = 1;
 
     // Controls, named as the form names them.
     std::array<ParamEdit*, engine::kParamCount + 1> ParamEdits{}; // Edit1 ... Edit10 by tag
@@ -128,50 +180,6 @@ public:
     QToolButton* SpeedButton4 = nullptr;
     ScrollBarAdapter* ScrollBar2 = nullptr;
 
-    // Additions of this program beside the form's own controls.
-    QCheckBox* ShowBridgeState = nullptr;    // "Show bridge state" on the "Circuit" page
-    BridgeStateLayer* BridgeLayer = nullptr; // over PaintBox1
-    QLabel* SingleAngleNote = nullptr;       // over the graph after a single-angle run
-    // Brings the bridge layer and the graph's note in line with the last run and cursor A.
-    void RefreshInstantViews();
-
-    // The reference run: a copy of the current run, drawn under every later run's traces.
-    void HoldReference();
-    void ClearReference();
-    const std::optional<graph::ReferenceRun>& Reference() const { return reference_; }
-    QLabel* ReferenceNote = nullptr; // the reference's summary and the differences
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    void CreateParameterColumn();
-    void CreateCircuitPage();
-    void CreateGraphPage();
-    void SetTabOrder();
-    void ConnectHandlers();
-    void FormCreate();
-    void FormClose();
-    void LayoutControls();
-    void AddExports();
-    void CreateInstantViews();
-    void CreateReferenceActions();
-    void RefreshReferenceNote();
-
-    void Recalculate();
-    void RunCompletion(const engine::RunSummary& summary);
-    void ViewReset();
-    engine::RunSettings CurrentRunSettings() const;
-    engine::ChannelTexts CurrentChannelTexts() const;
-    QString LogPath() const;
-
-    // Runs a handler; an error escaping it goes to the error box.
-    template <typename Handler> void Guarded(Handler&& handler)
-    {
-        RunGuarded(this, options_.ShowError, handler);
-    }
-
     TForm1Options options_;
     engine::EngineState state_;
     std::optional<QImage> circuitBitmap_;
@@ -184,7 +192,8 @@ private:
     AnchorLayout formAnchors_;
     AnchorLayout circuitAnchors_;
     AnchorLayout graphAnchors_;
-    // Last, so that it goes first, while the controls it watches still exist.
+    std::unique_ptr<Host> graphHost_;
+    // Last, so that it goes first, while the controls it watches and its host still exist.
     std::unique_ptr<GraphTools> graphTools_;
 };
 

@@ -7,6 +7,7 @@
 #include "engine/params.h"
 #include "engine/sample_log.h"
 #include "ui/circuit_page/circuit_picture.h"
+#include "ui/graph_page/graph_tools.h"
 #include "ui/widgets/control_factory.h"
 #include "graph/graph_painter.h"
 #include "ui/widgets/owner_drawn_grid.h"
@@ -81,6 +82,7 @@ void TForm1::PWMSideCheckBoxClick()
 void TForm1::ComboBox1Change()
 {
     PrepareRes(ComboBox1->currentIndex());
+    TellGraphTools(&GraphTools::ChannelsChanged);
     StringGrid1->Repaint();
 }
 
@@ -126,6 +128,19 @@ void TForm1::ScrollBar1Change()
 }
 
 void TForm1::CalcPhases(int PwmState, float StartAngle)
+{
+    // However the run ends (whole, refused before its loop, or stopped part-way), the graph
+    // tools hear of it, whether the "Graph" page is shown or not.
+    try {
+        RunPhases(PwmState, StartAngle);
+    } catch (...) {
+        TellGraphTools(&GraphTools::RunEnded);
+        throw;
+    }
+    TellGraphTools(&GraphTools::RunEnded);
+}
+
+void TForm1::RunPhases(int PwmState, float StartAngle)
 {
     const engine::RunSettings settings = CurrentRunSettings();
     // A run refused before its loop leaves everything of the previous run as it was.

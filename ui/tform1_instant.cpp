@@ -66,7 +66,6 @@ void TForm1::RefreshInstantViews()
         title = "Angle " + Degrees(run.Samples[0].Angle) + ", PWM " +
                 (*lastSingleAnglePwm_ != 0 ? "on" : "off");
     } else if (graphTools_) {
-        graphTools_->Refresh();
         const std::optional<int>& a = graphTools_->Cursors().A();
         if (a && *a >= 0 && *a < run.SampleCount) {
             sample = *a;

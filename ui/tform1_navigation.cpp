@@ -5,6 +5,7 @@
 #include "engine/decimal_separator.h"
 #include "engine/emulation.h"
 #include "engine/sample_window.h"
+#include "ui/graph_page/graph_tools.h"
 #include "ui/widgets/control_factory.h"
 #include "ui/widgets/owner_drawn_grid.h"
 #include "ui/widgets/scroll_bar_adapter.h"
@@ -56,6 +57,7 @@ void TForm1::UpdateGraph()
         ScrollBar2->SetPosition(ViewStart + 1);
         ScrollBar2->SetLargeChange(ViewLen / 2);
     }
+    TellGraphTools(&GraphTools::WindowMoved);
     StringGrid1->Repaint();
 }
 

@@ -8,6 +8,7 @@
 #include "ui/widgets/radio_group.h"
 #include "ui/widgets/scroll_bar_adapter.h"
 #include "ui/tform1.h"
+#include "tests/support/form_controls.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -33,6 +34,7 @@ struct Window {
     QTemporaryDir folder;
     QStringList errors;
     std::unique_ptr<TForm1> form;
+    FormControls controls;
 
     // `prepare` runs on the folder before the window starts and reads its pictures.
     explicit Window(const std::function<void(const QString&)>& prepare = {},
@@ -46,12 +48,13 @@ struct Window {
         options.ProgramFolder = programFolder.isEmpty() ? folder.path() : programFolder;
         options.ShowError = [this](QWidget*, const QString& text) { errors << text; };
         form = std::make_unique<TForm1>(options);
+        controls = FormControls(*form);
         form->show();
     }
 
     void Type(int tag, const QString& text)
     {
-        ui::ParamEdit* box = form->ParamEdits[static_cast<std::size_t>(tag)];
+        ui::ParamEdit* box = controls.ParamEdits[static_cast<std::size_t>(tag)];
         box->setText(text);
         QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
         QApplication::sendEvent(box, &focusOut);
@@ -65,11 +68,11 @@ struct Window {
     {
         QString state = QString("%1 %2 %3 %4|")
                             .arg(Samples())
-                            .arg(form->ViewStart)
-                            .arg(form->ViewLen)
-                            .arg(form->StringGrid1->Cell(1, 0));
+                            .arg(form->View().Start)
+                            .arg(form->View().Len)
+                            .arg(controls.StringGrid1->Cell(1, 0));
         for (int tag = 1; tag <= 10; ++tag)
-            state += form->ParamEdits[static_cast<std::size_t>(tag)]->text() + '|';
+            state += controls.ParamEdits[static_cast<std::size_t>(tag)]->text() + '|';
         return state;
     }
 };
@@ -160,15 +163,15 @@ private slots:
         const QString path = QDir::toNativeSeparators(w.folder.filePath(file));
         QVERIFY2(w.errors[0].contains('"' + path + '"'), qPrintable(w.errors[0]));
         QVERIFY(w.errors[0].endsWith('.'));
-        QCOMPARE(w.form->ParamEdits[1]->text(), QString("11.1")); // the start-up went on
+        QCOMPARE(w.controls.ParamEdits[1]->text(), QString("11.1")); // the start-up went on
 
         // Every composition with both strips reads all three files and fails alike; then the
         // driver strip goes (base and transistor strip read), then the transistor strip (base).
-        w.form->RadioGroup1->Item(1)->click();
-        w.form->RadioGroup2->Item(1)->click();
+        w.controls.RadioGroup1->Item(1)->click();
+        w.controls.RadioGroup2->Item(1)->click();
         QCOMPARE(w.errors.size(), 3);
-        w.form->RadioGroup1->Item(0)->click();
-        w.form->RadioGroup2->Item(0)->click();
+        w.controls.RadioGroup1->Item(0)->click();
+        w.controls.RadioGroup2->Item(0)->click();
         QCOMPARE(w.errors.size(), file == "circuit.bmp" ? 5 : file == "p-mosfet.bmp" ? 4 : 3);
         for (const QString& error : w.errors)
             QVERIFY2(error.contains('"' + path + '"') && error.endsWith('.'), qPrintable(error));
@@ -180,9 +183,9 @@ private slots:
         }
         const int expected = static_cast<int>(w.errors.size());
 
-        w.form->PageControl1->SetActivePageIndex(0);
+        w.controls.PageControl1->SetActivePageIndex(0);
         (void)w.form->grab();
-        w.form->Button1->click();
+        w.controls.Button1->click();
         QCOMPARE(w.Samples(), 4326);
         QCOMPARE(w.errors.size(), expected);
     }
@@ -199,9 +202,9 @@ private slots:
             QSKIP("no sysfs to stand in for an unwritable folder");
         Window w({}, folder);
         w.errors.clear(); // the pictures are not there
-        w.form->Button1->click();
+        w.controls.Button1->click();
         const QString before = w.State();
-        w.form->SpeedButton4->click();
+        w.controls.SpeedButton4->click();
         QCOMPARE(w.errors.size(), 1);
         const QString prefix = QString("Cannot create file \"%1/log.txt\". ").arg(folder);
         QVERIFY2(w.errors[0].startsWith(prefix), qPrintable(w.errors[0]));
@@ -214,12 +217,12 @@ private slots:
     void txtOntoAFileThatCannotBeReplaced()
     {
         Window w;
-        w.form->Button1->click();
+        w.controls.Button1->click();
         const QString before = w.State();
         QVERIFY(QDir(w.folder.path()).mkdir("log.txt"));
         QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + "/circuit.bmp",
                             w.LogPath() + "/kept"));
-        w.form->SpeedButton4->click();
+        w.controls.SpeedButton4->click();
         QCOMPARE(
             w.errors,
             QStringList{QString("Cannot create file \"%1\". Is a directory.").arg(w.LogPath())});
@@ -228,7 +231,7 @@ private slots:
 
         // Once the way is free the same run is written whole.
         QVERIFY(QDir(w.LogPath()).removeRecursively());
-        w.form->SpeedButton4->click();
+        w.controls.SpeedButton4->click();
         QCOMPARE(w.errors.size(), 1);
         QFile log(w.LogPath());
         QVERIFY(log.open(QIODevice::ReadOnly));
@@ -240,13 +243,13 @@ private slots:
         if (!QFile::exists("/dev/full"))
             QSKIP("no /dev/full");
         Window w;
-        w.form->TrackBar2->setValue(5);
+        w.controls.TrackBar2->setValue(5);
         const QString before = w.State();
         QVERIFY(QFile::link("/dev/full", w.LogPath()));
-        w.form->SpeedButton4->click();
+        w.controls.SpeedButton4->click();
         QCOMPARE(w.errors, QStringList{"Stream write error."});
         QCOMPARE(w.State(), before);
-        w.form->SpeedButton4->click();
+        w.controls.SpeedButton4->click();
         QCOMPARE(w.errors.size(), 2);
     }
 
@@ -258,15 +261,16 @@ private slots:
         w.Type(3, "1000000");
         QCOMPARE(w.Samples(), 7);
         QVERIFY(w.errors.isEmpty());
-        w.form->SpeedButton1->click();
-        QVERIFY(w.form->ViewStart >= 0 && w.form->ViewStart + w.form->ViewLen <= 7);
-        w.form->SpeedButton3->click();
-        w.form->ScrollBar2->Bar()->triggerAction(QAbstractSlider::SliderToMaximum);
+        w.controls.SpeedButton1->click();
+        QVERIFY(w.form->View().Start >= 0 && w.form->View().Start + w.form->View().Len <= 7);
+        w.controls.SpeedButton3->click();
+        w.controls.ScrollBar2->Bar()->triggerAction(QAbstractSlider::SliderToMaximum);
         (void)w.form->grab();
-        w.form->SpeedButton2->click();
+        w.controls.SpeedButton2->click();
         (void)w.form->grab();
-        QVERIFY2(w.form->ViewStart >= 0 && w.form->ViewStart + w.form->ViewLen <= 7,
-                 qPrintable(QString("window %1 + %2").arg(w.form->ViewStart).arg(w.form->ViewLen)));
+        QVERIFY2(w.form->View().Start >= 0 && w.form->View().Start + w.form->View().Len <= 7,
+                 qPrintable(
+                     QString("window %1 + %2").arg(w.form->View().Start).arg(w.form->View().Len)));
         QVERIFY(w.errors.isEmpty());
     }
 
@@ -276,14 +280,14 @@ private slots:
     void aRunThatStopsHalfWayLeavesAWorkingGraph()
     {
         Window w;
-        w.form->TrackBar2->setValue(1); // 10 %: a long run first, whose window is longer
+        w.controls.TrackBar2->setValue(1); // 10 %: a long run first, whose window is longer
         const int longRun = w.Samples();
         QVERIFY(longRun > 40000);
         w.Type(5, "10");
         w.Type(9, "11");
         w.Type(4, "100000000000000000000000000000000000000");
         w.Type(3, "0.00000000000000000000000000000000001");
-        w.form->TrackBar2->setValue(5);
+        w.controls.TrackBar2->setValue(5);
         w.errors.clear(); // the motor does not turn in between
         w.Type(1, "340000000000000000000000000000000000000");
         QCOMPARE(w.errors.size(), 1);
@@ -291,26 +295,26 @@ private slots:
         const int stoppedAt = w.Samples();
         QVERIFY(stoppedAt > 0 && stoppedAt < longRun);
 
-        QVERIFY2(w.form->ViewStart + w.form->ViewLen <= stoppedAt &&
+        QVERIFY2(w.form->View().Start + w.form->View().Len <= stoppedAt &&
                      w.form->Engine().Result.ChannelRows.size() ==
                          static_cast<std::size_t>(stoppedAt),
                  qPrintable(QString("window %1 + %2, %3 channel rows, %4 samples")
-                                .arg(w.form->ViewStart)
-                                .arg(w.form->ViewLen)
+                                .arg(w.form->View().Start)
+                                .arg(w.form->View().Len)
                                 .arg(w.form->Engine().Result.ChannelRows.size())
                                 .arg(stoppedAt)));
-        QCOMPARE(w.form->StringGrid1->Cell(1, 0), QString());
+        QCOMPARE(w.controls.StringGrid1->Cell(1, 0), QString());
 
         // Whatever the window, painting, zooming, scrolling and the export stay inside the buffers.
-        for (QToolButton* button : {w.form->SpeedButton1, w.form->SpeedButton2,
-                                    w.form->SpeedButton1, w.form->SpeedButton3}) {
+        for (QToolButton* button : {w.controls.SpeedButton1, w.controls.SpeedButton2,
+                                    w.controls.SpeedButton1, w.controls.SpeedButton3}) {
             button->click();
             (void)w.form->grab();
         }
-        w.form->ScrollBar2->Bar()->triggerAction(QAbstractSlider::SliderToMaximum);
+        w.controls.ScrollBar2->Bar()->triggerAction(QAbstractSlider::SliderToMaximum);
         w.form->resize(1500, 900);
         (void)w.form->grab();
-        w.form->SpeedButton4->click();
+        w.controls.SpeedButton4->click();
         QCOMPARE(w.errors.size(), 1);
         QFile log(w.LogPath());
         QVERIFY(log.open(QIODevice::ReadOnly));
@@ -324,17 +328,17 @@ private slots:
         for (const QSize size :
              {QSize(782, 529), QSize(4000, 529), QSize(782, 3000), QSize(783, 530)}) {
             w.form->resize(size);
-            w.form->Button1->click();
+            w.controls.Button1->click();
             (void)w.form->grab();
             for (int i = 0; i < 12; ++i)
-                w.form->SpeedButton1->click();
-            QVERIFY(w.form->ViewLen >= 2);
+                w.controls.SpeedButton1->click();
+            QVERIFY(w.form->View().Len >= 2);
             (void)w.form->grab();
-            w.form->ScrollBar1->setValue(1 + w.form->ScrollBar1->value());
+            w.controls.ScrollBar1->setValue(1 + w.controls.ScrollBar1->value());
             QCOMPARE(w.Samples(), 1);
             (void)w.form->grab();
-            w.form->SpeedButton2->click();
-            w.form->SpeedButton1->click();
+            w.controls.SpeedButton2->click();
+            w.controls.SpeedButton1->click();
             (void)w.form->grab();
         }
         QVERIFY(w.errors.isEmpty());

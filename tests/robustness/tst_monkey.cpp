@@ -15,6 +15,7 @@
 #include "ui/widgets/radio_group.h"
 #include "ui/widgets/scroll_bar_adapter.h"
 #include "ui/tform1.h"
+#include "tests/support/form_controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -95,6 +96,7 @@ public:
         options.ProgramFolder = folder_.path();
         options.ShowError = [this](QWidget*, const QString& text) { errors_ << text; };
         form_ = std::make_unique<TForm1>(options);
+        controls_ = FormControls(*form_);
         form_->show();
         Log(QString("seed %1").arg(seed));
     }
@@ -160,8 +162,8 @@ private:
 
     Snapshot Take() const
     {
-        return {Engine().Run.SampleCount, form_->ViewStart, form_->ViewLen,
-                form_->StringGrid1->Cell(1, 0), Engine().Params};
+        return {Engine().Run.SampleCount, form_->View().Start, form_->View().Len,
+                controls_.StringGrid1->Cell(1, 0), Engine().Params};
     }
 
     const engine::EngineState& Engine() const { return form_->Engine(); }
@@ -307,7 +309,7 @@ private:
     void EditBox()
     {
         const int tag = 1 + Pick(10);
-        ui::ParamEdit* box = form_->ParamEdits[static_cast<std::size_t>(tag)];
+        ui::ParamEdit* box = controls_.ParamEdits[static_cast<std::size_t>(tag)];
         expected_ = Expect::Run;
         if (tag == engine::PwmDuty) {
             Count("leave", "Edit10 (read-only)");
@@ -335,7 +337,7 @@ private:
         const engine::ParamTexts defaults = engine::DefaultParamTexts();
         std::vector<int> changed;
         for (int tag = 1; tag < engine::kParamCount; ++tag) {
-            if (form_->ParamEdits[static_cast<std::size_t>(tag)]->text() !=
+            if (controls_.ParamEdits[static_cast<std::size_t>(tag)]->text() !=
                 QString::fromStdString(engine::NormalisedParamText(
                     tag,
                     engine::ReadEntryValue(defaults[static_cast<std::size_t>(tag)]).value_or(0),
@@ -345,13 +347,13 @@ private:
         expected_ = Expect::Run;
         if (changed.empty()) {
             Count("repair", "TrackBar2 -> 10");
-            form_->TrackBar2->setValue(10);
+            controls_.TrackBar2->setValue(10);
             return;
         }
         const int tag = changed[static_cast<std::size_t>(Pick(static_cast<int>(changed.size())))];
         const QString text = QString::fromStdString(defaults[static_cast<std::size_t>(tag)]);
         Count("repair", QString("Edit%1 <- \"%2\"").arg(tag).arg(text));
-        ui::ParamEdit* box = form_->ParamEdits[static_cast<std::size_t>(tag)];
+        ui::ParamEdit* box = controls_.ParamEdits[static_cast<std::size_t>(tag)];
         box->setText(text);
         Leave(box);
     }
@@ -362,20 +364,20 @@ private:
         if (Pick(2) == 0) {
             const int position = 1 + Pick(10);
             Count("track bar", QString("TrackBar1 -> %1").arg(position));
-            form_->TrackBar1->setValue(position);
+            controls_.TrackBar1->setValue(position);
         } else {
             // Low duties make the longest runs (ten times the steps at 10 %): rarer.
             static constexpr int kPositions[] = {0, 0, 1, 2, 3, 5, 5, 6, 7, 8, 9, 10, 10, 10};
             const int position = kPositions[Pick(static_cast<int>(std::size(kPositions)))];
             Count("track bar", QString("TrackBar2 -> %1").arg(position));
-            form_->TrackBar2->setValue(position);
+            controls_.TrackBar2->setValue(position);
         }
     }
 
     void ClickPwmSide()
     {
         expected_ = Expect::Run;
-        QCheckBox* box = Pick(2) == 0 ? form_->CheckBox1 : form_->CheckBox2;
+        QCheckBox* box = Pick(2) == 0 ? controls_.CheckBox1 : controls_.CheckBox2;
         Count("check box", box->objectName());
         box->click();
     }
@@ -384,13 +386,13 @@ private:
     {
         const int view = Pick(4);
         Count("view", QString::number(view));
-        form_->ComboBox1->setCurrentIndex(view);
+        controls_.ComboBox1->setCurrentIndex(view);
     }
 
     void Zoom()
     {
-        QToolButton* buttons[] = {form_->SpeedButton1, form_->SpeedButton1, form_->SpeedButton2,
-                                  form_->SpeedButton3};
+        QToolButton* buttons[] = {controls_.SpeedButton1, controls_.SpeedButton1,
+                                  controls_.SpeedButton2, controls_.SpeedButton3};
         QToolButton* button = buttons[Pick(4)];
         Count("zoom", button->text());
         button->click();
@@ -398,7 +400,7 @@ private:
 
     void ScrollGraph()
     {
-        QScrollBar* bar = form_->ScrollBar2->Bar();
+        QScrollBar* bar = controls_.ScrollBar2->Bar();
         static constexpr QAbstractSlider::SliderAction kActions[] = {
             QAbstractSlider::SliderSingleStepAdd, QAbstractSlider::SliderSingleStepSub,
             QAbstractSlider::SliderPageStepAdd,   QAbstractSlider::SliderPageStepSub,
@@ -431,16 +433,16 @@ private:
         expected_ = Expect::Run;
         const int angle = Pick(3) == 0 ? 360 : Pick(361);
         Count("circuit scroll", QString::number(angle));
-        if (form_->ScrollBar1->value() == angle)
+        if (controls_.ScrollBar1->value() == angle)
             expected_ = Expect::Nothing; // no change, no run
-        form_->ScrollBar1->setValue(angle);
+        controls_.ScrollBar1->setValue(angle);
     }
 
     void SwitchPage()
     {
         const int page = Pick(2);
         Count("page", QString::number(page));
-        form_->PageControl1->SetActivePageIndex(page);
+        controls_.PageControl1->SetActivePageIndex(page);
         // Paint everything that is visible now, the graph or the circuit picture.
         (void)form_->grab();
     }
@@ -455,7 +457,7 @@ private:
 
     void ClickOption()
     {
-        ui::RadioGroup* group = Pick(2) == 0 ? form_->RadioGroup1 : form_->RadioGroup2;
+        ui::RadioGroup* group = Pick(2) == 0 ? controls_.RadioGroup1 : controls_.RadioGroup2;
         const int item = Pick(2);
         Count("option", QString("%1 item %2").arg(group->objectName()).arg(item));
         group->Item(item)->click();
@@ -473,12 +475,12 @@ private:
         file.close();
         QFile::resize(path, 100);
         if (which == 1)
-            form_->RadioGroup1->Item(1)->click();
+            controls_.RadioGroup1->Item(1)->click();
         else if (which == 2)
-            form_->RadioGroup2->Item(1)->click();
+            controls_.RadioGroup2->Item(1)->click();
         else
-            (form_->RadioGroup1->ItemIndex() == 0 ? form_->RadioGroup1->Item(1)
-                                                  : form_->RadioGroup1->Item(0))
+            (controls_.RadioGroup1->ItemIndex() == 0 ? controls_.RadioGroup1->Item(1)
+                                                     : controls_.RadioGroup1->Item(0))
                 ->click();
         expected_ = Expect::PictureFailure;
         allowedPicture_ = path;
@@ -496,7 +498,7 @@ private:
         }
         Count("txt", "");
         QFile::remove(folder_.filePath("log.txt"));
-        form_->SpeedButton4->click();
+        controls_.SpeedButton4->click();
         exportChecked_ = true;
     }
 
@@ -511,7 +513,7 @@ private:
         else
             QDir(folder_.path()).mkdir("log.txt");
         Count("txt", fullDisk ? "onto /dev/full" : "onto a folder");
-        form_->SpeedButton4->click();
+        controls_.SpeedButton4->click();
         expected_ = Expect::LogFailure;
         if (fullDisk)
             QFile::remove(log);
@@ -523,7 +525,7 @@ private:
     {
         expected_ = Expect::Run;
         Count("emulate", "");
-        form_->Button1->click();
+        controls_.Button1->click();
     }
 
     QString Classify(const QString& text) const
@@ -549,8 +551,8 @@ private:
                 return {};
             }
             if (Engine().Run.SampleCount != before.sampleCount ||
-                form_->ViewStart != before.viewStart || form_->ViewLen != before.viewLen ||
-                form_->StringGrid1->Cell(1, 0) != before.header)
+                form_->View().Start != before.viewStart || form_->View().Len != before.viewLen ||
+                controls_.StringGrid1->Cell(1, 0) != before.header)
                 return "a refused run changed the previous run's state";
             return {};
         case Expect::LogFailure: {
@@ -583,23 +585,24 @@ private:
                 return QString("parameter %1 is %2").arg(tag).arg(value);
             const QString shown =
                 QString::fromStdString(engine::NormalisedParamText(tag, value, separator));
-            if (form_->ParamEdits[static_cast<std::size_t>(tag)]->text() != shown)
+            if (controls_.ParamEdits[static_cast<std::size_t>(tag)]->text() != shown)
                 return QString("Edit%1 shows \"%2\", not its value's text \"%3\"")
                     .arg(tag)
-                    .arg(form_->ParamEdits[static_cast<std::size_t>(tag)]->text(), shown);
+                    .arg(controls_.ParamEdits[static_cast<std::size_t>(tag)]->text(), shown);
         }
 
         const int count = state.Run.SampleCount;
         longestRun_ = std::max(longestRun_, count);
         if (count < 0 || static_cast<std::size_t>(count) > state.Run.Samples.size())
             return "sample count outside the buffer";
-        const int start = form_->ViewStart;
-        const int len = form_->ViewLen;
+        const int start = form_->View().Start;
+        const int len = form_->View().Len;
         if (!partialRun_) {
             if (state.Result.ChannelRows.size() != static_cast<std::size_t>(count))
                 return "channel rows do not match the samples";
             static constexpr int kCounts[] = {1, 4, 6, 4};
-            if (count > 0 && state.Result.ChannelCount != kCounts[form_->ComboBox1->currentIndex()])
+            if (count > 0 &&
+                state.Result.ChannelCount != kCounts[controls_.ComboBox1->currentIndex()])
                 return "channels are not those of the selected view";
             if (count > 0 && (start < 0 || len < 1 || std::int64_t{start} + len > count))
                 return QString("view window %1 + %2 outside the run of %3")
@@ -614,7 +617,7 @@ private:
                 return "a channel range is not finite or misses 0";
         }
 
-        const ui::ScrollBarAdapter& bar = *form_->ScrollBar2;
+        const ui::ScrollBarAdapter& bar = *controls_.ScrollBar2;
         if (bar.Min() != 1 || bar.Position() < bar.Min() || bar.Position() > bar.Max() ||
             bar.PageSize() < 0 || bar.PageSize() > bar.Max() || bar.LargeChange() < 1 ||
             bar.LargeChange() > ui::ScrollBarAdapter::kMaxChange)
@@ -641,12 +644,12 @@ private:
             qbar->value() > qbar->maximum())
             return "the platform scroll bar does not follow the adapter";
 
-        const QString header = form_->StringGrid1->Cell(1, 0);
+        const QString header = controls_.StringGrid1->Cell(1, 0);
         if (!header.isEmpty() &&
             (!header.startsWith("RPM = ") || header.contains("NAN") || header.contains("INF")))
             return "header cell: " + header;
-        if (form_->Edit0->text() != QString::number(form_->ScrollBar1->value()) ||
-            form_->ScrollBar1->value() > 359)
+        if (controls_.Edit0->text() != QString::number(controls_.ScrollBar1->value()) ||
+            controls_.ScrollBar1->value() > 359)
             return "angle box and circuit scroll bar disagree";
 
         if (exportChecked_) {
@@ -670,6 +673,7 @@ private:
     QTemporaryDir folder_;
     QStringList errors_;
     std::unique_ptr<TForm1> form_;
+    FormControls controls_;
     QStringList log_;
     std::map<QString, int> actionCounts_;
     std::map<QString, int> errorCounts_;

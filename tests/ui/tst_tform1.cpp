@@ -6,6 +6,7 @@
 #include "ui/widgets/radio_group.h"
 #include "ui/widgets/scroll_bar_adapter.h"
 #include "ui/tform1.h"
+#include "tests/support/form_controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -33,6 +34,7 @@ struct FormFixture {
     QTemporaryDir folder;
     QStringList errors;
     std::unique_ptr<TForm1> form;
+    FormControls controls;
 
     explicit FormFixture(bool withPictures = true)
     {
@@ -45,9 +47,13 @@ struct FormFixture {
         options.ProgramFolder = folder.path();
         options.ShowError = [this](QWidget*, const QString& text) { errors << text; };
         form = std::make_unique<TForm1>(options);
+        controls = FormControls(*form);
     }
 
-    QString Text(int tag) const { return form->ParamEdits[static_cast<std::size_t>(tag)]->text(); }
+    QString Text(int tag) const
+    {
+        return controls.ParamEdits[static_cast<std::size_t>(tag)]->text();
+    }
 
     void Leave(QWidget* box)
     {
@@ -57,7 +63,7 @@ struct FormFixture {
 
     void Type(int tag, const QString& text)
     {
-        ui::ParamEdit* box = form->ParamEdits[static_cast<std::size_t>(tag)];
+        ui::ParamEdit* box = controls.ParamEdits[static_cast<std::size_t>(tag)];
         box->setText(text);
         Leave(box);
     }
@@ -82,13 +88,13 @@ private slots:
         for (int tag = 1; tag <= 10; ++tag)
             QCOMPARE(f.Text(tag), expected[tag - 1]);
         QCOMPARE(f.Samples(), 0);
-        QCOMPARE(f.form->ViewStart, 0);
-        QCOMPARE(f.form->ViewLen, 1);
-        QCOMPARE(f.form->Edit0->text(), QString("0"));
-        QCOMPARE(f.form->PageControl1->ActivePageIndex(), 1);
-        QCOMPARE(f.form->PageControl1->Page(1)->objectName(), QString("TabSheet2"));
+        QCOMPARE(f.form->View().Start, 0);
+        QCOMPARE(f.form->View().Len, 1);
+        QCOMPARE(f.controls.Edit0->text(), QString("0"));
+        QCOMPARE(f.controls.PageControl1->ActivePageIndex(), 1);
+        QCOMPARE(f.controls.PageControl1->Page(1)->objectName(), QString("TabSheet2"));
         QCOMPARE(f.form->windowTitle(), QString("Brushless sensorless motor demo"));
-        QCOMPARE(f.form->StringGrid1->Cell(1, 0), QString());
+        QCOMPARE(f.controls.StringGrid1->Cell(1, 0), QString());
         QVERIFY(f.errors.isEmpty());
         QVERIFY(f.form->CircuitBitmap().has_value());
         QVERIFY(!f.form->CircuitBitmap()->isNull());
@@ -111,23 +117,23 @@ private slots:
             QVERIFY(box);
             QCOMPARE(box->property("Tag").toInt(), tag);
         }
-        QVERIFY(f.form->ParamEdits[10]->isReadOnly());
-        QVERIFY(f.form->Edit0->isReadOnly());
-        QVERIFY(!(f.form->Edit0->focusPolicy() & Qt::TabFocus));
-        QVERIFY(!(f.form->TrackBar1->focusPolicy() & Qt::TabFocus));
-        QVERIFY(!(f.form->TrackBar2->focusPolicy() & Qt::TabFocus));
-        QCOMPARE(f.form->ScrollBar2->Tag(), 12345);
-        QCOMPARE(f.form->ComboBox1->currentIndex(), 1);
-        QCOMPARE(f.form->ComboBox1->itemText(2), QString("Tarvel Resist.: 2.2K/10K/20K"));
-        QVERIFY(f.form->CheckBox1->isChecked());
-        QVERIFY(!f.form->CheckBox2->isChecked());
-        QCOMPARE(f.form->RadioGroup1->ItemIndex(), 1);
-        QCOMPARE(f.form->RadioGroup2->ItemIndex(), 1);
-        QVERIFY(f.form->RadioButton1->isChecked());
+        QVERIFY(f.controls.ParamEdits[10]->isReadOnly());
+        QVERIFY(f.controls.Edit0->isReadOnly());
+        QVERIFY(!(f.controls.Edit0->focusPolicy() & Qt::TabFocus));
+        QVERIFY(!(f.controls.TrackBar1->focusPolicy() & Qt::TabFocus));
+        QVERIFY(!(f.controls.TrackBar2->focusPolicy() & Qt::TabFocus));
+        QCOMPARE(f.controls.ScrollBar2->Tag(), 12345);
+        QCOMPARE(f.controls.ComboBox1->currentIndex(), 1);
+        QCOMPARE(f.controls.ComboBox1->itemText(2), QString("Tarvel Resist.: 2.2K/10K/20K"));
+        QVERIFY(f.controls.CheckBox1->isChecked());
+        QVERIFY(!f.controls.CheckBox2->isChecked());
+        QCOMPARE(f.controls.RadioGroup1->ItemIndex(), 1);
+        QCOMPARE(f.controls.RadioGroup2->ItemIndex(), 1);
+        QVERIFY(f.controls.RadioButton1->isChecked());
         for (const char* name : {"Edit101", "Edit106", "Edit111", "Edit123", "Edit151", "Edit152"})
             QVERIFY(f.form->findChild<QLineEdit*>(name)->isReadOnly());
         // "Emulate" comes first in the tab order.
-        QCOMPARE(f.form->Button1->nextInFocusChain(), f.form->ParamEdits[1]);
+        QCOMPARE(f.controls.Button1->nextInFocusChain(), f.controls.ParamEdits[1]);
     }
 
     void gridFillsItsControlAtTheMinimumSize()
@@ -135,15 +141,15 @@ private slots:
         FormFixture f;
         QCOMPARE(f.form->minimumSize(), QSize(782, 529));
         QCOMPARE(f.form->size(), QSize(782, 529));
-        QCOMPARE(f.form->StringGrid1->size(), QSize(539, 470));
-        QCOMPARE(f.form->StringGrid1->ColWidth(0), 56);
-        QCOMPARE(f.form->StringGrid1->ColWidth(1), 480);
-        QCOMPARE(f.form->StringGrid1->RowHeight(0), 39);
-        QCOMPARE(f.form->StringGrid1->RowHeight(1), 31);
-        QCOMPARE(f.form->StringGrid1->RowHeight(7), 234);
+        QCOMPARE(f.controls.StringGrid1->size(), QSize(539, 470));
+        QCOMPARE(f.controls.StringGrid1->ColWidth(0), 56);
+        QCOMPARE(f.controls.StringGrid1->ColWidth(1), 480);
+        QCOMPARE(f.controls.StringGrid1->RowHeight(0), 39);
+        QCOMPARE(f.controls.StringGrid1->RowHeight(1), 31);
+        QCOMPARE(f.controls.StringGrid1->RowHeight(7), 234);
         f.form->show();
-        f.form->Button1->click();
-        QVERIFY(!f.form->StringGrid1->verticalScrollBar()->isVisible());
+        f.controls.Button1->click();
+        QVERIFY(!f.controls.StringGrid1->verticalScrollBar()->isVisible());
     }
 
     void resizingMovesTheColumnAndGrowsThePages()
@@ -151,14 +157,14 @@ private slots:
         FormFixture f;
         f.form->show();
         f.form->resize(1000, 700);
-        QCOMPARE(f.form->ParamEdits[1]->geometry(), QRect(950, 22, 41, 21));
-        QCOMPARE(f.form->Button1->geometry(), QRect(922, 446, 69, 21));
-        QCOMPARE(f.form->PageControl1->geometry(), QRect(4, 4, 793, 690));
-        QCOMPARE(f.form->StringGrid1->size(), QSize(539 + 218, 470 + 171));
-        QCOMPARE(f.form->StringGrid1->ColWidth(1), 480 + 218);
-        QCOMPARE(f.form->StringGrid1->RowHeight(7), 234 + 171);
-        QCOMPARE(f.form->SpeedButton4->geometry().topLeft(), QPoint(544 + 218, 364 + 171));
-        QCOMPARE(f.form->ScrollBar2->Bar()->geometry(), QRect(0, 474 + 171, 567 + 218, 17));
+        QCOMPARE(f.controls.ParamEdits[1]->geometry(), QRect(950, 22, 41, 21));
+        QCOMPARE(f.controls.Button1->geometry(), QRect(922, 446, 69, 21));
+        QCOMPARE(f.controls.PageControl1->geometry(), QRect(4, 4, 793, 690));
+        QCOMPARE(f.controls.StringGrid1->size(), QSize(539 + 218, 470 + 171));
+        QCOMPARE(f.controls.StringGrid1->ColWidth(1), 480 + 218);
+        QCOMPARE(f.controls.StringGrid1->RowHeight(7), 234 + 171);
+        QCOMPARE(f.controls.SpeedButton4->geometry().topLeft(), QPoint(544 + 218, 364 + 171));
+        QCOMPARE(f.controls.ScrollBar2->Bar()->geometry(), QRect(0, 474 + 171, 567 + 218, 17));
         f.form->resize(500, 300);
         QCOMPARE(f.form->size(), QSize(782, 529));
     }
@@ -169,9 +175,9 @@ private slots:
         f.Type(1, "12abc");
         QCOMPARE(f.Text(1), QString("12.0"));
         QCOMPARE(f.Samples() > 1000, true);
-        QCOMPARE(f.form->ViewStart, 0);
-        QCOMPARE(f.form->ViewLen, f.Samples());
-        QVERIFY(f.form->StringGrid1->Cell(1, 0).startsWith("RPM = "));
+        QCOMPARE(f.form->View().Start, 0);
+        QCOMPARE(f.form->View().Len, f.Samples());
+        QVERIFY(f.controls.StringGrid1->Cell(1, 0).startsWith("RPM = "));
         // The maximum-current rule follows every box: 100 A is above the short circuit bound.
         f.Type(9, "100");
         QCOMPARE(f.Text(9), QString("70.2"));
@@ -180,93 +186,95 @@ private slots:
     void leavingTheReadOnlyDutyBoxRunsAgain()
     {
         FormFixture f;
-        f.Leave(f.form->ParamEdits[10]);
+        f.Leave(f.controls.ParamEdits[10]);
         QCOMPARE(f.Text(10), QString("100"));
         QCOMPARE(f.Samples(), 4326);
-        QCOMPARE(f.form->StringGrid1->Cell(1, 0), QString("RPM = 13892;   Timing = 25.0 deg"));
+        QCOMPARE(f.controls.StringGrid1->Cell(1, 0), QString("RPM = 13892;   Timing = 25.0 deg"));
     }
 
     void trackBarsSetCurrentAndDuty()
     {
         FormFixture f;
-        f.form->TrackBar2->setValue(5);
+        f.controls.TrackBar2->setValue(5);
         QCOMPARE(f.Text(10), QString("50"));
-        QCOMPARE(f.form->StringGrid1->Cell(1, 0), QString("RPM = 6946;   Timing = 12.5 deg"));
-        f.form->TrackBar1->setValue(10);
+        QCOMPARE(f.controls.StringGrid1->Cell(1, 0), QString("RPM = 6946;   Timing = 12.5 deg"));
+        f.controls.TrackBar1->setValue(10);
         QCOMPARE(f.Text(9), QString("60.0"));
-        f.form->TrackBar1->setValue(1);
+        f.controls.TrackBar1->setValue(1);
         QCOMPARE(f.Text(9), QString("1.8"));
     }
 
     void emulateShowsTheWholeRun()
     {
         FormFixture f;
-        f.form->Button1->click();
+        f.controls.Button1->click();
         const int n = f.Samples();
         QCOMPARE(n, 4326);
-        QCOMPARE(f.form->ViewStart, 0);
-        QCOMPARE(f.form->ViewLen, n);
-        QCOMPARE(f.form->ScrollBar2->Position(), 1);
-        QCOMPARE(f.form->ScrollBar2->Min(), 1);
-        QCOMPARE(f.form->ScrollBar2->Max(), n);
-        QCOMPARE(f.form->ScrollBar2->PageSize(), n - 1);
-        QCOMPARE(f.form->ScrollBar2->LargeChange(), n / 2);
+        QCOMPARE(f.form->View().Start, 0);
+        QCOMPARE(f.form->View().Len, n);
+        QCOMPARE(f.controls.ScrollBar2->Position(), 1);
+        QCOMPARE(f.controls.ScrollBar2->Min(), 1);
+        QCOMPARE(f.controls.ScrollBar2->Max(), n);
+        QCOMPARE(f.controls.ScrollBar2->PageSize(), n - 1);
+        QCOMPARE(f.controls.ScrollBar2->LargeChange(), n / 2);
     }
 
     void zoomButtonsAndScrolling()
     {
         FormFixture f;
-        f.form->Button1->click();
-        const auto window = [&] { return QPair<int, int>(f.form->ViewStart, f.form->ViewLen); };
-        f.form->SpeedButton1->click();
+        f.controls.Button1->click();
+        const auto window = [&] {
+            return QPair<int, int>(f.form->View().Start, f.form->View().Len);
+        };
+        f.controls.SpeedButton1->click();
         QCOMPARE(window(), qMakePair(1081, 2163));
-        QCOMPARE(f.form->ScrollBar2->PageSize(), 2162);
-        QCOMPARE(f.form->ScrollBar2->Position(), 1082);
-        QCOMPARE(f.form->ScrollBar2->LargeChange(), 1081);
-        f.form->SpeedButton1->click();
+        QCOMPARE(f.controls.ScrollBar2->PageSize(), 2162);
+        QCOMPARE(f.controls.ScrollBar2->Position(), 1082);
+        QCOMPARE(f.controls.ScrollBar2->LargeChange(), 1081);
+        f.controls.SpeedButton1->click();
         QCOMPARE(window(), qMakePair(1621, 1081));
-        f.form->SpeedButton2->click();
+        f.controls.SpeedButton2->click();
         QCOMPARE(window(), qMakePair(1081, 2162));
-        f.form->SpeedButton2->click();
+        f.controls.SpeedButton2->click();
         QCOMPARE(window(), qMakePair(0, 4324));
-        f.form->SpeedButton2->click();
+        f.controls.SpeedButton2->click();
         QCOMPARE(window(), qMakePair(0, 4326));
-        f.form->SpeedButton1->click();
+        f.controls.SpeedButton1->click();
         // Scrolling past the end shows the window that ends at the last sample.
-        f.form->ScrollBar2->SetPosition(4000);
+        f.controls.ScrollBar2->SetPosition(4000);
         QCOMPARE(window(), qMakePair(4326 - 2163, 2163));
-        QCOMPARE(f.form->ScrollBar2->Position(), 4326 - 2163 + 1);
-        f.form->SpeedButton3->click();
+        QCOMPARE(f.controls.ScrollBar2->Position(), 4326 - 2163 + 1);
+        f.controls.SpeedButton3->click();
         QCOMPARE(window(), qMakePair(0, 4326));
         // Zooming in ends with a window the graph can still scale.
         for (int i = 0; i < 20; ++i)
-            f.form->SpeedButton1->click();
-        QVERIFY(f.form->ViewLen >= 2);
-        QVERIFY(f.form->ViewStart + f.form->ViewLen <= f.Samples());
+            f.controls.SpeedButton1->click();
+        QVERIFY(f.form->View().Len >= 2);
+        QVERIFY(f.form->View().Start + f.form->View().Len <= f.Samples());
     }
 
     void pwmSideClickRunsWithoutMovingTheScrollBar()
     {
         FormFixture f;
-        f.form->CheckBox2->click();
-        QVERIFY(f.form->CheckBox2->isChecked());
+        f.controls.CheckBox2->click();
+        QVERIFY(f.controls.CheckBox2->isChecked());
         const int n = f.Samples();
         QVERIFY(n > 0);
-        QCOMPARE(f.form->ViewLen, n);
-        QCOMPARE(f.form->ScrollBar2->PageSize(), f.form->ScrollBar2->Max());
-        QCOMPARE(f.form->ScrollBar2->LargeChange(), 1);
+        QCOMPARE(f.form->View().Len, n);
+        QCOMPARE(f.controls.ScrollBar2->PageSize(), f.controls.ScrollBar2->Max());
+        QCOMPARE(f.controls.ScrollBar2->LargeChange(), 1);
     }
 
     void viewSelectorRebuildsOnlyTheChannels()
     {
         FormFixture f;
-        f.form->Button1->click();
-        f.form->SpeedButton1->click();
-        const int start = f.form->ViewStart;
-        f.form->ComboBox1->setCurrentIndex(2);
+        f.controls.Button1->click();
+        f.controls.SpeedButton1->click();
+        const int start = f.form->View().Start;
+        f.controls.ComboBox1->setCurrentIndex(2);
         QCOMPARE(f.form->Engine().Result.ChannelCount, 6);
-        QCOMPARE(f.form->ViewStart, start);
-        f.form->ComboBox1->setCurrentIndex(0);
+        QCOMPARE(f.form->View().Start, start);
+        f.controls.ComboBox1->setCurrentIndex(0);
         QCOMPARE(f.form->Engine().Result.ChannelCount, 1);
         QCOMPARE(QString::fromStdString(f.form->Engine().Result.Channels[0].Name),
                  QString("Battery"));
@@ -275,13 +283,13 @@ private slots:
     void txtWritesTheLogBesideTheProgram()
     {
         FormFixture f;
-        f.form->SpeedButton4->click();
+        f.controls.SpeedButton4->click();
         QFile log(f.folder.filePath("log.txt"));
         QVERIFY(log.open(QIODevice::ReadOnly));
         QCOMPARE(log.size(), 59);
         log.close();
-        f.form->Button1->click();
-        f.form->SpeedButton4->click();
+        f.controls.Button1->click();
+        f.controls.SpeedButton4->click();
         QVERIFY(log.open(QIODevice::ReadOnly));
         QCOMPARE(log.readAll().count("\r\n"), 4327);
         QVERIFY(f.errors.isEmpty());
@@ -290,9 +298,9 @@ private slots:
     void txtIntoAMissingFolderShowsTheError()
     {
         FormFixture f;
-        f.form->Button1->click();
+        f.controls.Button1->click();
         QVERIFY(QDir(f.folder.path()).removeRecursively());
-        f.form->SpeedButton4->click();
+        f.controls.SpeedButton4->click();
         QCOMPARE(f.errors.size(), 1);
         QVERIFY(f.errors[0].startsWith("Cannot create file \"" + f.folder.path() + "/log.txt\". "));
         QVERIFY(f.errors[0].endsWith("."));
@@ -302,39 +310,39 @@ private slots:
     void circuitScrollBarRunsOneAngle()
     {
         FormFixture f;
-        f.form->ScrollBar1->setValue(30);
-        QCOMPARE(f.form->Edit0->text(), QString("30"));
+        f.controls.ScrollBar1->setValue(30);
+        QCOMPARE(f.controls.Edit0->text(), QString("30"));
         QCOMPARE(f.Samples(), 1);
         QCOMPARE(f.form->Engine().Run.Samples[0].Angle, 30.0f);
-        f.form->ScrollBar1->setValue(360);
-        QCOMPARE(f.form->ScrollBar1->value(), 0);
-        QCOMPARE(f.form->Edit0->text(), QString("0"));
+        f.controls.ScrollBar1->setValue(360);
+        QCOMPARE(f.controls.ScrollBar1->value(), 0);
+        QCOMPARE(f.controls.Edit0->text(), QString("0"));
         QCOMPARE(f.form->Engine().Run.Samples[0].Angle, 0.0f);
         // The graph page can be painted after a one-sample run.
-        f.form->StringGrid1->Repaint();
+        f.controls.StringGrid1->Repaint();
         QVERIFY(f.errors.isEmpty());
     }
 
     void engineErrorsKeepThePreviousRun()
     {
         FormFixture f;
-        f.form->Button1->click();
-        const QString header = f.form->StringGrid1->Cell(1, 0);
+        f.controls.Button1->click();
+        const QString header = f.controls.StringGrid1->Cell(1, 0);
         f.Type(4, "0");
         QCOMPARE(f.errors.size(), 1);
         QVERIFY(f.errors[0].contains("Motor resistance is 0 Ohms"));
         QVERIFY(f.errors[0].endsWith("."));
         QCOMPARE(f.Text(4), QString("0.0000"));
         QCOMPARE(f.Samples(), 4326);
-        QCOMPARE(f.form->StringGrid1->Cell(1, 0), header);
+        QCOMPARE(f.controls.StringGrid1->Cell(1, 0), header);
     }
 
     void radioGroupsRecomposeThePicture()
     {
         FormFixture f;
         const QImage withStrips = *f.form->CircuitBitmap();
-        f.form->RadioGroup1->Item(0)->click();
-        f.form->RadioGroup2->Item(0)->click();
+        f.controls.RadioGroup1->Item(0)->click();
+        f.controls.RadioGroup2->Item(0)->click();
         QImage base(QCoreApplication::applicationDirPath() + "/circuit.bmp");
         QCOMPARE(f.form->CircuitBitmap()->convertToFormat(QImage::Format_RGB32),
                  base.convertToFormat(QImage::Format_RGB32));
@@ -348,7 +356,7 @@ private slots:
         QCOMPARE(f.errors.size(), 1);
         QVERIFY(f.errors[0].contains("circuit.bmp"));
         QCOMPARE(f.Text(1), QString("11.1"));
-        f.form->Button1->click();
+        f.controls.Button1->click();
         QCOMPARE(f.Samples(), 4326);
     }
 

@@ -3,16 +3,14 @@
 #include "engine/decimal_separator.h"
 #include "engine/view_export.h"
 #include "graph/render/graph_image.h"
+#include "ui/graph_page/graph_host.h"
 #include "ui/widgets/owner_drawn_grid.h"
-#include "ui/widgets/page_control.h"
-#include "ui/tform1.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QKeySequence>
-#include <QLineEdit>
 #include <QMenu>
 #include <QSettings>
 #include <QStandardPaths>
@@ -56,30 +54,36 @@ private:
 
 } // namespace
 
-QImage GraphImage(const TForm1& form)
+graph::GraphPaintParams GraphParamsOf(const GraphHost& host)
 {
-    return graph::RenderGraphImage(form.GraphParams(), form.StringGrid1->size(),
-                                   form.StringGrid1->font());
+    return graph::MakeGraphPaintParams(host.Engine().Run, host.Engine().Result, host.View(),
+                                       host.Grid().Cell(1, 0).toStdString(), host.SwitchLabels());
 }
 
-void SaveGraphPng(const TForm1& form, const QString& path)
+QImage GraphImage(const GraphHost& host)
 {
-    graph::SavePng(GraphImage(form), path);
+    return graph::RenderGraphImage(GraphParamsOf(host), host.Grid().size(), host.Grid().font());
 }
 
-void SaveCircuitPng(const TForm1& form, const QString& path)
+void SaveGraphPng(const GraphHost& host, const QString& path)
 {
-    const std::optional<QImage>& picture = form.CircuitBitmap();
+    graph::SavePng(GraphImage(host), path);
+}
+
+void SaveCircuitPng(const GraphHost& host, const QString& path)
+{
+    const std::optional<QImage>& picture = host.CircuitPicture();
     if (!picture || picture->isNull())
         throw graph::ExportError(
             "There is no circuit picture: its picture files could not be read");
     graph::SavePng(*picture, path);
 }
 
-void ExportView(const TForm1& form, const QString& path)
+void ExportView(const GraphHost& host, const QString& path)
 {
-    const engine::EngineState& state = form.Engine();
-    engine::SaveViewExport(LocalPath(path), state.Run, state.Result, {form.ViewStart, form.ViewLen},
+    const engine::EngineState& state = host.Engine();
+    const engine::SampleWindow view = host.View();
+    engine::SaveViewExport(LocalPath(path), state.Run, state.Result, view,
                            engine::DecimalSeparator());
 }
 
@@ -98,72 +102,72 @@ QString AskSavePath(QWidget* parent, const QString& caption, const QString& file
     return dialog.selectedFiles().constFirst();
 }
 
-void SaveGraphPngAction(TForm1& form)
+void SaveGraphPngAction(const GraphHost& host)
 {
     const QString path =
-        AskSavePath(&form, QStringLiteral("Save graph as PNG"), QStringLiteral("graph.png"),
-                    kPngFilter, QStringLiteral("png"));
+        AskSavePath(&host.MainWindow(), QStringLiteral("Save graph as PNG"),
+                    QStringLiteral("graph.png"), kPngFilter, QStringLiteral("png"));
     if (!path.isEmpty())
-        SaveGraphPng(form, path);
+        SaveGraphPng(host, path);
 }
 
-void SaveCircuitPngAction(TForm1& form)
+void SaveCircuitPngAction(const GraphHost& host)
 {
     const QString path =
-        AskSavePath(&form, QStringLiteral("Save circuit as PNG"), QStringLiteral("circuit.png"),
-                    kPngFilter, QStringLiteral("png"));
+        AskSavePath(&host.MainWindow(), QStringLiteral("Save circuit as PNG"),
+                    QStringLiteral("circuit.png"), kPngFilter, QStringLiteral("png"));
     if (!path.isEmpty())
-        SaveCircuitPng(form, path);
+        SaveCircuitPng(host, path);
 }
 
-void ExportViewAction(TForm1& form)
+void ExportViewAction(const GraphHost& host)
 {
-    const QString path = AskSavePath(&form, QStringLiteral("Export view"),
+    const QString path = AskSavePath(&host.MainWindow(), QStringLiteral("Export view"),
                                      QStringLiteral("view.tsv"), kTsvFilter, QStringLiteral("tsv"));
     if (!path.isEmpty())
-        ExportView(form, path);
+        ExportView(host, path);
 }
 
-void AddGraphExportActions(TForm1& form, QMenu& menu, const GuardedRun& guarded)
+void AddGraphExportActions(const GraphHost& host, QMenu& menu)
 {
-    TForm1* target = &form;
+    const GraphHost* target = &host;
     if (!menu.isEmpty())
         menu.addSeparator();
     menu.addAction(QStringLiteral("Save graph as PNG..."), &menu,
-                   [target, guarded] { guarded([target] { SaveGraphPngAction(*target); }); });
+                   [target] { target->Guarded([target] { SaveGraphPngAction(*target); }); });
     menu.addAction(QStringLiteral("Export view..."), &menu,
-                   [target, guarded] { guarded([target] { ExportViewAction(*target); }); });
+                   [target] { target->Guarded([target] { ExportViewAction(*target); }); });
 }
 
-void AddCircuitExportActions(TForm1& form, QMenu& menu, const GuardedRun& guarded)
+void AddCircuitExportActions(const GraphHost& host, QMenu& menu)
 {
-    TForm1* target = &form;
+    const GraphHost* target = &host;
     if (!menu.isEmpty())
         menu.addSeparator();
     menu.addAction(QStringLiteral("Save circuit as PNG..."), &menu,
-                   [target, guarded] { guarded([target] { SaveCircuitPngAction(*target); }); });
+                   [target] { target->Guarded([target] { SaveCircuitPngAction(*target); }); });
 }
 
-void AddExportShortcuts(TForm1& form, const GuardedRun& guarded)
+void AddExportShortcuts(const GraphHost& host)
 {
-    TForm1* target = &form;
-    auto* savePicture = new QAction(QStringLiteral("Save picture as PNG..."), &form);
+    const GraphHost* target = &host;
+    QWidget& window = host.MainWindow();
+    auto* savePicture = new QAction(QStringLiteral("Save picture as PNG..."), &window);
     savePicture->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    QObject::connect(savePicture, &QAction::triggered, &form, [target, guarded] {
-        guarded([target] {
-            if (target->PageControl1->Page(target->PageControl1->ActivePageIndex()) ==
-                target->TabSheet2)
+    QObject::connect(savePicture, &QAction::triggered, &window, [target] {
+        target->Guarded([target] {
+            if (target->GraphPageShown())
                 SaveGraphPngAction(*target);
             else
                 SaveCircuitPngAction(*target);
         });
     });
-    auto* exportView = new QAction(QStringLiteral("Export view..."), &form);
+    auto* exportView = new QAction(QStringLiteral("Export view..."), &window);
     exportView->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-    QObject::connect(exportView, &QAction::triggered, &form,
-                     [target, guarded] { guarded([target] { ExportViewAction(*target); }); });
-    form.addAction(savePicture);
-    form.addAction(exportView);
+    QObject::connect(exportView, &QAction::triggered, &window,
+                     [target] { target->Guarded([target] { ExportViewAction(*target); }); });
+    window.addAction(savePicture);
+    window.addAction(exportView);
 }
 
 } // namespace ui

@@ -3,6 +3,7 @@
 #include "ui/graph_page/graph_tools.h"
 #include "ui/widgets/page_control.h"
 #include "ui/widgets/radio_group.h"
+#include "tests/support/form_controls.h"
 #include "ui/tform1.h"
 
 #include <QCheckBox>
@@ -35,13 +36,13 @@ engine::BridgeState HighAToLowB()
 QList<QRect> PageControlsInPicture(const ui::TForm1& form)
 {
     QList<QRect> rects;
-    for (QWidget* w : form.SwitchLabels)
+    for (QWidget* w : FormControls(form).SwitchLabels)
         rects << w->geometry().translated(-4, -4);
-    for (QWidget* w : form.PhaseLabels)
+    for (QWidget* w : FormControls(form).PhaseLabels)
         rects << w->geometry().translated(-4, -4);
-    for (QWidget* w : form.CompLabels)
+    for (QWidget* w : FormControls(form).CompLabels)
         rects << w->geometry().translated(-4, -4);
-    rects << static_cast<QWidget*>(form.RadioGroup1)->geometry().translated(-4, -4);
+    rects << static_cast<QWidget*>(FormControls(form).RadioGroup1)->geometry().translated(-4, -4);
     return rects;
 }
 
@@ -52,6 +53,7 @@ class TestBridgeStateView : public QObject {
 
     QTemporaryDir folder_;
     std::unique_ptr<ui::TForm1> form_;
+    FormControls controls_;
     QStringList errors_;
 
 private slots:
@@ -69,7 +71,8 @@ private slots:
         options.ProgramFolder = folder_.path();
         options.ShowError = [this](QWidget*, const QString& text) { errors_ << text; };
         form_ = std::make_unique<ui::TForm1>(options);
-        form_->PageControl1->SetActivePageIndex(0);
+        controls_ = FormControls(*form_);
+        controls_.PageControl1->SetActivePageIndex(0);
         form_->show();
     }
 
@@ -132,7 +135,7 @@ private slots:
     {
         QVERIFY(!form_->ShowBridgeState->isChecked());
         QVERIFY(form_->ShowBridgeState->isVisible());
-        form_->ScrollBar1->setValue(35);
+        controls_.ScrollBar1->setValue(35);
         QVERIFY(!form_->BridgeLayer->isVisible());
 
         form_->ShowBridgeState->setChecked(true);
@@ -146,9 +149,9 @@ private slots:
         QCOMPARE(form_->BridgeLayer->Layout()->Texts[0].Text, QString("Angle 35.00 deg, PWM on"));
 
         // "2 Non Inv" inverts the high-side level once; the next run reads right through it.
-        form_->RadioGroup1->SetItemIndex(0);
-        form_->CheckBox1->setChecked(false); // no side modulated
-        form_->ScrollBar1->setValue(40);
+        controls_.RadioGroup1->SetItemIndex(0);
+        controls_.CheckBox1->setChecked(false); // no side modulated
+        controls_.ScrollBar1->setValue(40);
         // 65 deg of commutation: C high, B low, A floating.
         const auto& off = form_->BridgeLayer->Layout()->Transistors;
         QCOMPARE(off[0].On, false);
@@ -163,22 +166,22 @@ private slots:
     void fullRunShowsTheSampleUnderCursorA()
     {
         form_->ShowBridgeState->setChecked(true);
-        form_->Button1->click();
+        controls_.Button1->click();
         QVERIFY(!form_->BridgeLayer->isVisible()); // no cursor yet
         form_->Tools().PlaceCursor(graph::CursorId::A, 100);
-        form_->PageControl1->SetActivePageIndex(1);
-        form_->PageControl1->SetActivePageIndex(0);
+        controls_.PageControl1->SetActivePageIndex(1);
+        controls_.PageControl1->SetActivePageIndex(0);
         QVERIFY(form_->BridgeLayer->isVisible());
         QVERIFY(form_->BridgeLayer->Layout()->Texts[0].Text.startsWith("Cursor A at "));
     }
 
     void graphSaysWhatASingleAngleRunShows()
     {
-        form_->PageControl1->SetActivePageIndex(1);
-        form_->ScrollBar1->setValue(90);
+        controls_.PageControl1->SetActivePageIndex(1);
+        controls_.ScrollBar1->setValue(90);
         QVERIFY(form_->SingleAngleNote->isVisible());
         QVERIFY(form_->SingleAngleNote->text().startsWith("Angle 90.00 deg, PWM on"));
-        form_->Button1->click();
+        controls_.Button1->click();
         QVERIFY(!form_->SingleAngleNote->isVisible());
     }
 };

@@ -1,11 +1,13 @@
-#include "engine/decimal_separator.h"
-#include "ui/widgets/error_report.h"
-#include "ui/graph_page/graph_exports.h"
 #include "graph/grid_size.h"
+#include "engine/decimal_separator.h"
+#include "ui/graph_page/graph_exports.h"
+#include "ui/graph_page/graph_host.h"
+#include "ui/graph_page/graph_tools.h"
 #include "graph/render/graph_image.h"
 #include "ui/widgets/owner_drawn_grid.h"
 #include "ui/widgets/page_control.h"
 #include "ui/tform1.h"
+#include "tests/support/form_controls.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,6 +33,7 @@ struct FormFixture {
     QTemporaryDir folder;
     QStringList errors;
     std::unique_ptr<ui::TForm1> form;
+    FormControls controls;
 
     explicit FormFixture(bool withPictures = true)
     {
@@ -42,19 +45,15 @@ struct FormFixture {
         options.ProgramFolder = folder.path();
         options.ShowError = [this](QWidget*, const QString& text) { errors << text; };
         form = std::make_unique<ui::TForm1>(options);
+        controls = FormControls(*form);
     }
 
-    ui::GuardedRun Guard()
-    {
-        return [this](const std::function<void()>& handler) {
-            ui::RunGuarded(
-                form.get(), [this](QWidget*, const QString& text) { errors << text; }, handler);
-        };
-    }
+    // What the graph tools see of the window.
+    ui::GraphHost& Host() const { return form->Tools().Host(); }
 
     QImage Grab() const
     {
-        return form->StringGrid1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        return controls.StringGrid1->grab().toImage().convertToFormat(QImage::Format_RGB32);
     }
 };
 
@@ -89,15 +88,16 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
         // The headless front end has no window to take the font from: both must agree.
         const auto check = [&] {
-            QCOMPARE(ui::GraphImage(*f.form), f.Grab());
-            QCOMPARE(graph::RenderGraphImage(f.form->GraphParams(), f.form->StringGrid1->size()),
+            QCOMPARE(ui::GraphImage(f.Host()), f.Grab());
+            QCOMPARE(graph::RenderGraphImage(ui::GraphParamsOf(f.Host()),
+                                             f.controls.StringGrid1->size()),
                      f.Grab());
         };
         check();
-        f.form->Button1->click();
+        f.controls.Button1->click();
         check();
-        f.form->SpeedButton1->click();
-        f.form->ComboBox1->setCurrentIndex(2);
+        f.controls.SpeedButton1->click();
+        f.controls.ComboBox1->setCurrentIndex(2);
         check();
         f.form->resize(1013, 707);
         check();
@@ -106,38 +106,38 @@ private slots:
     void picturesReadBackAsShown()
     {
         FormFixture f;
-        f.form->Button1->click();
+        f.controls.Button1->click();
         const QString graph = f.folder.filePath("graph.png");
-        ui::SaveGraphPng(*f.form, graph);
+        ui::SaveGraphPng(f.Host(), graph);
         const QImage read = QImage(graph, "PNG").convertToFormat(QImage::Format_RGB32);
         QCOMPARE(read.size(), QSize(graph::kDefaultGridSize.Width, graph::kDefaultGridSize.Height));
         QCOMPARE(read, f.Grab());
         QCOMPARE(QColor(read.pixel(300, 450)), QColor(0x20, 0x20, 0x20));
 
         const QString circuit = f.folder.filePath("circuit.png");
-        ui::SaveCircuitPng(*f.form, circuit);
+        ui::SaveCircuitPng(f.Host(), circuit);
         QCOMPARE(QImage(circuit, "PNG").convertToFormat(QImage::Format_RGB32),
                  f.form->CircuitBitmap()->convertToFormat(QImage::Format_RGB32));
         FormFixture bare(false);
-        QVERIFY_THROWS_EXCEPTION(graph::ExportError, ui::SaveCircuitPng(*bare.form, circuit));
+        QVERIFY_THROWS_EXCEPTION(graph::ExportError, ui::SaveCircuitPng(bare.Host(), circuit));
     }
 
     void viewExportIsTheFormsWindowInTheUsersSeparator()
     {
         engine::SetDecimalSeparator(',');
         FormFixture f;
-        f.form->Button1->click();
-        f.form->SpeedButton1->click();
+        f.controls.Button1->click();
+        f.controls.SpeedButton1->click();
         const QString path = f.folder.filePath("view.tsv");
-        ui::ExportView(*f.form, path);
+        ui::ExportView(f.Host(), path);
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromLatin1(file.readAll()).split("\r\n");
         QCOMPARE(lines.size(),
-                 f.form->ViewLen + 2); // the header, the samples, "" after the last CR LF
+                 f.form->View().Len + 2); // the header, the samples, "" after the last CR LF
         QCOMPARE(lines[0],
                  "INDEX\tTIME(us)\tANGLE(deg)\tHA\tLA\tHB\tLB\tHC\tLC\tA\tB\tC\tZero-wire");
-        QCOMPARE(lines[1].section('\t', 0, 0).toInt(), f.form->ViewStart);
+        QCOMPARE(lines[1].section('\t', 0, 0).toInt(), f.form->View().Start);
         QVERIFY(lines[1].section('\t', 2, 2).contains(','));
     }
 
@@ -146,7 +146,7 @@ private slots:
         FormFixture f;
         QMenu menu;
         menu.addAction("Place cursor A here");
-        ui::AddGraphExportActions(*f.form, menu, f.Guard());
+        ui::AddGraphExportActions(f.Host(), menu);
         QCOMPARE(menu.actions().size(), 4);
         QVERIFY(menu.actions()[1]->isSeparator());
         QCOMPARE(menu.actions()[2]->text(), QString("Save graph as PNG..."));
@@ -185,7 +185,7 @@ private slots:
         f.form->show();
         QStringList titles;
         for (const auto& [page, key] : {std::pair{1, Qt::Key_S}, {0, Qt::Key_S}, {0, Qt::Key_E}}) {
-            f.form->PageControl1->SetActivePageIndex(page);
+            f.controls.PageControl1->SetActivePageIndex(page);
             // A closed dialog leaves no window active on the offscreen platform.
             QApplication::setActiveWindow(f.form.get());
             AnswerNextDialog(

@@ -2,6 +2,7 @@
 #include "ui/graph_page/graph_tools.h"
 #include "ui/widgets/owner_drawn_grid.h"
 #include "ui/widgets/page_control.h"
+#include "tests/support/form_controls.h"
 #include "ui/tform1.h"
 
 #include <QAction>
@@ -17,8 +18,8 @@ namespace {
 
 QImage GridImage(ui::TForm1& form)
 {
-    form.StringGrid1->Repaint();
-    return form.StringGrid1->viewport()->grab().toImage();
+    FormControls(form).StringGrid1->Repaint();
+    return FormControls(form).StringGrid1->viewport()->grab().toImage();
 }
 
 QAction* MenuAction(ui::TForm1& form, const QString& text)
@@ -36,6 +37,7 @@ class TestGraphReference : public QObject {
     Q_OBJECT
 
     std::unique_ptr<ui::TForm1> form_;
+    FormControls controls_;
     QStringList errors_;
 
 private slots:
@@ -46,8 +48,9 @@ private slots:
         ui::TForm1Options options;
         options.ShowError = [this](QWidget*, const QString& text) { errors_ << text; };
         form_ = std::make_unique<ui::TForm1>(options);
+        controls_ = FormControls(*form_);
         form_->show();
-        form_->Button1->click();
+        controls_.Button1->click();
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     }
 
@@ -62,12 +65,12 @@ private slots:
     void withoutAReferenceNothingChanges()
     {
         const QImage before = GridImage(*form_);
-        form_->TrackBar2->setValue(5);
+        controls_.TrackBar2->setValue(5);
         const QImage halfDuty = GridImage(*form_);
 
         MenuAction(*form_, "Hold as reference")->trigger();
         QVERIFY(form_->Reference().has_value());
-        form_->TrackBar2->setValue(10);
+        controls_.TrackBar2->setValue(10);
         const QImage compared = GridImage(*form_);
         QVERIFY(compared != before);
         QVERIFY(form_->ReferenceNote->isVisible());
@@ -77,19 +80,19 @@ private slots:
         QVERIFY(!form_->Reference().has_value());
         QVERIFY(!form_->ReferenceNote->isVisible());
         QCOMPARE(GridImage(*form_), before);
-        form_->TrackBar2->setValue(5);
+        controls_.TrackBar2->setValue(5);
         QCOMPARE(GridImage(*form_), halfDuty);
     }
 
     void keysHoldAndClearOnTheGraphPage()
     {
-        form_->PageControl1->SetActivePageIndex(1);
-        form_->StringGrid1->setFocus();
-        QTest::keyClick(form_->StringGrid1, Qt::Key_H);
+        controls_.PageControl1->SetActivePageIndex(1);
+        controls_.StringGrid1->setFocus();
+        QTest::keyClick(controls_.StringGrid1, Qt::Key_H);
         QVERIFY(form_->Reference().has_value());
         QCOMPARE(form_->Reference()->Samples.size(),
                  static_cast<std::size_t>(form_->Engine().Run.SampleCount));
-        QTest::keyClick(form_->StringGrid1, Qt::Key_H, Qt::ShiftModifier);
+        QTest::keyClick(controls_.StringGrid1, Qt::Key_H, Qt::ShiftModifier);
         QVERIFY(!form_->Reference().has_value());
     }
 };

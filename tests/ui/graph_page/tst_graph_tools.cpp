@@ -1,13 +1,16 @@
 #include "engine/decimal_separator.h"
 #include "engine/format_fixed.h"
 #include "engine/measurements.h"
+#include "ui/graph_page/graph_host.h"
 #include "ui/graph_page/graph_overlay.h"
 #include "ui/graph_page/graph_tools.h"
 #include "ui/widgets/owner_drawn_grid.h"
+#include "ui/widgets/page_control.h"
 #include "ui/widgets/param_edit.h"
 #include "ui/graph_page/readout_window.h"
 #include "ui/widgets/scroll_bar_adapter.h"
 #include "ui/tform1.h"
+#include "tests/support/form_controls.h"
 
 #include <QCheckBox>
 #include <QContextMenuEvent>
@@ -16,8 +19,10 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 #include <memory>
 
@@ -30,6 +35,7 @@ struct ToolsFixture {
     QTemporaryDir folder;
     QStringList errors;
     std::unique_ptr<TForm1> form;
+    FormControls controls;
 
     ToolsFixture()
     {
@@ -39,14 +45,15 @@ struct ToolsFixture {
         options.ProgramFolder = folder.path();
         options.ShowError = [this](QWidget*, const QString& text) { errors << text; };
         form = std::make_unique<TForm1>(options);
+        controls = FormControls(*form);
         form->show();
-        form->TrackBar2->setValue(5);
-        form->Button1->click();
+        controls.TrackBar2->setValue(5);
+        controls.Button1->click();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
 
     GraphTools& Tools() const { return form->Tools(); }
-    QWidget* Viewport() const { return form->StringGrid1->viewport(); }
+    QWidget* Viewport() const { return controls.StringGrid1->viewport(); }
     graph::PlotMapping Geometry() const { return *Tools().Geometry(); }
     const engine::SampleBuffer& Run() const { return form->Engine().Run; }
     const engine::TSampleRec& Sample(int i) const
@@ -72,6 +79,30 @@ struct ToolsFixture {
     {
         const graph::ReadoutCell* cell = Tools().Readout()->Table().Find(section, row, column);
         return cell ? QString::fromStdString(cell->Text) : QStringLiteral("<none>");
+    }
+
+    std::string SwitchLabel(int slot) const
+    {
+        return controls.SwitchLabels[static_cast<std::size_t>(slot)]->text().toStdString();
+    }
+
+    // The edges of one switch over the whole run, as the readout shows them.
+    QString WholeRunEdges(int slot) const
+    {
+        const engine::ViewMeasurements whole =
+            engine::MeasureView(Run(), form->Engine().Result, {0, Run().SampleCount});
+        return QString::number(whole.Switches[static_cast<std::size_t>(slot)].Edges);
+    }
+
+    // The readout opened with its key on the "Graph" page, then the "Circuit" page's tab.
+    void OpenReadoutAndShowTheCircuitPage()
+    {
+        controls.StringGrid1->setFocus();
+        QTest::keyClick(controls.StringGrid1, Qt::Key_R);
+        QVERIFY(Tools().ReadoutVisible());
+        QTabBar* tabs = controls.PageControl1->TabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+        QVERIFY(!controls.StringGrid1->isVisible());
     }
 };
 
@@ -149,7 +180,7 @@ private slots:
         QCOMPARE(f.Tools().Cursors().B(), std::optional<int>(g.SampleAt(420)));
         QCOMPARE(f.Tools().Cursors().A(), std::optional<int>(g.SampleAt(200)));
 
-        QTest::keyClick(f.form->StringGrid1, Qt::Key_Escape);
+        QTest::keyClick(f.controls.StringGrid1, Qt::Key_Escape);
         QVERIFY(!f.Tools().Cursors().Any());
         QCOMPARE(f.Cell(graph::kCursorSection, "Sample", graph::kColumnA), QString());
     }
@@ -159,21 +190,19 @@ private slots:
         ToolsFixture f;
         f.Click(200);
         const int a = *f.Tools().Cursors().A();
-        QTest::keyClick(f.form->StringGrid1, Qt::Key_BracketRight);
+        QTest::keyClick(f.controls.StringGrid1, Qt::Key_BracketRight);
         const int next = *f.Tools().Cursors().A();
         QCOMPARE(next, *graph::NextSwitchEdge(f.Run(), a));
-        QTest::keyClick(f.form->StringGrid1, Qt::Key_BracketLeft);
+        QTest::keyClick(f.controls.StringGrid1, Qt::Key_BracketLeft);
         QCOMPARE(*f.Tools().Cursors().A(), *graph::PreviousSwitchEdge(f.Run(), next));
 
         // From a zoomed view at the run's start, the last edges lie beyond it.
-        f.form->ViewStart = 0;
-        f.form->ViewLen = 500;
-        f.form->UpdateGraph();
+        f.Tools().Host().ShowWindow({0, 500});
         f.Tools().PlaceCursor(graph::CursorId::A, f.Run().SampleCount - 1);
-        QTest::keyClick(f.form->StringGrid1, Qt::Key_BracketLeft);
+        QTest::keyClick(f.controls.StringGrid1, Qt::Key_BracketLeft);
         const int last = *f.Tools().Cursors().A();
-        QVERIFY(last >= f.form->ViewStart && last < f.form->ViewStart + f.form->ViewLen);
-        QCOMPARE(f.form->ScrollBar2->Position(), f.form->ViewStart + 1);
+        QVERIFY(last >= f.form->View().Start && last < f.form->View().Start + f.form->View().Len);
+        QCOMPARE(f.controls.ScrollBar2->Position(), f.form->View().Start + 1);
     }
 
     void hoverShowsTheSampleUnderThePointer()
@@ -188,7 +217,7 @@ private slots:
                  QString::number(p));
         for (int k = 0; k < 6; ++k) {
             const std::string label =
-                f.form->SwitchLabels[static_cast<std::size_t>(k)]->text().toStdString();
+                f.controls.SwitchLabels[static_cast<std::size_t>(k)]->text().toStdString();
             QCOMPARE(f.Cell(graph::kCursorSection, label, graph::kColumnPointer),
                      QString::number(f.Sample(p).Switch[k]));
         }
@@ -205,62 +234,60 @@ private slots:
         const graph::PlotMapping before = f.Geometry();
         const int anchor = before.SampleAt(400);
         f.Wheel(400, 120);
-        QCOMPARE(f.form->ViewLen, count / 2);
+        QCOMPARE(f.form->View().Len, count / 2);
         const graph::PlotMapping after = f.Geometry();
         QVERIFY(std::abs(after.X(anchor) - 400) <= 1);
-        QCOMPARE(f.form->ScrollBar2->Position(), f.form->ViewStart + 1);
-        QCOMPARE(f.form->ScrollBar2->PageSize(), f.form->ViewLen - 1);
+        QCOMPARE(f.controls.ScrollBar2->Position(), f.form->View().Start + 1);
+        QCOMPARE(f.controls.ScrollBar2->PageSize(), f.form->View().Len - 1);
 
         f.Wheel(400, 120, Qt::ControlModifier);
-        QCOMPARE(f.form->ViewLen, count / 2 / 2);
+        QCOMPARE(f.form->View().Len, count / 2 / 2);
         QVERIFY(std::abs(f.Geometry().X(anchor) - 400) <= 1);
 
         // Shift scrolls by a tenth of the view per notch, toward the start for a forward turn.
-        const int start = f.form->ViewStart;
+        const int start = f.form->View().Start;
         f.Wheel(400, 120, Qt::ShiftModifier);
-        QCOMPARE(f.form->ViewStart, start - f.form->ViewLen / 10);
+        QCOMPARE(f.form->View().Start, start - f.form->View().Len / 10);
 
         // Half notches add up.
         f.Wheel(400, -60);
-        QCOMPARE(f.form->ViewLen, count / 2 / 2);
+        QCOMPARE(f.form->View().Len, count / 2 / 2);
         f.Wheel(400, -60);
-        QCOMPARE(f.form->ViewLen, count / 2 / 2 * 2);
+        QCOMPARE(f.form->View().Len, count / 2 / 2 * 2);
         for (int i = 0; i < 5; ++i)
             f.Wheel(400, -120);
-        QCOMPARE(f.form->ViewStart, 0);
-        QCOMPARE(f.form->ViewLen, count);
+        QCOMPARE(f.form->View().Start, 0);
+        QCOMPARE(f.form->View().Len, count);
 
         for (int i = 0; i < 30; ++i)
             f.Wheel(400, 120);
         int len = count;
         while (len / 2 >= 2)
             len /= 2;
-        QCOMPARE(f.form->ViewLen, len);
+        QCOMPARE(f.form->View().Len, len);
         QVERIFY(f.errors.isEmpty());
     }
 
     void middleDragPans()
     {
         ToolsFixture f;
-        f.form->ViewStart = 2000;
-        f.form->ViewLen = 1000;
-        f.form->UpdateGraph();
+        f.Tools().Host().ShowWindow({2000, 1000});
         const float px = f.Geometry().PxPerSample();
         QTest::mousePress(f.Viewport(), Qt::MiddleButton, {}, QPoint(300, f.Y()));
         QTest::mouseMove(f.Viewport(), QPoint(360, f.Y()));
         QTest::mouseRelease(f.Viewport(), Qt::MiddleButton, {}, QPoint(360, f.Y()));
-        QCOMPARE(f.form->ViewStart, 2000 - qRound(60 / px));
-        QCOMPARE(f.form->ViewLen, 1000);
+        QCOMPARE(f.form->View().Start, 2000 - qRound(60 / px));
+        QCOMPARE(f.form->View().Len, 1000);
         QVERIFY(!f.Tools().Cursors().Any());
 
         // Out of cursor mode the left button pans as well and places nothing.
-        QTest::keyClick(f.form->StringGrid1, Qt::Key_C);
+        QTest::keyClick(f.controls.StringGrid1, Qt::Key_C);
         QVERIFY(!f.Tools().CursorMode());
-        const int start = f.form->ViewStart;
+        const int start = f.form->View().Start;
         QTest::mousePress(f.Viewport(), Qt::LeftButton, {}, QPoint(300, f.Y()));
         QTest::mouseMove(f.Viewport(), QPoint(240, f.Y()));
         QTest::mouseRelease(f.Viewport(), Qt::LeftButton, {}, QPoint(240, f.Y()));
-        QCOMPARE(f.form->ViewStart, start + qRound(60 / px));
+        QCOMPARE(f.form->View().Start, start + qRound(60 / px));
         QVERIFY(!f.Tools().Cursors().Any());
     }
 
@@ -268,23 +295,23 @@ private slots:
     {
         ToolsFixture f;
         const int count = f.Run().SampleCount;
-        ParamEdit* edit1 = f.form->ParamEdits[1];
+        ParamEdit* edit1 = f.controls.ParamEdits[1];
         edit1->setFocus();
         QTest::keyClicks(edit1, "+-F");
         QCOMPARE(edit1->text().right(3), QString("+-F"));
-        QCOMPARE(f.form->ViewLen, count);
+        QCOMPARE(f.form->View().Len, count);
 
         f.Click(250);
-        QVERIFY(f.form->StringGrid1->hasFocus());
-        QTest::keyClick(f.form->StringGrid1, Qt::Key_Plus);
-        QCOMPARE(f.form->ViewLen, count / 2);
-        QCOMPARE(f.form->ViewStart, count / 2 / 2);
-        QTest::keyClick(f.form->StringGrid1, Qt::Key_Plus);
-        QTest::keyClick(f.form->StringGrid1, Qt::Key_Minus);
-        QCOMPARE(f.form->ViewLen, count / 2 / 2 * 2);
-        QTest::keyClick(f.form->StringGrid1, Qt::Key_F);
-        QCOMPARE(f.form->ViewStart, 0);
-        QCOMPARE(f.form->ViewLen, count);
+        QVERIFY(f.controls.StringGrid1->hasFocus());
+        QTest::keyClick(f.controls.StringGrid1, Qt::Key_Plus);
+        QCOMPARE(f.form->View().Len, count / 2);
+        QCOMPARE(f.form->View().Start, count / 2 / 2);
+        QTest::keyClick(f.controls.StringGrid1, Qt::Key_Plus);
+        QTest::keyClick(f.controls.StringGrid1, Qt::Key_Minus);
+        QCOMPARE(f.form->View().Len, count / 2 / 2 * 2);
+        QTest::keyClick(f.controls.StringGrid1, Qt::Key_F);
+        QCOMPARE(f.form->View().Start, 0);
+        QCOMPARE(f.form->View().Len, count);
     }
 
     void aNewRunClearsTheCursorsAndNothingReadsPastIt()
@@ -294,16 +321,16 @@ private slots:
         f.Click(520, Qt::ShiftModifier);
         QVERIFY(f.Tools().Cursors().A() && f.Tools().Cursors().B());
         // The other PWM side gives another run of the same length: the cursors stay.
-        f.form->CheckBox2->click();
+        f.controls.CheckBox2->click();
         QVERIFY(f.Tools().Cursors().A() && f.Tools().Cursors().B());
         // Full duty: a run of half the length.
         const int halfDutyCount = f.Run().SampleCount;
-        f.form->TrackBar2->setValue(10);
+        f.controls.TrackBar2->setValue(10);
         QVERIFY(f.Run().SampleCount < halfDutyCount);
         QVERIFY(!f.Tools().Cursors().Any());
         QCOMPARE(f.Cell(graph::kCursorSection, "Sample", graph::kColumnB), QString());
         // A single-angle run of the circuit page leaves one sample: no geometry, no pointer.
-        f.form->ScrollBar1->setValue(30);
+        f.controls.ScrollBar1->setValue(30);
         QCOMPARE(f.Run().SampleCount, 1);
         QTest::mouseMove(f.Viewport(), QPoint(300, f.Y()));
         QVERIFY(!f.Tools().Geometry());
@@ -341,15 +368,49 @@ private slots:
         QCOMPARE(f.Cell(graph::kPeriodSection, "PWM", 1), QString("4000.0 Hz"));
         const engine::ViewMeasurements whole =
             engine::MeasureView(f.Run(), f.form->Engine().Result, {0, f.Run().SampleCount});
-        const std::string high = f.form->SwitchLabels[0]->text().toStdString();
+        const std::string high = f.controls.SwitchLabels[0]->text().toStdString();
         QCOMPARE(f.Cell(graph::kSwitchSection, high, 2), QString::number(whole.Switches[0].Edges));
         // The measurements follow the window.
-        f.form->SpeedButton1Click();
+        f.controls.SpeedButton1->click();
         const engine::ViewMeasurements half = engine::MeasureView(
-            f.Run(), f.form->Engine().Result, {f.form->ViewStart, f.form->ViewLen});
+            f.Run(), f.form->Engine().Result, f.form->View());
         QCOMPARE(f.Cell(graph::kSwitchSection, high, 2), QString::number(half.Switches[0].Edges));
         const std::string first = f.form->Engine().Result.Channels[0].Name;
         QCOMPARE(f.Cell(graph::kChannelSection, first, 4), Fixed(half.Channels[0].Rms, 8, 3));
+    }
+
+    void theReadoutFollowsARunMadeWhileTheCircuitPageIsShown()
+    {
+        ToolsFixture f;
+        f.OpenReadoutAndShowTheCircuitPage();
+        QCOMPARE(f.Cell(graph::kPeriodSection, "PWM", 1), QString("4000.0 Hz"));
+        const QString edgesBefore = f.Cell(graph::kSwitchSection, f.SwitchLabel(0), 2);
+        // "PWM frequency (Hz)", typed into and left with Tab.
+        ParamEdit* frequency = f.controls.ParamEdits[6];
+        frequency->setFocus();
+        frequency->selectAll();
+        QTest::keyClicks(frequency, "8000");
+        QTest::keyClick(frequency, Qt::Key_Tab);
+        QCOMPARE(frequency->text(), QString("8000.0"));
+        QVERIFY(!f.controls.StringGrid1->isVisible());
+        QCOMPARE(f.Cell(graph::kPeriodSection, "PWM", 1), QString("8000.0 Hz"));
+        QVERIFY(f.WholeRunEdges(0) != edgesBefore);
+        QCOMPARE(f.Cell(graph::kSwitchSection, f.SwitchLabel(0), 2), f.WholeRunEdges(0));
+        QVERIFY(f.errors.isEmpty());
+    }
+
+    void theReadoutFollowsARunOfAPwmSideCheckBox()
+    {
+        ToolsFixture f;
+        f.OpenReadoutAndShowTheCircuitPage();
+        const QString edgesBefore = f.Cell(graph::kSwitchSection, f.SwitchLabel(1), 2);
+        // "L-Side PWM": a run of the same length with the PWM on the low side too.
+        QTest::mouseClick(f.controls.CheckBox2, Qt::LeftButton);
+        QVERIFY(f.controls.CheckBox2->isChecked());
+        QVERIFY(!f.controls.StringGrid1->isVisible());
+        QVERIFY(f.WholeRunEdges(1) != edgesBefore);
+        QCOMPARE(f.Cell(graph::kSwitchSection, f.SwitchLabel(1), 2), f.WholeRunEdges(1));
+        QVERIFY(f.errors.isEmpty());
     }
 
     void theOverlayLeavesTheGraphsPixelsAlone()
@@ -358,12 +419,12 @@ private slots:
         f.Click(210);
         f.Click(390, Qt::ShiftModifier);
         QTest::mouseMove(f.Viewport(), QPoint(300, f.Y()));
-        const QImage with = f.form->StringGrid1->grab().toImage();
+        const QImage with = f.controls.StringGrid1->grab().toImage();
         f.Tools().Overlay()->hide();
-        const QImage without = f.form->StringGrid1->grab().toImage();
+        const QImage without = f.controls.StringGrid1->grab().toImage();
         f.Tools().Overlay()->show();
         QCOMPARE(with.size(), without.size());
-        const QPoint origin = f.Viewport()->mapTo(f.form->StringGrid1, QPoint(0, 0));
+        const QPoint origin = f.Viewport()->mapTo(f.controls.StringGrid1, QPoint(0, 0));
         QRegion marked;
         for (const OverlayLine& line : f.Tools().Overlay()->Lines())
             marked += QRect(origin.x() + line.X, 0, line.Tag.empty() ? 1 : 16, with.height());

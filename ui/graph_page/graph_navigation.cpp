@@ -1,0 +1,121 @@
+#include "ui/graph_page/graph_navigation.h"
+
+#include "graph/graph_axes.h"
+#include "ui/graph_page/graph_host.h"
+#include "ui/graph_page/plot_area.h"
+
+#include <QShortcut>
+#include <QWidget>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace ui {
+
+namespace {
+
+constexpr int kWheelNotch = 120;
+
+} // namespace
+
+GraphNavigation::GraphNavigation(GraphHost& host, const PlotArea& area) : host_(host), area_(area)
+{
+}
+
+void GraphNavigation::SetWindow(const engine::SampleWindow& window)
+{
+    if (window == host_.View())
+        return;
+    host_.Guarded([&] { host_.ShowWindow(window); });
+}
+
+void GraphNavigation::ZoomAt(int x, graph::ZoomDirection direction)
+{
+    if (!area_.Navigable())
+        return;
+    const graph::PlotMapping geometry = *area_.Geometry();
+    const engine::SampleBuffer& run = host_.Engine().Run;
+    const auto anglesDiffer = [&run](int first, int last) {
+        return run.Samples[static_cast<std::size_t>(first)].Angle !=
+               run.Samples[static_cast<std::size_t>(last)].Angle;
+    };
+    const graph::ZoomAnchor anchor{geometry.SampleAt(x), x - geometry.Left(),
+                                   geometry.Right() - geometry.Left()};
+    SetWindow(
+        graph::ZoomAroundPointer(host_.View(), run.SampleCount, anchor, direction, anglesDiffer));
+}
+
+void GraphNavigation::ScrollBy(int samples)
+{
+    if (!area_.Navigable())
+        return;
+    SetWindow(graph::ScrollWindow(host_.View(), host_.Engine().Run.SampleCount, samples));
+}
+
+void GraphNavigation::Reveal(int sample)
+{
+    const engine::SampleWindow view = host_.View();
+    const bool inView = sample >= view.Start && sample < view.Start + view.Len;
+    if (!inView && area_.Navigable()) {
+        const engine::SampleWindow centred{sample - view.Len / 2, view.Len};
+        SetWindow(graph::ScrollWindow(centred, host_.Engine().Run.SampleCount, 0));
+    }
+}
+
+void GraphNavigation::Wheel(int x, const QPoint& angleDelta, bool shift)
+{
+    // Some platforms turn a shifted wheel into a horizontal one.
+    wheelRemainder_ += angleDelta.y() != 0 ? angleDelta.y() : angleDelta.x();
+    const int notches = wheelRemainder_ / kWheelNotch;
+    wheelRemainder_ %= kWheelNotch;
+    if (notches == 0)
+        return;
+    if (shift) {
+        ScrollBy(-notches * std::max(host_.View().Len / 10, 1));
+    } else {
+        for (int i = 0; i < std::abs(notches); ++i)
+            ZoomAt(x, notches > 0 ? graph::ZoomDirection::In : graph::ZoomDirection::Out);
+    }
+}
+
+void GraphNavigation::StartPan(const QPoint& pos)
+{
+    if (!area_.Navigable())
+        return;
+    panFrom_ = pos;
+    panStart_ = host_.View().Start;
+    panPxPerSample_ = area_.Geometry()->PxPerSample();
+}
+
+void GraphNavigation::PanTo(int x)
+{
+    if (!panFrom_ || panPxPerSample_ <= 0)
+        return;
+    const int samples =
+        graph::RoundPx((x - panFrom_->x()) / static_cast<long double>(panPxPerSample_));
+    SetWindow(graph::ScrollWindow({panStart_, host_.View().Len}, host_.Engine().Run.SampleCount,
+                                  -samples));
+}
+
+void BindGraphKeys(GraphHost& host, QObject* receiver, const GraphKeyActions& actions)
+{
+    GraphHost* target = &host;
+    const auto add = [target, receiver](QKeySequence keys, std::function<void()> handler) {
+        auto* shortcut = new QShortcut(keys, &target->GraphPage());
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        QObject::connect(shortcut, &QShortcut::activated, receiver,
+                         [target, handler] { target->Guarded(handler); });
+    };
+    const auto zoomIn = [target] { target->ZoomIn(); };
+    add(QKeySequence(Qt::Key_Plus), zoomIn);
+    add(QKeySequence(Qt::Key_Equal), zoomIn); // the unshifted "+" key
+    add(QKeySequence(Qt::Key_Minus), [target] { target->ZoomOut(); });
+    add(QKeySequence(Qt::Key_F), [target] { target->WholeRun(); });
+    add(QKeySequence(Qt::Key_BracketLeft), actions.PreviousEdge);
+    add(QKeySequence(Qt::Key_BracketRight), actions.NextEdge);
+    add(QKeySequence(Qt::Key_Escape), actions.ClearCursors);
+    add(QKeySequence(Qt::Key_R), actions.ToggleReadout);
+    add(QKeySequence(Qt::Key_C), actions.ToggleCursorMode);
+}
+
+} // namespace ui
