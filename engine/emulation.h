@@ -62,10 +62,18 @@ public:
 OperatingPoint ComputeOperatingPoint(const TParams& params, const RunSettings& settings,
                                      int pwmState, float startAngle);
 
+// How a run may spread its steps over threads. The records are the same for every choice;
+// the threads start and end inside the run.
+struct RunThreads {
+    unsigned Count = 0;                      // 0: one per core
+    std::int64_t MinStepsPerThread = 100000; // shorter runs use fewer threads, down to one
+    std::int64_t BlockSteps = 16384;         // the steps a thread emulates at a time
+};
+
 // The run: fills `buffer` from index 0 and sets SampleCount. On an error found before the
 // loop the buffer is untouched; on a fault inside the loop SampleCount counts the steps done.
 RunSummary CalcPhases(const TParams& params, const RunSettings& settings, int pwmState,
-                      float startAngle, SampleBuffer& buffer);
+                      float startAngle, SampleBuffer& buffer, const RunThreads& threads = {});
 
 // "RPM = 13892;   Timing = 25.0 deg" (with `separator` in the timing).
 std::string RunSummaryText(const RunSummary& summary, char separator);
