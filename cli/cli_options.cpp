@@ -336,6 +336,9 @@ const std::vector<Option>& Options()
         {"--png-size", true, ApplyPngSize},
         {"--view-window", true, {}, ApplyViewWindow},
         {"--sweep", true, ApplySweep},
+        {"--jobs", true,
+         IntoInt(1, kMaxJobs, "a number of cores from 1 to " + std::to_string(kMaxJobs),
+                 [](CliRequest& r, int jobs) { r.Jobs = jobs; })},
     };
     return options;
 }
@@ -477,6 +480,8 @@ Parameter study:
                         each channel of the view (over the run or the --view-window).
                         A refused run prints the value and the reason; the others go on.
                         At most 10000 runs; not combined with the other outputs.
+  --jobs N              use N cores (default: all): the sweep's runs at a time, or the
+                        threads of a single run; the output is the same for every N
 
   --help                show this text
 

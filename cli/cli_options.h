@@ -55,6 +55,7 @@ struct SweepRequest {
 };
 
 inline constexpr int kMaxSweepRuns = 10000;
+inline constexpr int kMaxJobs = 256;
 inline constexpr int kMaxPictureSide = 8192;
 
 struct CliRequest {
@@ -73,6 +74,7 @@ struct CliRequest {
     bool PngSizeGiven = false;
     std::optional<ViewWindowRequest> Window; // unset: the whole run
     std::optional<SweepRequest> Sweep;
+    std::optional<int> Jobs; // unset: the machine's cores
     bool ShowHelp = false;
 
     bool HasOutput() const

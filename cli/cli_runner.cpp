@@ -1,6 +1,8 @@
 #include "cli/cli_runner.h"
 
 #include "cli/cli_png.h"
+#include "cli/run_shared.h"
+#include "cli/sweep_runner.h"
 #include "engine/channels.h"
 #include "engine/decimal_separator.h"
 #include "engine/emulation.h"
@@ -17,8 +19,6 @@
 
 namespace cli {
 namespace {
-
-constexpr const char* kProgram = "bldc-emu: ";
 
 // What the window's handlers do with a box text or a track bar position.
 struct ApplyEdit {
@@ -65,23 +65,6 @@ std::string ColourText(engine::TColor colour)
     return text.data();
 }
 
-// The samples the outputs look at: the requested window moved into the run as the graph's
-// navigation moves it (its length kept where the run is long enough), or the whole run.
-struct SampleWindow {
-    int Start = 0;
-    int Len = 0;
-};
-
-SampleWindow EffectiveWindow(const std::optional<ViewWindowRequest>& request, int count)
-{
-    count = std::max(count, 0);
-    if (!request) {
-        return {0, count};
-    }
-    const int len = std::min(request->Len, count);
-    return {std::clamp(request->Start, 0, count - len), len};
-}
-
 // The view's channel descriptors, then one line of values per sample of the window. Long runs
 // are written in chunks so the text of a million samples is never held at once.
 void WriteChannels(std::ostream& out, const engine::ChannelSet& set, SampleWindow window,
@@ -121,118 +104,10 @@ void WriteChannels(std::ostream& out, const engine::ChannelSet& set, SampleWindo
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
-void Report(std::ostream& err, const std::string& message)
-{
-    err << kProgram << message << '\n';
-}
-
-// The RPM as the run summary writes it: rounded, halves to even, all integer digits.
-std::string RpmText(float rpm)
-{
-    double rounded = std::nearbyint(static_cast<double>(rpm));
-    if (rounded == 0) {
-        rounded = 0; // no "-0"
-    }
-    std::array<char, 320> digits{};
-    std::snprintf(digits.data(), digits.size(), "%.0f", rounded);
-    return digits.data();
-}
-
-// How the request's run is started: the full revolution, or the single angle with the PWM
-// output held as the circuit page holds it (at the H-side setting unless --pwm says).
-struct RunStart {
-    int PwmState = -1;
-    float StartAngle = -0.5f;
-};
-
-RunStart StartOf(const CliRequest& request)
-{
-    if (!request.Angle) {
-        return {};
-    }
-    return {request.PwmState.value_or(request.Settings.HighSidePwm ? 1 : 0), *request.Angle};
-}
-
-// The sweep's table: one line per value, the runs' failures in their lines.
-int RunSweep(const CliRequest& request, const engine::TParams& params,
-             const engine::ParamTexts& texts, char separator, std::ostream& out, std::ostream& err)
-{
-    const SweepRequest& sweep = *request.Sweep;
-    const RunStart start = StartOf(request);
-
-    // The names come from the view itself: PrepareRes of no samples names the channels.
-    engine::SampleBuffer run;
-    engine::ChannelSet channels;
-    engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run, channels);
-    const auto count = static_cast<std::size_t>(channels.ChannelCount);
-    std::string line = "value\tRPM\ttiming\tsamples";
-    for (std::size_t k = 0; k < count; ++k) {
-        line += '\t' + channels.Channels[k].Name + " min\t" + channels.Channels[k].Name + " max";
-    }
-    out << line << '\n';
-
-    bool failed = false;
-    for (int index = 0; index < sweep.Count; ++index) {
-        const std::string value = sweep.ValueText(index, separator);
-        engine::TParams runParams = params;
-        engine::ParamTexts runTexts = texts;
-        runTexts[static_cast<std::size_t>(sweep.Tag)] = value;
-        engine::ChangeParam(runParams, runTexts, sweep.Tag, true, separator);
-
-        engine::RunSummary summary;
-        std::string failure;
-        try {
-            summary = engine::CalcPhases(runParams, request.Settings, start.PwmState,
-                                         start.StartAngle, run);
-        } catch (const engine::EmulationError& error) {
-            failure = error.what();
-        } catch (const std::bad_alloc&) {
-            failure = "not enough memory for the run";
-        }
-        if (!failure.empty()) {
-            failed = true;
-            out << value << '\t' << failure << '\n';
-            Report(err, std::to_string(sweep.Tag) + "=" + value + ": " + failure);
-            continue;
-        }
-        engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run, channels);
-
-        line = value;
-        line += '\t';
-        line += RpmText(summary.Rpm);
-        line += '\t';
-        engine::AppendFormatFixed(line, summary.Timing, 3, 1, separator);
-        line += '\t';
-        line += std::to_string(run.SampleCount);
-        const SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
-        for (std::size_t k = 0; k < count; ++k) {
-            const auto first = channels.ChannelRows.begin() + window.Start;
-            const auto [low, high] =
-                std::minmax_element(first, first + window.Len,
-                                    [k](const engine::TChannelRow& a,
-                                        const engine::TChannelRow& b) { return a[k] < b[k]; });
-            line += '\t';
-            if (window.Len > 0) {
-                engine::AppendFormatFixed(line, (*low)[k], 7, 4, separator);
-            }
-            line += '\t';
-            if (window.Len > 0) {
-                engine::AppendFormatFixed(line, (*high)[k], 7, 4, separator);
-            }
-        }
-        out << line << '\n';
-    }
-    out.flush();
-    if (!out) {
-        Report(err, "cannot write the output");
-        return kExitRunFailed;
-    }
-    return failed ? kExitRunFailed : kExitSuccess;
-}
-
 } // namespace
 
-int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
+int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
+               const RunContext& context)
 {
     if (request.ShowHelp) {
         out << UsageText();
@@ -255,15 +130,15 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
     }
 
     if (request.Sweep) {
-        return RunSweep(request, params, texts, separator, out, err);
+        return RunSweep(request, params, texts, separator, out, err, context);
     }
     const RunStart start = StartOf(request);
 
     engine::SampleBuffer run;
     engine::RunSummary summary;
     try {
-        summary =
-            engine::CalcPhases(params, request.Settings, start.PwmState, start.StartAngle, run);
+        summary = engine::CalcPhases(params, request.Settings, start.PwmState, start.StartAngle,
+                                     run, engine::RunThreads{.Count = JobsFor(request, context)});
     } catch (const engine::EmulationError& error) {
         out.flush();
         Report(err, error.what());
@@ -324,14 +199,15 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
     return kExitSuccess;
 }
 
-int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   const RunContext& context)
 {
     const ParseResult parsed = ParseCommandLine(args);
     if (const auto* usage = std::get_if<UsageError>(&parsed)) {
         Report(err, usage->Message);
         return kExitUsage;
     }
-    return RunRequest(std::get<CliRequest>(parsed), out, err);
+    return RunRequest(std::get<CliRequest>(parsed), out, err, context);
 }
 
 } // namespace cli
