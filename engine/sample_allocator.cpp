@@ -1,5 +1,7 @@
 #include "engine/sample_allocator.h"
 
+#include <cstdint>
+
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
@@ -24,6 +26,24 @@ void* AllocateSampleBlock(std::size_t bytes)
     ::madvise(block, bytes, MADV_HUGEPAGE);
 #endif
     return block;
+}
+
+void AdviseHugePages(void* block, std::size_t bytes) noexcept
+{
+#if defined(MADV_HUGEPAGE)
+    if (bytes < kHugePageBlockBytes) {
+        return;
+    }
+    const auto begin = reinterpret_cast<std::uintptr_t>(block);
+    const std::uintptr_t first = (begin + kHugePage - 1) / kHugePage * kHugePage;
+    const std::uintptr_t last = (begin + bytes) / kHugePage * kHugePage;
+    if (first < last) {
+        ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+    }
+#else
+    (void)block;
+    (void)bytes;
+#endif
 }
 
 void FreeSampleBlock(void* block, std::size_t bytes) noexcept

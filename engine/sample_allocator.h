@@ -18,6 +18,10 @@ inline constexpr std::size_t kHugePageBlockBytes = std::size_t{4} << 20;
 void* AllocateSampleBlock(std::size_t bytes);
 void FreeSampleBlock(void* block, std::size_t bytes) noexcept;
 
+// The same advice for a block that someone else allocated, such as a long text about to be
+// written: its whole huge pages, if any, are backed by huge pages where the system has them.
+void AdviseHugePages(void* block, std::size_t bytes) noexcept;
+
 // Passed to emplace_back: the element is default-initialised, which leaves a record's fields
 // as they are. Every other way of adding elements value-initialises them as usual.
 struct UninitialisedElement {};
