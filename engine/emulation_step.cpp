@@ -95,11 +95,7 @@ void EmulateStep(const StepModel& m, int pwmOn, TSampleRec& r)
     for (int k = 0; k < 3; ++k) {
         const double offset = 120.0 * k;
         c[static_cast<std::size_t>(k)] = std::cos((offset + angle) * kDeg);
-        const double commCos = std::cos((angle + m.Timing + offset) * kDeg);
-        int sign = 0;
-        if (std::fabs(commCos) > m.ConductThreshold) {
-            sign = commCos > 0 ? 1 : -1;
-        }
+        int sign = m.CommSign((angle + m.Timing + offset) * kDeg);
         if (m.HighSidePwm && sign == 1) {
             sign = pwmOn;
         }
@@ -163,7 +159,7 @@ StepModel MakeStepModel(const OperatingPoint& op, const TParams& params,
     return StepModel{
         .Timing = op.Timing,
         .EmfAmplitude = op.EmfAmplitude,
-        .ConductThreshold = op.ConductThreshold,
+        .CommSign = CommutationSign(op.ConductThreshold),
         .CurrentFactor = op.CurrentFactor,
         .LoadCurrent = params[MaxCurrent],
         .BattImpedance = params[BattImpedance],

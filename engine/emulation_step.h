@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/commutation_sign.h"
 #include "engine/emulation.h"
 
 #include <cstdint>
@@ -30,7 +31,7 @@ inline float ToSingle(double value)
 struct StepModel {
     double Timing;
     double EmfAmplitude;
-    double ConductThreshold;
+    CommutationSign CommSign; // from the conduction threshold
     double CurrentFactor;
     double LoadCurrent;   // Params[MaxCurrent]
     double BattImpedance; // Params[BattImpedance]
