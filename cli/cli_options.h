@@ -1,9 +1,14 @@
 #pragma once
 
+#include "cli/sweep_request.h"
+#include "engine/crossing_detector.h"
 #include "engine/emulation.h"
+#include "engine/sample_window.h"
+#include "graph/grid_size.h"
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -29,37 +34,15 @@ struct MoveDutyScale {
 
 using ParamEdit = std::variant<SetBoxText, MoveCurrentScale, MoveDutyScale>;
 
-// "--view-window START LEN": the samples --channels, --png and --sweep look at.
-struct ViewWindowRequest {
-    int Start = 0; // 0 or more
-    int Len = 0;   // 1 or more
-};
-
-// "--png-size WxH".
-struct PictureSize {
-    int Width = 539; // StringGrid1 at the window's minimum size
-    int Height = 470;
-};
-
-// "--sweep N=FROM:TO:STEP": one run per value FROM, FROM + STEP, ... up to TO.
-struct SweepRequest {
-    int Tag = 0;
-    double From = 0;
-    double To = 0;
-    double Step = 0;
-    int Decimals = 0; // the most decimals written in FROM, TO or STEP
-    int Count = 0;    // 1 ... kMaxSweepRuns
-
-    // The text run `index` types into the box: FROM + index * STEP with Decimals decimals.
-    std::string ValueText(int index, char separator) const;
-};
-
-inline constexpr int kMaxSweepRuns = 10000;
-inline constexpr int kMaxJobs = 256;
 inline constexpr int kMaxPictureSide = 8192;
+inline constexpr int kMaxJobs = 256;
+
+// The file name that stands for standard output in every option that writes a file.
+inline constexpr std::string_view kStandardOutput = "-";
 
 struct CliRequest {
     std::vector<ParamEdit> Edits; // applied in the order given
+    bool Strict = false;          // a --set text read only in part is an error, not a warning
     engine::RunSettings Settings;
     std::optional<float> Angle;  // a single-angle run instead of the full run
     std::optional<int> PwmState; // unset: the PWM output follows "H-Side PWM", as the window does
@@ -68,18 +51,24 @@ struct CliRequest {
     bool ShowParams = false;
     bool ShowSummary = false;
     bool ShowChannels = false;
-    std::optional<std::string> LogPath; // "-": standard output
-    std::optional<std::string> PngPath;
-    PictureSize PngSize;
+    std::optional<std::string> LogPath;                // kStandardOutput or a file name
+    std::optional<std::string> PngPath;                // kStandardOutput or a file name
+    graph::GridSize PngSize = graph::kDefaultGridSize; // "--png-size WxH"
     bool PngSizeGiven = false;
-    std::optional<ViewWindowRequest> Window; // unset: the whole run
+    // "--view-window START LEN" (START 0 or more, LEN 1 or more): the samples --channels,
+    // --png and --sweep look at; unset: the whole run.
+    std::optional<engine::SampleWindow> Window;
     std::optional<SweepRequest> Sweep;
-    std::optional<int> Jobs; // unset: the machine's cores
+    std::optional<int> Jobs; // "--jobs N"; unset: the machine's cores
+    bool ShowZc = false;     // the zero-crossing table, or its columns in the sweep
+    engine::DetectorSettings Detector;
+    bool DetectorGiven = false;
     bool ShowHelp = false;
+    bool ShowVersion = false;
 
     bool HasOutput() const
     {
-        return ShowParams || ShowSummary || ShowChannels || LogPath || PngPath;
+        return ShowParams || ShowSummary || ShowChannels || LogPath || PngPath || ShowZc;
     }
 };
 
@@ -92,8 +81,5 @@ using ParseResult = std::variant<CliRequest, UsageError>;
 
 // `args` without the program name.
 ParseResult ParseCommandLine(const std::vector<std::string>& args);
-
-// The text --help prints.
-std::string UsageText();
 
 } // namespace cli

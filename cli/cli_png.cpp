@@ -7,16 +7,13 @@
 #include <QFile>
 #include <QGuiApplication>
 
-#include <array>
 #include <cstdio>
 #include <optional>
+#include <ostream>
 #include <string>
 
 namespace cli {
 namespace {
-
-// The form's texts of Edit101 ... Edit106, the labels of the switch rows.
-const std::array<std::string, 6> kSwitchLabels{"HighA", "LowA", "HighB", "LowB", "HighC", "LowC"};
 
 // Qt's notes about the platform (a missing runtime folder, an unsupported window call) are of
 // no use to a user of the command line, whose error stream holds one line per failure.
@@ -64,27 +61,41 @@ private:
     std::optional<QGuiApplication> app_;
 };
 
+QImage RenderPicture(const graph::GraphPaintParams& params, graph::GridSize size)
+{
+    QImage image = graph::RenderGraphImage(params, QSize(size.Width, size.Height));
+    if (image.isNull()) {
+        throw PictureError("not enough memory for a picture of " + std::to_string(size.Width) +
+                           " x " + std::to_string(size.Height) + " pixels");
+    }
+    return image;
+}
+
 } // namespace
 
-void WriteGraphPng(const std::string& path, const GraphPicture& picture)
+void WriteGraphPng(const std::string& path, const graph::GraphPaintParams& params,
+                   graph::GridSize size)
 {
     const GuiForPicture gui;
-    const graph::GraphPaintParams params{.Run = picture.Run,
-                                         .Result = picture.Result,
-                                         .ViewStart = picture.ViewStart,
-                                         .ViewLen = picture.ViewLen,
-                                         .HeaderText = picture.HeaderText,
-                                         .SwitchLabels = kSwitchLabels};
-    const QImage image = graph::RenderGraphImage(params, QSize(picture.Width, picture.Height));
-    if (image.isNull()) {
-        throw PictureError("not enough memory for a picture of " + std::to_string(picture.Width) +
-                           " x " + std::to_string(picture.Height) + " pixels");
-    }
+    const QImage image = RenderPicture(params, size);
     try {
         graph::SavePng(image, QFile::decodeName(QByteArray::fromStdString(path)));
     } catch (const std::runtime_error& error) {
         throw PictureError(error.what());
     }
+}
+
+void WriteGraphPng(std::ostream& out, const graph::GraphPaintParams& params, graph::GridSize size)
+{
+    const GuiForPicture gui;
+    const QImage image = RenderPicture(params, size);
+    QByteArray bytes;
+    try {
+        bytes = graph::EncodePng(image);
+    } catch (const std::runtime_error& error) {
+        throw PictureError(error.what());
+    }
+    out.write(bytes.constData(), bytes.size());
 }
 
 } // namespace cli

@@ -3,10 +3,20 @@
 // bldc-emu built without the window's libraries: everything but the picture works.
 
 namespace cli {
+namespace {
 
-void WriteGraphPng(const std::string&, const GraphPicture&)
+constexpr const char* kUnavailable = "this bldc-emu was built without the graph renderer (Qt Gui)";
+
+} // namespace
+
+void WriteGraphPng(const std::string&, const graph::GraphPaintParams&, graph::GridSize)
 {
-    throw PictureError("this bldc-emu was built without the graph renderer (Qt Gui)");
+    throw PictureError(kUnavailable);
+}
+
+void WriteGraphPng(std::ostream&, const graph::GraphPaintParams&, graph::GridSize)
+{
+    throw PictureError(kUnavailable);
 }
 
 } // namespace cli

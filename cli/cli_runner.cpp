@@ -1,18 +1,24 @@
 #include "cli/cli_runner.h"
 
 #include "cli/cli_png.h"
+#include "cli/help_text.h"
+#include "cli/report_line.h"
 #include "cli/run_shared.h"
+#include "cli/run_warnings.h"
 #include "cli/sweep_runner.h"
 #include "engine/channels.h"
 #include "engine/decimal_separator.h"
 #include "engine/emulation.h"
 #include "engine/format_fixed.h"
 #include "engine/params.h"
+#include "engine/run_summary.h"
 #include "engine/sample_log.h"
+#include "engine/sample_window.h"
+#include "engine/zero_crossing.h"
+#include "engine/zero_crossing_text.h"
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstdio>
 #include <new>
 #include <ostream>
@@ -67,7 +73,7 @@ std::string ColourText(engine::TColor colour)
 
 // The view's channel descriptors, then one line of values per sample of the window. Long runs
 // are written in chunks so the text of a million samples is never held at once.
-void WriteChannels(std::ostream& out, const engine::ChannelSet& set, SampleWindow window,
+void WriteChannels(std::ostream& out, const engine::ChannelSet& set, engine::SampleWindow window,
                    char separator)
 {
     std::string text;
@@ -104,17 +110,33 @@ void WriteChannels(std::ostream& out, const engine::ChannelSet& set, SampleWindo
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
+// Standard output that failed (closed, full, a broken pipe) fails the command, whatever it
+// printed.
+int Finish(std::ostream& out, std::ostream& err, int status)
+{
+    out.flush();
+    if (!out) {
+        Report(err, "cannot write the output");
+        return kExitRunFailed;
+    }
+    return status;
+}
+
 } // namespace
 
 int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
                const RunContext& context)
 {
-    if (request.ShowHelp) {
-        out << UsageText();
-        return kExitSuccess;
+    if (request.ShowHelp || request.ShowVersion) {
+        out << (request.ShowHelp ? UsageText() : VersionText());
+        return Finish(out, err, kExitSuccess);
+    }
+    if (!ReportUnreadTexts(request, err)) {
+        return kExitUsage;
     }
     const char separator = request.Separator.value_or(engine::ReadLocaleDecimalSeparator());
     const engine::ScopedDecimalSeparator scopedSeparator(separator);
+    ReportAngleWithoutSamples(request, separator, err);
 
     engine::TParams params;
     engine::ParamTexts texts = engine::DefaultParamTexts();
@@ -153,16 +175,16 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
     if (request.ShowSummary || summaryOnly) {
         WriteSummary(out, summary, run, separator);
     }
-    const SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
+    const engine::SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
     engine::ChannelSet channels;
-    if (request.ShowChannels || request.PngPath) {
+    if (request.ShowChannels || request.PngPath || request.ShowZc) {
         engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run, channels);
     }
     if (request.ShowChannels) {
         WriteChannels(out, channels, window, separator);
     }
     if (request.LogPath) {
-        if (*request.LogPath == "-") {
+        if (*request.LogPath == kStandardOutput) {
             const std::string log = engine::BuildSampleLog(run, separator);
             out.write(log.data(), static_cast<std::streamsize>(log.size()));
         } else {
@@ -176,19 +198,27 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
         }
     }
     if (request.PngPath) {
-        const GraphPicture picture{.Run = run,
-                                   .Result = channels,
-                                   .ViewStart = window.Start,
-                                   .ViewLen = window.Len,
-                                   .HeaderText = engine::RunSummaryText(summary, separator),
-                                   .Width = request.PngSize.Width,
-                                   .Height = request.PngSize.Height};
+        const graph::GraphPaintParams params = graph::MakeGraphPaintParams(
+            run, channels, window, engine::RunSummaryText(summary, separator));
         try {
-            WriteGraphPng(*request.PngPath, picture);
+            if (*request.PngPath == kStandardOutput) {
+                WriteGraphPng(out, params, request.PngSize);
+            } else {
+                WriteGraphPng(*request.PngPath, params, request.PngSize);
+            }
         } catch (const PictureError& error) {
             out.flush();
             Report(err, error.what());
             return kExitRunFailed;
+        }
+    }
+    if (request.ShowZc) {
+        const engine::ZcTable table = AnalyseRun(request, params, start, run, channels, window);
+        const std::string text = engine::ZcTableTsv(table, separator);
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        if (table.Reason != engine::ZcEmptyReason::None) {
+            out.flush();
+            Report(err, std::string(engine::ZcEmptyReasonText(table.Reason)));
         }
     }
     out.flush();

@@ -1,4 +1,5 @@
 #include "cli/cli_runner.h"
+#include "cli/standard_streams.h"
 
 #include <iostream>
 
@@ -6,6 +7,7 @@
 
 int main(int argc, char** argv)
 {
+    cli::ReserveClosedStandardStreams();
     std::ios::sync_with_stdio(false);
     const cli::RunContext context{.ErrIsTerminal = ::isatty(STDERR_FILENO) == 1};
     return cli::RunCommandLine(std::vector<std::string>(argv + 1, argv + argc), std::cout,

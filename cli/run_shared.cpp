@@ -1,9 +1,6 @@
 #include "cli/run_shared.h"
 
 #include <algorithm>
-#include <array>
-#include <cmath>
-#include <cstdio>
 #include <thread>
 
 namespace cli {
@@ -25,30 +22,22 @@ RunStart StartOf(const CliRequest& request)
     return {request.PwmState.value_or(request.Settings.HighSidePwm ? 1 : 0), *request.Angle};
 }
 
-SampleWindow EffectiveWindow(const std::optional<ViewWindowRequest>& request, int count)
+engine::SampleWindow EffectiveWindow(const std::optional<engine::SampleWindow>& request, int count)
 {
-    count = std::max(count, 0);
     if (!request) {
-        return {0, count};
+        return {0, std::max(count, 0)};
     }
-    const int len = std::min(request->Len, count);
-    return {std::clamp(request->Start, 0, count - len), len};
+    return engine::CutToRun(engine::ShiftIntoRun(*request, count), count);
 }
 
-std::string RpmText(float rpm)
+engine::ZcTable AnalyseRun(const CliRequest& request, const engine::TParams& params, RunStart start,
+                           const engine::SampleBuffer& run, const engine::ChannelSet& channels,
+                           engine::SampleWindow window)
 {
-    double rounded = std::nearbyint(static_cast<double>(rpm));
-    if (rounded == 0) {
-        rounded = 0; // no "-0"
-    }
-    std::array<char, 320> digits{};
-    std::snprintf(digits.data(), digits.size(), "%.0f", rounded);
-    return digits.data();
-}
-
-void Report(std::ostream& err, const std::string& message)
-{
-    err << "bldc-emu: " << message << '\n';
+    // The run went through, so its operating point is defined.
+    const engine::OperatingPoint op =
+        engine::ComputeOperatingPoint(params, request.Settings, start.PwmState, start.StartAngle);
+    return engine::AnalyseZeroCrossings(run, op, channels, request.View, request.Detector, window);
 }
 
 } // namespace cli

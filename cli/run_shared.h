@@ -1,13 +1,16 @@
 #pragma once
 
 #include "cli/cli_options.h"
+#include "engine/channels.h"
+#include "engine/emulation.h"
+#include "engine/sample_window.h"
+#include "engine/zero_crossing.h"
 
 #include <chrono>
-#include <ostream>
-#include <string>
+#include <optional>
 
-// What the single run and the sweep share: how a request starts its run, the samples its
-// outputs look at, the RPM text and the form of a failure line.
+// What the single run and the sweep share: where the request runs, how it starts its run, the
+// samples its outputs look at and the zero-crossing analysis of a run.
 
 namespace cli {
 
@@ -29,18 +32,13 @@ struct RunStart {
 };
 RunStart StartOf(const CliRequest& request);
 
-// The samples the outputs look at: the requested window moved into the run as the graph's
-// navigation moves it (its length kept where the run is long enough), or the whole run.
-struct SampleWindow {
-    int Start = 0;
-    int Len = 0;
-};
-SampleWindow EffectiveWindow(const std::optional<ViewWindowRequest>& request, int count);
+// The samples the outputs look at: the requested window shifted into the run as the graph's
+// navigation shifts it, and no longer than the run; or the whole run.
+engine::SampleWindow EffectiveWindow(const std::optional<engine::SampleWindow>& request, int count);
 
-// The RPM as the run summary writes it: rounded, halves to even, all integer digits.
-std::string RpmText(float rpm);
-
-// One "bldc-emu: ..." line.
-void Report(std::ostream& err, const std::string& message);
+// The zero-crossing table of a run that went through.
+engine::ZcTable AnalyseRun(const CliRequest& request, const engine::TParams& params, RunStart start,
+                           const engine::SampleBuffer& run, const engine::ChannelSet& channels,
+                           engine::SampleWindow window);
 
 } // namespace cli

@@ -1,10 +1,12 @@
 #include "cli/sweep_runner.h"
 
 #include "cli/cli_runner.h"
-
+#include "cli/report_line.h"
 #include "engine/channels.h"
 #include "engine/emulation.h"
 #include "engine/format_fixed.h"
+#include "engine/run_summary.h"
+#include "engine/zero_crossing_text.h"
 
 #include <algorithm>
 #include <atomic>
@@ -50,6 +52,9 @@ std::string HeaderLine(const CliRequest& request, char separator)
     for (std::size_t k = 0; k < static_cast<std::size_t>(channels.ChannelCount); ++k) {
         line += '\t' + channels.Channels[k].Name + " min\t" + channels.Channels[k].Name + " max";
     }
+    if (request.ShowZc) {
+        line += "\tzc_mean_error_deg\tzc_max_error_deg\tzc_missed";
+    }
     return line;
 }
 
@@ -61,7 +66,7 @@ SweepLine RunLine(const SweepJob& job, int index, engine::SampleBuffer& run,
     const std::string value = sweep.ValueText(index, job.Separator);
     engine::TParams params = job.Params;
     engine::ParamTexts texts = job.Texts;
-    texts[static_cast<std::size_t>(sweep.Tag)] = value;
+    texts[static_cast<std::size_t>(sweep.Tag)] = sweep.TypedText(index);
     engine::ChangeParam(params, texts, sweep.Tag, true, job.Separator);
 
     engine::RunSummary summary;
@@ -82,12 +87,12 @@ SweepLine RunLine(const SweepJob& job, int index, engine::SampleBuffer& run,
 
     std::string line = value;
     line += '\t';
-    line += RpmText(summary.Rpm);
+    line += engine::RpmText(summary.Rpm);
     line += '\t';
-    engine::AppendFormatFixed(line, summary.Timing, 3, 1, job.Separator);
+    line += engine::TimingText(summary.Timing, job.Separator);
     line += '\t';
     line += std::to_string(run.SampleCount);
-    const SampleWindow window = EffectiveWindow(job.Request.Window, run.SampleCount);
+    const engine::SampleWindow window = EffectiveWindow(job.Request.Window, run.SampleCount);
     for (std::size_t k = 0; k < static_cast<std::size_t>(channels.ChannelCount); ++k) {
         const auto first = channels.ChannelRows.begin() + window.Start;
         const auto [low, high] =
@@ -103,6 +108,16 @@ SweepLine RunLine(const SweepJob& job, int index, engine::SampleBuffer& run,
         if (window.Len > 0) {
             engine::AppendFormatFixed(line, (*high)[k], 7, 4, job.Separator);
         }
+    }
+    if (job.Request.ShowZc) {
+        const engine::ZcSummary zc =
+            AnalyseRun(job.Request, params, job.Start, run, channels, window).Summary;
+        line += '\t';
+        engine::AppendOptionalFixed(line, zc.MeanErrorDeg, 4, job.Separator);
+        line += '\t';
+        engine::AppendOptionalFixed(line, zc.MaxErrorDeg, 4, job.Separator);
+        line += '\t';
+        line += std::to_string(zc.Undetected());
     }
     return {std::move(line), {}, nullptr};
 }

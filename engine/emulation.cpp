@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <string>
 #include <thread>
@@ -240,6 +239,18 @@ bool RunOnThreads(const StepModel& model, const StepPlan& plan, unsigned threads
 
 } // namespace
 
+double CommutationCos(float timing, float angle, int k)
+{
+    return std::cos(CommutationArgument(timing, angle, k));
+}
+
+bool PhaseFloats(const OperatingPoint& op, float angle, int k)
+{
+    // Equality floats the phase.
+    return std::fabs(CommutationCos(op.Timing, angle, k)) <=
+           static_cast<double>(op.ConductThreshold);
+}
+
 OperatingPoint ComputeOperatingPoint(const TParams& params, const RunSettings& settings,
                                      int pwmState, float startAngle)
 {
@@ -292,7 +303,8 @@ OperatingPoint ComputeOperatingPoint(const TParams& params, const RunSettings& s
     op.DegPerStep =
         StoreOperatingValue(static_cast<double>(op.TimeStep) * op.Rpm * 6e-6, "angle step");
     op.StartAngle = startAngle;
-    op.EndAngle = pwmState >= 0 ? StoreOperatingValue(startAngle + 0.0001, "end angle") : 360.0f;
+    op.EndAngle =
+        pwmState >= 0 ? StoreOperatingValue(SingleAngleEnd(startAngle), "end angle") : 360.0f;
 
     if (params[PwmFrequency] == 0) {
         Fail("PWM frequency is 0 Hz: the PWM period is undefined");
@@ -302,16 +314,22 @@ OperatingPoint ComputeOperatingPoint(const TParams& params, const RunSettings& s
     op.ConductThreshold = settings.Pattern120 ? kConductThreshold120 : kConductThreshold180;
     op.CurrentFactor = settings.Pattern120 ? kCurrentFactor120 : kCurrentFactor180;
     op.HighInvert = (settings.DriverKind + settings.MosfetKind) & 1;
+    op.PwmState = pwmState < 0 ? -1 : (pwmState != 0 ? 1 : 0);
 
     CheckRunCanEnd(params, op);
     return op;
+}
+
+float SingleAngleEnd(float startAngle)
+{
+    return ToSingle(static_cast<double>(startAngle) + 0.0001);
 }
 
 RunSummary CalcPhases(const TParams& params, const RunSettings& settings, int pwmState,
                       float startAngle, SampleBuffer& buffer, const RunThreads& threads)
 {
     const OperatingPoint op = ComputeOperatingPoint(params, settings, pwmState, startAngle);
-    const StepModel model = MakeStepModel(op, params, settings, pwmState);
+    const StepModel model = MakeStepModel(op, params, settings);
     buffer.SampleCount = 0;
     const StepPlan plan =
         PlanSteps(model, op.StartAngle, op.EndAngle, threads.BlockSteps, kHardStepLimit);
@@ -324,24 +342,6 @@ RunSummary CalcPhases(const TParams& params, const RunSettings& settings, int pw
     }
     RunInOnePass(model, plan, !canStop, buffer);
     return RunSummary{op.Rpm, op.Timing};
-}
-
-std::string RunSummaryText(const RunSummary& summary, char separator)
-{
-    // nearbyint rounds halves to the even neighbour in the default rounding mode; "%.0f" of
-    // the rounded double prints its exact integer digits at any magnitude.
-    double rounded = std::nearbyint(static_cast<double>(summary.Rpm));
-    if (rounded == 0) {
-        rounded = 0; // no "-0"
-    }
-    std::array<char, 320> digits{};
-    std::snprintf(digits.data(), digits.size(), "%.0f", rounded);
-    std::string text = "RPM = ";
-    text += digits.data();
-    text += ";   Timing = ";
-    AppendFormatFixed(text, summary.Timing, 3, 1, separator);
-    text += " deg";
-    return text;
 }
 
 } // namespace engine

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "engine/params.h"
+#include "engine/run_summary.h"
 #include "engine/sample.h"
 
+#include <cmath>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -37,12 +39,7 @@ struct OperatingPoint {
     float ConductThreshold = 0;
     float CurrentFactor = 0;
     int HighInvert = 0;
-};
-
-// The run summary handed to the run completion.
-struct RunSummary {
-    float Rpm = 0;
-    float Timing = 0;
+    int PwmState = -1; // below 0: a full run; 0 or 1: the PWM output held in every step
 };
 
 // Runs longer than this are refused before they start: they would never end in reasonable
@@ -62,6 +59,30 @@ public:
 OperatingPoint ComputeOperatingPoint(const TParams& params, const RunSettings& settings,
                                      int pwmState, float startAngle);
 
+// Where a single-angle run from `startAngle` ends: 0.0001 deg on, stored at single precision.
+// From 2048 deg on the step is below half the float spacing, the end rounds back to the start
+// and the run records nothing.
+float SingleAngleEnd(float startAngle);
+
+// cos((Angle + Timing + 120 k) x 0.017453292): the commutation logic drives phase k high
+// above ConductThreshold, low below its negative and leaves it floating in between.
+double CommutationCos(float timing, float angle, int k);
+
+// True when the commutation logic leaves phase k undriven at `angle`; PWM plays no part.
+bool PhaseFloats(const OperatingPoint& op, float angle, int k);
+
+// The PWM output (0 or 1) of the step at `time`: in a full run on while the time's fraction
+// of the PWM period is at most the duty, in a single-angle run the held state.
+inline int PwmOutputAt(const OperatingPoint& op, float time)
+{
+    if (op.PwmState >= 0) {
+        return op.PwmState;
+    }
+    // The on part starts each period, and the comparison includes equality.
+    const double periods = time / static_cast<double>(op.PwmPeriod);
+    return periods - std::trunc(periods) <= static_cast<double>(op.Duty) ? 1 : 0;
+}
+
 // How a run may spread its steps over threads. The records are the same for every choice;
 // the threads start and end inside the run.
 struct RunThreads {
@@ -74,8 +95,5 @@ struct RunThreads {
 // loop the buffer is untouched; on a fault inside the loop SampleCount counts the steps done.
 RunSummary CalcPhases(const TParams& params, const RunSettings& settings, int pwmState,
                       float startAngle, SampleBuffer& buffer, const RunThreads& threads = {});
-
-// "RPM = 13892;   Timing = 25.0 deg" (with `separator` in the timing).
-std::string RunSummaryText(const RunSummary& summary, char separator);
 
 } // namespace engine

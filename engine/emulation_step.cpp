@@ -7,9 +7,6 @@
 namespace engine {
 namespace {
 
-// The single-precision degrees-to-radians constant, with its stored value.
-constexpr float kDegToRad = 0.017453292f;
-
 // The voltages of a step with one conducting phase j: the star point follows from the
 // terminal that is tied to a rail.
 void OneConducting(const StepModel& m, const std::array<int, 3>& s, const std::array<double, 3>& e,
@@ -86,7 +83,6 @@ void ThreeConducting(const StepModel& m, const std::array<int, 3>& s,
 // Fills the switch levels, drive flags and voltages of record `r` at its angle.
 void EmulateStep(const StepModel& m, int pwmOn, TSampleRec& r)
 {
-    constexpr double kDeg = kDegToRad;
     const double angle = r.Angle;
     std::array<double, 3> c{};
     std::array<double, 3> e{};
@@ -94,8 +90,8 @@ void EmulateStep(const StepModel& m, int pwmOn, TSampleRec& r)
     int drivenCount = 0;
     for (int k = 0; k < 3; ++k) {
         const double offset = 120.0 * k;
-        c[static_cast<std::size_t>(k)] = std::cos((offset + angle) * kDeg);
-        int sign = m.CommSign((angle + m.Timing + offset) * kDeg);
+        c[static_cast<std::size_t>(k)] = std::cos((offset + angle) * kDegToRad);
+        int sign = m.CommSign(CommutationArgument(m.Op.Timing, r.Angle, k));
         if (m.HighSidePwm && sign == 1) {
             sign = pwmOn;
         }
@@ -103,7 +99,7 @@ void EmulateStep(const StepModel& m, int pwmOn, TSampleRec& r)
             sign = -pwmOn;
         }
         const auto high = static_cast<std::size_t>(2 * k);
-        r.Switch[high] = (sign == 1 ? 1 : 0) ^ m.HighInvert;
+        r.Switch[high] = (sign == 1 ? 1 : 0) ^ m.Op.HighInvert;
         r.Switch[high + 1] = sign == -1 ? 1 : 0;
         e[static_cast<std::size_t>(k)] = -c[static_cast<std::size_t>(k)] * m.EmfAmplitude;
         r.Drive[k] = (r.Switch[high] | r.Switch[high + 1]) & pwmOn;
@@ -154,25 +150,18 @@ const char* NonFiniteField(const TSampleRec& r)
 }
 
 StepModel MakeStepModel(const OperatingPoint& op, const TParams& params,
-                        const RunSettings& settings, int pwmState)
+                        const RunSettings& settings)
 {
     return StepModel{
-        .Timing = op.Timing,
+        .Op = op,
         .EmfAmplitude = op.EmfAmplitude,
         .CommSign = CommutationSign(op.ConductThreshold),
         .CurrentFactor = op.CurrentFactor,
         .LoadCurrent = params[MaxCurrent],
         .BattImpedance = params[BattImpedance],
         .NominalVoltage = params[NominalVoltage],
-        .HighInvert = op.HighInvert,
         .HighSidePwm = settings.HighSidePwm,
         .LowSidePwm = settings.LowSidePwm,
-        .FullRun = pwmState < 0,
-        .HeldPwm = pwmState != 0 ? 1 : 0,
-        .Duty = op.Duty,
-        .PwmPeriod = op.PwmPeriod,
-        .TimeStep = op.TimeStep,
-        .DegPerStep = op.DegPerStep,
     };
 }
 
@@ -183,17 +172,12 @@ std::int64_t EmulateSteps(const StepModel& m, TSampleRec* records, std::int64_t 
         TSampleRec& r = records[i];
         r.Time = clock.Time;
         r.Angle = clock.Angle;
-        int pwmOn = m.HeldPwm;
-        if (m.FullRun) {
-            const double periods = clock.Time / m.PwmPeriod;
-            pwmOn = periods - std::trunc(periods) <= m.Duty ? 1 : 0;
-        }
-        EmulateStep(m, pwmOn, r);
+        EmulateStep(m, PwmOutputAt(m.Op, clock.Time), r);
         if (NonFiniteField(r) != nullptr) {
             return i;
         }
-        clock.Time += m.TimeStep;
-        clock.Angle += m.DegPerStep;
+        clock.Time += m.Op.TimeStep;
+        clock.Angle += m.Op.DegPerStep;
     }
     return end;
 }

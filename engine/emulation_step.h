@@ -12,6 +12,15 @@
 
 namespace engine {
 
+// The single-precision degrees-to-radians constant, with its stored value.
+inline constexpr double kDegToRad = 0.017453292f;
+
+// The argument of phase k's commutation cosine, in radians.
+inline double CommutationArgument(float timing, float angle, int k)
+{
+    return (static_cast<double>(angle) + timing + 120.0 * k) * kDegToRad;
+}
+
 // Rounds to single precision as storing a value does. A value beyond the float range becomes
 // an infinity, as the hardware conversion gives, without the undefined out-of-range cast.
 inline float ToSingle(double value)
@@ -29,28 +38,19 @@ inline float ToSingle(double value)
 
 // The inputs every step of a run shares, widened once.
 struct StepModel {
-    double Timing;
+    OperatingPoint Op;
     double EmfAmplitude;
     CommutationSign CommSign; // from the conduction threshold
     double CurrentFactor;
     double LoadCurrent;   // Params[MaxCurrent]
     double BattImpedance; // Params[BattImpedance]
     float NominalVoltage;
-    int HighInvert;
     bool HighSidePwm;
     bool LowSidePwm;
-    // The PWM output: held at HeldPwm in a single-angle run, else on for the first Duty part
-    // of every period.
-    bool FullRun;
-    int HeldPwm;
-    double Duty;
-    double PwmPeriod;
-    float TimeStep;
-    float DegPerStep;
 };
 
 StepModel MakeStepModel(const OperatingPoint& op, const TParams& params,
-                        const RunSettings& settings, int pwmState);
+                        const RunSettings& settings);
 
 // The time and angle of the next step, accumulated in single precision as the run does.
 struct StepClock {

@@ -22,8 +22,8 @@ StepPlan PlanSteps(const StepModel& m, float startAngle, float endAngle, std::in
         if (count % plan.BlockSteps == 0) {
             plan.BlockStarts.push_back(clock);
         }
-        clock.Time += m.TimeStep;
-        clock.Angle += m.DegPerStep;
+        clock.Time += m.Op.TimeStep;
+        clock.Angle += m.Op.DegPerStep;
         ++count;
     }
     plan.Count = count;

@@ -2,6 +2,7 @@
 
 #include "engine/sample_allocator.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -26,6 +27,16 @@ using SampleVector = std::vector<TSampleRec, SampleAllocator<TSampleRec>>;
 struct SampleBuffer {
     SampleVector Samples;
     std::int32_t SampleCount = 0;
+
+    // The samples of the last run that may be read: SampleCount, but never more records than
+    // the vector holds (a buffer filled by hand may hold fewer) and never below 0.
+    std::int32_t RecordCount() const
+    {
+        const auto held = static_cast<std::int64_t>(Samples.size());
+        return SampleCount <= 0
+                   ? 0
+                   : static_cast<std::int32_t>(std::min<std::int64_t>(SampleCount, held));
+    }
 };
 
 } // namespace engine

@@ -23,30 +23,22 @@ void AppendName(std::string& out, const std::string& name)
 
 } // namespace
 
-ExportRange ClampExportRange(const SampleBuffer& run, const ChannelSet& result, int viewStart,
-                             int viewLen)
+SampleWindow ExportedSamples(const SampleBuffer& run, const ChannelSet& result,
+                             const SampleWindow& view)
 {
-    const std::int64_t held = std::max<std::int64_t>(
-        0, std::min<std::int64_t>({run.SampleCount, static_cast<std::int64_t>(run.Samples.size()),
-                                   static_cast<std::int64_t>(result.ChannelRows.size())}));
-    // In 64 bits the window's end cannot overflow.
-    const std::int64_t first = std::max(std::int64_t{viewStart}, std::int64_t{0});
-    const std::int64_t end = std::min(std::int64_t{viewStart} + viewLen, held);
-    if (end <= first) {
-        return {std::min(first, held), 0};
-    }
-    return {first, end - first};
+    const std::int64_t rows = static_cast<std::int64_t>(result.ChannelRows.size());
+    return CutToRun(view, std::min<std::int64_t>(run.RecordCount(), rows));
 }
 
-std::string BuildViewExport(const SampleBuffer& run, const ChannelSet& result, int viewStart,
-                            int viewLen, char separator)
+std::string BuildViewExport(const SampleBuffer& run, const ChannelSet& result,
+                            const SampleWindow& view, char separator)
 {
-    const ExportRange range = ClampExportRange(run, result, viewStart, viewLen);
+    const SampleWindow range = ExportedSamples(run, result, view);
     const auto channels =
         static_cast<std::size_t>(std::clamp<std::int32_t>(result.ChannelCount, 0, kMaxChannels));
 
     std::string text;
-    text.reserve(128 + static_cast<std::size_t>(range.Count) *
+    text.reserve(128 + static_cast<std::size_t>(range.Len) *
                            (kTypicalFixedLength + channels * kTypicalValueLength));
     text += kViewExportHeader;
     for (std::size_t k = 0; k < channels; ++k) {
@@ -55,7 +47,7 @@ std::string BuildViewExport(const SampleBuffer& run, const ChannelSet& result, i
     }
     text += kLineEnd;
 
-    for (std::int64_t i = range.First; i < range.First + range.Count; ++i) {
+    for (std::int64_t i = range.Start; i < range.End(); ++i) {
         const TSampleRec& s = run.Samples[static_cast<std::size_t>(i)];
         const TChannelRow& row = result.ChannelRows[static_cast<std::size_t>(i)];
         char digits[kIntegerMaxLength];
@@ -78,9 +70,9 @@ std::string BuildViewExport(const SampleBuffer& run, const ChannelSet& result, i
 }
 
 void SaveViewExport(const std::string& path, const SampleBuffer& run, const ChannelSet& result,
-                    int viewStart, int viewLen, char separator)
+                    const SampleWindow& view, char separator)
 {
-    WriteTextFile(path, BuildViewExport(run, result, viewStart, viewLen, separator));
+    WriteFileBytes(path, BuildViewExport(run, result, view, separator));
 }
 
 } // namespace engine

@@ -4,8 +4,9 @@
 #include <string>
 #include <string_view>
 
-// Writing a finished text to a file in one checked write: the sample log's way, shared by
-// every export so that all of them fail with the same messages.
+// Writing a finished block of bytes (a text or an encoded picture) to a file in one checked
+// write: the sample log's way, shared by every export so that all of them fail with the same
+// messages.
 
 namespace engine {
 
@@ -16,9 +17,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Creates or replaces the file at `path` and writes `text` with one write. Throws
+// Creates or replaces the file at `path` and writes `bytes` with one write, unchanged. Throws
 // LogWriteError; what was written before a write failure stays in the file.
-void WriteTextFile(const std::string& path, std::string_view text);
+void WriteFileBytes(const std::string& path, std::string_view bytes);
 
 // The system's text for errno value `error`, with trailing blanks and periods removed.
 std::string SystemErrorReason(int error);

@@ -1,4 +1,4 @@
-#include "engine/text_file.h"
+#include "engine/byte_file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -53,14 +53,14 @@ bool WriteAll(int fd, std::string_view data)
 
 } // namespace
 
-void WriteTextFile(const std::string& path, std::string_view text)
+void WriteFileBytes(const std::string& path, std::string_view bytes)
 {
     FileHandle file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (file.Get() < 0) {
         const int error = errno;
         throw LogWriteError("Cannot create file \"" + path + "\". " + SystemErrorReason(error));
     }
-    if (!WriteAll(file.Get(), text)) {
+    if (!WriteAll(file.Get(), bytes)) {
         throw LogWriteError("Stream write error");
     }
     if (!file.Close()) {
