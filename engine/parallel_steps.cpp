@@ -14,14 +14,17 @@ StepPlan PlanSteps(const StepModel& m, float startAngle, float endAngle, std::in
     plan.BlockSteps = std::max<std::int64_t>(blockSteps, 1);
     StepClock clock{0.0f, startAngle};
     std::int64_t count = 0;
+    std::int64_t toNextBlock = 0; // a countdown: a division per step would cost more than the sum
     while (clock.Angle < endAngle) {
         if (count >= limit) {
             plan.Unbounded = true;
             break;
         }
-        if (count % plan.BlockSteps == 0) {
+        if (toNextBlock == 0) {
             plan.BlockStarts.push_back(clock);
+            toNextBlock = plan.BlockSteps;
         }
+        --toNextBlock;
         clock.Time += m.Op.TimeStep;
         clock.Angle += m.Op.DegPerStep;
         ++count;
