@@ -155,23 +155,24 @@ std::size_t GrownLength(std::size_t before, std::int64_t count)
 }
 
 // Makes room for `length` records at once. When every record up to the old length will be
-// overwritten, the old block is released before the new one is taken, so the two never
-// exist together; otherwise the records are kept.
+// overwritten, they are not copied into the new block: its records up to the old length are
+// left for the run to write. The old block goes only once the new one is there, so a buffer
+// that cannot grow stays as it was.
 void Reserve(SampleVector& samples, std::size_t length, bool oldRecordsOverwritten)
 {
     if (samples.capacity() >= length) {
         return;
     }
-    if (oldRecordsOverwritten) {
-        const std::size_t before = samples.size();
-        samples = SampleVector();
+    if (!oldRecordsOverwritten) {
         samples.reserve(length);
-        while (samples.size() < before) {
-            samples.emplace_back(UninitialisedElement{});
-        }
-    } else {
-        samples.reserve(length);
+        return;
     }
+    SampleVector grown;
+    grown.reserve(length);
+    while (grown.size() < samples.size()) {
+        grown.emplace_back(UninitialisedElement{});
+    }
+    samples.swap(grown);
 }
 
 unsigned ThreadsFor(const StepPlan& plan, const RunThreads& threads)
