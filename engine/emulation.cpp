@@ -154,25 +154,23 @@ std::size_t GrownLength(std::size_t before, std::int64_t count)
     return before + (needed - before + kGrowthStep - 1) / kGrowthStep * kGrowthStep;
 }
 
-// Makes room for `length` records at once. When every record up to the old length will be
-// overwritten, they are not copied into the new block: its records up to the old length are
-// left for the run to write. The old block goes only once the new one is there, so a buffer
-// that cannot grow stays as it was.
-void Reserve(SampleVector& samples, std::size_t length, bool oldRecordsOverwritten)
+// Makes `samples` `length` records long at once, the records it gains uninitialised, for a run
+// that writes every record up to the old length too: they are not copied when the buffer
+// moves. The old block goes only once the new one is there, so a buffer that cannot grow
+// stays as it was.
+void GrowForOverwrite(SampleVector& samples, std::size_t length)
 {
-    if (samples.capacity() >= length) {
-        return;
+    if (samples.capacity() < length) {
+        SampleVector grown;
+        grown.reserve(length);
+        while (grown.size() < samples.size()) {
+            grown.emplace_back(UninitialisedElement{});
+        }
+        samples.swap(grown);
     }
-    if (!oldRecordsOverwritten) {
-        samples.reserve(length);
-        return;
+    while (samples.size() < length) {
+        samples.emplace_back(UninitialisedElement{});
     }
-    SampleVector grown;
-    grown.reserve(length);
-    while (grown.size() < samples.size()) {
-        grown.emplace_back(UninitialisedElement{});
-    }
-    samples.swap(grown);
 }
 
 unsigned ThreadsFor(const StepPlan& plan, const RunThreads& threads)
@@ -186,13 +184,12 @@ unsigned ThreadsFor(const StepPlan& plan, const RunThreads& threads)
 }
 
 // The run's loop in one pass on the caller's thread, growing the buffer by 200 records as it
-// reaches the end; a non-finite voltage stops it at its step.
-void RunInOnePass(const StepModel& model, const StepPlan& plan, bool oldRecordsOverwritten,
-                  SampleBuffer& buffer)
+// reaches the end; a non-finite voltage stops it at its step and leaves the records after it.
+void RunInOnePass(const StepModel& model, const StepPlan& plan, SampleBuffer& buffer)
 {
     SampleVector& samples = buffer.Samples;
     const std::size_t before = samples.size();
-    Reserve(samples, GrownLength(before, plan.Count), oldRecordsOverwritten && plan.Count > 0);
+    samples.reserve(GrownLength(before, plan.Count)); // one move at most, keeping every record
     StepClock clock = plan.BlockStarts.empty() ? StepClock{} : plan.BlockStarts[0];
     std::int64_t done = 0;
     while (done < plan.Count) {
@@ -215,19 +212,17 @@ void RunInOnePass(const StepModel& model, const StepPlan& plan, bool oldRecordsO
     }
 }
 
-// The run on `threads` threads. Every record up to the new length is written, the new ones
-// past the run zeroed as growing would have left them. Returns false, with the buffer at its
-// old length, when a voltage was not finite after all; the one-pass run then finds the step.
-bool RunOnThreads(const StepModel& model, const StepPlan& plan, unsigned threads,
-                  SampleBuffer& buffer)
+// The run in blocks on `threads` threads. Every record up to the new length is written, the
+// new ones past the run zeroed as growing would have left them. Returns false, with the buffer
+// at its old length, when a voltage was not finite after all; the one-pass run then finds the
+// step.
+bool RunInBlocks(const StepModel& model, const StepPlan& plan, unsigned threads,
+                 SampleBuffer& buffer)
 {
     SampleVector& samples = buffer.Samples;
     const std::size_t before = samples.size();
     const std::size_t length = GrownLength(before, plan.Count);
-    Reserve(samples, length, true);
-    while (samples.size() < length) {
-        samples.emplace_back(UninitialisedElement{});
-    }
+    GrowForOverwrite(samples, length);
     if (EmulateOnThreads(model, plan, samples.data(), threads) < plan.Count) {
         samples.resize(before);
         return false;
@@ -336,12 +331,14 @@ RunSummary CalcPhases(const TParams& params, const RunSettings& settings, int pw
         PlanSteps(model, op.StartAngle, op.EndAngle, threads.BlockSteps, kHardStepLimit);
     const unsigned threadCount = ThreadsFor(plan, threads);
     // Threads write their blocks in any order, so a run that could stop at a non-finite
-    // voltage runs in one pass: it must leave the records after the stop as they were.
+    // voltage runs in one pass: it must leave the records after the stop as they were. Every
+    // other run goes in blocks, on one thread too: growing without zeroing saves writing the
+    // buffer twice.
     const bool canStop = plan.Unbounded || !VoltagesStayFinite(model);
-    if (threadCount > 1 && !canStop && RunOnThreads(model, plan, threadCount, buffer)) {
+    if (!canStop && RunInBlocks(model, plan, threadCount, buffer)) {
         return RunSummary{op.Rpm, op.Timing};
     }
-    RunInOnePass(model, plan, !canStop, buffer);
+    RunInOnePass(model, plan, buffer);
     return RunSummary{op.Rpm, op.Timing};
 }
 

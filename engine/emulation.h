@@ -91,6 +91,9 @@ struct RunThreads {
     std::int64_t BlockSteps = 16384;         // the steps a thread emulates at a time
 };
 
+// The whole run as one block on the caller's thread: one plain loop over the steps.
+inline constexpr RunThreads kOneLoop{.Count = 1, .BlockSteps = 2 * kMaxRunSteps};
+
 // The run: fills `buffer` from index 0 and sets SampleCount. On an error found before the
 // loop the buffer is untouched; on a fault inside the loop SampleCount counts the steps done.
 RunSummary CalcPhases(const TParams& params, const RunSettings& settings, int pwmState,

@@ -372,7 +372,7 @@ TEST(Emulation, TheLongestTrackBarRunCompletes)
 
     // On every core, as the window runs it, the records are those of one pass.
     SampleBuffer onePass;
-    CalcPhases(p, HighSideOnly(), -1, -0.5f, onePass, RunThreads{.Count = 1});
+    CalcPhases(p, HighSideOnly(), -1, -0.5f, onePass, kOneLoop);
     ASSERT_EQ(onePass.Samples.size(), run.buffer.Samples.size());
     EXPECT_EQ(std::memcmp(onePass.Samples.data(), run.buffer.Samples.data(),
                           onePass.Samples.size() * sizeof(TSampleRec)),

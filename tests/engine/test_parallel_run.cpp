@@ -12,7 +12,6 @@ namespace {
 
 // Many small blocks on more threads than the machine may have, whatever the run's length.
 constexpr RunThreads kSplitEverything{.Count = 5, .MinStepsPerThread = 1, .BlockSteps = 61};
-constexpr RunThreads kOnePass{.Count = 1};
 
 // What a run left: its summary or its error, and the whole buffer.
 struct Outcome {
@@ -90,7 +89,7 @@ TEST(ParallelRun, EverySplitGivesTheOnePassBuffer)
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(c.name) + " after " + std::to_string(earlier) + " records");
             const Outcome one =
-                RunFrom(before, c.params, c.settings, c.pwmState, c.start, kOnePass);
+                RunFrom(before, c.params, c.settings, c.pwmState, c.start, kOneLoop);
             ExpectSame(
                 one, RunFrom(before, c.params, c.settings, c.pwmState, c.start, kSplitEverything));
             ExpectSame(one, RunFrom(before, c.params, c.settings, c.pwmState, c.start, {}));

@@ -438,7 +438,7 @@ TEST(PropertySweep, LongRunsNearTheBoundStayBounded)
             const OperatingPoint op = ComputeOperatingPoint(p, RunSettings{}, -1, -0.5f);
             const std::size_t sizeBefore = run.Samples.size();
             SampleBuffer split = run;
-            CalcPhases(p, RunSettings{}, -1, -0.5f, run, RunThreads{.Count = 1});
+            CalcPhases(p, RunSettings{}, -1, -0.5f, run, kOneLoop);
             ++stats.runs;
             stats.steps += run.SampleCount;
             ASSERT_NO_FATAL_FAILURE(ExpectRunSound(p, -1, op, run, sizeBefore));
