@@ -35,6 +35,7 @@ struct MoveDutyScale {
 using ParamEdit = std::variant<SetBoxText, MoveCurrentScale, MoveDutyScale>;
 
 inline constexpr int kMaxPictureSide = 8192;
+inline constexpr int kMaxJobs = 256;
 
 // The file name that stands for standard output in every option that writes a file.
 inline constexpr std::string_view kStandardOutput = "-";
@@ -58,7 +59,8 @@ struct CliRequest {
     // --png and --sweep look at; unset: the whole run.
     std::optional<engine::SampleWindow> Window;
     std::optional<SweepRequest> Sweep;
-    bool ShowZc = false; // the zero-crossing table, or its columns in the sweep
+    std::optional<int> Jobs; // "--jobs N"; unset: the machine's cores
+    bool ShowZc = false;     // the zero-crossing table, or its columns in the sweep
     engine::DetectorSettings Detector;
     bool DetectorGiven = false;
     bool ShowHelp = false;

@@ -3,7 +3,9 @@
 #include "cli/cli_png.h"
 #include "cli/help_text.h"
 #include "cli/report_line.h"
+#include "cli/run_shared.h"
 #include "cli/run_warnings.h"
+#include "cli/sweep_runner.h"
 #include "engine/channels.h"
 #include "engine/decimal_separator.h"
 #include "engine/emulation.h"
@@ -69,16 +71,6 @@ std::string ColourText(engine::TColor colour)
     return text.data();
 }
 
-// The samples the outputs look at: the requested window shifted into the run as the graph's
-// navigation shifts it, and no longer than the run; or the whole run.
-engine::SampleWindow EffectiveWindow(const std::optional<engine::SampleWindow>& request, int count)
-{
-    if (!request) {
-        return {0, std::max(count, 0)};
-    }
-    return engine::CutToRun(engine::ShiftIntoRun(*request, count), count);
-}
-
 // The view's channel descriptors, then one line of values per sample of the window. Long runs
 // are written in chunks so the text of a million samples is never held at once.
 void WriteChannels(std::ostream& out, const engine::ChannelSet& set, engine::SampleWindow window,
@@ -130,124 +122,10 @@ int Finish(std::ostream& out, std::ostream& err, int status)
     return status;
 }
 
-// How the request's run is started: the full revolution, or the single angle with the PWM
-// output held as the circuit page holds it (at the H-side setting unless --pwm says).
-struct RunStart {
-    int PwmState = -1;
-    float StartAngle = -0.5f;
-};
-
-RunStart StartOf(const CliRequest& request)
-{
-    if (!request.Angle) {
-        return {};
-    }
-    return {request.PwmState.value_or(request.Settings.HighSidePwm ? 1 : 0), *request.Angle};
-}
-
-engine::ZcTable AnalyseRun(const CliRequest& request, const engine::TParams& params, RunStart start,
-                           const engine::SampleBuffer& run, const engine::ChannelSet& channels,
-                           engine::SampleWindow window)
-{
-    // The run went through, so its operating point is defined.
-    const engine::OperatingPoint op =
-        engine::ComputeOperatingPoint(params, request.Settings, start.PwmState, start.StartAngle);
-    return engine::AnalyseZeroCrossings(run, op, channels, request.View, request.Detector, window);
-}
-
-// The sweep's table: one line per value, the runs' failures in their lines.
-int RunSweep(const CliRequest& request, const engine::TParams& params,
-             const engine::ParamTexts& texts, char separator, std::ostream& out, std::ostream& err)
-{
-    const SweepRequest& sweep = *request.Sweep;
-    const RunStart start = StartOf(request);
-
-    // The names come from the view itself: PrepareRes of no samples names the channels.
-    engine::SampleBuffer run;
-    engine::ChannelSet channels;
-    engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run, channels);
-    const auto count = static_cast<std::size_t>(channels.ChannelCount);
-    std::string line = "value\tRPM\ttiming\tsamples";
-    for (std::size_t k = 0; k < count; ++k) {
-        line += '\t' + channels.Channels[k].Name + " min\t" + channels.Channels[k].Name + " max";
-    }
-    if (request.ShowZc) {
-        line += "\tzc_mean_error_deg\tzc_max_error_deg\tzc_missed";
-    }
-    out << line << '\n';
-
-    bool failed = false;
-    for (int index = 0; index < sweep.Count; ++index) {
-        const std::string value = sweep.ValueText(index, separator);
-        engine::TParams runParams = params;
-        engine::ParamTexts runTexts = texts;
-        runTexts[static_cast<std::size_t>(sweep.Tag)] = sweep.TypedText(index);
-        engine::ChangeParam(runParams, runTexts, sweep.Tag, true, separator);
-
-        engine::RunSummary summary;
-        std::string failure;
-        try {
-            summary = engine::CalcPhases(runParams, request.Settings, start.PwmState,
-                                         start.StartAngle, run);
-        } catch (const engine::EmulationError& error) {
-            failure = error.what();
-        } catch (const std::bad_alloc&) {
-            failure = "not enough memory for the run";
-        }
-        if (!failure.empty()) {
-            failed = true;
-            out << value << '\t' << failure << '\n';
-            Report(err, std::to_string(sweep.Tag) + "=" + value + ": " + failure);
-            continue;
-        }
-        engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run, channels);
-
-        line = value;
-        line += '\t';
-        line += engine::RpmText(summary.Rpm);
-        line += '\t';
-        line += engine::TimingText(summary.Timing, separator);
-        line += '\t';
-        line += std::to_string(run.SampleCount);
-        const engine::SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
-        for (std::size_t k = 0; k < count; ++k) {
-            const auto first = channels.ChannelRows.begin() + window.Start;
-            const auto [low, high] =
-                std::minmax_element(first, first + window.Len,
-                                    [k](const engine::TChannelRow& a,
-                                        const engine::TChannelRow& b) { return a[k] < b[k]; });
-            line += '\t';
-            if (window.Len > 0) {
-                engine::AppendFormatFixed(line, (*low)[k], 7, 4, separator);
-            }
-            line += '\t';
-            if (window.Len > 0) {
-                engine::AppendFormatFixed(line, (*high)[k], 7, 4, separator);
-            }
-        }
-        if (request.ShowZc) {
-            const engine::ZcSummary zc =
-                AnalyseRun(request, runParams, start, run, channels, window).Summary;
-            line += '\t';
-            engine::AppendOptionalFixed(line, zc.MeanErrorDeg, 4, separator);
-            line += '\t';
-            engine::AppendOptionalFixed(line, zc.MaxErrorDeg, 4, separator);
-            line += '\t';
-            line += std::to_string(zc.Undetected());
-        }
-        out << line << '\n';
-    }
-    out.flush();
-    if (!out) {
-        Report(err, "cannot write the output");
-        return kExitRunFailed;
-    }
-    return failed ? kExitRunFailed : kExitSuccess;
-}
-
 } // namespace
 
-int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
+int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
+               const RunContext& context)
 {
     if (request.ShowHelp || request.ShowVersion) {
         out << (request.ShowHelp ? UsageText() : VersionText());
@@ -274,15 +152,15 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
     }
 
     if (request.Sweep) {
-        return RunSweep(request, params, texts, separator, out, err);
+        return RunSweep(request, params, texts, separator, out, err, context);
     }
     const RunStart start = StartOf(request);
 
     engine::SampleBuffer run;
     engine::RunSummary summary;
     try {
-        summary =
-            engine::CalcPhases(params, request.Settings, start.PwmState, start.StartAngle, run);
+        summary = engine::CalcPhases(params, request.Settings, start.PwmState, start.StartAngle,
+                                     run, engine::RunThreads{.Count = JobsFor(request, context)});
     } catch (const engine::EmulationError& error) {
         out.flush();
         Report(err, error.what());
@@ -351,14 +229,15 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
     return kExitSuccess;
 }
 
-int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   const RunContext& context)
 {
     const ParseResult parsed = ParseCommandLine(args);
     if (const auto* usage = std::get_if<UsageError>(&parsed)) {
         Report(err, usage->Message);
         return kExitUsage;
     }
-    return RunRequest(std::get<CliRequest>(parsed), out, err);
+    return RunRequest(std::get<CliRequest>(parsed), out, err, context);
 }
 
 } // namespace cli

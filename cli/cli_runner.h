@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/cli_options.h"
+#include "cli/run_shared.h"
 
 #include <iosfwd>
 #include <string>
@@ -17,9 +18,11 @@ inline constexpr int kExitUsage = 2;
 
 // Writes results to `out` and one "bldc-emu: ..." line per failure to `err`.
 // Returns the exit status.
-int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err);
+int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
+               const RunContext& context = {});
 
 // Parses `args` (without the program name) and runs them.
-int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   const RunContext& context = {});
 
 } // namespace cli

@@ -287,6 +287,12 @@ std::vector<OptionRow> BuildTable()
              std::to_string(kMaxSweepRuns) +
              " runs; given once, and not combined with the other outputs.",
          ValueHandler(ApplySweep), true},
+        {"--jobs", "", "N", G::Study,
+         "use N cores (1 to " + std::to_string(kMaxJobs) +
+             ", default: all of them): the sweep's runs at a time, or the threads of a single "
+             "run; the output is the same for every N",
+         IntoInt(1, kMaxJobs, "a number of cores from 1 to " + std::to_string(kMaxJobs),
+                 [](CliRequest& r, int jobs) { r.Jobs = jobs; })},
 
         {"--help", "-h", "", G::Program, "show this text and exit",
          FlagHandler([](CliRequest& r) { r.ShowHelp = true; })},

@@ -1,19 +1,21 @@
 #include "engine/emulation.h"
 
+#include "engine/emulation_step.h"
 #include "engine/format_fixed.h"
+#include "engine/parallel_steps.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
 #include <string>
+#include <thread>
 
 namespace engine {
 namespace {
 
 // The model's constants are single-precision numbers; they enter the double-precision
 // arithmetic with their stored values, not with the decimals they were written as.
-constexpr float kDegToRad = 0.017453292f;
 constexpr float kConductThreshold120 = 0.4999f;
 constexpr float kCurrentFactor120 = 1.6548095f;
 constexpr float kConductThreshold180 = 1e-6f;
@@ -24,21 +26,10 @@ constexpr float kCurrentFactor180 = 2.11186f;
 // by a run that was let through.
 constexpr std::int64_t kHardStepLimit = 2 * kMaxRunSteps;
 
-constexpr float kInfinity = std::numeric_limits<float>::infinity();
+// The buffer's length grows in steps of this many records.
+constexpr std::size_t kGrowthStep = 200;
 
-// Rounds to single precision as storing a value does. A value beyond the float range becomes
-// an infinity, as the hardware conversion gives, without the undefined out-of-range cast.
-inline float ToSingle(double value)
-{
-    constexpr double kFirstOverflow = 0x1.ffffffp127; // FLT_MAX plus half an ulp
-    if (value >= kFirstOverflow) {
-        return kInfinity;
-    }
-    if (value <= -kFirstOverflow) {
-        return -kInfinity;
-    }
-    return static_cast<float>(value);
-}
+constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
 std::string Figure(double value, int decimals)
 {
@@ -146,177 +137,107 @@ void CheckRunCanEnd(const TParams& params, const OperatingPoint& op)
     }
 }
 
-// The inputs every step of a run shares, widened once.
-struct StepModel {
-    float Timing;
-    double EmfAmplitude;
-    double ConductThreshold;
-    double CurrentFactor;
-    double LoadCurrent;   // Params[MaxCurrent]
-    double BattImpedance; // Params[BattImpedance]
-    float NominalVoltage;
-    int HighInvert;
-    bool HighSidePwm;
-    bool LowSidePwm;
-};
-
-// The voltages of a step with one conducting phase j: the star point follows from the
-// terminal that is tied to a rail.
-void OneConducting(const StepModel& m, const std::array<int, 3>& s, const std::array<double, 3>& e,
-                   TSampleRec& r)
-{
-    const int j = s[0] != 0 ? 0 : (s[1] != 0 ? 1 : 2);
-    r.VBatt = m.NominalVoltage;
-    r.PhaseV[j] = s[j] == 1 ? m.NominalVoltage : 0.0f;
-    r.VZero = ToSingle(r.PhaseV[j] - e[j]);
-    for (int i = 0; i < 3; ++i) {
-        if (i != j) {
-            r.PhaseV[i] = ToSingle(r.VZero + e[i]);
-        }
-    }
-}
-
-// Two conducting phases. The high and low phase are picked from the signs alone, also in the
-// overlap steps where both conducting phases carry the same sign; the divider that gives the
-// star point then runs between a conducting and the floating phase, as in the original model.
-void TwoConducting(const StepModel& m, const std::array<int, 3>& s, const std::array<double, 3>& c,
-                   const std::array<double, 3>& e, TSampleRec& r)
-{
-    double cosSum = 0;
-    for (int k = 0; k < 3; ++k) {
-        if (s[k] != 0) {
-            cosSum += std::fabs(c[k]);
-        }
-    }
-    const float battDrop = ToSingle(m.CurrentFactor / cosSum * m.LoadCurrent * m.BattImpedance);
-    r.VBatt = ToSingle(static_cast<double>(m.NominalVoltage) - battDrop);
-
-    const int h = s[0] > 0 ? 0 : (s[1] > 0 ? 1 : 2);
-    int l = 0;
-    if (h == 0) {
-        l = s[1] < 0 ? 1 : 2;
-    } else if (h == 1) {
-        l = s[0] < 0 ? 0 : 2;
-    } else {
-        l = s[0] < 0 ? 0 : 1;
-    }
-    const int f = 3 - h - l;
-    r.PhaseV[h] = r.VBatt;
-    r.PhaseV[l] = 0.0f;
-    const double ch = std::fabs(c[h]);
-    r.VZero = ToSingle(ch * r.VBatt / (std::fabs(c[l]) + ch));
-    r.PhaseV[f] = ToSingle(r.VZero + e[f]);
-}
-
-// Three conducting phases: two in parallel against the odd one.
-void ThreeConducting(const StepModel& m, const std::array<int, 3>& s,
-                     const std::array<double, 3>& c, TSampleRec& r)
-{
-    int p = 0;
-    int q = 1;
-    int o = 2;
-    if (s[1] == s[0]) {
-        p = 0, q = 1, o = 2;
-    } else if (s[1] == s[2]) {
-        p = 1, q = 2, o = 0;
-    } else {
-        p = 0, q = 2, o = 1;
-    }
-    const double pairR = std::fabs(1 / (c[p] + c[q]));
-    const double oddR = std::fabs(1 / c[o]);
-    const double pathSum = pairR + oddR;
-    const float battDrop = ToSingle(m.CurrentFactor / pathSum * m.LoadCurrent * m.BattImpedance);
-    r.VBatt = ToSingle(static_cast<double>(m.NominalVoltage) - battDrop);
-    for (int k = 0; k < 3; ++k) {
-        r.PhaseV[k] = s[k] == 1 ? r.VBatt : 0.0f;
-    }
-    r.VZero = ToSingle(r.VBatt * oddR / pathSum);
-}
-
-// Fills the switch levels, drive flags and voltages of record `r` at its angle.
-void EmulateStep(const StepModel& m, int pwmOn, TSampleRec& r)
-{
-    constexpr double kDeg = kDegToRad;
-    const double angle = r.Angle;
-    std::array<double, 3> c{};
-    std::array<double, 3> e{};
-    std::array<int, 3> s{};
-    int drivenCount = 0;
-    for (int k = 0; k < 3; ++k) {
-        const double offset = 120.0 * k;
-        c[static_cast<std::size_t>(k)] = std::cos((offset + angle) * kDeg);
-        const double commCos = CommutationCos(m.Timing, r.Angle, k);
-        int sign = 0;
-        if (std::fabs(commCos) > m.ConductThreshold) {
-            sign = commCos > 0 ? 1 : -1;
-        }
-        if (m.HighSidePwm && sign == 1) {
-            sign = pwmOn;
-        }
-        if (m.LowSidePwm && sign == -1) {
-            sign = -pwmOn;
-        }
-        const auto high = static_cast<std::size_t>(2 * k);
-        r.Switch[high] = (sign == 1 ? 1 : 0) ^ m.HighInvert;
-        r.Switch[high + 1] = sign == -1 ? 1 : 0;
-        e[static_cast<std::size_t>(k)] = -c[static_cast<std::size_t>(k)] * m.EmfAmplitude;
-        r.Drive[k] = (r.Switch[high] | r.Switch[high + 1]) & pwmOn;
-        s[static_cast<std::size_t>(k)] = sign;
-        drivenCount += sign != 0 ? 1 : 0;
-    }
-
-    switch (drivenCount) {
-    case 0: {
-        r.VBatt = m.NominalVoltage;
-        r.VZero = ToSingle(-std::min({e[0], e[1], e[2]}));
-        for (int k = 0; k < 3; ++k) {
-            r.PhaseV[k] = ToSingle(e[static_cast<std::size_t>(k)] + r.VZero);
-        }
-        break;
-    }
-    case 1:
-        OneConducting(m, s, e, r);
-        break;
-    case 2:
-        TwoConducting(m, s, c, e, r);
-        break;
-    default:
-        ThreeConducting(m, s, c, r);
-        break;
-    }
-}
-
-// The name of the first stored voltage of `r` that is not finite, or nullptr.
-const char* NonFiniteField(const TSampleRec& r)
-{
-    if (!std::isfinite(r.VBatt)) {
-        return "battery voltage";
-    }
-    if (!std::isfinite(r.VZero)) {
-        return "star-point voltage";
-    }
-    static constexpr std::array<const char*, 3> kPhases{"voltage of phase A", "voltage of phase B",
-                                                        "voltage of phase C"};
-    for (std::size_t k = 0; k < 3; ++k) {
-        if (!std::isfinite(r.PhaseV[k])) {
-            return kPhases[k];
-        }
-    }
-    return nullptr;
-}
-
 [[noreturn]] void FailInRun(std::int32_t step, float angle, const std::string& cause)
 {
     Fail("The run stopped at step " + std::to_string(step) + " (angle " + Figure(angle, 4) +
          " deg): " + cause);
 }
 
+// The buffer's length after a run of `count` steps that started at length `before`: grown in
+// steps of 200 records as the run reaches the end, never shrunk.
+std::size_t GrownLength(std::size_t before, std::int64_t count)
+{
+    const auto needed = static_cast<std::size_t>(count);
+    if (needed <= before) {
+        return before;
+    }
+    return before + (needed - before + kGrowthStep - 1) / kGrowthStep * kGrowthStep;
+}
+
+// Makes `samples` `length` records long at once, the records it gains uninitialised, for a run
+// that writes every record up to the old length too: they are not copied when the buffer
+// moves. The old block goes only once the new one is there, so a buffer that cannot grow
+// stays as it was.
+void GrowForOverwrite(SampleVector& samples, std::size_t length)
+{
+    if (samples.capacity() < length) {
+        SampleVector grown;
+        grown.reserve(length);
+        while (grown.size() < samples.size()) {
+            grown.emplace_back(UninitialisedElement{});
+        }
+        samples.swap(grown);
+    }
+    while (samples.size() < length) {
+        samples.emplace_back(UninitialisedElement{});
+    }
+}
+
+unsigned ThreadsFor(const StepPlan& plan, const RunThreads& threads)
+{
+    const unsigned cores = threads.Count != 0 ? threads.Count : std::thread::hardware_concurrency();
+    const std::int64_t byLength = plan.Count / std::max<std::int64_t>(threads.MinStepsPerThread, 1);
+    const auto blocks = static_cast<std::int64_t>(plan.BlockStarts.size());
+    return static_cast<unsigned>(
+        std::clamp<std::int64_t>(std::min({static_cast<std::int64_t>(cores), byLength, blocks}), 1,
+                                 std::numeric_limits<unsigned>::max()));
+}
+
+// The run's loop in one pass on the caller's thread, growing the buffer by 200 records as it
+// reaches the end; a non-finite voltage stops it at its step and leaves the records after it.
+void RunInOnePass(const StepModel& model, const StepPlan& plan, SampleBuffer& buffer)
+{
+    SampleVector& samples = buffer.Samples;
+    const std::size_t before = samples.size();
+    samples.reserve(GrownLength(before, plan.Count)); // one move at most, keeping every record
+    StepClock clock = plan.BlockStarts.empty() ? StepClock{} : plan.BlockStarts[0];
+    std::int64_t done = 0;
+    while (done < plan.Count) {
+        if (samples.size() <= static_cast<std::size_t>(done)) {
+            samples.resize(static_cast<std::size_t>(done) + kGrowthStep);
+        }
+        const std::int64_t end = std::min<std::int64_t>(plan.Count, samples.size());
+        const std::int64_t fault = EmulateSteps(model, samples.data(), done, end, clock);
+        buffer.SampleCount = static_cast<std::int32_t>(fault);
+        if (fault < end) {
+            const TSampleRec& r = samples[static_cast<std::size_t>(fault)];
+            FailInRun(buffer.SampleCount, r.Angle,
+                      std::string("the ") + NonFiniteField(r) + " is not a finite number");
+        }
+        done = end;
+    }
+    if (plan.Unbounded) {
+        FailInRun(buffer.SampleCount, clock.Angle,
+                  "the run exceeded " + std::to_string(kHardStepLimit) + " steps");
+    }
+}
+
+// The run in blocks on `threads` threads. Every record up to the new length is written, the
+// new ones past the run zeroed as growing would have left them. Returns false, with the buffer
+// at its old length, when a voltage was not finite after all; the one-pass run then finds the
+// step.
+bool RunInBlocks(const StepModel& model, const StepPlan& plan, unsigned threads,
+                 SampleBuffer& buffer)
+{
+    SampleVector& samples = buffer.Samples;
+    const std::size_t before = samples.size();
+    const std::size_t length = GrownLength(before, plan.Count);
+    GrowForOverwrite(samples, length);
+    if (EmulateOnThreads(model, plan, samples.data(), threads) < plan.Count) {
+        samples.resize(before);
+        return false;
+    }
+    const std::size_t tail = std::max(before, static_cast<std::size_t>(plan.Count));
+    std::fill(samples.begin() + static_cast<std::ptrdiff_t>(tail), samples.end(), TSampleRec{});
+    buffer.SampleCount = static_cast<std::int32_t>(plan.Count);
+    return true;
+}
+
 } // namespace
 
 double CommutationCos(float timing, float angle, int k)
 {
-    constexpr double kDeg = kDegToRad;
-    return std::cos((static_cast<double>(angle) + timing + 120.0 * k) * kDeg);
+    return std::cos(CommutationArgument(timing, angle, k));
 }
 
 bool PhaseFloats(const OperatingPoint& op, float angle, int k)
@@ -324,16 +245,6 @@ bool PhaseFloats(const OperatingPoint& op, float angle, int k)
     // Equality floats the phase.
     return std::fabs(CommutationCos(op.Timing, angle, k)) <=
            static_cast<double>(op.ConductThreshold);
-}
-
-int PwmOutputAt(const OperatingPoint& op, float time)
-{
-    if (op.PwmState >= 0) {
-        return op.PwmState;
-    }
-    // The on part starts each period, and the comparison includes equality.
-    const double periods = time / static_cast<double>(op.PwmPeriod);
-    return periods - std::trunc(periods) <= static_cast<double>(op.Duty) ? 1 : 0;
 }
 
 OperatingPoint ComputeOperatingPoint(const TParams& params, const RunSettings& settings,
@@ -411,48 +322,23 @@ float SingleAngleEnd(float startAngle)
 }
 
 RunSummary CalcPhases(const TParams& params, const RunSettings& settings, int pwmState,
-                      float startAngle, SampleBuffer& buffer)
+                      float startAngle, SampleBuffer& buffer, const RunThreads& threads)
 {
     const OperatingPoint op = ComputeOperatingPoint(params, settings, pwmState, startAngle);
-    const StepModel model{
-        op.Timing,
-        op.EmfAmplitude,
-        op.ConductThreshold,
-        op.CurrentFactor,
-        params[MaxCurrent],
-        params[BattImpedance],
-        params[NominalVoltage],
-        op.HighInvert,
-        settings.HighSidePwm,
-        settings.LowSidePwm,
-    };
-
-    std::vector<TSampleRec>& samples = buffer.Samples;
-    float time = 0;
-    float angle = op.StartAngle;
+    const StepModel model = MakeStepModel(op, params, settings);
     buffer.SampleCount = 0;
-    while (angle < op.EndAngle) {
-        if (buffer.SampleCount >= kHardStepLimit) {
-            FailInRun(buffer.SampleCount, angle,
-                      "the run exceeded " + std::to_string(kHardStepLimit) + " steps");
-        }
-        const auto index = static_cast<std::size_t>(buffer.SampleCount);
-        if (samples.size() <= index) {
-            // The vector's own capacity grows geometrically, so this stays linear overall.
-            samples.resize(index + 200);
-        }
-        TSampleRec& r = samples[index];
-        r.Time = time;
-        r.Angle = angle;
-        EmulateStep(model, PwmOutputAt(op, time), r);
-        if (const char* field = NonFiniteField(r)) {
-            FailInRun(buffer.SampleCount, angle,
-                      std::string("the ") + field + " is not a finite number");
-        }
-        time += op.TimeStep;
-        angle += op.DegPerStep;
-        ++buffer.SampleCount;
+    const StepPlan plan =
+        PlanSteps(model, op.StartAngle, op.EndAngle, threads.BlockSteps, kHardStepLimit);
+    const unsigned threadCount = ThreadsFor(plan, threads);
+    // Threads write their blocks in any order, so a run that could stop at a non-finite
+    // voltage runs in one pass: it must leave the records after the stop as they were. Every
+    // other run goes in blocks, on one thread too: growing without zeroing saves writing the
+    // buffer twice.
+    const bool canStop = plan.Unbounded || !VoltagesStayFinite(model);
+    if (!canStop && RunInBlocks(model, plan, threadCount, buffer)) {
+        return RunSummary{op.Rpm, op.Timing};
     }
+    RunInOnePass(model, plan, buffer);
     return RunSummary{op.Rpm, op.Timing};
 }
 

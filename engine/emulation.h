@@ -4,6 +4,7 @@
 #include "engine/run_summary.h"
 #include "engine/sample.h"
 
+#include <cmath>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -72,11 +73,30 @@ bool PhaseFloats(const OperatingPoint& op, float angle, int k);
 
 // The PWM output (0 or 1) of the step at `time`: in a full run on while the time's fraction
 // of the PWM period is at most the duty, in a single-angle run the held state.
-int PwmOutputAt(const OperatingPoint& op, float time);
+inline int PwmOutputAt(const OperatingPoint& op, float time)
+{
+    if (op.PwmState >= 0) {
+        return op.PwmState;
+    }
+    // The on part starts each period, and the comparison includes equality.
+    const double periods = time / static_cast<double>(op.PwmPeriod);
+    return periods - std::trunc(periods) <= static_cast<double>(op.Duty) ? 1 : 0;
+}
+
+// How a run may spread its steps over threads. The records are the same for every choice;
+// the threads start and end inside the run.
+struct RunThreads {
+    unsigned Count = 0;                      // 0: one per core
+    std::int64_t MinStepsPerThread = 100000; // shorter runs use fewer threads, down to one
+    std::int64_t BlockSteps = 16384;         // the steps a thread emulates at a time
+};
+
+// The whole run as one block on the caller's thread: one plain loop over the steps.
+inline constexpr RunThreads kOneLoop{.Count = 1, .BlockSteps = 2 * kMaxRunSteps};
 
 // The run: fills `buffer` from index 0 and sets SampleCount. On an error found before the
 // loop the buffer is untouched; on a fault inside the loop SampleCount counts the steps done.
 RunSummary CalcPhases(const TParams& params, const RunSettings& settings, int pwmState,
-                      float startAngle, SampleBuffer& buffer);
+                      float startAngle, SampleBuffer& buffer, const RunThreads& threads = {});
 
 } // namespace engine

@@ -17,8 +17,7 @@ struct LevelRun {
     int End = 0;   // first sample after it
 };
 
-std::vector<LevelRun> RunsOf(const std::vector<TSampleRec>& samples, int first, int end,
-                             std::size_t slot)
+std::vector<LevelRun> RunsOf(const SampleVector& samples, int first, int end, std::size_t slot)
 {
     std::vector<LevelRun> runs;
     for (int i = first; i < end; ++i) {
@@ -53,8 +52,7 @@ struct EdgeFindings {
 // collects the pulse intervals and the interval starts. The levels carry no polarity (the
 // high side may be inverted by the driver), so the idle level is the one of the longest run:
 // a conduction interval is chopped by PWM, the idle gap between two of them is not.
-void FindEdges(const std::vector<TSampleRec>& samples, int first, int end, std::size_t slot,
-               EdgeFindings& out)
+void FindEdges(const SampleVector& samples, int first, int end, std::size_t slot, EdgeFindings& out)
 {
     const std::vector<LevelRun> runs = RunsOf(samples, first, end, slot);
     if (runs.size() < 2)
@@ -96,8 +94,7 @@ void FindEdges(const std::vector<TSampleRec>& samples, int first, int end, std::
     }
 }
 
-void MeasureCommutation(const std::vector<TSampleRec>& samples, std::vector<int> starts,
-                        ViewMeasurements& out)
+void MeasureCommutation(const SampleVector& samples, std::vector<int> starts, ViewMeasurements& out)
 {
     std::sort(starts.begin(), starts.end());
     std::vector<int> distinct;

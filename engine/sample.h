@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/sample_allocator.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -18,10 +20,12 @@ struct TSampleRec {
 };
 static_assert(sizeof(TSampleRec) == 64, "sixteen 32-bit fields");
 
+using SampleVector = std::vector<TSampleRec, SampleAllocator<TSampleRec>>;
+
 // The sample buffer of the last run. The vector's length grows in steps of 200 records and
 // never shrinks; records from SampleCount on are stale leftovers of earlier runs.
 struct SampleBuffer {
-    std::vector<TSampleRec> Samples;
+    SampleVector Samples;
     std::int32_t SampleCount = 0;
 
     // The samples of the last run that may be read: SampleCount, but never more records than

@@ -41,7 +41,7 @@ std::string_view ZcEmptyReasonText(ZcEmptyReason reason)
 
 double TimeAtAngle(const SampleBuffer& run, double angle)
 {
-    const std::vector<TSampleRec>& s = run.Samples;
+    const SampleVector& s = run.Samples;
     const auto count = static_cast<std::size_t>(run.SampleCount);
     if (count < 2) {
         return s.front().Time;

@@ -1,4 +1,6 @@
 // Throughput of the sample log: the text of a long run, and the number format it is made of.
+#include "bench/engine/longest_run.h"
+#include "engine/emulation.h"
 #include "engine/format_fixed.h"
 #include "engine/sample_log.h"
 
@@ -60,7 +62,26 @@ void BM_BuildSampleLog(benchmark::State& state)
     state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
     state.counters["lines"] = kSamples;
 }
-BENCHMARK(BM_BuildSampleLog)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildSampleLog)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The log of the longest track-bar run, as the window's "txt" and bldc-emu --log build it.
+void BM_BuildSampleLogLongestRun(benchmark::State& state)
+{
+    static const engine::SampleBuffer run = [] {
+        engine::SampleBuffer r;
+        engine::CalcPhases(bench::LongestTrackBarRun(), engine::RunSettings{}, -1, -0.5f, r);
+        return r;
+    }();
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        const std::string text = engine::BuildSampleLog(run, '.');
+        bytes += text.size();
+        benchmark::DoNotOptimize(text.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+    state.counters["bytes"] = static_cast<double>(bytes / state.iterations());
+}
+BENCHMARK(BM_BuildSampleLogLongestRun)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 template <typename Value>
 void FormatFixedOver(benchmark::State& state, const std::vector<Value>& values, int precision,

@@ -1,7 +1,10 @@
+#include "bench/engine/longest_run.h"
 #include "engine/channels.h"
 #include "engine/emulation.h"
 
 #include <benchmark/benchmark.h>
+
+#include <cmath>
 
 namespace {
 
@@ -34,18 +37,52 @@ void BM_FullRunDuty10(benchmark::State& state)
 {
     RunWarm(state, ParamsAt(10, 10));
 }
-void BM_LongestTrackBarRun(benchmark::State& state)
+// The floor every figure is measured against: the six cosines of every step of the longest
+// run, with the run's own arguments, and nothing else.
+void BM_CosineFloor(benchmark::State& state)
 {
-    RunWarm(state, ParamsAt(60, 10));
+    const OperatingPoint op =
+        ComputeOperatingPoint(bench::LongestTrackBarRun(), RunSettings{}, -1, -0.5f);
+    constexpr double kDeg = 0.017453292f;
+    const double timing = op.Timing;
+    std::int64_t steps = 0;
+    for (auto _ : state) {
+        double sum = 0;
+        steps = 0;
+        for (float angle = op.StartAngle; angle < op.EndAngle; angle += op.DegPerStep) {
+            const double a = angle;
+            for (int k = 0; k < 3; ++k) {
+                const double offset = 120.0 * k;
+                sum += std::cos((offset + a) * kDeg) + std::cos((a + timing + offset) * kDeg);
+            }
+            ++steps;
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.counters["steps"] = static_cast<double>(steps);
 }
 
-// The first run of a program start: the buffer grows from nothing.
-void BM_LongestTrackBarRunColdBuffer(benchmark::State& state)
+// The first run of a program start, as the window meets it and as every bldc-emu call does:
+// the buffer is new. On one core, and on `cores` threads.
+void BM_LongestRunCold(benchmark::State& state)
 {
-    const TParams params = ParamsAt(60, 10);
+    const TParams params = bench::LongestTrackBarRun();
+    const RunThreads threads{.Count = static_cast<unsigned>(state.range(0))};
     for (auto _ : state) {
         SampleBuffer buffer;
-        benchmark::DoNotOptimize(CalcPhases(params, RunSettings{}, -1, -0.5f, buffer));
+        benchmark::DoNotOptimize(CalcPhases(params, RunSettings{}, -1, -0.5f, buffer, threads));
+    }
+}
+
+// Later runs of the window reuse the grown buffer.
+void BM_LongestRunWarm(benchmark::State& state)
+{
+    const TParams params = bench::LongestTrackBarRun();
+    const RunThreads threads{.Count = static_cast<unsigned>(state.range(0))};
+    SampleBuffer buffer;
+    CalcPhases(params, RunSettings{}, -1, -0.5f, buffer, threads);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(CalcPhases(params, RunSettings{}, -1, -0.5f, buffer, threads));
     }
 }
 
@@ -78,9 +115,20 @@ void BM_LongestTrackBarRunWithPrepareRes(benchmark::State& state)
 
 } // namespace
 
+BENCHMARK(BM_CosineFloor)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LongestRunCold)
+    ->ArgName("cores")
+    ->Arg(1)
+    ->Arg(bench::Cores())
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_LongestRunWarm)
+    ->ArgName("cores")
+    ->Arg(1)
+    ->Arg(bench::Cores())
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_FullRunDefault)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FullRunDuty10)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_LongestTrackBarRun)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LongestTrackBarRunColdBuffer)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PrepareResLongestRun)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LongestTrackBarRunWithPrepareRes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LongestTrackBarRunWithPrepareRes)->Unit(benchmark::kMillisecond)->UseRealTime();

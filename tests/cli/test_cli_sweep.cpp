@@ -137,6 +137,79 @@ TEST(CliSweep, ARefusedRunIsNamedInItsLineAndTheOthersGoOn)
                      "undefined\n");
 }
 
+Outcome RunWith(const std::vector<std::string>& args, const RunContext& context)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = RunCommandLine(args, out, err, context);
+    return {status, out.str(), err.str()};
+}
+
+// What a terminal shows after `text`: a carriage return goes back to the start of the line,
+// later characters overwrite earlier ones; blanks at line ends are not seen.
+std::string Screen(const std::string& text)
+{
+    std::vector<std::string> lines(1);
+    std::size_t column = 0;
+    for (const char ch : text) {
+        if (ch == '\r') {
+            column = 0;
+        } else if (ch == '\n') {
+            lines.emplace_back();
+            column = 0;
+        } else {
+            std::string& line = lines.back();
+            line.resize(std::max(line.size(), column + 1), ' ');
+            line[column++] = ch;
+        }
+    }
+    std::string screen;
+    for (std::string& line : lines) {
+        line.erase(line.find_last_not_of(' ') + 1);
+        screen += line + '\n';
+    }
+    return screen;
+}
+
+TEST(CliSweep, EveryNumberOfJobsPrintsTheSameBytes)
+{
+    // Long and short runs and a refusal, so that runs finish out of order.
+    const std::vector<std::string> sweep{"--decimal-separator", ".", "--sweep", "1=0:6:1"};
+    const Outcome one = RunWith(sweep, RunContext{.Cores = 1});
+    ASSERT_EQ(one.status, kExitRunFailed);
+    ASSERT_EQ(Split(one.out, '\n').size(), 8u);
+    for (const unsigned cores : {3u, 16u}) {
+        const Outcome many = RunWith(sweep, RunContext{.Cores = cores});
+        EXPECT_EQ(many.status, one.status);
+        EXPECT_EQ(many.out, one.out) << cores << " cores";
+        EXPECT_EQ(many.err, one.err) << cores << " cores";
+    }
+    std::vector<std::string> jobs = sweep;
+    jobs.insert(jobs.end(), {"--jobs", "3"});
+    EXPECT_EQ(RunCli(jobs).out, one.out);
+    for (const std::string bad : {"0", "257", "x", ""}) {
+        EXPECT_EQ(ErrorOf({"--jobs", bad}),
+                  "bad value '" + bad + "' for --jobs: expected a number of cores from 1 to 256");
+    }
+}
+
+TEST(CliSweep, ATerminalSeesProgressThatIsClearedBeforeEachMessage)
+{
+    const std::vector<std::string> sweep{"--decimal-separator", ".", "--sweep", "4=0:0.1:0.05",
+                                         "--duty-scale",        "1"};
+    const Outcome quiet = RunWith(sweep, RunContext{.Cores = 1});
+    const Outcome shown = RunWith(sweep, RunContext{.ErrIsTerminal = true,
+                                                    .Cores = 1,
+                                                    .ProgressEvery = std::chrono::milliseconds(1)});
+    EXPECT_EQ(shown.out, quiet.out);
+    EXPECT_NE(shown.err.find(" of 3 runs done"), std::string::npos) << shown.err;
+    // Each progress text is wiped before a message and at the end: the terminal is left
+    // showing exactly the plain error output.
+    EXPECT_EQ(Screen(shown.err), Screen(quiet.err));
+    EXPECT_NE(Screen(quiet.err), "");
+    EXPECT_EQ(shown.status, quiet.status);
+}
+
 TEST(CliViewWindow, AWindowBeyondTheRunIsMovedBackKeepingItsLength)
 {
     const std::vector<std::string> all = Split(RunCli({"--channels"}).out, '\n');

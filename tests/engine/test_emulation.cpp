@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <string>
 
 namespace engine {
@@ -368,6 +369,14 @@ TEST(Emulation, TheLongestTrackBarRunCompletes)
     EXPECT_NEAR(run.buffer.SampleCount, predicted, predicted * 0.01);
     EXPECT_LT(run.buffer.Samples[static_cast<std::size_t>(run.buffer.SampleCount - 1)].Angle,
               360.0f);
+
+    // On every core, as the window runs it, the records are those of one pass.
+    SampleBuffer onePass;
+    CalcPhases(p, HighSideOnly(), -1, -0.5f, onePass, kOneLoop);
+    ASSERT_EQ(onePass.Samples.size(), run.buffer.Samples.size());
+    EXPECT_EQ(std::memcmp(onePass.Samples.data(), run.buffer.Samples.data(),
+                          onePass.Samples.size() * sizeof(TSampleRec)),
+              0);
 }
 
 } // namespace

@@ -34,7 +34,7 @@ SampleBuffer RunOf(std::vector<TSampleRec> samples)
 {
     SampleBuffer run;
     run.SampleCount = static_cast<std::int32_t>(samples.size());
-    run.Samples = std::move(samples);
+    run.Samples.assign(samples.begin(), samples.end());
     return run;
 }
 

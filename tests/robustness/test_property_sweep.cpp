@@ -12,6 +12,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <iostream>
 #include <limits>
 #include <random>
@@ -208,11 +209,39 @@ void ExpectRunSound(const TParams& p, int pwmState, const OperatingPoint& op,
     }
 }
 
+// The buffer the sweep's runs go into, and a mirror of it that receives the same runs spread
+// over threads in small blocks. Both start empty, so when every run leaves them equal to the
+// bit, stale records included, each run also found them equal.
+struct SweepBuffers {
+    SampleBuffer run;
+    SampleBuffer split;
+};
+
+void ExpectSplitRunMatches(const TParams& p, const RunSettings& s, int pwmState, float start,
+                           SampleBuffer& split, const SampleBuffer& run, const std::string& error)
+{
+    constexpr RunThreads kSplit{.Count = 2, .MinStepsPerThread = 1, .BlockSteps = 257};
+    std::string splitError;
+    try {
+        CalcPhases(p, s, pwmState, start, split, kSplit);
+    } catch (const EmulationError& stopped) {
+        splitError = stopped.what();
+    }
+    ASSERT_EQ(splitError, error);
+    ASSERT_EQ(split.SampleCount, run.SampleCount);
+    ASSERT_EQ(split.Samples.size(), run.Samples.size());
+    ASSERT_EQ(std::memcmp(split.Samples.data(), run.Samples.data(),
+                          run.Samples.size() * sizeof(TSampleRec)),
+              0)
+        << "the split run's records differ";
+}
+
 // One parameter set through one setting: either refused, or stopped with the step it stopped
 // at, or a sound run with sound channels and log.
-void Sweep(const TParams& p, const RunSettings& s, int pwmState, float start, SampleBuffer& run,
+void Sweep(const TParams& p, const RunSettings& s, int pwmState, float start, SweepBuffers& buffers,
            SweepStats& stats)
 {
+    SampleBuffer& run = buffers.run;
     ++stats.sets;
     const std::int32_t countBefore = run.SampleCount;
     const std::size_t sizeBefore = run.Samples.size();
@@ -248,6 +277,8 @@ void Sweep(const TParams& p, const RunSettings& s, int pwmState, float start, Sa
         ASSERT_FALSE(MentionsNonFinite(RunSummaryText(summary, '.')));
     } catch (const EmulationError& stopped) {
         const std::string message = stopped.what();
+        ASSERT_NO_FATAL_FAILURE(
+            ExpectSplitRunMatches(p, s, pwmState, start, buffers.split, run, message));
         const std::string prefix =
             "The run stopped at step " + std::to_string(run.SampleCount) + " (";
         ASSERT_EQ(message.rfind(prefix, 0), 0u) << message;
@@ -258,6 +289,7 @@ void Sweep(const TParams& p, const RunSettings& s, int pwmState, float start, Sa
     }
     ++stats.runs;
     stats.steps += run.SampleCount;
+    ASSERT_NO_FATAL_FAILURE(ExpectSplitRunMatches(p, s, pwmState, start, buffers.split, run, ""));
     ASSERT_NO_FATAL_FAILURE(ExpectRunSound(p, pwmState, op, run, sizeBefore));
     ASSERT_NO_FATAL_FAILURE(ExpectChannelsSound(run, ChannelTexts{}));
     // The log costs most per sample: every eighth run is enough to meet every kind of value.
@@ -283,7 +315,7 @@ TEST(PropertySweep, BordersOfEveryParameterThroughEverySetting)
     static constexpr std::array<float, 11> kBorders{
         0.0f, kDenormMin, 1e-30f, 1e-6f, 0.05f, 1.0f, 60.0f, 1e6f, 1e20f, 3e38f, kFloatMax};
     SweepStats stats;
-    SampleBuffer run;
+    SweepBuffers run;
     for (int tag = 1; tag <= kParamCount; ++tag) {
         for (const float border : kBorders) {
             TParams p = Defaults();
@@ -309,7 +341,7 @@ TEST(PropertySweep, DutiesAndCurrentsAroundTheirBounds)
 {
     ValueSource source(20261209);
     SweepStats stats;
-    SampleBuffer run;
+    SweepBuffers run;
     for (int i = 0; i < 1500; ++i) {
         TParams p = Defaults();
         p[PwmDuty] = source.Duty();
@@ -329,7 +361,7 @@ TEST(PropertySweep, RandomSetsOfAnyMagnitude)
     ValueSource source(7);
     const TParams defaults = Defaults();
     SweepStats stats;
-    SampleBuffer run;
+    SweepBuffers run;
     for (int i = 0; i < 3000; ++i) {
         TParams p = defaults;
         // Most sets change a few slots, some change every slot.
@@ -362,7 +394,7 @@ TEST(PropertySweep, SetsTheBoxesGiveFromRandomTexts)
     static constexpr std::array<const char*, 12> kPieces{"0", "1",  "5", "9", "00", ".",
                                                          ",", "62", "x", " ", "-",  "99999999999"};
     SweepStats stats;
-    SampleBuffer run;
+    SweepBuffers run;
     for (int i = 0; i < 1500; ++i) {
         TParams p;
         ParamTexts texts = DefaultParamTexts();
@@ -405,10 +437,12 @@ TEST(PropertySweep, LongRunsNearTheBoundStayBounded)
         try {
             const OperatingPoint op = ComputeOperatingPoint(p, RunSettings{}, -1, -0.5f);
             const std::size_t sizeBefore = run.Samples.size();
-            CalcPhases(p, RunSettings{}, -1, -0.5f, run);
+            SampleBuffer split = run;
+            CalcPhases(p, RunSettings{}, -1, -0.5f, run, kOneLoop);
             ++stats.runs;
             stats.steps += run.SampleCount;
             ASSERT_NO_FATAL_FAILURE(ExpectRunSound(p, -1, op, run, sizeBefore));
+            ASSERT_NO_FATAL_FAILURE(ExpectSplitRunMatches(p, {}, -1, -0.5f, split, run, ""));
         } catch (const EmulationError& refused) {
             ++stats.refusedBeforeRun;
             EXPECT_NE(std::string(refused.what()).find("steps are refused"), std::string::npos);
