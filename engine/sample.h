@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -16,6 +17,9 @@ struct TSampleRec {
     std::int32_t Drive[3];  // 1 while phase k has a level of 1 and the PWM output is on
 };
 static_assert(sizeof(TSampleRec) == 64, "sixteen 32-bit fields");
+
+// The names of Switch[0] ... Switch[5] in every export.
+inline constexpr std::array<const char*, 6> kSwitchNames{"HA", "LA", "HB", "LB", "HC", "LC"};
 
 // The sample buffer of the last run. The vector's length grows in steps of 200 records and
 // never shrinks; records from SampleCount on are stale leftovers of earlier runs.

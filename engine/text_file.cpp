@@ -9,32 +9,6 @@ namespace engine {
 
 namespace {
 
-// Closes the file on every way out of the write.
-class FileHandle {
-public:
-    explicit FileHandle(int fd) : fd_(fd) {}
-    ~FileHandle()
-    {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-
-    int Get() const { return fd_; }
-
-    bool Close()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
-
 bool WriteAll(int fd, std::string_view data)
 {
     while (!data.empty()) {
@@ -55,15 +29,40 @@ bool WriteAll(int fd, std::string_view data)
 
 void WriteTextFile(const std::string& path, std::string_view text)
 {
-    FileHandle file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (file.Get() < 0) {
+    TextFileWriter file(path);
+    file.Write(text);
+    file.Close();
+}
+
+TextFileWriter::TextFileWriter(const std::string& path)
+    : fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666))
+{
+    if (fd_ < 0) {
         const int error = errno;
         throw LogWriteError("Cannot create file \"" + path + "\". " + SystemErrorReason(error));
     }
-    if (!WriteAll(file.Get(), text)) {
+}
+
+TextFileWriter::~TextFileWriter()
+{
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+void TextFileWriter::Write(std::string_view text)
+{
+    if (fd_ < 0 || !WriteAll(fd_, text)) {
         throw LogWriteError("Stream write error");
     }
-    if (!file.Close()) {
+}
+
+void TextFileWriter::Close()
+{
+    const int fd = fd_;
+    fd_ = -1;
+    // Some file systems report a failed write only when the file is closed.
+    if (fd < 0 || ::close(fd) != 0) {
         throw LogWriteError("Stream write error");
     }
 }

@@ -1,8 +1,7 @@
 #include "engine/view_export.h"
 
-#include "engine/format_fixed.h"
-
 #include <algorithm>
+#include <array>
 #include <string_view>
 
 namespace engine {
@@ -10,15 +9,25 @@ namespace engine {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr std::size_t kTypicalFixedLength = 60; // index, time, angle and the switches
-constexpr std::size_t kTypicalValueLength = 9;
+constexpr int kTimePrecision = 10;
+constexpr int kTimeDecimals = 1;
+constexpr int kValuePrecision = 7;
+constexpr int kValueDecimals = 4;
+constexpr std::size_t kFixedColumns = 9; // index, time, angle and the six switches
 
-// A TAB or a line break inside a name would shift every column after it.
-void AppendName(std::string& out, const std::string& name)
+std::vector<std::string> HeaderColumns(const ChannelSet& result, std::size_t channels)
 {
-    for (const char ch : name) {
-        out += static_cast<unsigned char>(ch) < ' ' || ch == 0x7F ? ' ' : ch;
+    std::vector<std::string> columns;
+    std::string_view fixed = kViewExportHeader;
+    for (std::size_t tab; (tab = fixed.find('\t')) != std::string_view::npos;) {
+        columns.emplace_back(fixed.substr(0, tab));
+        fixed.remove_prefix(tab + 1);
     }
+    columns.emplace_back(fixed);
+    for (std::size_t k = 0; k < channels; ++k) {
+        columns.push_back(result.Channels[k].Name);
+    }
+    return columns;
 }
 
 } // namespace
@@ -38,49 +47,52 @@ ExportRange ClampExportRange(const SampleBuffer& run, const ChannelSet& result, 
     return {first, end - first};
 }
 
-std::string BuildViewExport(const SampleBuffer& run, const ChannelSet& result, int viewStart,
-                            int viewLen, char separator)
+void WriteViewTable(const SampleBuffer& run, const ChannelSet& result, ExportRange range,
+                    TableWriter& table, ChunkedText& out)
 {
-    const ExportRange range = ClampExportRange(run, result, viewStart, viewLen);
     const auto channels =
         static_cast<std::size_t>(std::clamp<std::int32_t>(result.ChannelCount, 0, kMaxChannels));
+    const std::int64_t held = std::max<std::int64_t>(
+        0, std::min<std::int64_t>({run.SampleCount, static_cast<std::int64_t>(run.Samples.size()),
+                                   static_cast<std::int64_t>(result.ChannelRows.size())}));
+    const std::int64_t first = std::clamp<std::int64_t>(range.First, 0, held);
+    const std::int64_t end = std::clamp<std::int64_t>(range.First + range.Count, first, held);
 
-    std::string text;
-    text.reserve(128 + static_cast<std::size_t>(range.Count) *
-                           (kTypicalFixedLength + channels * kTypicalValueLength));
-    text += kViewExportHeader;
-    for (std::size_t k = 0; k < channels; ++k) {
-        text += '\t';
-        AppendName(text, result.Channels[k].Name);
-    }
-    text += kLineEnd;
-
-    for (std::int64_t i = range.First; i < range.First + range.Count; ++i) {
+    table.Header(HeaderColumns(result, channels));
+    std::array<TableCell, kFixedColumns + kMaxChannels> cells{};
+    for (std::int64_t i = first; i < end; ++i) {
         const TSampleRec& s = run.Samples[static_cast<std::size_t>(i)];
         const TChannelRow& row = result.ChannelRows[static_cast<std::size_t>(i)];
-        char digits[kIntegerMaxLength];
-        text.append(digits, static_cast<std::size_t>(FormatIntegerTo(digits, i) - digits));
-        text += '\t';
-        AppendFormatFixed(text, s.Time, 10, 1, separator);
-        text += '\t';
-        AppendFormatFixed(text, s.Angle, 7, 4, separator);
-        for (const std::int32_t level : s.Switch) {
-            text += '\t';
-            text.append(digits, static_cast<std::size_t>(FormatIntegerTo(digits, level) - digits));
+        cells[0] = TableCell::Integer(i);
+        cells[1] = TableCell::Fixed(s.Time, kTimePrecision, kTimeDecimals);
+        cells[2] = TableCell::Fixed(s.Angle, kValuePrecision, kValueDecimals);
+        for (std::size_t j = 0; j < 6; ++j) {
+            cells[3 + j] = TableCell::Integer(s.Switch[j]);
         }
         for (std::size_t k = 0; k < channels; ++k) {
-            text += '\t';
-            AppendFormatFixed(text, row[k], 7, 4, separator);
+            cells[kFixedColumns + k] = TableCell::Fixed(row[k], kValuePrecision, kValueDecimals);
         }
-        text += kLineEnd;
+        table.Row(std::span(cells.data(), kFixedColumns + channels));
+        out.Pass();
     }
+    table.Finish();
+}
+
+std::string BuildViewExport(const SampleBuffer& run, const ChannelSet& result, int viewStart,
+                            int viewLen, char separator, TableFormat format)
+{
+    std::string text;
+    ChunkedText out([&text](std::string_view piece) { text += piece; });
+    TableWriter table(format, out.Text(), separator, kLineEnd);
+    WriteViewTable(run, result, ClampExportRange(run, result, viewStart, viewLen), table, out);
+    out.Flush();
     return text;
 }
 
 void SaveViewExport(const std::string& path, const SampleBuffer& run, const ChannelSet& result,
-                    int viewStart, int viewLen, char separator)
+                    int viewStart, int viewLen, char separator, TableFormat format)
 {
-    WriteTextFile(path, BuildViewExport(run, result, viewStart, viewLen, separator));
+    WriteTextFile(path, BuildViewExport(run, result, viewStart, viewLen, separator, format));
 }
 
 } // namespace engine

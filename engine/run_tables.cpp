@@ -1,0 +1,95 @@
+#include "engine/run_tables.h"
+
+#include "engine/json_writer.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace engine {
+
+namespace {
+
+constexpr int kChannelPrecision = 7;
+constexpr int kChannelDecimals = 4;
+
+TableCell Rpm(float rpm)
+{
+    // The header's rounding: halves to the even neighbour, then all integer digits.
+    return TableCell::Fixed(std::nearbyint(static_cast<double>(rpm)), 18, 0);
+}
+
+TableCell Timing(float timing)
+{
+    return TableCell::Fixed(timing, 3, 1);
+}
+
+} // namespace
+
+void WriteParamsTable(const TParams& params, TableWriter& table)
+{
+    table.Header({"TAG", "NAME", "TEXT", "VALUE"});
+    for (int tag = 1; tag <= kParamCount; ++tag) {
+        const float value = params[tag];
+        const std::string text = NormalisedParamText(tag, value, table.Separator());
+        std::string pointed;
+        if (std::isfinite(value)) {
+            AppendShortestFloat(pointed, value);
+        }
+        const TableCell cells[] = {
+            TableCell::Integer(tag), TableCell::Text(kParamNames[static_cast<std::size_t>(tag)]),
+            TableCell::Text(text),
+            pointed.empty() ? TableCell::Empty() : TableCell::Number(pointed)};
+        table.Row(cells);
+    }
+    table.Finish();
+}
+
+void WriteSummaryTable(const RunSummary& summary, int sampleCount, TableWriter& table)
+{
+    table.Header({"RPM", "TIMING(deg)", "SAMPLES"});
+    const TableCell cells[] = {Rpm(summary.Rpm), Timing(summary.Timing),
+                               TableCell::Integer(sampleCount)};
+    table.Row(cells);
+    table.Finish();
+}
+
+std::vector<std::string> SweepColumns(const ChannelSet& view)
+{
+    std::vector<std::string> columns{"VALUE", "RPM", "TIMING(deg)", "SAMPLES"};
+    const auto count = static_cast<std::size_t>(std::clamp(view.ChannelCount, 0, kMaxChannels));
+    for (std::size_t k = 0; k < count; ++k) {
+        columns.push_back(view.Channels[k].Name + " MIN");
+        columns.push_back(view.Channels[k].Name + " MAX");
+    }
+    columns.emplace_back("ERROR");
+    return columns;
+}
+
+void WriteSweepRow(const SweepRow& row, std::size_t channels, TableWriter& table)
+{
+    std::vector<TableCell> cells{TableCell::Number(row.Value)};
+    if (row.Failure) {
+        cells.resize(4 + 2 * channels, TableCell::Empty());
+        cells.push_back(TableCell::Text(*row.Failure));
+        table.Row(cells);
+        return;
+    }
+    cells.push_back(Rpm(row.Summary.Rpm));
+    cells.push_back(Timing(row.Summary.Timing));
+    cells.push_back(TableCell::Integer(row.Samples));
+    for (std::size_t k = 0; k < channels; ++k) {
+        if (k < row.Extremes.size()) {
+            cells.push_back(
+                TableCell::Fixed(row.Extremes[k].first, kChannelPrecision, kChannelDecimals));
+            cells.push_back(
+                TableCell::Fixed(row.Extremes[k].second, kChannelPrecision, kChannelDecimals));
+        } else {
+            cells.push_back(TableCell::Empty());
+            cells.push_back(TableCell::Empty());
+        }
+    }
+    cells.push_back(TableCell::Empty());
+    table.Row(cells);
+}
+
+} // namespace engine

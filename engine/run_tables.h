@@ -1,0 +1,40 @@
+#pragma once
+
+#include "engine/channels.h"
+#include "engine/emulation.h"
+#include "engine/params.h"
+#include "engine/table_writer.h"
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+// The parameter set, the run summary and the rows of a parameter sweep as tables for files
+// and scripts (TSV, CSV or JSON through a TableWriter).
+
+namespace engine {
+
+// TAG, NAME, TEXT, VALUE: the box's normalised text (with the table's separator) and the
+// value the emulation uses, which may hold more digits than the box shows.
+void WriteParamsTable(const TParams& params, TableWriter& table);
+
+// RPM, TIMING(deg), SAMPLES: one row, rounded as the graph's header shows them.
+void WriteSummaryTable(const RunSummary& summary, int sampleCount, TableWriter& table);
+
+// One run of a sweep: the value typed (written with '.'), then either the run's results or
+// the reason it was refused.
+struct SweepRow {
+    std::string Value;
+    RunSummary Summary;
+    int Samples = 0;
+    std::vector<std::pair<float, float>> Extremes; // per channel; empty for an empty window
+    std::optional<std::string> Failure;
+};
+
+// VALUE, RPM, TIMING(deg), SAMPLES, "<channel> MIN", "<channel> MAX" for every channel of the
+// view named by `view`, and ERROR.
+std::vector<std::string> SweepColumns(const ChannelSet& view);
+void WriteSweepRow(const SweepRow& row, std::size_t channels, TableWriter& table);
+
+} // namespace engine
