@@ -1,6 +1,8 @@
 #include "cli/cli_options.h"
 
+#include "cli/cli_options_formats.h"
 #include "engine/format_fixed.h"
+#include "engine/scenario_reader.h"
 
 #include <algorithm>
 #include <charconv>
@@ -246,6 +248,12 @@ std::optional<std::string_view> OutputBesideSweep(const CliRequest& request)
     if (request.PngPath) {
         return "--png";
     }
+    if (request.ShowMeasure) {
+        return "--measure";
+    }
+    if (request.VcdPath) {
+        return "--vcd";
+    }
     return std::nullopt;
 }
 
@@ -260,14 +268,15 @@ std::optional<std::string> CheckCombination(const CliRequest& request)
                    std::string(*other);
         }
     }
-    if (request.Window && !request.ShowChannels && !request.PngPath && !request.Sweep) {
-        return "--view-window restricts --channels, --png and --sweep: give one of them "
-               "(--log always writes the whole run)";
+    if (request.Window && !request.ShowChannels && !request.PngPath && !request.Sweep &&
+        !request.ShowMeasure && !request.VcdPath) {
+        return "--view-window restricts --channels, --png, --sweep, --measure and --vcd: give "
+               "one of them (--log always writes the whole run)";
     }
     if (request.PngSizeGiven && !request.PngPath) {
         return "--png-size applies to --png: give --png FILE as well";
     }
-    return std::nullopt;
+    return CheckStandardOutputUse(request);
 }
 
 const std::vector<Option>& Options()
@@ -300,7 +309,11 @@ const std::vector<Option>& Options()
         {"--pwm", true,
          IntoInt(0, 1, "0 (off) or 1 (on)", [](CliRequest& r, int state) { r.PwmState = state; })},
         {"--view", true,
-         IntoInt(0, 3, "0, 1, 2 or 3", [](CliRequest& r, int view) { r.View = view; })},
+         IntoInt(0, 3, "0, 1, 2 or 3",
+                 [](CliRequest& r, int view) {
+                     r.View = view;
+                     r.ViewChosen = true;
+                 })},
         {"--decimal-separator", true, ApplySeparator},
         {"--params", false,
          [](std::string_view, CliRequest& r) {
@@ -334,6 +347,15 @@ const std::vector<Option>& Options()
              return Accepted();
          }},
         {"--png-size", true, ApplyPngSize},
+        {"--measure", false,
+         [](std::string_view, CliRequest& r) {
+             r.ShowMeasure = true;
+             return Accepted();
+         }},
+        {"--vcd", true, ApplyVcdOption},
+        {"--format", true, ApplyFormatOption},
+        {"--load", true, ApplyLoadOption},
+        {"--save", true, ApplySaveOption},
         {"--view-window", true, {}, ApplyViewWindow},
         {"--sweep", true, ApplySweep},
     };
@@ -350,9 +372,7 @@ const Option* FindOption(std::string_view name)
     return nullptr;
 }
 
-} // namespace
-
-ParseResult ParseCommandLine(const std::vector<std::string>& args)
+ParseResult ParseOptions(const std::vector<std::string>& args)
 {
     CliRequest request;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -412,6 +432,17 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args)
     return request;
 }
 
+} // namespace
+
+ParseResult ParseCommandLine(const std::vector<std::string>& args)
+{
+    try {
+        return ParseOptions(args);
+    } catch (const engine::ScenarioError& error) {
+        return UsageError{error.what(), true};
+    }
+}
+
 std::string SweepRequest::ValueText(int index, char separator) const
 {
     // From the start each time, so that the values do not collect the step's rounding.
@@ -436,6 +467,10 @@ Parameters, applied in the order given:
                         9 maximum current at 100 % duty (A), 10 PWM duty cycle (%)
   --current-scale POS   move the maximum-current track bar to POS (1 to 10)
   --duty-scale POS      move the duty-cycle track bar to POS (0 to 10)
+  --load FILE           apply a scenario file here: its ten box texts as --set 1 ... 10,
+                        then its bridge settings and view
+  --save FILE           write the scenario the options before it give: the ten box texts,
+                        the bridge settings and the view
 
 Bridge settings:
   --h-pwm on|off        PWM on the high-side switches (default on)
@@ -461,12 +496,22 @@ Output, in this order (--summary when none is given):
                         offscreen with the view chosen by --view
   --png-size WxH        the size of the graph's grid for --png (default 539x470, the
                         window's minimum size)
+  --measure             the readout's measurements: each channel's minimum, maximum, mean
+                        and RMS, each switch's duty and edges, the PWM and commutation
+                        frequency and period (a table with a header)
+  --vcd FILE            write the run as a Value Change Dump for waveform viewers to FILE
+                        (- for standard output); with --view or --load the view's channels
+  --format tsv|csv|json the form of --params, --summary, --channels, --measure and --sweep:
+                        tables with a header row and INDEX, TIME(us), ANGLE(deg) before the
+                        channels (TSV with the decimal separator, CSV after RFC 4180 with
+                        "." always), or one JSON document with a member per output; without
+                        it the outputs above keep their classic form
 
 Samples looked at:
   --view-window START LEN
-                        restrict --channels, --png and --sweep to the LEN samples from
-                        sample START (counted from 0); a window reaching beyond the run
-                        is moved back into it, as the graph's scroll bar does
+                        restrict --channels, --png, --sweep, --measure and --vcd to the
+                        LEN samples from sample START (counted from 0); a window reaching
+                        beyond the run is moved back into it, as the graph's scroll bar does
 
 Parameter study:
   --sweep N=FROM:TO:STEP
@@ -480,8 +525,8 @@ Parameter study:
 
   --help                show this text
 
-Exit status: 0 success, 1 the run (or a run of the sweep) or a file failed, 2 a bad
-command line.
+Exit status: 0 success, 1 the run (or a run of the sweep) failed or a file could not be
+used (also one given to --load), 2 a bad command line.
 )";
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "engine/emulation.h"
+#include "engine/scenario.h"
+#include "engine/table_writer.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <variant>
@@ -27,7 +30,16 @@ struct MoveDutyScale {
     int Position = 0;
 };
 
-using ParamEdit = std::variant<SetBoxText, MoveCurrentScale, MoveDutyScale>;
+// "--save FILE": the scenario of the options before it. The bridge settings and the view are
+// taken when the option is read; the box texts when the edits before it have been applied.
+struct SaveScenarioFile {
+    std::string Path;
+    engine::RunSettings Settings;
+    int View = 1;
+};
+
+// "--load FILE" becomes, at its place, the edits of the file's ten box texts and its settings.
+using ParamEdit = std::variant<SetBoxText, MoveCurrentScale, MoveDutyScale, SaveScenarioFile>;
 
 // "--view-window START LEN": the samples --channels, --png and --sweep look at.
 struct ViewWindowRequest {
@@ -63,11 +75,16 @@ struct CliRequest {
     std::optional<float> Angle;  // a single-angle run instead of the full run
     std::optional<int> PwmState; // unset: the PWM output follows "H-Side PWM", as the window does
     int View = 1;
+    bool ViewChosen = false;       // by --view or a loaded scenario: --vcd adds the view's channels
     std::optional<char> Separator; // unset: the user's locale
+    // Unset: the classic outputs; set: tables with a header (TSV, CSV) or one JSON document.
+    std::optional<engine::TableFormat> Format;
     bool ShowParams = false;
     bool ShowSummary = false;
     bool ShowChannels = false;
+    bool ShowMeasure = false;
     std::optional<std::string> LogPath; // "-": standard output
+    std::optional<std::string> VcdPath; // "-": standard output
     std::optional<std::string> PngPath;
     PictureSize PngSize;
     bool PngSizeGiven = false;
@@ -77,13 +94,27 @@ struct CliRequest {
 
     bool HasOutput() const
     {
-        return ShowParams || ShowSummary || ShowChannels || LogPath || PngPath;
+        return ShowParams || ShowSummary || ShowChannels || ShowMeasure || LogPath || PngPath ||
+               VcdPath || SavesScenario();
+    }
+    // Whether an output needs the emulation run (the summary is printed when nothing is asked).
+    bool NeedsRun() const
+    {
+        return ShowSummary || ShowChannels || ShowMeasure || LogPath || PngPath || VcdPath ||
+               Sweep || !HasOutput();
+    }
+    bool SavesScenario() const
+    {
+        return std::any_of(Edits.begin(), Edits.end(), [](const ParamEdit& edit) {
+            return std::holds_alternative<SaveScenarioFile>(edit);
+        });
     }
 };
 
 // A command line that cannot be run; the message says what is wrong with it.
 struct UsageError {
     std::string Message;
+    bool BadFile = false; // a --load file that cannot be used: a failed file, not bad usage
 };
 
 using ParseResult = std::variant<CliRequest, UsageError>;

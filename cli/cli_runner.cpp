@@ -1,17 +1,18 @@
 #include "cli/cli_runner.h"
 
+#include "cli/cli_outputs.h"
 #include "cli/cli_png.h"
 #include "engine/channels.h"
 #include "engine/decimal_separator.h"
 #include "engine/emulation.h"
 #include "engine/format_fixed.h"
 #include "engine/params.h"
+#include "engine/measurements.h"
 #include "engine/sample_log.h"
+#include "engine/scenario.h"
+#include "engine/vcd_writer.h"
 
 #include <algorithm>
-#include <array>
-#include <cmath>
-#include <cstdio>
 #include <new>
 #include <ostream>
 
@@ -42,28 +43,12 @@ struct ApplyEdit {
         Texts[engine::PwmDuty] = engine::TrackBar2Text(edit.Position);
         engine::ChangeParam(Params, Texts, engine::PwmDuty, true, Separator);
     }
-};
-
-void WriteParams(std::ostream& out, const engine::ParamTexts& texts)
-{
-    for (int tag = 1; tag <= engine::kParamCount; ++tag) {
-        out << tag << '\t' << texts[static_cast<std::size_t>(tag)] << '\n';
+    // Throws engine::LogWriteError.
+    void operator()(const SaveScenarioFile& edit) const
+    {
+        engine::SaveScenario(edit.Path, engine::Scenario{Texts, edit.Settings, edit.View});
     }
-}
-
-void WriteSummary(std::ostream& out, const engine::RunSummary& summary,
-                  const engine::SampleBuffer& run, char separator)
-{
-    out << engine::RunSummaryText(summary, separator) << '\n'
-        << "samples: " << run.SampleCount << '\n';
-}
-
-std::string ColourText(engine::TColor colour)
-{
-    std::array<char, 16> text{};
-    std::snprintf(text.data(), text.size(), "$%08X", static_cast<unsigned>(colour));
-    return text.data();
-}
+};
 
 // The samples the outputs look at: the requested window moved into the run as the graph's
 // navigation moves it (its length kept where the run is long enough), or the whole run.
@@ -82,60 +67,9 @@ SampleWindow EffectiveWindow(const std::optional<ViewWindowRequest>& request, in
     return {std::clamp(request->Start, 0, count - len), len};
 }
 
-// The view's channel descriptors, then one line of values per sample of the window. Long runs
-// are written in chunks so the text of a million samples is never held at once.
-void WriteChannels(std::ostream& out, const engine::ChannelSet& set, SampleWindow window,
-                   char separator)
-{
-    std::string text;
-    const auto count = static_cast<std::size_t>(set.ChannelCount);
-    for (std::size_t k = 0; k < count; ++k) {
-        const engine::TChannelDesc& channel = set.Channels[k];
-        text += channel.Name;
-        text += '\t';
-        text += ColourText(channel.Color);
-        text += '\t';
-        engine::AppendFormatFixed(text, channel.MinValue, 7, 4, separator);
-        text += '\t';
-        engine::AppendFormatFixed(text, channel.MaxValue, 7, 4, separator);
-        text += '\n';
-    }
-    constexpr std::size_t kChunk = 1 << 16;
-    const auto first = static_cast<std::size_t>(window.Start);
-    const std::size_t end =
-        std::min(first + static_cast<std::size_t>(window.Len), set.ChannelRows.size());
-    for (std::size_t i = first; i < end; ++i) {
-        const engine::TChannelRow& row = set.ChannelRows[i];
-        for (std::size_t k = 0; k < count; ++k) {
-            if (k > 0) {
-                text += '\t';
-            }
-            engine::AppendFormatFixed(text, row[k], 7, 4, separator);
-        }
-        text += '\n';
-        if (text.size() >= kChunk) {
-            out.write(text.data(), static_cast<std::streamsize>(text.size()));
-            text.clear();
-        }
-    }
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-}
-
 void Report(std::ostream& err, const std::string& message)
 {
     err << kProgram << message << '\n';
-}
-
-// The RPM as the run summary writes it: rounded, halves to even, all integer digits.
-std::string RpmText(float rpm)
-{
-    double rounded = std::nearbyint(static_cast<double>(rpm));
-    if (rounded == 0) {
-        rounded = 0; // no "-0"
-    }
-    std::array<char, 320> digits{};
-    std::snprintf(digits.data(), digits.size(), "%.0f", rounded);
-    return digits.data();
 }
 
 // How the request's run is started: the full revolution, or the single angle with the PWM
@@ -153,6 +87,24 @@ RunStart StartOf(const CliRequest& request)
     return {request.PwmState.value_or(request.Settings.HighSidePwm ? 1 : 0), *request.Angle};
 }
 
+// The extremes of every channel over the window; nothing for an empty window.
+std::vector<std::pair<float, float>> Extremes(const engine::ChannelSet& channels,
+                                              SampleWindow window)
+{
+    std::vector<std::pair<float, float>> extremes;
+    const auto count = static_cast<std::size_t>(channels.ChannelCount);
+    for (std::size_t k = 0; k < count && window.Len > 0; ++k) {
+        const auto first = channels.ChannelRows.begin() + window.Start;
+        const auto [low, high] =
+            std::minmax_element(first, first + window.Len,
+                                [k](const engine::TChannelRow& a, const engine::TChannelRow& b) {
+                                    return a[k] < b[k];
+                                });
+        extremes.emplace_back((*low)[k], (*high)[k]);
+    }
+    return extremes;
+}
+
 // The sweep's table: one line per value, the runs' failures in their lines.
 int RunSweep(const CliRequest& request, const engine::TParams& params,
              const engine::ParamTexts& texts, char separator, std::ostream& out, std::ostream& err)
@@ -165,11 +117,13 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
     engine::ChannelSet channels;
     engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run, channels);
     const auto count = static_cast<std::size_t>(channels.ChannelCount);
-    std::string line = "value\tRPM\ttiming\tsamples";
-    for (std::size_t k = 0; k < count; ++k) {
-        line += '\t' + channels.Channels[k].Name + " min\t" + channels.Channels[k].Name + " max";
+    std::optional<FormattedOutput> formatted;
+    if (request.Format) {
+        formatted.emplace(out, *request.Format, separator);
+        formatted->BeginSweep(channels);
+    } else {
+        out << ClassicSweepHeader(channels) << '\n';
     }
-    out << line << '\n';
 
     bool failed = false;
     for (int index = 0; index < sweep.Count; ++index) {
@@ -179,48 +133,33 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
         runTexts[static_cast<std::size_t>(sweep.Tag)] = value;
         engine::ChangeParam(runParams, runTexts, sweep.Tag, true, separator);
 
-        engine::RunSummary summary;
-        std::string failure;
+        engine::SweepRow row;
+        row.Value = sweep.ValueText(index, '.');
         try {
-            summary = engine::CalcPhases(runParams, request.Settings, start.PwmState,
-                                         start.StartAngle, run);
+            row.Summary = engine::CalcPhases(runParams, request.Settings, start.PwmState,
+                                             start.StartAngle, run);
         } catch (const engine::EmulationError& error) {
-            failure = error.what();
+            row.Failure = error.what();
         } catch (const std::bad_alloc&) {
-            failure = "not enough memory for the run";
+            row.Failure = "not enough memory for the run";
         }
-        if (!failure.empty()) {
+        if (row.Failure) {
             failed = true;
-            out << value << '\t' << failure << '\n';
-            Report(err, std::to_string(sweep.Tag) + "=" + value + ": " + failure);
-            continue;
+            Report(err, std::to_string(sweep.Tag) + "=" + value + ": " + *row.Failure);
+        } else {
+            engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run, channels);
+            row.Samples = run.SampleCount;
+            row.Extremes = Extremes(channels, EffectiveWindow(request.Window, run.SampleCount));
         }
-        engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run, channels);
-
-        line = value;
-        line += '\t';
-        line += RpmText(summary.Rpm);
-        line += '\t';
-        engine::AppendFormatFixed(line, summary.Timing, 3, 1, separator);
-        line += '\t';
-        line += std::to_string(run.SampleCount);
-        const SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
-        for (std::size_t k = 0; k < count; ++k) {
-            const auto first = channels.ChannelRows.begin() + window.Start;
-            const auto [low, high] =
-                std::minmax_element(first, first + window.Len,
-                                    [k](const engine::TChannelRow& a,
-                                        const engine::TChannelRow& b) { return a[k] < b[k]; });
-            line += '\t';
-            if (window.Len > 0) {
-                engine::AppendFormatFixed(line, (*low)[k], 7, 4, separator);
-            }
-            line += '\t';
-            if (window.Len > 0) {
-                engine::AppendFormatFixed(line, (*high)[k], 7, 4, separator);
-            }
+        if (formatted) {
+            formatted->SweepRow(row);
+        } else {
+            out << ClassicSweepLine(value, row, count, separator) << '\n';
         }
-        out << line << '\n';
+    }
+    if (formatted) {
+        formatted->EndSweep();
+        formatted.reset();
     }
     out.flush();
     if (!out) {
@@ -228,6 +167,25 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
         return kExitRunFailed;
     }
     return failed ? kExitRunFailed : kExitSuccess;
+}
+
+// The run, or the window, as a Value Change Dump to a file or standard output, written piece
+// by piece. Throws engine::LogWriteError.
+void WriteVcd(const std::string& path, const engine::SampleBuffer& run,
+              const engine::ChannelSet* view, SampleWindow window, std::ostream& out)
+{
+    const engine::VcdRange range{window.Start, window.Len};
+    if (path == "-") {
+        engine::ChunkedText text([&out](std::string_view piece) {
+            out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+        });
+        engine::WriteVcd(run, view, range, text);
+        return;
+    }
+    engine::TextFileWriter file(path);
+    engine::ChunkedText text([&file](std::string_view piece) { file.Write(piece); });
+    engine::WriteVcd(run, view, range, text);
+    file.Close();
 }
 
 } // namespace
@@ -245,17 +203,35 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
     engine::ParamTexts texts = engine::DefaultParamTexts();
     engine::ReadStartupParams(params, texts, separator);
     const ApplyEdit apply{params, texts, separator};
-    for (const ParamEdit& edit : request.Edits) {
-        std::visit(apply, edit);
+    try {
+        for (const ParamEdit& edit : request.Edits) {
+            std::visit(apply, edit);
+        }
+    } catch (const engine::LogWriteError& error) {
+        Report(err, error.what());
+        return kExitRunFailed;
     }
 
+    // --measure has no classic form: without --format it is a tab-separated table.
+    std::optional<FormattedOutput> formatted;
+    if (request.Format || request.ShowMeasure) {
+        formatted.emplace(out, request.Format.value_or(engine::TableFormat::Tsv), separator);
+    }
     // The texts are final before the run, so they are shown also when the run is refused.
     if (request.ShowParams) {
-        WriteParams(out, texts);
+        if (request.Format) {
+            formatted->Params(params);
+        } else {
+            WriteClassicParams(out, texts);
+        }
     }
 
     if (request.Sweep) {
+        formatted.reset();
         return RunSweep(request, params, texts, separator, out, err);
+    }
+    if (request.SavesScenario() && !request.NeedsRun()) {
+        return kExitSuccess; // scenarios saved (and the texts shown): nothing needs the run
     }
     const RunStart start = StartOf(request);
 
@@ -265,10 +241,12 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
         summary =
             engine::CalcPhases(params, request.Settings, start.PwmState, start.StartAngle, run);
     } catch (const engine::EmulationError& error) {
+        formatted.reset();
         out.flush();
         Report(err, error.what());
         return kExitRunFailed;
     } catch (const std::bad_alloc&) {
+        formatted.reset();
         out.flush();
         Report(err, "not enough memory for the run");
         return kExitRunFailed;
@@ -276,16 +254,30 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
 
     const bool summaryOnly = !request.HasOutput();
     if (request.ShowSummary || summaryOnly) {
-        WriteSummary(out, summary, run, separator);
+        if (request.Format) {
+            formatted->Summary(summary, run.SampleCount);
+        } else {
+            WriteClassicSummary(out, summary, run.SampleCount, separator);
+        }
     }
     const SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
     engine::ChannelSet channels;
-    if (request.ShowChannels || request.PngPath) {
+    if (request.ShowChannels || request.PngPath || request.ShowMeasure ||
+        (request.VcdPath && request.ViewChosen)) {
         engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run, channels);
     }
     if (request.ShowChannels) {
-        WriteChannels(out, channels, window, separator);
+        if (request.Format) {
+            formatted->Channels(run, channels, request.View, window.Start, window.Len);
+        } else {
+            WriteClassicChannels(out, channels, window.Start, window.Len, separator);
+        }
     }
+    if (request.ShowMeasure) {
+        formatted->Measurements(engine::MeasureView(run, channels, window.Start, window.Len),
+                                channels);
+    }
+    formatted.reset();
     if (request.LogPath) {
         if (*request.LogPath == "-") {
             const std::string log = engine::BuildSampleLog(run, separator);
@@ -298,6 +290,16 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
                 Report(err, error.what());
                 return kExitRunFailed;
             }
+        }
+    }
+    if (request.VcdPath) {
+        const engine::ChannelSet* view = request.ViewChosen ? &channels : nullptr;
+        try {
+            WriteVcd(*request.VcdPath, run, view, window, out);
+        } catch (const engine::LogWriteError& error) {
+            out.flush();
+            Report(err, error.what());
+            return kExitRunFailed;
         }
     }
     if (request.PngPath) {
@@ -329,7 +331,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     const ParseResult parsed = ParseCommandLine(args);
     if (const auto* usage = std::get_if<UsageError>(&parsed)) {
         Report(err, usage->Message);
-        return kExitUsage;
+        return usage->BadFile ? kExitRunFailed : kExitUsage;
     }
     return RunRequest(std::get<CliRequest>(parsed), out, err);
 }

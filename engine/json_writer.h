@@ -33,6 +33,8 @@ public:
     void Number(std::string_view pointed);
     void Bool(bool value);
     void Null();
+    // The next value is written into the same text by another writer (a table's array).
+    void ExternalValue() { BeforeValue(); }
 
 private:
     void BeforeValue();
