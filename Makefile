@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 SANITIZE_DIR ?= build-sanitize
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZERS := entry_rule format_fixed picture
+FUZZERS := entry_rule format_fixed picture scenario
 GENERATOR := -G Ninja
 JOBS ?= $(shell nproc)
 
