@@ -1,12 +1,14 @@
 #pragma once
 
+#include "cli/sweep_request.h"
+#include "engine/crossing_detector.h"
 #include "engine/emulation.h"
-#include "engine/scenario.h"
 #include "engine/table_writer.h"
 
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -53,24 +55,14 @@ struct PictureSize {
     int Height = 470;
 };
 
-// "--sweep N=FROM:TO:STEP": one run per value FROM, FROM + STEP, ... up to TO.
-struct SweepRequest {
-    int Tag = 0;
-    double From = 0;
-    double To = 0;
-    double Step = 0;
-    int Decimals = 0; // the most decimals written in FROM, TO or STEP
-    int Count = 0;    // 1 ... kMaxSweepRuns
-
-    // The text run `index` types into the box: FROM + index * STEP with Decimals decimals.
-    std::string ValueText(int index, char separator) const;
-};
-
-inline constexpr int kMaxSweepRuns = 10000;
 inline constexpr int kMaxPictureSide = 8192;
+
+// The file name that stands for standard output in every option that writes a file.
+inline constexpr std::string_view kStandardOutput = "-";
 
 struct CliRequest {
     std::vector<ParamEdit> Edits; // applied in the order given
+    bool Strict = false;          // a --set text read only in part is an error, not a warning
     engine::RunSettings Settings;
     std::optional<float> Angle;  // a single-angle run instead of the full run
     std::optional<int> PwmState; // unset: the PWM output follows "H-Side PWM", as the window does
@@ -83,25 +75,29 @@ struct CliRequest {
     bool ShowSummary = false;
     bool ShowChannels = false;
     bool ShowMeasure = false;
-    std::optional<std::string> LogPath; // "-": standard output
-    std::optional<std::string> VcdPath; // "-": standard output
-    std::optional<std::string> PngPath;
+    std::optional<std::string> LogPath; // kStandardOutput or a file name
+    std::optional<std::string> VcdPath; // kStandardOutput or a file name
+    std::optional<std::string> PngPath; // kStandardOutput or a file name
     PictureSize PngSize;
     bool PngSizeGiven = false;
     std::optional<ViewWindowRequest> Window; // unset: the whole run
     std::optional<SweepRequest> Sweep;
+    bool ShowZc = false; // the zero-crossing table, or its columns in the sweep
+    engine::DetectorSettings Detector;
+    bool DetectorGiven = false;
     bool ShowHelp = false;
+    bool ShowVersion = false;
 
     bool HasOutput() const
     {
         return ShowParams || ShowSummary || ShowChannels || ShowMeasure || LogPath || PngPath ||
-               VcdPath || SavesScenario();
+               VcdPath || ShowZc || SavesScenario();
     }
     // Whether an output needs the emulation run (the summary is printed when nothing is asked).
     bool NeedsRun() const
     {
         return ShowSummary || ShowChannels || ShowMeasure || LogPath || PngPath || VcdPath ||
-               Sweep || !HasOutput();
+               ShowZc || Sweep || !HasOutput();
     }
     bool SavesScenario() const
     {
@@ -121,8 +117,5 @@ using ParseResult = std::variant<CliRequest, UsageError>;
 
 // `args` without the program name.
 ParseResult ParseCommandLine(const std::vector<std::string>& args);
-
-// The text --help prints.
-std::string UsageText();
 
 } // namespace cli

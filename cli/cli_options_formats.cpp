@@ -3,6 +3,8 @@
 #include "engine/params.h"
 #include "engine/scenario_reader.h"
 
+#include <algorithm>
+
 namespace cli {
 
 namespace {
@@ -40,19 +42,10 @@ std::optional<std::string> ApplyLoadOption(std::string_view value, CliRequest& r
     return std::nullopt;
 }
 
-std::optional<std::string> ApplyVcdOption(std::string_view value, CliRequest& request)
-{
-    if (value.empty()) {
-        return std::string("a file name, or - for standard output");
-    }
-    request.VcdPath = std::string(value);
-    return std::nullopt;
-}
-
 std::optional<std::string> ApplySaveOption(std::string_view value, CliRequest& request)
 {
     if (value.empty()) {
-        return std::string("a file name");
+        return std::string("a file name, or - for standard output");
     }
     request.Edits.emplace_back(
         SaveScenarioFile{std::string(value), request.Settings, request.View});
@@ -62,17 +55,28 @@ std::optional<std::string> ApplySaveOption(std::string_view value, CliRequest& r
 std::optional<std::string> CheckStandardOutputUse(const CliRequest& request)
 {
     const bool document = request.Format && *request.Format != engine::TableFormat::Tsv;
-    if (document && (request.LogPath == "-" || request.VcdPath == "-")) {
+    const bool saveThere =
+        std::any_of(request.Edits.begin(), request.Edits.end(), [](const ParamEdit& edit) {
+            const auto* save = std::get_if<SaveScenarioFile>(&edit);
+            return save != nullptr && save->Path == kStandardOutput;
+        });
+    if (document &&
+        (request.LogPath == kStandardOutput || request.VcdPath == kStandardOutput || saveThere)) {
         return "with --format csv or json standard output holds that document alone: write "
-               "--log and --vcd to a file";
+               "--log, --vcd and --save to files";
+    }
+    if (document && request.ShowZc && !request.Sweep) {
+        return "--zc prints a tab-separated table of its own: it cannot share standard output "
+               "with --format csv or json (--sweep --zc takes the format)";
     }
     if (request.Format == engine::TableFormat::Csv && TableOutputs(request) > 1) {
         return "--format csv writes one table: give only one of --params, --summary, "
                "--channels and --measure";
     }
-    if (request.VcdPath == "-" && (TableOutputs(request) > 0 || request.LogPath == "-")) {
+    if (request.VcdPath == kStandardOutput && (TableOutputs(request) > 0 || request.ShowZc ||
+                                               request.LogPath == kStandardOutput || saveThere)) {
         return "--vcd - fills standard output: it cannot be combined with --params, --summary, "
-               "--channels, --measure or --log -";
+               "--channels, --measure, --zc, --log - or --save -";
     }
     return std::nullopt;
 }

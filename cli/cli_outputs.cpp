@@ -4,6 +4,7 @@
 #include "engine/emulation.h"
 #include "engine/format_fixed.h"
 #include "engine/view_export.h"
+#include "engine/zero_crossing_text.h"
 
 #include <algorithm>
 #include <array>
@@ -87,12 +88,15 @@ void WriteClassicChannels(std::ostream& out, const engine::ChannelSet& set, int 
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
-std::string ClassicSweepHeader(const engine::ChannelSet& view)
+std::string ClassicSweepHeader(const engine::ChannelSet& view, bool zc)
 {
     std::string line = "value\tRPM\ttiming\tsamples";
     const auto count = static_cast<std::size_t>(view.ChannelCount);
     for (std::size_t k = 0; k < count; ++k) {
         line += '\t' + view.Channels[k].Name + " min\t" + view.Channels[k].Name + " max";
+    }
+    if (zc) {
+        line += "\tzc_mean_error_deg\tzc_max_error_deg\tzc_missed";
     }
     return line;
 }
@@ -119,6 +123,14 @@ std::string ClassicSweepLine(const std::string& typed, const engine::SweepRow& r
         if (k < row.Extremes.size()) {
             engine::AppendFormatFixed(line, row.Extremes[k].second, 7, 4, separator);
         }
+    }
+    if (row.Zc) {
+        line += '\t';
+        engine::AppendOptionalFixed(line, row.Zc->MeanErrorDeg, 4, separator);
+        line += '\t';
+        engine::AppendOptionalFixed(line, row.Zc->MaxErrorDeg, 4, separator);
+        line += '\t';
+        line += std::to_string(row.Zc->Undetected);
     }
     return line;
 }
@@ -224,19 +236,20 @@ void FormattedOutput::Measurements(const engine::ViewMeasurements& m,
     End();
 }
 
-void FormattedOutput::BeginSweep(const engine::ChannelSet& view)
+void FormattedOutput::BeginSweep(const engine::ChannelSet& view, bool zc)
 {
+    sweepZc_ = zc;
     sweepChannels_ =
         static_cast<std::size_t>(std::clamp(view.ChannelCount, 0, engine::kMaxChannels));
     engine::TableWriter& table = Begin("sweep");
     json_.ExternalValue();
-    table.Header(engine::SweepColumns(view));
+    table.Header(engine::SweepColumns(view, zc));
     text_.Flush();
 }
 
 void FormattedOutput::SweepRow(const engine::SweepRow& row)
 {
-    engine::WriteSweepRow(row, sweepChannels_, *table_);
+    engine::WriteSweepRow(row, sweepChannels_, sweepZc_, *table_);
     // Each run's line is seen as soon as the run is done, as in the classic table.
     text_.Flush();
     out_.flush();

@@ -30,8 +30,9 @@ void WriteClassicSummary(std::ostream& out, const engine::RunSummary& summary, i
 // of the window.
 void WriteClassicChannels(std::ostream& out, const engine::ChannelSet& set, int first, int len,
                           char separator);
-std::string ClassicSweepHeader(const engine::ChannelSet& view);
-// The value as typed, then RPM, timing, samples and the extremes, or the failure.
+std::string ClassicSweepHeader(const engine::ChannelSet& view, bool zc);
+// The value as typed, then RPM, timing, samples, the extremes and the zero-crossing columns of
+// a run with them, or the failure.
 std::string ClassicSweepLine(const std::string& typed, const engine::SweepRow& row,
                              std::size_t channels, char separator);
 
@@ -51,7 +52,7 @@ public:
                   int first, int count);
     void Measurements(const engine::ViewMeasurements& m, const engine::ChannelSet& result);
 
-    void BeginSweep(const engine::ChannelSet& view);
+    void BeginSweep(const engine::ChannelSet& view, bool zc);
     void SweepRow(const engine::SweepRow& row);
     void EndSweep();
 
@@ -68,6 +69,7 @@ private:
     std::unique_ptr<engine::TableWriter> table_;
     bool opened_ = false;
     std::size_t sweepChannels_ = 0;
+    bool sweepZc_ = false;
 };
 
 } // namespace cli

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdio>
 #include <optional>
+#include <ostream>
 #include <string>
 
 namespace cli {
@@ -64,27 +65,46 @@ private:
     std::optional<QGuiApplication> app_;
 };
 
-} // namespace
-
-void WriteGraphPng(const std::string& path, const GraphPicture& picture)
+QImage RenderPicture(const GraphPicture& picture)
 {
-    const GuiForPicture gui;
     const graph::GraphPaintParams params{.Run = picture.Run,
                                          .Result = picture.Result,
                                          .ViewStart = picture.ViewStart,
                                          .ViewLen = picture.ViewLen,
                                          .HeaderText = picture.HeaderText,
                                          .SwitchLabels = kSwitchLabels};
-    const QImage image = graph::RenderGraphImage(params, QSize(picture.Width, picture.Height));
+    QImage image = graph::RenderGraphImage(params, QSize(picture.Width, picture.Height));
     if (image.isNull()) {
         throw PictureError("not enough memory for a picture of " + std::to_string(picture.Width) +
                            " x " + std::to_string(picture.Height) + " pixels");
     }
+    return image;
+}
+
+} // namespace
+
+void WriteGraphPng(const std::string& path, const GraphPicture& picture)
+{
+    const GuiForPicture gui;
+    const QImage image = RenderPicture(picture);
     try {
         graph::SavePng(image, QFile::decodeName(QByteArray::fromStdString(path)));
     } catch (const std::runtime_error& error) {
         throw PictureError(error.what());
     }
+}
+
+void WriteGraphPng(std::ostream& out, const GraphPicture& picture)
+{
+    const GuiForPicture gui;
+    const QImage image = RenderPicture(picture);
+    QByteArray bytes;
+    try {
+        bytes = graph::EncodePng(image);
+    } catch (const std::runtime_error& error) {
+        throw PictureError(error.what());
+    }
+    out.write(bytes.constData(), bytes.size());
 }
 
 } // namespace cli

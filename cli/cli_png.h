@@ -3,6 +3,7 @@
 #include "engine/channels.h"
 #include "engine/sample.h"
 
+#include <iosfwd>
 #include <stdexcept>
 #include <string>
 
@@ -29,5 +30,9 @@ public:
 
 // Renders and writes the picture; throws PictureError.
 void WriteGraphPng(const std::string& path, const GraphPicture& picture);
+
+// Renders the picture and writes its PNG bytes to `out`, whose state tells whether that
+// worked; throws PictureError when it cannot be made.
+void WriteGraphPng(std::ostream& out, const GraphPicture& picture);
 
 } // namespace cli

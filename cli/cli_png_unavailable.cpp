@@ -3,10 +3,20 @@
 // bldc-emu built without the window's libraries: everything but the picture works.
 
 namespace cli {
+namespace {
+
+constexpr const char* kUnavailable = "this bldc-emu was built without the graph renderer (Qt Gui)";
+
+} // namespace
 
 void WriteGraphPng(const std::string&, const GraphPicture&)
 {
-    throw PictureError("this bldc-emu was built without the graph renderer (Qt Gui)");
+    throw PictureError(kUnavailable);
+}
+
+void WriteGraphPng(std::ostream&, const GraphPicture&)
+{
+    throw PictureError(kUnavailable);
 }
 
 } // namespace cli

@@ -2,6 +2,9 @@
 
 #include "cli/cli_outputs.h"
 #include "cli/cli_png.h"
+#include "cli/help_text.h"
+#include "cli/report_line.h"
+#include "cli/run_warnings.h"
 #include "engine/channels.h"
 #include "engine/decimal_separator.h"
 #include "engine/emulation.h"
@@ -11,6 +14,8 @@
 #include "engine/sample_log.h"
 #include "engine/scenario.h"
 #include "engine/vcd_writer.h"
+#include "engine/zero_crossing.h"
+#include "engine/zero_crossing_text.h"
 
 #include <algorithm>
 #include <new>
@@ -19,13 +24,12 @@
 namespace cli {
 namespace {
 
-constexpr const char* kProgram = "bldc-emu: ";
-
 // What the window's handlers do with a box text or a track bar position.
 struct ApplyEdit {
     engine::TParams& Params;
     engine::ParamTexts& Texts;
     char Separator;
+    std::ostream& Out;
 
     void operator()(const SetBoxText& edit) const
     {
@@ -46,7 +50,12 @@ struct ApplyEdit {
     // Throws engine::LogWriteError.
     void operator()(const SaveScenarioFile& edit) const
     {
-        engine::SaveScenario(edit.Path, engine::Scenario{Texts, edit.Settings, edit.View});
+        const engine::Scenario scenario{Texts, edit.Settings, edit.View};
+        if (edit.Path == kStandardOutput) {
+            Out << engine::ScenarioText(scenario);
+        } else {
+            engine::SaveScenario(edit.Path, scenario);
+        }
     }
 };
 
@@ -67,9 +76,16 @@ SampleWindow EffectiveWindow(const std::optional<ViewWindowRequest>& request, in
     return {std::clamp(request->Start, 0, count - len), len};
 }
 
-void Report(std::ostream& err, const std::string& message)
+// Standard output that failed (closed, full, a broken pipe) fails the command, whatever it
+// printed.
+int Finish(std::ostream& out, std::ostream& err, int status)
 {
-    err << kProgram << message << '\n';
+    out.flush();
+    if (!out) {
+        Report(err, "cannot write the output");
+        return kExitRunFailed;
+    }
+    return status;
 }
 
 // How the request's run is started: the full revolution, or the single angle with the PWM
@@ -85,6 +101,17 @@ RunStart StartOf(const CliRequest& request)
         return {};
     }
     return {request.PwmState.value_or(request.Settings.HighSidePwm ? 1 : 0), *request.Angle};
+}
+
+engine::ZcTable AnalyseRun(const CliRequest& request, const engine::TParams& params, RunStart start,
+                           const engine::SampleBuffer& run, const engine::ChannelSet& channels,
+                           SampleWindow window)
+{
+    // The run went through, so its operating point is defined.
+    const engine::OperatingPoint op =
+        engine::ComputeOperatingPoint(params, request.Settings, start.PwmState, start.StartAngle);
+    return engine::AnalyseZeroCrossings(run, op, channels, request.View, request.Detector,
+                                        engine::ZcWindow{window.Start, window.Len});
 }
 
 // The extremes of every channel over the window; nothing for an empty window.
@@ -120,9 +147,9 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
     std::optional<FormattedOutput> formatted;
     if (request.Format) {
         formatted.emplace(out, *request.Format, separator);
-        formatted->BeginSweep(channels);
+        formatted->BeginSweep(channels, request.ShowZc);
     } else {
-        out << ClassicSweepHeader(channels) << '\n';
+        out << ClassicSweepHeader(channels, request.ShowZc) << '\n';
     }
 
     bool failed = false;
@@ -130,7 +157,7 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
         const std::string value = sweep.ValueText(index, separator);
         engine::TParams runParams = params;
         engine::ParamTexts runTexts = texts;
-        runTexts[static_cast<std::size_t>(sweep.Tag)] = value;
+        runTexts[static_cast<std::size_t>(sweep.Tag)] = sweep.TypedText(index);
         engine::ChangeParam(runParams, runTexts, sweep.Tag, true, separator);
 
         engine::SweepRow row;
@@ -148,8 +175,14 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
             Report(err, std::to_string(sweep.Tag) + "=" + value + ": " + *row.Failure);
         } else {
             engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run, channels);
+            const SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
             row.Samples = run.SampleCount;
-            row.Extremes = Extremes(channels, EffectiveWindow(request.Window, run.SampleCount));
+            row.Extremes = Extremes(channels, window);
+            if (request.ShowZc) {
+                const engine::ZcSummary zc =
+                    AnalyseRun(request, runParams, start, run, channels, window).Summary;
+                row.Zc = engine::SweepZc{zc.MeanErrorDeg, zc.MaxErrorDeg, zc.Undetected()};
+            }
         }
         if (formatted) {
             formatted->SweepRow(row);
@@ -161,12 +194,7 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
         formatted->EndSweep();
         formatted.reset();
     }
-    out.flush();
-    if (!out) {
-        Report(err, "cannot write the output");
-        return kExitRunFailed;
-    }
-    return failed ? kExitRunFailed : kExitSuccess;
+    return Finish(out, err, failed ? kExitRunFailed : kExitSuccess);
 }
 
 // The run, or the window, as a Value Change Dump to a file or standard output, written piece
@@ -175,7 +203,7 @@ void WriteVcd(const std::string& path, const engine::SampleBuffer& run,
               const engine::ChannelSet* view, SampleWindow window, std::ostream& out)
 {
     const engine::VcdRange range{window.Start, window.Len};
-    if (path == "-") {
+    if (path == kStandardOutput) {
         engine::ChunkedText text([&out](std::string_view piece) {
             out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
         });
@@ -192,24 +220,28 @@ void WriteVcd(const std::string& path, const engine::SampleBuffer& run,
 
 int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
 {
-    if (request.ShowHelp) {
-        out << UsageText();
-        return kExitSuccess;
+    if (request.ShowHelp || request.ShowVersion) {
+        out << (request.ShowHelp ? UsageText() : VersionText());
+        return Finish(out, err, kExitSuccess);
+    }
+    if (!ReportUnreadTexts(request, err)) {
+        return kExitUsage;
     }
     const char separator = request.Separator.value_or(engine::ReadLocaleDecimalSeparator());
     const engine::ScopedDecimalSeparator scopedSeparator(separator);
+    ReportAngleWithoutSamples(request, separator, err);
 
     engine::TParams params;
     engine::ParamTexts texts = engine::DefaultParamTexts();
     engine::ReadStartupParams(params, texts, separator);
-    const ApplyEdit apply{params, texts, separator};
+    const ApplyEdit apply{params, texts, separator, out};
     try {
         for (const ParamEdit& edit : request.Edits) {
             std::visit(apply, edit);
         }
     } catch (const engine::LogWriteError& error) {
         Report(err, error.what());
-        return kExitRunFailed;
+        return Finish(out, err, kExitRunFailed);
     }
 
     // --measure has no classic form: without --format it is a tab-separated table.
@@ -231,7 +263,8 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
         return RunSweep(request, params, texts, separator, out, err);
     }
     if (request.SavesScenario() && !request.NeedsRun()) {
-        return kExitSuccess; // scenarios saved (and the texts shown): nothing needs the run
+        formatted.reset();
+        return Finish(out, err, kExitSuccess); // nothing asked for needs the run
     }
     const RunStart start = StartOf(request);
 
@@ -241,7 +274,7 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
         summary =
             engine::CalcPhases(params, request.Settings, start.PwmState, start.StartAngle, run);
     } catch (const engine::EmulationError& error) {
-        formatted.reset();
+        formatted.reset(); // a JSON document begun is closed
         out.flush();
         Report(err, error.what());
         return kExitRunFailed;
@@ -262,7 +295,7 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
     }
     const SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
     engine::ChannelSet channels;
-    if (request.ShowChannels || request.PngPath || request.ShowMeasure ||
+    if (request.ShowChannels || request.PngPath || request.ShowZc || request.ShowMeasure ||
         (request.VcdPath && request.ViewChosen)) {
         engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run, channels);
     }
@@ -279,7 +312,7 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
     }
     formatted.reset();
     if (request.LogPath) {
-        if (*request.LogPath == "-") {
+        if (*request.LogPath == kStandardOutput) {
             const std::string log = engine::BuildSampleLog(run, separator);
             out.write(log.data(), static_cast<std::streamsize>(log.size()));
         } else {
@@ -311,11 +344,24 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
                                    .Width = request.PngSize.Width,
                                    .Height = request.PngSize.Height};
         try {
-            WriteGraphPng(*request.PngPath, picture);
+            if (*request.PngPath == kStandardOutput) {
+                WriteGraphPng(out, picture);
+            } else {
+                WriteGraphPng(*request.PngPath, picture);
+            }
         } catch (const PictureError& error) {
             out.flush();
             Report(err, error.what());
             return kExitRunFailed;
+        }
+    }
+    if (request.ShowZc) {
+        const engine::ZcTable table = AnalyseRun(request, params, start, run, channels, window);
+        const std::string text = engine::ZcTableTsv(table, separator);
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        if (table.Reason != engine::ZcEmptyReason::None) {
+            out.flush();
+            Report(err, std::string(engine::ZcEmptyReasonText(table.Reason)));
         }
     }
     out.flush();

@@ -149,7 +149,7 @@ void CheckRunCanEnd(const TParams& params, const OperatingPoint& op)
 
 // The inputs every step of a run shares, widened once.
 struct StepModel {
-    double Timing;
+    float Timing;
     double EmfAmplitude;
     double ConductThreshold;
     double CurrentFactor;
@@ -246,7 +246,7 @@ void EmulateStep(const StepModel& m, int pwmOn, TSampleRec& r)
     for (int k = 0; k < 3; ++k) {
         const double offset = 120.0 * k;
         c[static_cast<std::size_t>(k)] = std::cos((offset + angle) * kDeg);
-        const double commCos = std::cos((angle + m.Timing + offset) * kDeg);
+        const double commCos = CommutationCos(m.Timing, r.Angle, k);
         int sign = 0;
         if (std::fabs(commCos) > m.ConductThreshold) {
             sign = commCos > 0 ? 1 : -1;
@@ -314,6 +314,29 @@ const char* NonFiniteField(const TSampleRec& r)
 
 } // namespace
 
+double CommutationCos(float timing, float angle, int k)
+{
+    constexpr double kDeg = kDegToRad;
+    return std::cos((static_cast<double>(angle) + timing + 120.0 * k) * kDeg);
+}
+
+bool PhaseFloats(const OperatingPoint& op, float angle, int k)
+{
+    // Equality floats the phase.
+    return std::fabs(CommutationCos(op.Timing, angle, k)) <=
+           static_cast<double>(op.ConductThreshold);
+}
+
+int PwmOutputAt(const OperatingPoint& op, float time)
+{
+    if (op.PwmState >= 0) {
+        return op.PwmState;
+    }
+    // The on part starts each period, and the comparison includes equality.
+    const double periods = time / static_cast<double>(op.PwmPeriod);
+    return periods - std::trunc(periods) <= static_cast<double>(op.Duty) ? 1 : 0;
+}
+
 OperatingPoint ComputeOperatingPoint(const TParams& params, const RunSettings& settings,
                                      int pwmState, float startAngle)
 {
@@ -366,7 +389,8 @@ OperatingPoint ComputeOperatingPoint(const TParams& params, const RunSettings& s
     op.DegPerStep =
         StoreOperatingValue(static_cast<double>(op.TimeStep) * op.Rpm * 6e-6, "angle step");
     op.StartAngle = startAngle;
-    op.EndAngle = pwmState >= 0 ? StoreOperatingValue(startAngle + 0.0001, "end angle") : 360.0f;
+    op.EndAngle =
+        pwmState >= 0 ? StoreOperatingValue(SingleAngleEnd(startAngle), "end angle") : 360.0f;
 
     if (params[PwmFrequency] == 0) {
         Fail("PWM frequency is 0 Hz: the PWM period is undefined");
@@ -376,9 +400,15 @@ OperatingPoint ComputeOperatingPoint(const TParams& params, const RunSettings& s
     op.ConductThreshold = settings.Pattern120 ? kConductThreshold120 : kConductThreshold180;
     op.CurrentFactor = settings.Pattern120 ? kCurrentFactor120 : kCurrentFactor180;
     op.HighInvert = (settings.DriverKind + settings.MosfetKind) & 1;
+    op.PwmState = pwmState < 0 ? -1 : (pwmState != 0 ? 1 : 0);
 
     CheckRunCanEnd(params, op);
     return op;
+}
+
+float SingleAngleEnd(float startAngle)
+{
+    return ToSingle(static_cast<double>(startAngle) + 0.0001);
 }
 
 RunSummary CalcPhases(const TParams& params, const RunSettings& settings, int pwmState,
@@ -397,10 +427,6 @@ RunSummary CalcPhases(const TParams& params, const RunSettings& settings, int pw
         settings.HighSidePwm,
         settings.LowSidePwm,
     };
-    const bool fullRun = pwmState < 0;
-    const int heldPwm = pwmState != 0 ? 1 : 0;
-    const double duty = op.Duty;
-    const double pwmPeriod = op.PwmPeriod;
 
     std::vector<TSampleRec>& samples = buffer.Samples;
     float time = 0;
@@ -419,12 +445,7 @@ RunSummary CalcPhases(const TParams& params, const RunSettings& settings, int pw
         TSampleRec& r = samples[index];
         r.Time = time;
         r.Angle = angle;
-        int pwmOn = heldPwm;
-        if (fullRun) {
-            const double periods = time / pwmPeriod;
-            pwmOn = periods - std::trunc(periods) <= duty ? 1 : 0;
-        }
-        EmulateStep(model, pwmOn, r);
+        EmulateStep(model, PwmOutputAt(op, time), r);
         if (const char* field = NonFiniteField(r)) {
             FailInRun(buffer.SampleCount, angle,
                       std::string("the ") + field + " is not a finite number");

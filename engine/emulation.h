@@ -39,6 +39,7 @@ struct OperatingPoint {
     float ConductThreshold = 0;
     float CurrentFactor = 0;
     int HighInvert = 0;
+    int PwmState = -1; // below 0: a full run; 0 or 1: the PWM output held in every step
 };
 
 // The run summary handed to the run completion.
@@ -63,6 +64,22 @@ public:
 // cannot end. `pwmState` < 0: a full run; 0 or 1: a single-angle run.
 OperatingPoint ComputeOperatingPoint(const TParams& params, const RunSettings& settings,
                                      int pwmState, float startAngle);
+
+// Where a single-angle run from `startAngle` ends: 0.0001 deg on, stored at single precision.
+// From 2048 deg on the step is below half the float spacing, the end rounds back to the start
+// and the run records nothing.
+float SingleAngleEnd(float startAngle);
+
+// cos((Angle + Timing + 120 k) x 0.017453292): the commutation logic drives phase k high
+// above ConductThreshold, low below its negative and leaves it floating in between.
+double CommutationCos(float timing, float angle, int k);
+
+// True when the commutation logic leaves phase k undriven at `angle`; PWM plays no part.
+bool PhaseFloats(const OperatingPoint& op, float angle, int k);
+
+// The PWM output (0 or 1) of the step at `time`: in a full run on while the time's fraction
+// of the PWM period is at most the duty, in a single-angle run the held state.
+int PwmOutputAt(const OperatingPoint& op, float time);
 
 // The run: fills `buffer` from index 0 and sets SampleCount. On an error found before the
 // loop the buffer is untouched; on a fault inside the loop SampleCount counts the steps done.

@@ -141,20 +141,25 @@ ParamTexts DefaultParamTexts()
     return texts;
 }
 
-std::string CleanEntryText(std::string_view text, char separator)
+std::size_t EntryTextReadLength(std::string_view text)
 {
-    std::string cleaned;
     bool separatorSeen = false;
+    std::size_t length = 0;
     for (const char c : text) {
-        if (c >= '0' && c <= '9') {
-            cleaned.push_back(c);
-        } else if (IsSeparator(c) && !separatorSeen) {
-            cleaned.push_back(separator);
+        if (IsSeparator(c) && !separatorSeen) {
             separatorSeen = true;
-        } else {
+        } else if (c < '0' || c > '9') {
             break;
         }
+        ++length;
     }
+    return length;
+}
+
+std::string CleanEntryText(std::string_view text, char separator)
+{
+    std::string cleaned(text.substr(0, EntryTextReadLength(text)));
+    std::replace_if(cleaned.begin(), cleaned.end(), IsSeparator, separator);
     return cleaned;
 }
 

@@ -45,7 +45,11 @@ ParamTexts DefaultParamTexts();
 // The parameter set the default texts give when the start-up reads them.
 TParams DefaultParams();
 
-// Digits, then the first '.' or ',' as `separator`, up to the first other character.
+// How many leading characters of `text` the entry rule reads: digits and the first '.' or ',',
+// up to the first other character. The rest of the text is ignored.
+std::size_t EntryTextReadLength(std::string_view text);
+
+// The characters the entry rule reads, with the first '.' or ',' written as `separator`.
 std::string CleanEntryText(std::string_view text, char separator);
 
 // The number a box's text stands for, or nothing when no number can be read (including a

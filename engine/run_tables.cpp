@@ -11,6 +11,9 @@ namespace {
 
 constexpr int kChannelPrecision = 7;
 constexpr int kChannelDecimals = 4;
+// The zero-crossing table's form of an error in degrees.
+constexpr int kZcPrecision = 12;
+constexpr int kZcDecimals = 4;
 
 TableCell Rpm(float rpm)
 {
@@ -53,7 +56,7 @@ void WriteSummaryTable(const RunSummary& summary, int sampleCount, TableWriter& 
     table.Finish();
 }
 
-std::vector<std::string> SweepColumns(const ChannelSet& view)
+std::vector<std::string> SweepColumns(const ChannelSet& view, bool zc)
 {
     std::vector<std::string> columns{"VALUE", "RPM", "TIMING(deg)", "SAMPLES"};
     const auto count = static_cast<std::size_t>(std::clamp(view.ChannelCount, 0, kMaxChannels));
@@ -61,15 +64,18 @@ std::vector<std::string> SweepColumns(const ChannelSet& view)
         columns.push_back(view.Channels[k].Name + " MIN");
         columns.push_back(view.Channels[k].Name + " MAX");
     }
+    if (zc) {
+        columns.insert(columns.end(), {"ZC_MEAN_ERROR(deg)", "ZC_MAX_ERROR(deg)", "ZC_UNDETECTED"});
+    }
     columns.emplace_back("ERROR");
     return columns;
 }
 
-void WriteSweepRow(const SweepRow& row, std::size_t channels, TableWriter& table)
+void WriteSweepRow(const SweepRow& row, std::size_t channels, bool zc, TableWriter& table)
 {
     std::vector<TableCell> cells{TableCell::Number(row.Value)};
     if (row.Failure) {
-        cells.resize(4 + 2 * channels, TableCell::Empty());
+        cells.resize(4 + 2 * channels + (zc ? 3 : 0), TableCell::Empty());
         cells.push_back(TableCell::Text(*row.Failure));
         table.Row(cells);
         return;
@@ -87,6 +93,14 @@ void WriteSweepRow(const SweepRow& row, std::size_t channels, TableWriter& table
             cells.push_back(TableCell::Empty());
             cells.push_back(TableCell::Empty());
         }
+    }
+    if (zc) {
+        const SweepZc found = row.Zc.value_or(SweepZc{});
+        for (const std::optional<double>& error : {found.MeanErrorDeg, found.MaxErrorDeg}) {
+            cells.push_back(error ? TableCell::Fixed(*error, kZcPrecision, kZcDecimals)
+                                  : TableCell::Empty());
+        }
+        cells.push_back(TableCell::Integer(found.Undetected));
     }
     cells.push_back(TableCell::Empty());
     table.Row(cells);

@@ -10,7 +10,7 @@
 
 namespace graph {
 
-void SavePng(const QImage& image, const QString& path)
+QByteArray EncodePng(const QImage& image)
 {
     if (image.isNull())
         throw ExportError("There is no picture to save");
@@ -19,6 +19,12 @@ void SavePng(const QImage& image, const QString& path)
     buffer.open(QIODevice::WriteOnly);
     if (!image.save(&buffer, "PNG"))
         throw ExportError("The picture cannot be encoded as PNG");
+    return bytes;
+}
+
+void SavePng(const QImage& image, const QString& path)
+{
+    const QByteArray bytes = EncodePng(image);
     engine::WriteTextFile(
         QFile::encodeName(path).toStdString(),
         std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));

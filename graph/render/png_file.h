@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 
@@ -15,6 +16,9 @@ class ExportError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// The bytes of `image` as a PNG file.
+QByteArray EncodePng(const QImage& image);
 
 // Encodes `image` as PNG in memory, then creates or replaces the file at `path` and writes it
 // in one piece.

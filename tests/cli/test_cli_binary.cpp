@@ -27,10 +27,10 @@ protected:
     void TearDown() override { fs::remove_all(folder_); }
 
     // Runs the program with `args` (shell words) in the scratch folder; returns the exit status.
-    int RunBinary(const std::string& args)
+    int RunBinary(const std::string& args, const std::string& output = "> out.txt")
     {
         const std::string command = "cd '" + folder_.string() + "' && '" BLDC_EMU_PATH "' " + args +
-                                    " > out.txt 2> err.txt";
+                                    " " + output + " 2> err.txt";
         const int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -88,6 +88,19 @@ TEST_F(CliBinary, FailuresExitNonZeroWithOneLine)
               "bldc-emu: Motor resistance is 0 Ohms: the stall current is undefined\n");
     EXPECT_EQ(Read("out.txt"), "");
     EXPECT_EQ(RunBinary("--log missing/log.txt"), 1);
+}
+
+TEST_F(CliBinary, HelpAndVersionFailWhenStandardOutputCannotBeWritten)
+{
+    for (const std::string args : {"--help", "--version", "--summary"}) {
+        for (const std::string output : {"> /dev/full", ">&-"}) {
+            EXPECT_EQ(RunBinary(args, output), 1) << args << ' ' << output;
+            EXPECT_EQ(Read("err.txt"), "bldc-emu: cannot write the output\n")
+                << args << ' ' << output;
+        }
+    }
+    ASSERT_EQ(RunBinary("--version"), 0);
+    EXPECT_EQ(Read("out.txt").rfind("bldc-emu ", 0), 0u);
 }
 
 } // namespace

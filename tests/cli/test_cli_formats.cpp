@@ -126,6 +126,14 @@ TEST(CliFormats, MeasureIsAHeaderedTableAndSweepsTakeTheFormatToo)
     EXPECT_EQ(records[0][0], "VALUE");
     EXPECT_EQ(records[1][0], "50");
     EXPECT_EQ(records[2][2], "25.0");
+    // With --zc the sweep's zero-crossing columns join the table.
+    const Outcome zc = RunCli({"--format", "json", "--sweep", "10=50:100:50", "--zc"});
+    ASSERT_EQ(zc.status, 0) << zc.err;
+    const Json zcRows = Json::parse(zc.out)["sweep"];
+    ASSERT_EQ(zcRows.size(), 2u);
+    EXPECT_TRUE(zcRows[1]["ZC_MEAN_ERROR(deg)"].is_number());
+    EXPECT_TRUE(zcRows[1]["ZC_UNDETECTED"].is_number_integer());
+
     const Outcome failing = RunCli({"--format", "json", "--sweep", "3=0:1390:1390"});
     EXPECT_EQ(failing.status, kExitRunFailed);
     const Json rows = Json::parse(failing.out)["sweep"];
@@ -179,10 +187,16 @@ TEST(CliFormats, StandardOutputHoldsOneDocument)
               "--channels and --measure");
     EXPECT_EQ(ErrorOf({"--format", "json", "--summary", "--log", "-"}),
               "with --format csv or json standard output holds that document alone: write "
-              "--log and --vcd to a file");
+              "--log, --vcd and --save to files");
     EXPECT_EQ(ErrorOf({"--vcd", "-", "--measure"}),
               "--vcd - fills standard output: it cannot be combined with --params, --summary, "
-              "--channels, --measure or --log -");
+              "--channels, --measure, --zc, --log - or --save -");
+    EXPECT_EQ(ErrorOf({"--format", "csv", "--zc"}),
+              "--zc prints a tab-separated table of its own: it cannot share standard output "
+              "with --format csv or json (--sweep --zc takes the format)");
+    EXPECT_EQ(ErrorOf({"--png", "-", "--measure"}),
+              "--png - writes the picture to standard output: no other output can go there "
+              "(write the others to files)");
     EXPECT_EQ(ErrorOf({"--format", "xml"}), "bad value 'xml' for --format: expected tsv, csv or "
                                             "json");
     EXPECT_EQ(ErrorOf({"--sweep", "1=1:2:1", "--measure"}),

@@ -15,6 +15,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 // --png: the picture file, made by the program on its own and in-process.
@@ -53,6 +55,22 @@ TEST_F(CliPng, TheProgramDrawsOffscreenWhateverThePlatformSetting)
     EXPECT_EQ(QImage(QString::fromStdString((folder_ / "a.png").string())).size(), QSize(539, 470));
     EXPECT_EQ(QImage(QString::fromStdString((folder_ / "b.png").string())).size(), QSize(1200, 64));
     EXPECT_EQ(RunBinary("", "--png missing/c.png"), 1);
+}
+
+TEST_F(CliPng, ADashWritesThePictureToStandardOutput)
+{
+    ASSERT_EQ(RunBinary("", "--png file.png --view 3"), 0);
+    ASSERT_EQ(RunBinary("", "--png - --view 3"), 0);
+    EXPECT_FALSE(fs::exists(folder_ / "-"));
+    std::ifstream file(folder_ / "file.png", std::ios::binary);
+    std::ifstream out(folder_ / "out.txt", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(out), {}),
+              std::string(std::istreambuf_iterator<char>(file), {}));
+    std::ostringstream full;
+    full.setstate(std::ios::badbit);
+    std::ostringstream err;
+    EXPECT_EQ(cli::RunCommandLine({"--png", "-"}, full, err), cli::kExitRunFailed);
+    EXPECT_EQ(err.str(), "bldc-emu: cannot write the output\n");
 }
 
 // The picture is the window's graph of the same run: the view, the window and the summary of

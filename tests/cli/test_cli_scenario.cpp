@@ -85,6 +85,10 @@ TEST_F(CliScenario, LoadAndSaveActAtTheirPlace)
     EXPECT_NE(saved.find("NominalVoltage = \"14.8\""), std::string::npos) << saved;
     EXPECT_NE(saved.find("HSidePwm = off"), std::string::npos);
 
+    // "-" writes the same text to standard output.
+    EXPECT_EQ(RunCli({"--set", "1=14,8", "--h-pwm", "off", "--l-pwm", "on", "--save", "-"}).out,
+              saved);
+
     // Options after --load change what it set; options before it are overridden.
     const Outcome after = RunCli({"--decimal-separator", ".", "--load", file, "--set", "1=12",
                                   "--h-pwm", "on", "--log", "-"});

@@ -44,6 +44,31 @@ TEST(CliSweep, ValuesRunFromFromToToWithTheWrittenDecimals)
               kMaxSweepRuns);
 }
 
+// Every line's results are those of the value it shows: the box must read the whole text.
+TEST(CliSweep, EachValueIsTypedSoThatTheBoxReadsAllOfIt)
+{
+    const auto rpmOf = [](const std::vector<std::string>& args) {
+        const Outcome o = RunCli(args);
+        return Split(Split(o.out, '\n').at(0), ' ').at(2); // "RPM = 123;"
+    };
+    const Outcome big = RunCli({"--decimal-separator", ".", "--sweep",
+                                "1=1000000000000000000:2000000000000000000:1000000000000000000"});
+    const std::vector<std::string> lines = Split(big.out, '\n');
+    ASSERT_EQ(lines.size(), 3u) << big.err;
+    EXPECT_EQ(Split(lines[2], '\t')[0], "2000000000000000000");
+    EXPECT_EQ(Split(lines[2], '\t')[1] + ";",
+              rpmOf({"--decimal-separator", ".", "--set", "1=2000000000000000000"}));
+    // A separator the box does not read is only shown, never typed.
+    const Outcome odd = RunCli({"--decimal-separator", ";", "--sweep", "1=11.5:11.5:1"});
+    ASSERT_EQ(Split(odd.out, '\n').size(), 2u) << odd.err;
+    EXPECT_EQ(Split(Split(odd.out, '\n')[1], '\t')[0], "11;5");
+    EXPECT_EQ(Split(Split(odd.out, '\n')[1], '\t')[1] + ";", rpmOf({"--set", "1=11.5"}));
+    // Values the box cannot read at all are refused.
+    EXPECT_NE(ErrorOf({"--sweep", "1=-1:1:1"}).find("it cannot read -1"), std::string::npos);
+    EXPECT_NE(ErrorOf({"--sweep", "1=" + std::string(39, '9') + ":" + std::string(39, '9') + ":1"}),
+              "");
+}
+
 TEST(CliSweep, BadSweepsWindowsAndCombinationsAreUsageErrors)
 {
     for (const std::string bad : {"11=1:2:1", "1=1:2", "1=a:2:1", "1=1:2:0", "1=2:1:1",
@@ -54,8 +79,8 @@ TEST(CliSweep, BadSweepsWindowsAndCombinationsAreUsageErrors)
     EXPECT_EQ(ErrorOf({"--sweep", "1=1:2:1", "--png", "x.png"}),
               "--sweep prints a table of its own: it cannot be combined with --png");
     EXPECT_EQ(ErrorOf({"--log", "l.txt", "--view-window", "0", "10"}),
-              "--view-window restricts --channels, --png, --sweep, --measure and --vcd: give "
-              "one of them (--log always writes the whole run)");
+              "--view-window restricts --channels, --png, --zc, --measure, --vcd and --sweep: "
+              "give one of them (--log always writes the whole run)");
     EXPECT_EQ(ErrorOf({"--channels", "--view-window", "5"}),
               "--view-window needs two values: --view-window START LEN");
     EXPECT_EQ(ErrorOf({"--channels", "--view-window", "-1", "10"}).rfind("bad values '-1 10'", 0),

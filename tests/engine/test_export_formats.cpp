@@ -147,22 +147,33 @@ TEST(TableFormats, ParamsAndSummaryTables)
 TEST(TableFormats, SweepRowsKeepTheirWidthWhenARunFails)
 {
     const DefaultRun d(1);
-    SweepRow good{"20.5", {2778.0f, 5.0f}, 4326, {{-1, 2}, {-3, 4}, {-5, 6}, {-7, 8}}, {}};
-    SweepRow bad{"0", {}, 0, {}, "The motor does not turn, at this operating point"};
-    const auto csv = ReadStrictCsv(Table(TableFormat::Csv, ',', [&](auto& t) {
-        t.Header(SweepColumns(d.result));
-        WriteSweepRow(good, 4, t);
-        WriteSweepRow(bad, 4, t);
-    }));
-    ASSERT_EQ(csv.size(), 3u);
-    EXPECT_EQ(csv[0][4], "A MIN");
-    EXPECT_EQ(csv[0][11], "Zero-wire MAX");
-    EXPECT_EQ(csv[0].back(), "ERROR");
-    EXPECT_EQ(csv[1][0], "20.5");
-    EXPECT_EQ(csv[1][5], "2.0000");
-    EXPECT_EQ(csv[1].back(), "");
-    EXPECT_EQ(csv[2][1], "");
-    EXPECT_EQ(csv[2].back(), bad.Failure);
+    SweepRow good{"20.5", {2778.0f, 5.0f}, 4326, {{-1, 2}, {-3, 4}, {-5, 6}, {-7, 8}}, {}, {}};
+    good.Zc = SweepZc{1.25, std::nullopt, 3};
+    SweepRow bad;
+    bad.Value = "0";
+    bad.Failure = "The motor does not turn, at this operating point";
+    for (const bool zc : {false, true}) {
+        const auto csv = ReadStrictCsv(Table(TableFormat::Csv, ',', [&](auto& t) {
+            t.Header(SweepColumns(d.result, zc));
+            WriteSweepRow(good, 4, zc, t);
+            WriteSweepRow(bad, 4, zc, t);
+        }));
+        ASSERT_EQ(csv.size(), 3u);
+        ASSERT_EQ(csv[0].size(), zc ? 16u : 13u);
+        EXPECT_EQ(csv[0][4], "A MIN");
+        EXPECT_EQ(csv[0][11], "Zero-wire MAX");
+        EXPECT_EQ(csv[0].back(), "ERROR");
+        EXPECT_EQ(csv[1][0], "20.5");
+        EXPECT_EQ(csv[1][5], "2.0000");
+        EXPECT_EQ(csv[1].back(), "");
+        EXPECT_EQ(csv[2][1], "");
+        EXPECT_EQ(csv[2].back(), bad.Failure);
+        if (zc) {
+            EXPECT_EQ(csv[0][12], "ZC_MEAN_ERROR(deg)");
+            EXPECT_EQ((std::vector<std::string>(csv[1].begin() + 12, csv[1].end() - 1)),
+                      (std::vector<std::string>{"1.2500", "", "3"}));
+        }
+    }
 }
 
 TEST(TableFormats, MeasurementsAsTheReadoutShowsThem)

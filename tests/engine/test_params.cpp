@@ -52,6 +52,11 @@ TEST(Params, EntryAcceptsEitherSeparatorAndStopsAtTheFirstOtherCharacter)
     }
     EXPECT_EQ(CleanEntryText("1,2.3", ','), "1,2");
     EXPECT_EQ(CleanEntryText("1e5", '.'), "1");
+    // Where the reader stops: a decimal comma is read, a second separator or a blank is not.
+    EXPECT_EQ(EntryTextReadLength("1,390"), 5u);
+    EXPECT_EQ(EntryTextReadLength("4k"), 1u);
+    EXPECT_EQ(EntryTextReadLength("1.2.3"), 3u);
+    EXPECT_EQ(EntryTextReadLength(" 5"), 0u);
 
     EXPECT_EQ(ReadEntryValue("1,5"), 1.5f);
     EXPECT_EQ(ReadEntryValue("5."), 5.0f);

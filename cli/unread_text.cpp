@@ -1,0 +1,48 @@
+#include "cli/unread_text.h"
+
+#include "cli/parameter_boxes.h"
+#include "engine/params.h"
+
+#include <string_view>
+
+namespace cli {
+namespace {
+
+std::string Quoted(std::string_view text)
+{
+    return "\"" + std::string(text) + "\"";
+}
+
+} // namespace
+
+std::optional<std::string> UnreadTextNote(const SetBoxText& edit)
+{
+    if (edit.Tag < 1 || edit.Tag > engine::kParamCount) {
+        return std::nullopt; // no box reads it
+    }
+    const std::string_view text = edit.Text;
+    const std::string_view read = text.substr(0, engine::EntryTextReadLength(text));
+    const std::string_view ignored = text.substr(read.size());
+    // The reader takes every character of the read part, yet a number beyond single precision
+    // still gives no value.
+    const bool number = engine::ReadEntryValue(read).has_value();
+    if (ignored.empty() && (number || text.empty())) {
+        return std::nullopt;
+    }
+    std::string note = "--set " + std::to_string(edit.Tag) + "=" + edit.Text + ": the " +
+                       std::string(kParameterBoxNames.at(static_cast<std::size_t>(edit.Tag))) +
+                       " box ";
+    if (number) {
+        return note + "read " + Quoted(read) + " and ignored " + Quoted(ignored);
+    }
+    note += "read no number";
+    if (!read.empty()) {
+        note += " (" + Quoted(read) + " lies beyond single precision)";
+    }
+    if (!ignored.empty()) {
+        note += ", ignored " + Quoted(ignored) + ",";
+    }
+    return note + " and keeps its value";
+}
+
+} // namespace cli
