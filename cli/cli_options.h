@@ -20,6 +20,7 @@ namespace cli {
 struct SetBoxText {
     int Tag = 0;
     std::string Text;
+    std::string Origin; // what typed it, for messages; empty for --set N=TEXT
 };
 
 // "--current-scale POS": TrackBar1 moved to POS (1 ... 10).

@@ -34,7 +34,11 @@ std::optional<std::string> ApplyLoadOption(std::string_view value, CliRequest& r
     }
     const engine::Scenario scenario = engine::LoadScenario(std::string(value));
     for (int tag = 1; tag <= engine::kParamCount; ++tag) {
-        request.Edits.emplace_back(SetBoxText{tag, scenario.Texts[static_cast<std::size_t>(tag)]});
+        const std::string& text = scenario.Texts[static_cast<std::size_t>(tag)];
+        request.Edits.emplace_back(SetBoxText{
+            tag, text,
+            "--load " + std::string(value) + ": " +
+                engine::kParamNames[static_cast<std::size_t>(tag)] + " = \"" + text + "\""});
     }
     request.Settings = scenario.Settings;
     request.View = scenario.View;

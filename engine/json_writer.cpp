@@ -65,10 +65,10 @@ void AppendJsonString(std::string& out, std::string_view text)
             out += '\\';
             out += static_cast<char>(ch);
         } else if (ch < 0x20 || ch == 0x7F) {
-            std::array<char, 8> escaped{};
-            constexpr const char* kHex = "0123456789abcdef";
-            escaped = {'\\', 'u', '0', '0', kHex[ch >> 4], kHex[ch & 0xF]};
-            out.append(escaped.data(), 6);
+            constexpr std::string_view kHex = "0123456789abcdef";
+            out += "\\u00";
+            out += kHex[ch >> 4];
+            out += kHex[ch & 0xF];
         } else {
             out += static_cast<char>(ch);
         }

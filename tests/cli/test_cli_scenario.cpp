@@ -102,6 +102,20 @@ TEST_F(CliScenario, LoadAndSaveActAtTheirPlace)
     EXPECT_EQ(before.out, asSaved.out);
 }
 
+TEST_F(CliScenario, ATextReadInPartIsNamedByTheFileItCameFrom)
+{
+    engine::Scenario scenario;
+    scenario.Texts = engine::DefaultParamTexts();
+    scenario.Texts[engine::NominalVoltage] = "12.6V";
+    const std::string file = Write("volts.ini", engine::ScenarioText(scenario));
+    const Outcome lenient = RunCli({"--load", file, "--params"});
+    EXPECT_EQ(lenient.status, 0);
+    EXPECT_EQ(lenient.err, "bldc-emu: warning: --load " + file +
+                               ": NominalVoltage = \"12.6V\": the nominal voltage (V) box read "
+                               "\"12.6\" and ignored \"V\"\n");
+    EXPECT_EQ(RunCli({"--strict", "--load", file, "--params"}).status, kExitUsage);
+}
+
 TEST_F(CliScenario, ABadFileStopsEverythingWithOneMessage)
 {
     engine::Scenario good;

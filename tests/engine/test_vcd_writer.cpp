@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+
 namespace engine {
 namespace {
 
@@ -95,6 +98,14 @@ TEST(VcdWriter, AWindowWithoutViewStartsAtItsFirstSample)
     for (const int changes : dump.Changes) {
         EXPECT_GE(changes, 1);
     }
+
+    // The window's export: the whole run, written to a file piece by piece.
+    const std::string path = ::testing::TempDir() + "/run.vcd";
+    SaveVcd(path, d.run, &d.result);
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
+              BuildVcd(d.run, &d.result, {0, d.run.SampleCount}));
+    std::remove(path.c_str());
 
     // Nothing inside the run: the declarations alone, still a valid file.
     const VcdDump empty = ReadVcd(BuildVcd(d.run, nullptr, {d.run.SampleCount + 5, 10}));
