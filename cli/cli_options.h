@@ -3,7 +3,9 @@
 #include "cli/sweep_request.h"
 #include "engine/crossing_detector.h"
 #include "engine/emulation.h"
+#include "engine/sample_window.h"
 #include "engine/table_writer.h"
+#include "graph/grid_size.h"
 
 #include <algorithm>
 #include <optional>
@@ -44,18 +46,6 @@ struct SaveScenarioFile {
 // "--load FILE" becomes, at its place, the edits of the file's ten box texts and its settings.
 using ParamEdit = std::variant<SetBoxText, MoveCurrentScale, MoveDutyScale, SaveScenarioFile>;
 
-// "--view-window START LEN": the samples --channels, --png and --sweep look at.
-struct ViewWindowRequest {
-    int Start = 0; // 0 or more
-    int Len = 0;   // 1 or more
-};
-
-// "--png-size WxH".
-struct PictureSize {
-    int Width = 539; // StringGrid1 at the window's minimum size
-    int Height = 470;
-};
-
 inline constexpr int kMaxPictureSide = 8192;
 
 // The file name that stands for standard output in every option that writes a file.
@@ -76,12 +66,14 @@ struct CliRequest {
     bool ShowSummary = false;
     bool ShowChannels = false;
     bool ShowMeasure = false;
-    std::optional<std::string> LogPath; // kStandardOutput or a file name
-    std::optional<std::string> VcdPath; // kStandardOutput or a file name
-    std::optional<std::string> PngPath; // kStandardOutput or a file name
-    PictureSize PngSize;
+    std::optional<std::string> LogPath;                // kStandardOutput or a file name
+    std::optional<std::string> VcdPath;                // kStandardOutput or a file name
+    std::optional<std::string> PngPath;                // kStandardOutput or a file name
+    graph::GridSize PngSize = graph::kDefaultGridSize; // "--png-size WxH"
     bool PngSizeGiven = false;
-    std::optional<ViewWindowRequest> Window; // unset: the whole run
+    // "--view-window START LEN" (START 0 or more, LEN 1 or more): the samples --channels,
+    // --png, --measure, --vcd and --sweep look at; unset: the whole run.
+    std::optional<engine::SampleWindow> Window;
     std::optional<SweepRequest> Sweep;
     bool ShowZc = false; // the zero-crossing table, or its columns in the sweep
     engine::DetectorSettings Detector;

@@ -23,18 +23,6 @@ std::string ColourText(engine::TColor colour)
     return text.data();
 }
 
-// The RPM as the run summary writes it: rounded, halves to even, all integer digits.
-std::string RpmText(float rpm)
-{
-    double rounded = std::nearbyint(static_cast<double>(rpm));
-    if (rounded == 0) {
-        rounded = 0; // no "-0"
-    }
-    std::array<char, 320> digits{};
-    std::snprintf(digits.data(), digits.size(), "%.0f", rounded);
-    return digits.data();
-}
-
 } // namespace
 
 void WriteClassicParams(std::ostream& out, const engine::ParamTexts& texts)
@@ -51,8 +39,8 @@ void WriteClassicSummary(std::ostream& out, const engine::RunSummary& summary, i
 }
 
 // Long runs are written in chunks so the text of a million samples is never held at once.
-void WriteClassicChannels(std::ostream& out, const engine::ChannelSet& set, int firstSample,
-                          int len, char separator)
+void WriteClassicChannels(std::ostream& out, const engine::ChannelSet& set,
+                          const engine::SampleWindow& window, char separator)
 {
     std::string text;
     const auto count = static_cast<std::size_t>(set.ChannelCount);
@@ -68,9 +56,9 @@ void WriteClassicChannels(std::ostream& out, const engine::ChannelSet& set, int 
         text += '\n';
     }
     constexpr std::size_t kChunk = 1 << 16;
-    const auto first = static_cast<std::size_t>(std::max(firstSample, 0));
+    const auto first = static_cast<std::size_t>(std::max(window.Start, 0));
     const std::size_t end =
-        std::min(first + static_cast<std::size_t>(std::max(len, 0)), set.ChannelRows.size());
+        std::min(first + static_cast<std::size_t>(std::max(window.Len, 0)), set.ChannelRows.size());
     for (std::size_t i = first; i < end; ++i) {
         const engine::TChannelRow& row = set.ChannelRows[i];
         for (std::size_t k = 0; k < count; ++k) {
@@ -109,9 +97,9 @@ std::string ClassicSweepLine(const std::string& typed, const engine::SweepRow& r
     if (row.Failure) {
         return line + *row.Failure;
     }
-    line += RpmText(row.Summary.Rpm);
+    line += engine::RpmText(row.Summary.Rpm);
     line += '\t';
-    engine::AppendFormatFixed(line, row.Summary.Timing, 3, 1, separator);
+    line += engine::TimingText(row.Summary.Timing, separator);
     line += '\t';
     line += std::to_string(row.Samples);
     for (std::size_t k = 0; k < channels; ++k) {
@@ -190,7 +178,7 @@ void FormattedOutput::Summary(const engine::RunSummary& summary, int sampleCount
 }
 
 void FormattedOutput::Channels(const engine::SampleBuffer& run, const engine::ChannelSet& result,
-                               int view, int first, int count)
+                               int view, const engine::SampleWindow& window)
 {
     engine::TableWriter& table = Begin("channels");
     if (format_ == engine::TableFormat::Json) {
@@ -217,7 +205,7 @@ void FormattedOutput::Channels(const engine::SampleBuffer& run, const engine::Ch
         json_.Key("samples");
     }
     json_.ExternalValue();
-    engine::WriteViewTable(run, result, {first, count}, table, text_);
+    engine::WriteViewTable(run, result, window, table, text_);
     if (format_ == engine::TableFormat::Json) {
         json_.EndObject();
     }

@@ -7,7 +7,9 @@
 #include "engine/run_tables.h"
 #include "engine/sample.h"
 #include "engine/table_writer.h"
-#include "engine/text_file.h"
+#include "engine/chunked_text.h"
+#include "engine/run_summary.h"
+#include "engine/sample_window.h"
 
 #include <iosfwd>
 #include <memory>
@@ -28,8 +30,8 @@ void WriteClassicSummary(std::ostream& out, const engine::RunSummary& summary, i
                          char separator);
 // The view's channel descriptors (name, colour, min, max), then one line of values per sample
 // of the window.
-void WriteClassicChannels(std::ostream& out, const engine::ChannelSet& set, int first, int len,
-                          char separator);
+void WriteClassicChannels(std::ostream& out, const engine::ChannelSet& set,
+                          const engine::SampleWindow& window, char separator);
 std::string ClassicSweepHeader(const engine::ChannelSet& view, bool zc);
 // The value as typed, then RPM, timing, samples, the extremes and the zero-crossing columns of
 // a run with them, or the failure.
@@ -46,10 +48,10 @@ public:
 
     void Params(const engine::TParams& params);
     void Summary(const engine::RunSummary& summary, int sampleCount);
-    // The samples First ... First + Count - 1 with the view's channels; in JSON also the
-    // channels' names, colours and ranges.
+    // The samples of the window with the view's channels; in JSON also the channels' names,
+    // colours and ranges.
     void Channels(const engine::SampleBuffer& run, const engine::ChannelSet& result, int view,
-                  int first, int count);
+                  const engine::SampleWindow& window);
     void Measurements(const engine::ViewMeasurements& m, const engine::ChannelSet& result);
 
     void BeginSweep(const engine::ChannelSet& view, bool zc);

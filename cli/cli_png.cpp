@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QGuiApplication>
 
-#include <array>
 #include <cstdio>
 #include <optional>
 #include <ostream>
@@ -15,9 +14,6 @@
 
 namespace cli {
 namespace {
-
-// The form's texts of Edit101 ... Edit106, the labels of the switch rows.
-const std::array<std::string, 6> kSwitchLabels{"HighA", "LowA", "HighB", "LowB", "HighC", "LowC"};
 
 // Qt's notes about the platform (a missing runtime folder, an unsupported window call) are of
 // no use to a user of the command line, whose error stream holds one line per failure.
@@ -65,28 +61,23 @@ private:
     std::optional<QGuiApplication> app_;
 };
 
-QImage RenderPicture(const GraphPicture& picture)
+QImage RenderPicture(const graph::GraphPaintParams& params, graph::GridSize size)
 {
-    const graph::GraphPaintParams params{.Run = picture.Run,
-                                         .Result = picture.Result,
-                                         .ViewStart = picture.ViewStart,
-                                         .ViewLen = picture.ViewLen,
-                                         .HeaderText = picture.HeaderText,
-                                         .SwitchLabels = kSwitchLabels};
-    QImage image = graph::RenderGraphImage(params, QSize(picture.Width, picture.Height));
+    QImage image = graph::RenderGraphImage(params, QSize(size.Width, size.Height));
     if (image.isNull()) {
-        throw PictureError("not enough memory for a picture of " + std::to_string(picture.Width) +
-                           " x " + std::to_string(picture.Height) + " pixels");
+        throw PictureError("not enough memory for a picture of " + std::to_string(size.Width) +
+                           " x " + std::to_string(size.Height) + " pixels");
     }
     return image;
 }
 
 } // namespace
 
-void WriteGraphPng(const std::string& path, const GraphPicture& picture)
+void WriteGraphPng(const std::string& path, const graph::GraphPaintParams& params,
+                   graph::GridSize size)
 {
     const GuiForPicture gui;
-    const QImage image = RenderPicture(picture);
+    const QImage image = RenderPicture(params, size);
     try {
         graph::SavePng(image, QFile::decodeName(QByteArray::fromStdString(path)));
     } catch (const std::runtime_error& error) {
@@ -94,10 +85,10 @@ void WriteGraphPng(const std::string& path, const GraphPicture& picture)
     }
 }
 
-void WriteGraphPng(std::ostream& out, const GraphPicture& picture)
+void WriteGraphPng(std::ostream& out, const graph::GraphPaintParams& params, graph::GridSize size)
 {
     const GuiForPicture gui;
-    const QImage image = RenderPicture(picture);
+    const QImage image = RenderPicture(params, size);
     QByteArray bytes;
     try {
         bytes = graph::EncodePng(image);

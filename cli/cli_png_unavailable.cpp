@@ -9,12 +9,12 @@ constexpr const char* kUnavailable = "this bldc-emu was built without the graph 
 
 } // namespace
 
-void WriteGraphPng(const std::string&, const GraphPicture&)
+void WriteGraphPng(const std::string&, const graph::GraphPaintParams&, graph::GridSize)
 {
     throw PictureError(kUnavailable);
 }
 
-void WriteGraphPng(std::ostream&, const GraphPicture&)
+void WriteGraphPng(std::ostream&, const graph::GraphPaintParams&, graph::GridSize)
 {
     throw PictureError(kUnavailable);
 }

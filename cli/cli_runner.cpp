@@ -11,7 +11,9 @@
 #include "engine/format_fixed.h"
 #include "engine/params.h"
 #include "engine/measurements.h"
+#include "engine/run_summary.h"
 #include "engine/sample_log.h"
+#include "engine/sample_window.h"
 #include "engine/scenario.h"
 #include "engine/vcd_writer.h"
 #include "engine/zero_crossing.h"
@@ -59,21 +61,14 @@ struct ApplyEdit {
     }
 };
 
-// The samples the outputs look at: the requested window moved into the run as the graph's
-// navigation moves it (its length kept where the run is long enough), or the whole run.
-struct SampleWindow {
-    int Start = 0;
-    int Len = 0;
-};
-
-SampleWindow EffectiveWindow(const std::optional<ViewWindowRequest>& request, int count)
+// The samples the outputs look at: the requested window shifted into the run as the graph's
+// navigation shifts it, and no longer than the run; or the whole run.
+engine::SampleWindow EffectiveWindow(const std::optional<engine::SampleWindow>& request, int count)
 {
-    count = std::max(count, 0);
     if (!request) {
-        return {0, count};
+        return {0, std::max(count, 0)};
     }
-    const int len = std::min(request->Len, count);
-    return {std::clamp(request->Start, 0, count - len), len};
+    return engine::CutToRun(engine::ShiftIntoRun(*request, count), count);
 }
 
 // Standard output that failed (closed, full, a broken pipe) fails the command, whatever it
@@ -105,18 +100,17 @@ RunStart StartOf(const CliRequest& request)
 
 engine::ZcTable AnalyseRun(const CliRequest& request, const engine::TParams& params, RunStart start,
                            const engine::SampleBuffer& run, const engine::ChannelSet& channels,
-                           SampleWindow window)
+                           engine::SampleWindow window)
 {
     // The run went through, so its operating point is defined.
     const engine::OperatingPoint op =
         engine::ComputeOperatingPoint(params, request.Settings, start.PwmState, start.StartAngle);
-    return engine::AnalyseZeroCrossings(run, op, channels, request.View, request.Detector,
-                                        engine::ZcWindow{window.Start, window.Len});
+    return engine::AnalyseZeroCrossings(run, op, channels, request.View, request.Detector, window);
 }
 
 // The extremes of every channel over the window; nothing for an empty window.
 std::vector<std::pair<float, float>> Extremes(const engine::ChannelSet& channels,
-                                              SampleWindow window)
+                                              const engine::SampleWindow& window)
 {
     std::vector<std::pair<float, float>> extremes;
     const auto count = static_cast<std::size_t>(channels.ChannelCount);
@@ -175,7 +169,7 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
             Report(err, std::to_string(sweep.Tag) + "=" + value + ": " + *row.Failure);
         } else {
             engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run, channels);
-            const SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
+            const engine::SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
             row.Samples = run.SampleCount;
             row.Extremes = Extremes(channels, window);
             if (request.ShowZc) {
@@ -200,19 +194,18 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
 // The run, or the window, as a Value Change Dump to a file or standard output, written piece
 // by piece. Throws engine::LogWriteError.
 void WriteVcd(const std::string& path, const engine::SampleBuffer& run,
-              const engine::ChannelSet* view, SampleWindow window, std::ostream& out)
+              const engine::ChannelSet* view, const engine::SampleWindow& window, std::ostream& out)
 {
-    const engine::VcdRange range{window.Start, window.Len};
     if (path == kStandardOutput) {
         engine::ChunkedText text([&out](std::string_view piece) {
             out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
         });
-        engine::WriteVcd(run, view, range, text);
+        engine::WriteVcd(run, view, window, text);
         return;
     }
-    engine::TextFileWriter file(path);
+    engine::ByteFileWriter file(path);
     engine::ChunkedText text([&file](std::string_view piece) { file.Write(piece); });
-    engine::WriteVcd(run, view, range, text);
+    engine::WriteVcd(run, view, window, text);
     file.Close();
 }
 
@@ -293,7 +286,7 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
             WriteClassicSummary(out, summary, run.SampleCount, separator);
         }
     }
-    const SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
+    const engine::SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
     engine::ChannelSet channels;
     if (request.ShowChannels || request.PngPath || request.ShowZc || request.ShowMeasure ||
         (request.VcdPath && request.ViewChosen)) {
@@ -301,14 +294,13 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
     }
     if (request.ShowChannels) {
         if (request.Format) {
-            formatted->Channels(run, channels, request.View, window.Start, window.Len);
+            formatted->Channels(run, channels, request.View, window);
         } else {
-            WriteClassicChannels(out, channels, window.Start, window.Len, separator);
+            WriteClassicChannels(out, channels, window, separator);
         }
     }
     if (request.ShowMeasure) {
-        formatted->Measurements(engine::MeasureView(run, channels, window.Start, window.Len),
-                                channels);
+        formatted->Measurements(engine::MeasureView(run, channels, window), channels);
     }
     formatted.reset();
     if (request.LogPath) {
@@ -336,18 +328,13 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err)
         }
     }
     if (request.PngPath) {
-        const GraphPicture picture{.Run = run,
-                                   .Result = channels,
-                                   .ViewStart = window.Start,
-                                   .ViewLen = window.Len,
-                                   .HeaderText = engine::RunSummaryText(summary, separator),
-                                   .Width = request.PngSize.Width,
-                                   .Height = request.PngSize.Height};
+        const graph::GraphPaintParams params = graph::MakeGraphPaintParams(
+            run, channels, window, engine::RunSummaryText(summary, separator));
         try {
             if (*request.PngPath == kStandardOutput) {
-                WriteGraphPng(out, picture);
+                WriteGraphPng(out, params, request.PngSize);
             } else {
-                WriteGraphPng(*request.PngPath, picture);
+                WriteGraphPng(*request.PngPath, params, request.PngSize);
             }
         } catch (const PictureError& error) {
             out.flush();

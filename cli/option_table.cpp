@@ -121,7 +121,7 @@ Expectation ApplyViewWindow(std::string_view start, std::string_view len, CliReq
     if (!first || !count) {
         return std::string("a first sample from 0 and a sample count from 1");
     }
-    request.Window = ViewWindowRequest{*first, *count};
+    request.Window = engine::SampleWindow{*first, *count};
     return Accepted();
 }
 
@@ -137,7 +137,7 @@ Expectation ApplyPngSize(std::string_view value, CliRequest& request)
         return "WIDTHxHEIGHT in pixels, each from 1 to " + std::to_string(kMaxPictureSide) +
                ", such as 1024x768";
     }
-    request.PngSize = PictureSize{*width, *height};
+    request.PngSize = graph::GridSize{*width, *height};
     request.PngSizeGiven = true;
     return Accepted();
 }
@@ -179,7 +179,7 @@ Expectation ApplySweep(std::string_view value, CliRequest& request)
 std::vector<OptionRow> BuildTable()
 {
     using G = OptionGroup;
-    const PictureSize defaultSize;
+    const graph::GridSize defaultSize = graph::kDefaultGridSize;
     std::vector<OptionRow> rows{
         {"--set", "", "N=TEXT", G::Parameters, SetHelp(), ValueHandler(ApplySet)},
         {"--strict", "", "", G::Parameters,

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -455,24 +454,6 @@ RunSummary CalcPhases(const TParams& params, const RunSettings& settings, int pw
         ++buffer.SampleCount;
     }
     return RunSummary{op.Rpm, op.Timing};
-}
-
-std::string RunSummaryText(const RunSummary& summary, char separator)
-{
-    // nearbyint rounds halves to the even neighbour in the default rounding mode; "%.0f" of
-    // the rounded double prints its exact integer digits at any magnitude.
-    double rounded = std::nearbyint(static_cast<double>(summary.Rpm));
-    if (rounded == 0) {
-        rounded = 0; // no "-0"
-    }
-    std::array<char, 320> digits{};
-    std::snprintf(digits.data(), digits.size(), "%.0f", rounded);
-    std::string text = "RPM = ";
-    text += digits.data();
-    text += ";   Timing = ";
-    AppendFormatFixed(text, summary.Timing, 3, 1, separator);
-    text += " deg";
-    return text;
 }
 
 } // namespace engine

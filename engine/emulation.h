@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/params.h"
+#include "engine/run_summary.h"
 #include "engine/sample.h"
 
 #include <cstdint>
@@ -42,12 +43,6 @@ struct OperatingPoint {
     int PwmState = -1; // below 0: a full run; 0 or 1: the PWM output held in every step
 };
 
-// The run summary handed to the run completion.
-struct RunSummary {
-    float Rpm = 0;
-    float Timing = 0;
-};
-
 // Runs longer than this are refused before they start: they would never end in reasonable
 // time or memory (the longest run the track bars reach is about a million steps).
 inline constexpr std::int64_t kMaxRunSteps = 4'000'000;
@@ -85,8 +80,5 @@ int PwmOutputAt(const OperatingPoint& op, float time);
 // loop the buffer is untouched; on a fault inside the loop SampleCount counts the steps done.
 RunSummary CalcPhases(const TParams& params, const RunSettings& settings, int pwmState,
                       float startAngle, SampleBuffer& buffer);
-
-// "RPM = 13892;   Timing = 25.0 deg" (with `separator` in the timing).
-std::string RunSummaryText(const RunSummary& summary, char separator);
 
 } // namespace engine

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -67,7 +68,8 @@ BinaryValue Decompose(double value)
 BinaryValue Decompose(long double value)
 {
     constexpr int kDigits = std::numeric_limits<long double>::digits;
-    static_assert(kDigits <= 120, "the mantissa must fit 128 bits");
+    // Wider mantissas would let ties reach the slow path (see DecimalDigits::StartSlow).
+    static_assert(kDigits <= 64, "the mantissa must fit 64 bits");
 
     BinaryValue b;
     b.negative = std::signbit(value);
@@ -102,89 +104,6 @@ int TrailingZeros(u128 v)
     const u64 low = static_cast<u64>(v);
     return low != 0 ? std::countr_zero(low) : 64 + std::countr_zero(static_cast<u64>(v >> 64));
 }
-
-// A non-negative integer in base 10^9, for the values the 128-bit path cannot hold: magnitudes
-// of 2^128 and more, and fractions finer than 2^-124.
-class BigDecimal {
-public:
-    explicit BigDecimal(u128 v)
-    {
-        do {
-            limb_[size_++] = static_cast<std::uint32_t>(v % kBase);
-            v /= kBase;
-        } while (v != 0);
-    }
-
-    // factor <= 2^32, so a limb times the factor plus the carry stays below 2^64.
-    void Multiply(u64 factor)
-    {
-        u64 carry = 0;
-        for (int i = 0; i < size_; ++i) {
-            const u64 t = limb_[i] * factor + carry;
-            limb_[i] = static_cast<std::uint32_t>(t % kBase);
-            carry = t / kBase;
-        }
-        while (carry != 0 && size_ < kLimbs) {
-            limb_[size_++] = static_cast<std::uint32_t>(carry % kBase);
-            carry /= kBase;
-        }
-    }
-
-    void MultiplyByPowerOfTwo(int power)
-    {
-        for (; power >= 32; power -= 32) {
-            Multiply(u64{1} << 32);
-        }
-        Multiply(u64{1} << power);
-    }
-
-    void MultiplyByPowerOfFive(int power)
-    {
-        constexpr u64 kFiveToThe13 = 1220703125;
-        for (; power >= 13; power -= 13) {
-            Multiply(kFiveToThe13);
-        }
-        u64 factor = 1;
-        for (; power > 0; --power) {
-            factor *= 5;
-        }
-        Multiply(factor);
-    }
-
-    // Writes the first digits (at most `wanted`) and returns the total number of digits.
-    int LeadingDigits(std::uint8_t* out, int wanted, int& written) const
-    {
-        char top[10];
-        int topDigits = 0;
-        for (std::uint32_t v = limb_[size_ - 1]; v != 0 || topDigits == 0; v /= 10) {
-            top[topDigits++] = static_cast<char>(v % 10);
-        }
-        written = 0;
-        for (int i = topDigits - 1; i >= 0 && written < wanted; --i) {
-            out[written++] = static_cast<std::uint8_t>(top[i]);
-        }
-        for (int limb = size_ - 2; limb >= 0 && written < wanted; --limb) {
-            std::uint32_t v = limb_[limb];
-            std::uint8_t nine[9];
-            for (int i = 8; i >= 0; --i) {
-                nine[i] = static_cast<std::uint8_t>(v % 10);
-                v /= 10;
-            }
-            for (int i = 0; i < 9 && written < wanted; ++i) {
-                out[written++] = nine[i];
-            }
-        }
-        return topDigits + 9 * (size_ - 1);
-    }
-
-private:
-    static constexpr u64 kBase = 1000000000;
-    // 5^16494 * 2^113, the largest product the extended and quadruple formats can need, has
-    // fewer than 11600 digits.
-    static constexpr int kLimbs = 1300;
-    std::uint32_t limb_[kLimbs];
-    int size_ = 0;
-};
 
 // The decimal expansion 0.d1 d2 d3 ... x 10^E of a positive value, produced digit by digit as
 // far as the rounding needs it.
@@ -269,19 +188,39 @@ private:
         }
     }
 
+    // Magnitudes of 2^128 and more and fractions finer than 2^-124 take their digits from the
+    // library's exact conversion, already rounded to 18 digits. It rounds a tie to even where the
+    // expansion rounds it away from zero, but none of these values has a tie there: a tie is an
+    // expansion that ends with a 5 at digit 19. Below 2^-124 the expansion of m / 2^k (m odd) is
+    // m * 5^k / 10^k, whose last digit lies beyond digit 87. From 2^128 up, m * 2^e with e > 64
+    // ends in a 5 at digit 19 only if 5^(e+1) divides m, and 5^66 is far beyond 64 bits.
     void StartSlow(u128 mantissa, int exponent)
     {
-        BigDecimal n(mantissa);
-        int pointShift = 0;
-        if (exponent >= 0) {
-            n.MultiplyByPowerOfTwo(exponent);
+        char text[64];
+        const auto m = static_cast<u64>(mantissa);
+        const int bits = BitLength(mantissa);
+        std::to_chars_result written;
+        // The double conversion is many times faster than the long double one.
+        if (bits <= 53 && exponent >= -1074 && bits + exponent <= 1024) {
+            written = std::to_chars(text, text + sizeof text,
+                                    std::ldexp(static_cast<double>(m), exponent),
+                                    std::chars_format::scientific, kMaxPrecision - 1);
         } else {
-            // m / 2^k = m * 5^k / 10^k
-            pointShift = -exponent;
-            n.MultiplyByPowerOfFive(pointShift);
+            written = std::to_chars(text, text + sizeof text,
+                                    std::ldexp(static_cast<long double>(m), exponent),
+                                    std::chars_format::scientific, kMaxPrecision - 1);
         }
-        const int total = n.LeadingDigits(digit_, kExpansionDigits, count_);
-        exp10_ = total - pointShift;
+        // "d.ddddddddddddddddde+x": the first digit, the point, 17 digits, then the exponent.
+        digit_[0] = static_cast<std::uint8_t>(text[0] - '0');
+        for (int i = 1; i < kMaxPrecision; ++i) {
+            digit_[i] = static_cast<std::uint8_t>(text[i + 1] - '0');
+        }
+        const char* e = text + kMaxPrecision + 2;
+        e += *e == '+' ? 1 : 0;
+        int tenPower = 0;
+        std::from_chars(e, written.ptr, tenPower);
+        exp10_ = tenPower + 1;
+        count_ = kMaxPrecision;
         tail_ = Tail::None;
     }
 

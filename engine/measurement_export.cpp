@@ -56,8 +56,8 @@ void PeriodRows(TableWriter& table, std::string_view signal, const std::optional
 void WriteMeasurementTable(const ViewMeasurements& m, const ChannelSet& result, TableWriter& table)
 {
     table.Header({"SIGNAL", "QUANTITY", "VALUE", "UNIT"});
-    Row(table, "", "first sample", TableCell::Integer(m.First), "");
-    Row(table, "", "samples", TableCell::Integer(m.Len), "");
+    Row(table, "", "first sample", TableCell::Integer(m.Measured.Start), "");
+    Row(table, "", "samples", TableCell::Integer(m.Measured.Len), "");
     for (std::size_t k = 0; k < m.Channels.size(); ++k) {
         const std::string& name = result.Channels[k].Name;
         const ChannelStats& stats = m.Channels[k];
@@ -82,9 +82,9 @@ void WriteMeasurementJson(const ViewMeasurements& m, const ChannelSet& result, J
 {
     json.BeginObject();
     json.Key("first");
-    json.Integer(m.First);
+    json.Integer(m.Measured.Start);
     json.Key("samples");
-    json.Integer(m.Len);
+    json.Integer(m.Measured.Len);
     json.Key("channels");
     json.BeginArray();
     for (std::size_t k = 0; k < m.Channels.size(); ++k) {

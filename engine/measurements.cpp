@@ -149,22 +149,15 @@ void MeasureChannels(const ChannelSet& result, int first, int end, ViewMeasureme
 
 } // namespace
 
-ViewMeasurements MeasureView(const SampleBuffer& run, const ChannelSet& result, int viewStart,
-                             int viewLen)
+ViewMeasurements MeasureView(const SampleBuffer& run, const ChannelSet& result,
+                             const SampleWindow& view)
 {
     ViewMeasurements out;
-    const std::int64_t count =
-        std::min<std::int64_t>(run.SampleCount, static_cast<std::int64_t>(run.Samples.size()));
-    const std::int64_t begin =
-        std::clamp<std::int64_t>(viewStart, 0, std::max<std::int64_t>(count, 0));
-    const std::int64_t end = std::clamp<std::int64_t>(
-        std::int64_t{viewStart} + std::max(viewLen, 0), begin, std::max<std::int64_t>(count, 0));
-    out.First = static_cast<int>(begin);
-    out.Len = static_cast<int>(end - begin);
-    if (out.Len == 0)
+    out.Measured = CutToRun(view, run.RecordCount());
+    if (out.Measured.Empty())
         return out;
-    const int first = out.First;
-    const int last = first + out.Len;
+    const int first = out.Measured.Start;
+    const int last = first + out.Measured.Len;
 
     MeasureChannels(result, first, last, out);
 
@@ -179,7 +172,7 @@ ViewMeasurements MeasureView(const SampleBuffer& run, const ChannelSet& result, 
             stats.Edges += level != previous ? 1 : 0;
             previous = level;
         }
-        stats.Duty = static_cast<double>(high) / out.Len;
+        stats.Duty = static_cast<double>(high) / out.Measured.Len;
         FindEdges(run.Samples, first, last, slot, findings);
     }
     if (findings.PulseIntervalsUs.size() >= 2)

@@ -2,6 +2,7 @@
 
 #include "engine/channels.h"
 #include "engine/sample.h"
+#include "engine/sample_window.h"
 
 #include <array>
 #include <optional>
@@ -26,9 +27,8 @@ struct SwitchStats {
 };
 
 struct ViewMeasurements {
-    // The samples measured, First ... First + Len - 1: the requested window cut to the run.
-    int First = 0;
-    int Len = 0;
+    // The samples measured: the requested window cut to the run.
+    SampleWindow Measured;
     // One entry per channel of the view; empty when the channel rows do not cover the window
     // (they may still belong to an earlier run).
     std::vector<ChannelStats> Channels;
@@ -47,7 +47,8 @@ struct ViewMeasurements {
 // commutation.
 inline constexpr double kPwmGapLimitDeg = 60.0;
 
-ViewMeasurements MeasureView(const SampleBuffer& run, const ChannelSet& result, int viewStart,
-                             int viewLen);
+// Measures the samples of `view` cut to the run.
+ViewMeasurements MeasureView(const SampleBuffer& run, const ChannelSet& result,
+                             const SampleWindow& view);
 
 } // namespace engine

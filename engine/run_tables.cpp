@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace engine {
 
@@ -15,16 +16,17 @@ constexpr int kChannelDecimals = 4;
 constexpr int kZcPrecision = 12;
 constexpr int kZcDecimals = 4;
 
-TableCell Rpm(float rpm)
-{
-    // The header's rounding: halves to the even neighbour, then all integer digits.
-    return TableCell::Fixed(std::nearbyint(static_cast<double>(rpm)), 18, 0);
-}
+// The summary's numbers as the graph's header writes them, with '.'; a table cell only views
+// its text, so the texts live here as long as the row.
+struct SummaryTexts {
+    std::string Rpm;
+    std::string Timing;
 
-TableCell Timing(float timing)
-{
-    return TableCell::Fixed(timing, 3, 1);
-}
+    explicit SummaryTexts(const RunSummary& summary)
+        : Rpm(RpmText(summary.Rpm)), Timing(TimingText(summary.Timing, '.'))
+    {
+    }
+};
 
 } // namespace
 
@@ -50,7 +52,8 @@ void WriteParamsTable(const TParams& params, TableWriter& table)
 void WriteSummaryTable(const RunSummary& summary, int sampleCount, TableWriter& table)
 {
     table.Header({"RPM", "TIMING(deg)", "SAMPLES"});
-    const TableCell cells[] = {Rpm(summary.Rpm), Timing(summary.Timing),
+    const SummaryTexts texts(summary);
+    const TableCell cells[] = {TableCell::Number(texts.Rpm), TableCell::Number(texts.Timing),
                                TableCell::Integer(sampleCount)};
     table.Row(cells);
     table.Finish();
@@ -80,8 +83,9 @@ void WriteSweepRow(const SweepRow& row, std::size_t channels, bool zc, TableWrit
         table.Row(cells);
         return;
     }
-    cells.push_back(Rpm(row.Summary.Rpm));
-    cells.push_back(Timing(row.Summary.Timing));
+    const SummaryTexts texts(row.Summary);
+    cells.push_back(TableCell::Number(texts.Rpm));
+    cells.push_back(TableCell::Number(texts.Timing));
     cells.push_back(TableCell::Integer(row.Samples));
     for (std::size_t k = 0; k < channels; ++k) {
         if (k < row.Extremes.size()) {

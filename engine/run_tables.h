@@ -3,6 +3,7 @@
 #include "engine/channels.h"
 #include "engine/emulation.h"
 #include "engine/params.h"
+#include "engine/run_summary.h"
 #include "engine/table_writer.h"
 
 #include <optional>

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -26,6 +27,16 @@ inline constexpr std::array<const char*, 6> kSwitchNames{"HA", "LA", "HB", "LB",
 struct SampleBuffer {
     std::vector<TSampleRec> Samples;
     std::int32_t SampleCount = 0;
+
+    // The samples of the last run that may be read: SampleCount, but never more records than
+    // the vector holds (a buffer filled by hand may hold fewer) and never below 0.
+    std::int32_t RecordCount() const
+    {
+        const auto held = static_cast<std::int64_t>(Samples.size());
+        return SampleCount <= 0
+                   ? 0
+                   : static_cast<std::int32_t>(std::min<std::int64_t>(SampleCount, held));
+    }
 };
 
 } // namespace engine

@@ -90,7 +90,7 @@ std::string BuildSampleLog(const SampleBuffer& run, char separator)
 
 void SaveSampleLog(const std::string& path, const SampleBuffer& run, char separator)
 {
-    WriteTextFile(path, BuildSampleLog(run, separator));
+    WriteFileBytes(path, BuildSampleLog(run, separator));
 }
 
 } // namespace engine

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/sample.h"
-#include "engine/text_file.h" // LogWriteError, SystemErrorReason
+#include "engine/byte_file.h" // LogWriteError, SystemErrorReason
 
 #include <string>
 

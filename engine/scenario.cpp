@@ -1,6 +1,6 @@
 #include "engine/scenario.h"
 
-#include "engine/text_file.h"
+#include "engine/byte_file.h"
 
 namespace engine {
 
@@ -67,7 +67,7 @@ std::string ScenarioText(const Scenario& scenario)
 
 void SaveScenario(const std::string& path, const Scenario& scenario)
 {
-    WriteTextFile(path, ScenarioText(scenario));
+    WriteFileBytes(path, ScenarioText(scenario));
 }
 
 void ApplyScenarioTexts(const Scenario& scenario, TParams& params, ParamTexts& texts,

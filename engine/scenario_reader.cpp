@@ -1,6 +1,6 @@
 #include "engine/scenario_reader.h"
 
-#include "engine/text_file.h" // SystemErrorReason
+#include "engine/byte_file.h" // SystemErrorReason
 
 #include <array>
 #include <cerrno>

@@ -164,43 +164,42 @@ private:
 
 } // namespace
 
-void WriteVcd(const SampleBuffer& run, const ChannelSet* view, VcdRange range, ChunkedText& out)
+void WriteVcd(const SampleBuffer& run, const ChannelSet* view, const SampleWindow& window,
+              ChunkedText& out)
 {
-    std::int64_t held = std::max<std::int64_t>(
-        0, std::min<std::int64_t>(run.SampleCount, static_cast<std::int64_t>(run.Samples.size())));
+    std::int64_t held = run.RecordCount();
     std::size_t channels = 0;
     if (view != nullptr) {
         channels = static_cast<std::size_t>(std::clamp(view->ChannelCount, 0, kMaxChannels));
         held = std::min(held, static_cast<std::int64_t>(view->ChannelRows.size()));
     }
-    const std::int64_t first = std::clamp<std::int64_t>(range.First, 0, held);
-    const std::int64_t end = std::clamp<std::int64_t>(range.First + range.Count, first, held);
+    const SampleWindow range = CutToRun(window, held);
 
     Dump dump(run, view, channels, out);
     dump.Declare();
-    for (std::int64_t i = first; i < end; ++i) {
-        dump.Sample(i, i == first);
+    for (std::int64_t i = range.Start; i < range.End(); ++i) {
+        dump.Sample(i, i == range.Start);
         out.Pass();
     }
-    if (end > first) {
-        dump.TimeStamp(end);
+    if (!range.Empty()) {
+        dump.TimeStamp(range.End());
     }
     out.Flush();
 }
 
-std::string BuildVcd(const SampleBuffer& run, const ChannelSet* view, VcdRange range)
+std::string BuildVcd(const SampleBuffer& run, const ChannelSet* view, const SampleWindow& window)
 {
     std::string text;
     ChunkedText out([&text](std::string_view piece) { text += piece; });
-    WriteVcd(run, view, range, out);
+    WriteVcd(run, view, window, out);
     return text;
 }
 
 void SaveVcd(const std::string& path, const SampleBuffer& run, const ChannelSet* view)
 {
-    TextFileWriter file(path);
+    ByteFileWriter file(path);
     ChunkedText out([&file](std::string_view piece) { file.Write(piece); });
-    WriteVcd(run, view, {0, run.SampleCount}, out);
+    WriteVcd(run, view, {0, run.RecordCount()}, out);
     file.Close();
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "engine/byte_file.h" // LogWriteError
 #include "engine/channels.h"
+#include "engine/chunked_text.h"
 #include "engine/sample.h"
-#include "engine/text_file.h"
+#include "engine/sample_window.h"
 
-#include <cstdint>
 #include <string>
 
 // A run as a Value Change Dump for waveform viewers: timescale 1 us, one time step per
@@ -15,16 +16,12 @@
 
 namespace engine {
 
-struct VcdRange {
-    std::int64_t First = 0;
-    std::int64_t Count = 0;
-};
-
-// `view` may be null: no view channels. The range is cut to the run (and, with a view, to its
+// `view` may be null: no view channels. The window is cut to the run (and, with a view, to its
 // channel rows).
-void WriteVcd(const SampleBuffer& run, const ChannelSet* view, VcdRange range, ChunkedText& out);
+void WriteVcd(const SampleBuffer& run, const ChannelSet* view, const SampleWindow& window,
+              ChunkedText& out);
 
-std::string BuildVcd(const SampleBuffer& run, const ChannelSet* view, VcdRange range);
+std::string BuildVcd(const SampleBuffer& run, const ChannelSet* view, const SampleWindow& window);
 
 // Writes the whole run with the view's channels to `path`. Throws LogWriteError.
 void SaveVcd(const std::string& path, const SampleBuffer& run, const ChannelSet* view);

@@ -32,31 +32,21 @@ std::vector<std::string> HeaderColumns(const ChannelSet& result, std::size_t cha
 
 } // namespace
 
-ExportRange ClampExportRange(const SampleBuffer& run, const ChannelSet& result, int viewStart,
-                             int viewLen)
+SampleWindow ExportedSamples(const SampleBuffer& run, const ChannelSet& result,
+                             const SampleWindow& view)
 {
-    const std::int64_t held = std::max<std::int64_t>(
-        0, std::min<std::int64_t>({run.SampleCount, static_cast<std::int64_t>(run.Samples.size()),
-                                   static_cast<std::int64_t>(result.ChannelRows.size())}));
-    // In 64 bits the window's end cannot overflow.
-    const std::int64_t first = std::max(std::int64_t{viewStart}, std::int64_t{0});
-    const std::int64_t end = std::min(std::int64_t{viewStart} + viewLen, held);
-    if (end <= first) {
-        return {std::min(first, held), 0};
-    }
-    return {first, end - first};
+    const std::int64_t rows = static_cast<std::int64_t>(result.ChannelRows.size());
+    return CutToRun(view, std::min<std::int64_t>(run.RecordCount(), rows));
 }
 
-void WriteViewTable(const SampleBuffer& run, const ChannelSet& result, ExportRange range,
+void WriteViewTable(const SampleBuffer& run, const ChannelSet& result, const SampleWindow& view,
                     TableWriter& table, ChunkedText& out)
 {
     const auto channels =
         static_cast<std::size_t>(std::clamp<std::int32_t>(result.ChannelCount, 0, kMaxChannels));
-    const std::int64_t held = std::max<std::int64_t>(
-        0, std::min<std::int64_t>({run.SampleCount, static_cast<std::int64_t>(run.Samples.size()),
-                                   static_cast<std::int64_t>(result.ChannelRows.size())}));
-    const std::int64_t first = std::clamp<std::int64_t>(range.First, 0, held);
-    const std::int64_t end = std::clamp<std::int64_t>(range.First + range.Count, first, held);
+    const SampleWindow range = ExportedSamples(run, result, view);
+    const std::int64_t first = range.Start;
+    const std::int64_t end = range.End();
 
     table.Header(HeaderColumns(result, channels));
     std::array<TableCell, kFixedColumns + kMaxChannels> cells{};
@@ -78,21 +68,21 @@ void WriteViewTable(const SampleBuffer& run, const ChannelSet& result, ExportRan
     table.Finish();
 }
 
-std::string BuildViewExport(const SampleBuffer& run, const ChannelSet& result, int viewStart,
-                            int viewLen, char separator, TableFormat format)
+std::string BuildViewExport(const SampleBuffer& run, const ChannelSet& result,
+                            const SampleWindow& view, char separator, TableFormat format)
 {
     std::string text;
     ChunkedText out([&text](std::string_view piece) { text += piece; });
     TableWriter table(format, out.Text(), separator, kLineEnd);
-    WriteViewTable(run, result, ClampExportRange(run, result, viewStart, viewLen), table, out);
+    WriteViewTable(run, result, view, table, out);
     out.Flush();
     return text;
 }
 
 void SaveViewExport(const std::string& path, const SampleBuffer& run, const ChannelSet& result,
-                    int viewStart, int viewLen, char separator, TableFormat format)
+                    const SampleWindow& view, char separator, TableFormat format)
 {
-    WriteTextFile(path, BuildViewExport(run, result, viewStart, viewLen, separator, format));
+    WriteFileBytes(path, BuildViewExport(run, result, view, separator, format));
 }
 
 } // namespace engine

@@ -167,7 +167,7 @@ ZcEmptyReason CheckAnalysable(const SampleBuffer& run, const OperatingPoint& op,
 
 ZcTable AnalyseZeroCrossings(const SampleBuffer& run, const OperatingPoint& op,
                              const ChannelSet& result, int view, const DetectorSettings& detector,
-                             ZcWindow window)
+                             const SampleWindow& window)
 {
     ZcTable table;
     table.Reason = CheckAnalysable(run, op, result, view);
@@ -181,9 +181,8 @@ ZcTable AnalyseZeroCrossings(const SampleBuffer& run, const OperatingPoint& op,
             anyFloating ? ZcEmptyReason::NoCompleteInterval : ZcEmptyReason::NoFloatingPhase;
         return table;
     }
-    const long long windowEnd = static_cast<long long>(window.First) + window.Count;
     for (const FloatingInterval& interval : intervals) {
-        if (interval.Last < window.First || interval.First >= windowEnd) {
+        if (interval.Last < window.Start || interval.First >= window.End()) {
             continue;
         }
         ZeroCrossing row = CrossingOf(run, op, interval);
@@ -208,7 +207,7 @@ ZcTable AnalyseZeroCrossings(const SampleBuffer& run, const OperatingPoint& op,
 ZcTable AnalyseZeroCrossings(const SampleBuffer& run, const OperatingPoint& op,
                              const ChannelSet& result, int view, const DetectorSettings& detector)
 {
-    return AnalyseZeroCrossings(run, op, result, view, detector, ZcWindow{0, run.SampleCount});
+    return AnalyseZeroCrossings(run, op, result, view, detector, SampleWindow{0, run.SampleCount});
 }
 
 } // namespace engine

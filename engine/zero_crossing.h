@@ -4,6 +4,7 @@
 #include "engine/crossing_detector.h"
 #include "engine/emulation.h"
 #include "engine/sample.h"
+#include "engine/sample_window.h"
 
 #include <optional>
 #include <string_view>
@@ -77,20 +78,14 @@ struct ZcTable {
     ZcSummary Summary;
 };
 
-// The samples the table covers: the floating intervals with at least one sample in
-// first ... first + count - 1 are listed, each analysed whole.
-struct ZcWindow {
-    int First = 0;
-    int Count = 0;
-};
-
 // Analyses the run `run` made at operating point `op`, on the comparators of `view` whose
-// channels are `result`. An interval that starts at the run's first sample or ends at its
+// channels are `result`. The floating intervals with at least one sample in `window` are
+// listed, each analysed whole. An interval that starts at the run's first sample or ends at its
 // last is not listed: its other part lies outside the run, so neither where the detector
 // starts looking nor the commutation that ends it is known.
 ZcTable AnalyseZeroCrossings(const SampleBuffer& run, const OperatingPoint& op,
                              const ChannelSet& result, int view, const DetectorSettings& detector,
-                             ZcWindow window);
+                             const SampleWindow& window);
 
 // The same over the whole run.
 ZcTable AnalyseZeroCrossings(const SampleBuffer& run, const OperatingPoint& op,

@@ -39,7 +39,7 @@ long double MakeLongDouble(const std::uint8_t* data, bool wholeRange)
 {
     const auto mantissa = Read<std::uint64_t>(data);
     const auto raw = Read<std::int16_t>(data + 8);
-    // The reference's schoolbook expansion is slow at the extremes; most inputs stay within
+    // The reference's whole expansion is slow at the extremes; most inputs stay within
     // the double range, where the fast format switches between its integer paths.
     const int exponent = wholeRange ? raw % 16500 - 64 : raw % 1100 - 64;
     const long double value = std::ldexp(static_cast<long double>(mantissa), exponent);

@@ -9,8 +9,6 @@ namespace graph {
 
 namespace {
 
-// Far beyond any pixel, yet safe to convert and to add a cell coordinate to.
-constexpr long double kPixelLimit = 1e9L;
 // More grid lines than this cannot be told apart on any screen; such a grid is not drawn.
 constexpr std::int64_t kMaxGridLines = 100000;
 
@@ -38,17 +36,6 @@ bool IsZeroLine(float v)
 }
 
 } // namespace
-
-int RoundPx(long double value)
-{
-    if (std::isnan(value))
-        return 0;
-    if (value > kPixelLimit)
-        value = kPixelLimit;
-    if (value < -kPixelLimit)
-        value = -kPixelLimit;
-    return static_cast<int>(std::nearbyint(value));
-}
 
 std::int64_t TruncInt(long double value)
 {
@@ -190,27 +177,6 @@ std::vector<HeaderMark> PlaceAngleLabels(const AngleGrid& grid, int left,
     return marks;
 }
 
-int PlotScale::Y(float value) const
-{
-    return Baseline + RoundPx((static_cast<long double>(MinValue) - value) * YScale);
-}
-
-PlotScale ComputePlotScale(float minValue, float maxValue, int top, int bottom)
-{
-    PlotScale scale;
-    scale.MinValue = minValue;
-    scale.MaxValue = maxValue;
-    scale.Baseline = bottom - 12;
-    const int height = bottom - top - 32;
-    const long double range = static_cast<long double>(maxValue) - minValue;
-    if (range > 0 && std::isfinite(range)) {
-        const float yScale = static_cast<float>(height / range);
-        if (std::isfinite(yScale))
-            scale.YScale = yScale;
-    }
-    return scale;
-}
-
 ValueGrid ComputeValueGrid(const PlotScale& scale, int left, int top, int bottom,
                            const TextWidthFn& textWidth, int textHeight)
 {
@@ -235,8 +201,9 @@ ValueGrid ComputeValueGrid(const PlotScale& scale, int left, int top, int bottom
     for (std::int64_t j = first; j <= last; ++j) {
         ValueLine line;
         line.Value = static_cast<float>(static_cast<long double>(j) * grid.Step);
-        line.Y = scale.Baseline -
-                 RoundPx((static_cast<long double>(line.Value) - scale.MinValue) * scale.YScale);
+        // The line at Baseline - Round((v - MinValue) * YScale): Round is odd-symmetric
+        // (halves go to even either way), so that is the y every value v is drawn at.
+        line.Y = scale.Y(line.Value);
         line.Solid = IsZeroLine(line.Value);
         if (line.Y <= labelLimit && j % 2 == 0) {
             line.Label = engine::FormatFixed(line.Value, format.Precision, format.Decimals);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "graph/plot_mapping.h" // PlotScale, RoundPx
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -13,9 +15,6 @@
 
 namespace graph {
 
-// Round half to even, clamped into the int range first so that a huge or non-finite
-// coordinate cannot overflow (a NaN gives 0).
-int RoundPx(long double value);
 // Trunc toward zero, clamped into the int64 range (a NaN gives 0).
 std::int64_t TruncInt(long double value);
 
@@ -75,18 +74,6 @@ inline constexpr int HeaderTickHeight(HeaderTick tick)
 // Uses FormatFixed with the process-wide decimal separator.
 std::vector<HeaderMark> PlaceAngleLabels(const AngleGrid& grid, int left,
                                          const TextWidthFn& textWidth);
-
-// The vertical scale of the analog plot in the cell from top to bottom (excluded).
-struct PlotScale {
-    float MinValue = 0;
-    float MaxValue = 0;
-    float YScale = 0; // 0 for an empty or unusable range: every value then lies at the bottom
-    int Baseline = 0; // y of MinValue: 12 pixels above the lower edge
-
-    int Y(float value) const;
-};
-
-PlotScale ComputePlotScale(float minValue, float maxValue, int top, int bottom);
 
 struct ValueLine {
     float Value = 0;

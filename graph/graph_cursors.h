@@ -1,46 +1,14 @@
 #pragma once
 
 #include "engine/sample.h"
-#include "graph/canvas.h"
+#include "graph/plot_mapping.h"
 
 #include <optional>
 
-// The graph's two measuring cursors and the horizontal geometry they share with the painter:
-// the x of a sample and the sample under an x, computed exactly as the switch traces and the
-// analog plot place their points, so a cursor line lies on the sample's edge or vertex.
+// The graph's two measuring cursors, placed and found through the painter's plot mapping so
+// that a cursor line lies on its sample's edge or vertex, and the switch edges they jump to.
 
 namespace graph {
-
-class PlotGeometry {
-public:
-    // The geometry of column 1 (only its Left and Right matter) for the view window as the
-    // painter reads it: cut to the run and to the records the buffer holds. Empty when the
-    // painter does not spread the samples out: fewer than two samples or no angle span.
-    static std::optional<PlotGeometry> Make(const TRect& column, const engine::SampleBuffer& run,
-                                            int viewStart, int viewLen);
-
-    int First() const { return first_; }
-    int Len() const { return len_; }
-    int Left() const { return left_; }
-    int Right() const { return right_; }
-    float PxPerSample() const { return pxPerSample_; }
-    bool Contains(int sample) const { return sample >= first_ && sample < first_ + len_; }
-
-    // Round(j * pxPerSample + L) for sample j of the window (halves to even).
-    int X(int sample) const;
-    // The sample whose x lies nearest to `x`, within the window; of samples sharing one
-    // pixel column the one whose unrounded position is nearest.
-    int SampleAt(int x) const;
-
-private:
-    PlotGeometry(int first, int len, int left, int right, float pxPerSample);
-
-    int first_;
-    int len_;
-    int left_;
-    int right_;
-    float pxPerSample_;
-};
 
 enum class CursorId { A, B };
 
@@ -58,8 +26,8 @@ public:
     void Restrict(int sampleCount);
 
     // The cursor whose line is within `tolerance` pixels of `x` and nearest to it (A on a
-    // tie); only cursors inside the geometry's window count.
-    std::optional<CursorId> Near(const PlotGeometry& geometry, int x, int tolerance) const;
+    // tie); only cursors inside the mapping's window count.
+    std::optional<CursorId> Near(const PlotMapping& mapping, int x, int tolerance) const;
 
 private:
     std::optional<int> a_;

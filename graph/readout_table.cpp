@@ -136,10 +136,10 @@ private:
 
 std::string Range(const engine::ViewMeasurements& m)
 {
-    if (m.Len == 0)
+    if (m.Measured.Empty())
         return "no samples";
-    return "samples " + Integer(m.First) + " \xE2\x80\xA6 " +
-           Integer(std::int64_t{m.First} + m.Len - 1);
+    return "samples " + Integer(m.Measured.Start) + " \xE2\x80\xA6 " +
+           Integer(m.Measured.End() - 1);
 }
 
 ReadoutSection ChannelSection(const ReadoutSource& source, const engine::ViewMeasurements& m)

@@ -3,6 +3,7 @@
 #include "engine/channels.h"
 #include "engine/measurements.h"
 #include "engine/sample.h"
+#include "graph/graph_painter.h" // kGridColor, kSwitchTraceColors
 
 #include <array>
 #include <optional>
@@ -15,12 +16,9 @@
 
 namespace graph {
 
-inline constexpr engine::TColor kReadoutBackground = 0x202020; // the graph's grid colour
+inline constexpr engine::TColor kReadoutBackground = kGridColor;
 inline constexpr engine::TColor kReadoutText = 0xFFFFFF;
 inline constexpr engine::TColor kReadoutDim = 0x808080;
-// The switch traces' colours, HA ... LC, as the graph draws them.
-inline constexpr std::array<engine::TColor, 6> kSwitchTraceColors = {0x0000B0, 0x0000FF, 0x00B000,
-                                                                     0x00FF00, 0xB00000, 0xFF0000};
 
 struct ReadoutCell {
     std::string Text;
@@ -66,7 +64,7 @@ struct ReadoutSource {
     std::optional<int> A;
     std::optional<int> B;
     std::optional<int> Pointer;
-    std::array<std::string, 6> SwitchLabels; // Edit101 ... Edit106
+    SwitchLabelTexts SwitchLabels;
     std::optional<engine::ViewMeasurements> Measurements;
 };
 

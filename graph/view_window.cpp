@@ -4,7 +4,8 @@
 
 namespace graph {
 
-ViewWindow ZoomIn(const ViewWindow& window, int sampleCount, const AnglesDiffer& anglesDiffer)
+engine::SampleWindow ZoomIn(const engine::SampleWindow& window, int sampleCount,
+                            const AnglesDiffer& anglesDiffer)
 {
     const int len = window.Len / 2;
     const int start = window.Start + len / 2;
@@ -14,14 +15,13 @@ ViewWindow ZoomIn(const ViewWindow& window, int sampleCount, const AnglesDiffer&
     return {start, len};
 }
 
-ViewWindow ZoomOut(const ViewWindow& window, int sampleCount)
+engine::SampleWindow ZoomOut(const engine::SampleWindow& window, int sampleCount)
 {
     const long long doubled = 2LL * std::max(window.Len, 1);
     const int len = static_cast<int>(std::min<long long>(doubled, std::max(sampleCount, 0)));
     // Kept inside the run here, not only by the graph update: below 10 samples the update
     // leaves the window as it is.
-    const int start = std::clamp(window.Start - len / 4, 0, std::max(0, sampleCount - len));
-    return {start, len};
+    return engine::ShiftIntoRun({window.Start - len / 4, len}, sampleCount);
 }
 
 } // namespace graph

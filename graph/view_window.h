@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/sample_window.h"
+
 #include <functional>
 
 // The zoom steps of the graph's view window. The window is the middle half of the old one
@@ -9,21 +11,16 @@
 
 namespace graph {
 
-struct ViewWindow {
-    int Start = 0;
-    int Len = 0;
-    friend bool operator==(const ViewWindow&, const ViewWindow&) = default;
-};
-
 // Whether the samples `first` and `last` have different angles.
 using AnglesDiffer = std::function<bool(int first, int last)>;
 
 // The window after "+", or the same window when zooming in further would leave fewer than
 // two samples of different angle.
-ViewWindow ZoomIn(const ViewWindow& window, int sampleCount, const AnglesDiffer& anglesDiffer);
+engine::SampleWindow ZoomIn(const engine::SampleWindow& window, int sampleCount,
+                            const AnglesDiffer& anglesDiffer);
 
 // The window after "-": twice as long around the same centre, at most the whole run, and
-// moved back inside the run where it would reach beyond it.
-ViewWindow ZoomOut(const ViewWindow& window, int sampleCount);
+// shifted into the run where it would reach beyond it.
+engine::SampleWindow ZoomOut(const engine::SampleWindow& window, int sampleCount);
 
 } // namespace graph

@@ -16,13 +16,14 @@ struct ZoomAnchor {
     int WidthPx = 0;  // column 1's width
 };
 
-// The new window, cut to the run: the start is clamped to 0 ... sampleCount - length, which
-// moves the anchor off the pointer only where the run ends. The same window when the zoom
+// The new window, shifted into the run, which moves the anchor off the pointer only where the
+// run ends. The same window when the zoom
 // buttons would not change it, or when the anchor or the width is unusable.
-ViewWindow ZoomAroundPointer(const ViewWindow& window, int sampleCount, const ZoomAnchor& anchor,
-                             ZoomDirection direction, const AnglesDiffer& anglesDiffer);
+engine::SampleWindow ZoomAroundPointer(const engine::SampleWindow& window, int sampleCount,
+                                       const ZoomAnchor& anchor, ZoomDirection direction,
+                                       const AnglesDiffer& anglesDiffer);
 
-// The window moved by `samples` (negative: toward the start), clamped to the run.
-ViewWindow ScrollWindow(const ViewWindow& window, int sampleCount, int samples);
+// The window moved by `samples` (negative: toward the start), shifted into the run.
+engine::SampleWindow ScrollWindow(const engine::SampleWindow& window, int sampleCount, int samples);
 
 } // namespace graph

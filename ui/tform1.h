@@ -4,6 +4,7 @@
 #include "engine/engine_state.h"
 #include "ui/widgets/anchor_layout.h"
 #include "graph/canvas.h"
+#include "graph/graph_paint_params.h"
 #include "ui/widgets/error_report.h"
 
 #include <QImage>
@@ -64,6 +65,8 @@ public:
     const std::optional<QImage>& CircuitBitmap() const { return circuitBitmap_; }
     // The graph's cursors, readout, navigation and right-click menu.
     GraphTools& Tools() const { return *graphTools_; }
+    // What the grid's cell painter draws for the form's state now.
+    graph::GraphPaintParams GraphParams() const;
 
     // The program's operations.
     void CalcPhases(int PwmState, float StartAngle);

@@ -3,10 +3,12 @@
 
 #include "engine/channels.h"
 #include "engine/params.h"
+#include "engine/switch_labels.h"
 #include "ui/circuit_page/commutation_chart.h"
 #include "ui/widgets/control_factory.h"
 #include "ui/widgets/form_style.h"
 #include "graph/graph_painter.h"
+#include "graph/grid_size.h"
 #include "ui/widgets/owner_drawn_grid.h"
 #include "ui/widgets/page_control.h"
 #include "ui/widgets/paint_box.h"
@@ -203,12 +205,11 @@ void TForm1::CreateCircuitPage()
     PaintBox1->setObjectName("PaintBox1");
     add(PaintBox1, QRect(4, 4, 560, 464));
 
-    const char* switchTexts[] = {"HighA", "LowA", "HighB", "LowB", "HighC", "LowC"};
     const int switchY[] = {26, 58, 106, 138, 186, 218};
     for (int i = 0; i < 6; ++i) {
-        SwitchLabels[static_cast<std::size_t>(i)] =
-            MakeFlatLabelBox(TabSheet1, QStringLiteral("Edit10%1").arg(i + 1), switchTexts[i],
-                             QRect(6, switchY[i], 41, 19));
+        SwitchLabels[static_cast<std::size_t>(i)] = MakeFlatLabelBox(
+            TabSheet1, QStringLiteral("Edit10%1").arg(i + 1),
+            engine::kSwitchLabels[static_cast<std::size_t>(i)], QRect(6, switchY[i], 41, 19));
     }
     const char* phaseTexts[] = {"A", "B", "C"};
     const char* compTexts[] = {"CompA", "CompB", "CompC"};
@@ -277,7 +278,9 @@ void TForm1::CreateGraphPage()
     StringGrid1->SetColor(graph::kGridColor);
     StringGrid1->SetColCount(2);
     StringGrid1->SetDefaultColWidth(56);
-    graphAnchors_.Add(StringGrid1, QRect(0, 0, 539, 470), kAnchorAll);
+    graphAnchors_.Add(StringGrid1,
+                      QRect(0, 0, graph::kDefaultGridSize.Width, graph::kDefaultGridSize.Height),
+                      kAnchorAll);
 
     SpeedButton4 = MakeSpeedButton(TabSheet2, "SpeedButton4", "txt");
     graphAnchors_.Add(SpeedButton4, QRect(544, 364, 23, 22), kAnchorBottomRight);

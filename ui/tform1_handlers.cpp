@@ -152,20 +152,21 @@ void TForm1::PrepareRes(int View)
 void TForm1::StringGrid1DrawCell(graph::Canvas& canvas, int ACol, int ARow,
                                  const graph::TRect& Rect)
 {
-    graph::GraphPaintParams params{.Run = state_.Run,
-                                   .Result = state_.Result,
-                                   .ViewStart = ViewStart,
-                                   .ViewLen = ViewLen,
-                                   .HeaderText = StringGrid1->Cell(1, 0).toStdString(),
-                                   .SwitchLabels = {}};
-    for (std::size_t i = 0; i < SwitchLabels.size(); ++i)
-        params.SwitchLabels[i] = SwitchLabels[i]->text().toStdString();
     // An error box cannot be opened from inside a paint: a cell that fails stays as far as
     // it was painted, and the program goes on.
     try {
-        graph::DrawGraphCell(canvas, params, ACol, ARow, Rect);
+        graph::DrawGraphCell(canvas, GraphParams(), ACol, ARow, Rect);
     } catch (const std::exception&) {
     }
+}
+
+graph::GraphPaintParams TForm1::GraphParams() const
+{
+    graph::SwitchLabelTexts labels;
+    for (std::size_t i = 0; i < labels.size(); ++i)
+        labels[i] = SwitchLabels[i]->text().toStdString();
+    return graph::MakeGraphPaintParams(state_.Run, state_.Result, {ViewStart, ViewLen},
+                                       StringGrid1->Cell(1, 0).toStdString(), std::move(labels));
 }
 
 } // namespace ui

@@ -4,6 +4,7 @@
 
 #include "engine/decimal_separator.h"
 #include "engine/emulation.h"
+#include "engine/sample_window.h"
 #include "ui/widgets/control_factory.h"
 #include "ui/widgets/owner_drawn_grid.h"
 #include "ui/widgets/scroll_bar_adapter.h"
@@ -49,12 +50,8 @@ void TForm1::UpdateGraph()
         ScrollBar2->SetPageSize(1);
         ScrollBar2->SetMax(1);
     } else {
-        if (ViewStart < 0 || ViewStart + ViewLen > count) {
-            if (ViewStart + ViewLen > count)
-                ViewStart = count - ViewLen;
-            if (ViewStart < 0)
-                ViewStart = 0;
-        }
+        // Only the start moves: a window longer than the run keeps its length.
+        ViewStart = engine::ShiftIntoRun({ViewStart, ViewLen}, count).Start;
         ScrollBar2->SetPageSize(ViewLen - 1);
         ScrollBar2->SetPosition(ViewStart + 1);
         ScrollBar2->SetLargeChange(ViewLen / 2);
@@ -77,7 +74,7 @@ void TForm1::SpeedButton1Click()
         return run.Samples[static_cast<std::size_t>(first)].Angle !=
                run.Samples[static_cast<std::size_t>(last)].Angle;
     };
-    const graph::ViewWindow window =
+    const engine::SampleWindow window =
         graph::ZoomIn({ViewStart, ViewLen}, run.SampleCount, anglesDiffer);
     ViewStart = window.Start;
     ViewLen = window.Len;
@@ -86,7 +83,8 @@ void TForm1::SpeedButton1Click()
 
 void TForm1::SpeedButton2Click()
 {
-    const graph::ViewWindow window = graph::ZoomOut({ViewStart, ViewLen}, state_.Run.SampleCount);
+    const engine::SampleWindow window =
+        graph::ZoomOut({ViewStart, ViewLen}, state_.Run.SampleCount);
     ViewStart = window.Start;
     ViewLen = window.Len;
     ScrollBar2Change(SpeedButton2);

@@ -66,8 +66,7 @@ void PaintGrid(QImage& image, const GraphData& data)
 {
     const graph::GraphPaintParams params{data.run,
                                          data.result,
-                                         0,
-                                         data.run.SampleCount,
+                                         {0, data.run.SampleCount},
                                          "RPM = 1000;   Timing = 25.0 deg",
                                          {"HighA", "LowA", "HighB", "LowB", "HighC", "LowC"}};
     QPainter painter(&image);

@@ -14,8 +14,6 @@
 
 namespace graph {
 
-// StringGrid1's outer size at the window's minimum size.
-inline constexpr QSize kDefaultGraphSize{539, 470};
 // The one-pixel lines between the cells and the grid's frame.
 inline constexpr TColor kGridLineColor = 0x000000;
 

@@ -1,6 +1,6 @@
 #include "graph/render/png_file.h"
 
-#include "engine/text_file.h"
+#include "engine/byte_file.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -25,7 +25,7 @@ QByteArray EncodePng(const QImage& image)
 void SavePng(const QImage& image, const QString& path)
 {
     const QByteArray bytes = EncodePng(image);
-    engine::WriteTextFile(
+    engine::WriteFileBytes(
         QFile::encodeName(path).toStdString(),
         std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }

@@ -104,12 +104,12 @@ TEST_F(CliPng, ThePictureIsTheGraphOfTheRunsWindow)
     const graph::GraphPaintParams expected{
         .Run = run,
         .Result = result,
-        .ViewStart = 1000,
-        .ViewLen = 500,
+        .View = {1000, 500},
         .HeaderText = engine::RunSummaryText(summary, ','),
         .SwitchLabels = {"HighA", "LowA", "HighB", "LowB", "HighC", "LowC"}};
     EXPECT_TRUE(QImage(QString::fromStdString(path), "PNG").convertToFormat(QImage::Format_RGB32) ==
-                graph::RenderGraphImage(expected, graph::kDefaultGraphSize));
+                graph::RenderGraphImage(expected, QSize(graph::kDefaultGridSize.Width,
+                                                        graph::kDefaultGridSize.Height)));
 }
 
 } // namespace

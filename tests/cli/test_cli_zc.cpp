@@ -28,7 +28,7 @@ std::vector<std::string> Split(const std::string& text, char by)
 
 // The engine's table for the default parameters at `duty` %, H-side PWM only.
 engine::ZcTable EngineTable(float duty, int view, const engine::DetectorSettings& detector,
-                            engine::ZcWindow window = {0, 1 << 30})
+                            engine::SampleWindow window = {0, 1 << 30})
 {
     engine::TParams params = engine::DefaultParams();
     params[engine::PwmDuty] = duty;

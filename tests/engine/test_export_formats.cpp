@@ -88,7 +88,7 @@ TEST(TableFormats, ViewTableAsCsvAndJsonCarriesTheSamplesOfTheWindow)
     const int start = 2000;
     const int len = 300;
     const auto csv =
-        ReadStrictCsv(BuildViewExport(d.run, d.result, start, len, ',', TableFormat::Csv));
+        ReadStrictCsv(BuildViewExport(d.run, d.result, {start, len}, ',', TableFormat::Csv));
     ASSERT_EQ(csv.size(), static_cast<std::size_t>(len) + 1);
     EXPECT_EQ(csv[0][0], "INDEX");
     EXPECT_EQ(csv[0][2], "ANGLE(deg)");
@@ -179,7 +179,7 @@ TEST(TableFormats, SweepRowsKeepTheirWidthWhenARunFails)
 TEST(TableFormats, MeasurementsAsTheReadoutShowsThem)
 {
     const DefaultRun d(1, 50);
-    const ViewMeasurements m = MeasureView(d.run, d.result, 0, d.run.SampleCount);
+    const ViewMeasurements m = MeasureView(d.run, d.result, {0, d.run.SampleCount});
     ASSERT_TRUE(m.PwmPeriodUs && m.CommutationPeriodUs);
     const auto csv = ReadStrictCsv(
         Table(TableFormat::Csv, ',', [&](auto& t) { WriteMeasurementTable(m, d.result, t); }));
@@ -206,7 +206,7 @@ TEST(TableFormats, MeasurementsAsTheReadoutShowsThem)
 
     // At full duty there is no PWM: an empty value and null, never a made-up number.
     const DefaultRun full(1, 100);
-    const ViewMeasurements f = MeasureView(full.run, full.result, 0, full.run.SampleCount);
+    const ViewMeasurements f = MeasureView(full.run, full.result, {0, full.run.SampleCount});
     const auto fullCsv = ReadStrictCsv(
         Table(TableFormat::Csv, ',', [&](auto& t) { WriteMeasurementTable(f, full.result, t); }));
     EXPECT_EQ(fullCsv[31][2], "");

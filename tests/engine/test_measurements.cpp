@@ -43,7 +43,7 @@ double SixtyDegreesUs(const SampleBuffer& b)
 TEST(Measurements, HalfDutyRunShowsTheConfiguredPwmAndSixtyDegreeCommutation)
 {
     const EmulatedRun run = FullRun(50);
-    const ViewMeasurements m = MeasureView(run.buffer, run.channels, 0, run.buffer.SampleCount);
+    const ViewMeasurements m = MeasureView(run.buffer, run.channels, {0, run.buffer.SampleCount});
     ASSERT_TRUE(m.PwmPeriodUs.has_value());
     EXPECT_NEAR(1e6 / *m.PwmPeriodUs, 4000.0, 40.0);
     ASSERT_TRUE(m.CommutationPeriodUs.has_value());
@@ -63,7 +63,7 @@ TEST(Measurements, InvertedHighSideAndLowSidePwmGiveTheSamePeriods)
     inverted.DriverKind = 0; // HighInvert 1: the high sides idle at level 1
     inverted.LowSidePwm = true;
     const EmulatedRun run = FullRun(30, inverted);
-    const ViewMeasurements m = MeasureView(run.buffer, run.channels, 0, run.buffer.SampleCount);
+    const ViewMeasurements m = MeasureView(run.buffer, run.channels, {0, run.buffer.SampleCount});
     ASSERT_TRUE(m.PwmPeriodUs.has_value());
     EXPECT_NEAR(*m.PwmPeriodUs, 250.0, 2.5);
     // With both sides chopped a conduction interval starts with its first pulse, up to one
@@ -79,7 +79,8 @@ TEST(Measurements, FullDutyHasNoPwmButCommutates)
         RunSettings settings;
         settings.Pattern120 = pattern120;
         const EmulatedRun run = FullRun(100, settings);
-        const ViewMeasurements m = MeasureView(run.buffer, run.channels, 0, run.buffer.SampleCount);
+        const ViewMeasurements m =
+            MeasureView(run.buffer, run.channels, {0, run.buffer.SampleCount});
         EXPECT_FALSE(m.PwmPeriodUs.has_value()) << pattern120;
         ASSERT_TRUE(m.CommutationPeriodDeg.has_value()) << pattern120;
         EXPECT_NEAR(*m.CommutationPeriodDeg, 60.0, 0.5) << pattern120;
@@ -90,12 +91,12 @@ TEST(Measurements, ShortWindowsReportWhatTheyHold)
 {
     const EmulatedRun run = FullRun(50);
     // Three PWM periods inside HA's conduction: the PWM shows, the commutation cannot.
-    const ViewMeasurements pwm = MeasureView(run.buffer, run.channels, 100, 800);
+    const ViewMeasurements pwm = MeasureView(run.buffer, run.channels, {100, 800});
     ASSERT_TRUE(pwm.PwmPeriodUs.has_value());
     EXPECT_NEAR(*pwm.PwmPeriodUs, 250.0, 2.5);
     EXPECT_FALSE(pwm.CommutationPeriodUs.has_value());
     // One PWM period of a low side that does not change: constant level, no edges, no PWM.
-    const ViewMeasurements one = MeasureView(run.buffer, run.channels, 100, 250);
+    const ViewMeasurements one = MeasureView(run.buffer, run.channels, {100, 250});
     EXPECT_FALSE(one.PwmPeriodUs.has_value());
     for (const SwitchStats& s : one.Switches) {
         if (s.Edges == 0) {
@@ -118,9 +119,8 @@ TEST(Measurements, ChannelStatisticsOfKnownValues)
         row[1] = static_cast<float>(i);
         buffer.Samples[static_cast<std::size_t>(i)].Switch[2] = i >= 2 ? 1 : 0;
     }
-    const ViewMeasurements m = MeasureView(buffer, set, -3, 100);
-    EXPECT_EQ(m.First, 0);
-    EXPECT_EQ(m.Len, 8);
+    const ViewMeasurements m = MeasureView(buffer, set, {-3, 100});
+    EXPECT_EQ(m.Measured, (SampleWindow{0, 8}));
     ASSERT_EQ(m.Channels.size(), 2u);
     EXPECT_EQ(m.Channels[0].Min, -4.0f);
     EXPECT_EQ(m.Channels[0].Max, 3.0f);
@@ -134,9 +134,9 @@ TEST(Measurements, ChannelStatisticsOfKnownValues)
 
     // Rows left from a shorter run are not read; an empty window measures nothing.
     set.ChannelRows.resize(5);
-    EXPECT_TRUE(MeasureView(buffer, set, 0, 8).Channels.empty());
-    const ViewMeasurements none = MeasureView(buffer, set, 20, 5);
-    EXPECT_EQ(none.Len, 0);
+    EXPECT_TRUE(MeasureView(buffer, set, {0, 8}).Channels.empty());
+    const ViewMeasurements none = MeasureView(buffer, set, {20, 5});
+    EXPECT_TRUE(none.Measured.Empty());
     EXPECT_TRUE(none.Channels.empty());
 }
 

@@ -53,33 +53,33 @@ TEST(ViewExport, WindowIsCutToTheRunAndToTheChannelRows)
     DefaultRun d(1);
     const int n = d.run.SampleCount;
     const auto range = [&](int start, int len) {
-        return ClampExportRange(d.run, d.result, start, len);
+        return ExportedSamples(d.run, d.result, {start, len});
     };
-    EXPECT_EQ(range(100, 50), (ExportRange{100, 50}));
-    EXPECT_EQ(range(n - 10, 50), (ExportRange{n - 10, 10}));
-    EXPECT_EQ(range(-5, 10), (ExportRange{0, 5}));
-    EXPECT_EQ(range(n + 3, 10).Count, 0);
-    EXPECT_EQ(range(10, -4).Count, 0);
-    EXPECT_EQ(range(2147483000, 2147483000).Count, 0);
-    EXPECT_EQ(range(-2147483647, 2147483647), (ExportRange{0, 0}));
+    EXPECT_EQ(range(100, 50), (SampleWindow{100, 50}));
+    EXPECT_EQ(range(n - 10, 50), (SampleWindow{n - 10, 10}));
+    EXPECT_EQ(range(-5, 10), (SampleWindow{0, 5}));
+    EXPECT_EQ(range(n + 3, 10).Len, 0);
+    EXPECT_EQ(range(10, -4).Len, 0);
+    EXPECT_EQ(range(2147483000, 2147483000).Len, 0);
+    EXPECT_EQ(range(-2147483647, 2147483647), (SampleWindow{0, 0}));
     // Rows of an earlier, shorter view and stale records behind SampleCount are not read.
     d.result.ChannelRows.resize(200);
-    EXPECT_EQ(range(150, 100), (ExportRange{150, 50}));
+    EXPECT_EQ(range(150, 100), (SampleWindow{150, 50}));
     d.run.SampleCount = 120;
-    EXPECT_EQ(range(0, 1000), (ExportRange{0, 120}));
+    EXPECT_EQ(range(0, 1000), (SampleWindow{0, 120}));
 }
 
 TEST(ViewExport, HeaderNamesTheViewsChannelsInOneLine)
 {
     DefaultRun d(2);
-    EXPECT_EQ(BuildViewExport(d.run, d.result, 0, 0, '.'),
+    EXPECT_EQ(BuildViewExport(d.run, d.result, {0, 0}, '.'),
               "INDEX\tTIME(us)\tANGLE(deg)\tHA\tLA\tHB\tLB\tHC\tLC\t"
               "CompA+\tCompA-\tCompB+\tCompB-\tCompC+\tCompC-\r\n");
     // A label with a TAB or a line break must not add columns or lines.
     ChannelTexts texts;
     texts.PhaseLabels = {"Ph\tA", "B\r\n", "C"};
     PrepareRes(1, texts, '.', d.run, d.result);
-    EXPECT_EQ(BuildViewExport(d.run, d.result, 0, 0, '.'),
+    EXPECT_EQ(BuildViewExport(d.run, d.result, {0, 0}, '.'),
               "INDEX\tTIME(us)\tANGLE(deg)\tHA\tLA\tHB\tLB\tHC\tLC\tPh A\tB  \tC\tZero-wire\r\n");
 }
 
@@ -88,7 +88,8 @@ TEST(ViewExport, OneLinePerSampleOfTheWindowWithTheChannelValues)
     const DefaultRun d(2);
     const int start = 1234;
     const int len = 777;
-    const std::vector<std::string> lines = Lines(BuildViewExport(d.run, d.result, start, len, ','));
+    const std::vector<std::string> lines =
+        Lines(BuildViewExport(d.run, d.result, {start, len}, ','));
     ASSERT_EQ(lines.size(), static_cast<std::size_t>(len) + 1);
     for (int j = 0; j < len; ++j) {
         const auto i = static_cast<std::size_t>(start + j);

@@ -36,7 +36,7 @@ engine::SampleBuffer Run(int count, int period)
 std::vector<int> PaintedEdges(const engine::SampleBuffer& run, int viewStart, int viewLen)
 {
     const engine::ChannelSet result;
-    const graph::GraphPaintParams params{run, result, viewStart, viewLen, {}, {}};
+    const graph::GraphPaintParams params{run, result, {viewStart, viewLen}, {}, {}};
     graph::RecordingCanvas canvas;
     graph::DrawGraphCell(canvas, params, 1, 1, kRow1);
     std::vector<int> xs;
@@ -45,6 +45,14 @@ std::vector<int> PaintedEdges(const engine::SampleBuffer& run, int viewStart, in
             xs.push_back(c.To.x);
     }
     return xs;
+}
+
+// The mapping the cursors work with: the view as the painter draws it, if it is spread out.
+std::optional<graph::PlotMapping> Spread(const engine::SampleBuffer& run, int viewStart,
+                                         int viewLen)
+{
+    const auto mapping = graph::PlotMapping::OfView(run, {viewStart, viewLen}, kRow1);
+    return mapping.Flat() ? std::nullopt : std::optional(mapping);
 }
 
 } // namespace
@@ -73,7 +81,7 @@ private slots:
         QFETCH(int, viewStart);
         QFETCH(int, viewLen);
         const engine::SampleBuffer run = Run(count, period);
-        const auto geometry = graph::PlotGeometry::Make(kRow1, run, viewStart, viewLen);
+        const auto geometry = Spread(run, viewStart, viewLen);
         QVERIFY(geometry);
         std::vector<int> expected;
         for (int i = geometry->First() + 1; i < geometry->First() + geometry->Len(); ++i) {
@@ -88,7 +96,7 @@ private slots:
     {
         const engine::SampleBuffer run = Run(4326, 10);
         // Ten pixels per sample: each x belongs to the sample within five pixels of it.
-        const auto wide = graph::PlotGeometry::Make(kRow1, run, 1000, 48);
+        const auto wide = Spread(run, 1000, 48);
         QVERIFY(wide);
         for (int i = 1000; i < 1048; ++i) {
             QCOMPARE(wide->SampleAt(wide->X(i)), i);
@@ -101,7 +109,7 @@ private slots:
 
         // Nine samples per pixel: the sample lies on the pointer's column, and of those the
         // one nearest the unrounded position.
-        const auto narrow = graph::PlotGeometry::Make(kRow1, run, 0, 4326);
+        const auto narrow = Spread(run, 0, 4326);
         QVERIFY(narrow);
         for (int x = kL; x < kR; ++x) {
             const int s = narrow->SampleAt(x);
@@ -115,16 +123,16 @@ private slots:
     void flatWindowsHaveNoGeometry()
     {
         engine::SampleBuffer run = Run(100, 10);
-        QVERIFY(!graph::PlotGeometry::Make(kRow1, run, 0, 1));
-        QVERIFY(!graph::PlotGeometry::Make(kRow1, run, 200, 50));
+        QVERIFY(!Spread(run, 0, 1));
+        QVERIFY(!Spread(run, 200, 50));
         for (auto& s : run.Samples)
             s.Angle = 5;
-        QVERIFY(!graph::PlotGeometry::Make(kRow1, run, 0, 100));
+        QVERIFY(!Spread(run, 0, 100));
 
         // A buffer longer than the run: the stale records are not part of the window.
         engine::SampleBuffer stale = Run(100, 10);
         stale.SampleCount = 60;
-        const auto cut = graph::PlotGeometry::Make(kRow1, stale, 20, 80);
+        const auto cut = Spread(stale, 20, 80);
         QVERIFY(cut);
         QCOMPARE(cut->Len(), 40);
         QVERIFY(!cut->Contains(60));
@@ -133,7 +141,7 @@ private slots:
     void cursorsAreGrabbedNearTheirLines()
     {
         const engine::SampleBuffer run = Run(4326, 10);
-        const auto geometry = graph::PlotGeometry::Make(kRow1, run, 1000, 48);
+        const auto geometry = Spread(run, 1000, 48);
         QVERIFY(geometry);
         graph::GraphCursors cursors;
         QVERIFY(!cursors.Any());

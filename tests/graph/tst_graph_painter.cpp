@@ -1,5 +1,5 @@
 #include "engine/decimal_separator.h"
-#include "graph/graph_axes.h"
+#include "graph/plot_mapping.h"
 #include "graph/graph_painter.h"
 #include "ui/widgets/owner_drawn_grid.h"
 #include "graph/render/qpainter_canvas.h"
@@ -28,17 +28,12 @@ constexpr graph::TRect kHeader{kL, 0, kR, 39};
 constexpr graph::TRect kRow3{kL, 104, kR, 135};
 constexpr graph::TRect kPlot{kL, 232, kR, 466};
 
-int FixedWidth(const std::string& s)
-{
-    return graph::RecordingCanvas::kCharWidth * static_cast<int>(s.size());
-}
-
 // A run of `count` samples spread evenly from angle a0 to a1, switch HA high from sample
 // `edge` on, the others low; four channels over 0 ... 13.3 with channel k at k.
 struct Fixture {
     engine::SampleBuffer run;
     engine::ChannelSet result;
-    graph::GraphPaintParams params{run, result, 0, 0, {}, {}};
+    graph::GraphPaintParams params{run, result, {0, 0}, {}, {}};
 
     explicit Fixture(int count, float a0 = 0, float a1 = 360, int edge = -1)
     {
@@ -60,8 +55,7 @@ struct Fixture {
         for (auto& row : result.ChannelRows)
             for (std::size_t k = 0; k < 4; ++k)
                 row[k] = static_cast<float>(k);
-        params.ViewStart = 0;
-        params.ViewLen = count;
+        params.View = {0, count};
         params.HeaderText = "RPM = 13892;   Timing = 25.0 deg";
         params.SwitchLabels = {"HighA", "LowA", "HighB", "LowB", "HighC", "LowC"};
     }
@@ -127,148 +121,6 @@ class TestGraphPainter : public QObject {
 
 private slots:
     void initTestCase() { engine::SetDecimalSeparator('.'); }
-
-    void stepTablesAtTheirBorders()
-    {
-        const std::vector<std::pair<int, float>> angle{
-            {0, 0.01f}, {4, 0.01f}, {5, 0.05f},  {99, 0.5f},   {100, 1},
-            {1499, 5},  {1500, 15}, {35999, 90}, {36000, 360}, {-3, 360}};
-        for (const auto& [k, step] : angle)
-            QCOMPARE(graph::AngleStep(k), step);
-        const std::vector<std::pair<int, float>> value{{1, 0.01f}, {2, 0.05f}, {10, 0.1f},
-                                                       {11, 0.5f}, {50, 0.5f}, {51, 1},
-                                                       {2000, 20}, {2001, 50}};
-        for (const auto& [k2, step] : value)
-            QCOMPARE(graph::ValueStep(k2), step);
-        QCOMPARE(graph::AngleLabelFormat(1), (graph::LabelFormat{3, 0}));
-        QCOMPARE(graph::AngleLabelFormat(0.5f), (graph::LabelFormat{4, 1}));
-        QCOMPARE(graph::AngleLabelFormat(0.1f), (graph::LabelFormat{4, 1}));
-        QCOMPARE(graph::AngleLabelFormat(0.05f), (graph::LabelFormat{5, 2}));
-        QCOMPARE(graph::ValueLabelFormat(1), (graph::LabelFormat{2, 0}));
-        QCOMPARE(graph::ValueLabelFormat(0.5f), (graph::LabelFormat{3, 1}));
-        QCOMPARE(graph::ValueLabelFormat(0.05f), (graph::LabelFormat{4, 2}));
-    }
-
-    void firstGridAngleIsTheFirstMultipleInView()
-    {
-        QCOMPARE(graph::FirstGridAngle(-0.5f, 15), 0.0f);
-        QCOMPARE(graph::FirstGridAngle(12.34f, 0.5f), 12.5f);
-        QCOMPARE(graph::FirstGridAngle(30, 15), 30.0f);
-        const float g = graph::FirstGridAngle(-0.5f, 0.01f);
-        QVERIFY(g >= -0.5f && g - 0.01f < -0.5f);
-    }
-
-    void fullTurnInA480PixelColumn()
-    {
-        const graph::AngleGrid grid = graph::ComputeAngleGrid(0, 360, kL, kR);
-        QCOMPARE(grid.K, std::int64_t{2400});
-        QCOMPARE(grid.Step, 15.0f);
-        QCOMPARE(grid.Lines.size(), std::size_t{25});
-        for (std::size_t i = 0; i < grid.Lines.size(); ++i) {
-            const graph::AngleLine& line = grid.Lines[i];
-            QCOMPARE(line.Angle, 15.0f * i);
-            QCOMPARE(line.X, kL + static_cast<int>(std::nearbyint(line.Angle * 480.0 / 360.0)));
-            const bool solidExpected = static_cast<int>(line.Angle + 30) % 60 == 0;
-            QCOMPARE(line.Solid, solidExpected);
-        }
-        QCOMPARE(grid.Lines.back().X, kR);
-
-        const std::vector<graph::HeaderMark> marks = graph::PlaceAngleLabels(grid, kL, FixedWidth);
-        QCOMPARE(marks.size(), grid.Lines.size());
-        QVERIFY(marks[0].Label.empty()); // the line at the very left edge
-        QVERIFY(marks[0].Tick == graph::HeaderTick::Short);
-        for (std::size_t i = 1; i < marks.size(); ++i) {
-            const bool even = i % 2 == 0;
-            QCOMPARE(!marks[i].Label.empty(), even);
-            QVERIFY(marks[i].Tick ==
-                    (even ? graph::HeaderTick::UnderLabel : graph::HeaderTick::Short));
-        }
-        QCOMPARE(marks[2].Label, std::string("30"));
-        QCOMPARE(marks[2].LabelX, marks[2].Line.X - 6);
-    }
-
-    void headerLabelTooCloseToThePreviousGetsAShortTick()
-    {
-        const graph::AngleGrid grid = graph::ComputeAngleGrid(0, 360, kL, kR);
-        const auto wide = [](const std::string&) { return 40; };
-        const std::vector<graph::HeaderMark> marks = graph::PlaceAngleLabels(grid, kL, wide);
-        // 30 at x 97 ends its room at 97 + 20 + 8; 60 at 137 would start at 117.
-        QCOMPARE(marks[2].Label, std::string("30"));
-        QVERIFY(marks[4].Label.empty());
-        QVERIFY(marks[4].Tick == graph::HeaderTick::Short);
-        QCOMPARE(marks[6].Label, std::string("90"));
-    }
-
-    void narrowColumnOrNoSpanHasNoAngleGrid()
-    {
-        QVERIFY(graph::ComputeAngleGrid(0, 360, 0, 31).Lines.empty());
-        QVERIFY(graph::ComputeAngleGrid(5, 5, kL, kR).Lines.empty());
-        QVERIFY(graph::ComputeAngleGrid(360, 0, kL, kR).Lines.empty());
-        const graph::AngleGrid tiny = graph::ComputeAngleGrid(10, 10.001f, kL, kR);
-        QCOMPARE(tiny.Step, 0.01f);
-        QVERIFY(!tiny.Lines.empty() && tiny.Lines.back().X >= kR);
-    }
-
-    void plotRangeOfThirteenVoltsInRowSeven()
-    {
-        const graph::PlotScale scale = graph::ComputePlotScale(0, 13.3f, kPlot.Top, kPlot.Bottom);
-        QCOMPARE(scale.Baseline, kPlot.Bottom - 12);
-        QCOMPARE(scale.Y(13.3f), kPlot.Top + 20);
-        const int th = 13;
-        const graph::ValueGrid grid =
-            graph::ComputeValueGrid(scale, kL, kPlot.Top, kPlot.Bottom, FixedWidth, th);
-        QCOMPARE(grid.K2, std::int64_t{53});
-        QCOMPARE(grid.Step, 1.0f);
-        QCOMPARE(grid.Lines.size(), std::size_t{14});
-        int previousLabel = kPlot.Bottom + th + 4;
-        for (std::size_t j = 0; j < grid.Lines.size(); ++j) {
-            const graph::ValueLine& line = grid.Lines[j];
-            QCOMPARE(line.Value, static_cast<float>(j));
-            QCOMPARE(line.Solid, j == 0);
-            QCOMPARE(line.Y, scale.Y(line.Value));
-            QCOMPARE(!line.Label.empty(), j % 2 == 0);
-            if (line.Label.empty())
-                continue;
-            QCOMPARE(line.Label, std::to_string(j));
-            QCOMPARE(line.LabelX + FixedWidth(line.Label), kL - 4);
-            QCOMPARE(line.LabelY, line.Y - 6);
-            QVERIFY(previousLabel - line.Y >= th + 4);
-            previousLabel = line.Y;
-        }
-        QCOMPARE(grid.Lines[0].Y, kPlot.Bottom - 12);
-
-        // Taller labels leave out those that would come too close.
-        const graph::ValueGrid sparse =
-            graph::ComputeValueGrid(scale, kL, kPlot.Top, kPlot.Bottom, FixedWidth, 40);
-        QCOMPARE(sparse.Lines[0].Label, std::string("0"));
-        QVERIFY(sparse.Lines[2].Label.empty());
-        QCOMPARE(sparse.Lines[4].Label, std::string("4"));
-    }
-
-    void onlyTheZeroLineIsSolid()
-    {
-        const graph::PlotScale scale =
-            graph::ComputePlotScale(-0.05f, 0.05f, kPlot.Top, kPlot.Bottom);
-        const graph::ValueGrid grid =
-            graph::ComputeValueGrid(scale, kL, kPlot.Top, kPlot.Bottom, FixedWidth, 13);
-        QCOMPARE(grid.Step, 0.01f);
-        QCOMPARE(grid.Lines.size(), std::size_t{11});
-        for (const graph::ValueLine& line : grid.Lines)
-            QCOMPARE(line.Solid, line.Value == 0.0f);
-        QVERIFY(grid.Lines[0].Label.empty()); // j = -5 is odd
-        QCOMPARE(grid.Lines[1].Label, std::string("-0.04"));
-    }
-
-    void emptyRangeHasNoValueGrid()
-    {
-        const graph::PlotScale scale = graph::ComputePlotScale(0, 0, kPlot.Top, kPlot.Bottom);
-        QCOMPARE(scale.YScale, 0.0f);
-        QCOMPARE(scale.Y(0), kPlot.Bottom - 12);
-        QVERIFY(graph::ComputeValueGrid(scale, kL, kPlot.Top, kPlot.Bottom, FixedWidth, 13)
-                    .Lines.empty());
-        const graph::PlotScale flat = graph::ComputePlotScale(0, 13.3f, 0, 39); // q = 0
-        QVERIFY(graph::ComputeValueGrid(flat, kL, 0, 39, FixedWidth, 13).Lines.empty());
-    }
 
     void beforeAnyRunEveryCellIsOnlyFilled()
     {
@@ -380,7 +232,7 @@ private slots:
         const graph::PlotScale scale = graph::ComputePlotScale(0, 13.3f, kPlot.Top, kPlot.Bottom);
         QVERIFY(HasLine(plot, {kL, scale.Y(2)}, {kR, scale.Y(2)}, 0xFF0000));
 
-        f.params.ViewLen = 1; // a single sample, as a single-angle run leaves it
+        f.params.View.Len = 1; // a single sample, as a single-angle run leaves it
         const graph::RecordingCanvas single = f.Paint(1, 4, kRow3);
         QVERIFY(HasLine(single, {kL, kRow3.Top + 4}, {kR, kRow3.Top + 4}, 0x00FF00));
     }
@@ -436,22 +288,19 @@ private slots:
     void windowBeyondTheBuffersIsCut()
     {
         Fixture f(100);
-        f.params.ViewStart = 50;
-        f.params.ViewLen = 4000; // zoomed out past the run
+        f.params.View = {50, 4000}; // zoomed out past the run
         const graph::RecordingCanvas c = f.Paint(1, 7, kPlot);
         for (const graph::CanvasCommand& l : c.Only(Kind::LineTo))
             QVERIFY(l.To.x <= kR);
 
         // Channel rows of an earlier, shorter run: the legend only, no traces.
-        f.params.ViewStart = 0;
-        f.params.ViewLen = 100;
+        f.params.View = {0, 100};
         f.result.ChannelRows.resize(40);
         const graph::RecordingCanvas stale = f.Paint(1, 7, kPlot);
         for (const graph::CanvasCommand& l : stale.Only(Kind::LineTo))
             QVERIFY(l.Pen == 0x808080 || l.From.y == kPlot.Top + 8);
 
-        f.params.ViewStart = -20;
-        f.params.ViewLen = 0;
+        f.params.View = {-20, 0};
         f.Paint(1, 3, kRow3); // must neither crash nor read outside
     }
 };

@@ -4,7 +4,7 @@
 
 #include <QTest>
 
-using graph::ViewWindow;
+using engine::SampleWindow;
 
 class ViewWindowTest : public QObject {
     Q_OBJECT
@@ -14,32 +14,32 @@ class ViewWindowTest : public QObject {
 private slots:
     void zoomInTakesTheMiddleHalf()
     {
-        QCOMPARE(graph::ZoomIn({0, 4000}, 4000, Always), (graph::ViewWindow{1000, 2000}));
-        QCOMPARE(graph::ZoomIn({1000, 2000}, 4000, Always), (graph::ViewWindow{1500, 1000}));
-        QCOMPARE(graph::ZoomIn({0, 4001}, 4001, Always), (graph::ViewWindow{1000, 2000}));
+        QCOMPARE(graph::ZoomIn({0, 4000}, 4000, Always), (engine::SampleWindow{1000, 2000}));
+        QCOMPARE(graph::ZoomIn({1000, 2000}, 4000, Always), (engine::SampleWindow{1500, 1000}));
+        QCOMPARE(graph::ZoomIn({0, 4001}, 4001, Always), (engine::SampleWindow{1000, 2000}));
     }
 
     void zoomInStopsBeforeTheWindowCannotBeDrawn()
     {
-        QCOMPARE(graph::ZoomIn({10, 3}, 4000, Always), (graph::ViewWindow{10, 3}));
-        QCOMPARE(graph::ZoomIn({0, 1}, 1, Always), (graph::ViewWindow{0, 1}));
-        QCOMPARE(graph::ZoomIn({0, 4}, 4, Always), (graph::ViewWindow{1, 2}));
+        QCOMPARE(graph::ZoomIn({10, 3}, 4000, Always), (engine::SampleWindow{10, 3}));
+        QCOMPARE(graph::ZoomIn({0, 1}, 1, Always), (engine::SampleWindow{0, 1}));
+        QCOMPARE(graph::ZoomIn({0, 4}, 4, Always), (engine::SampleWindow{1, 2}));
         // Two samples of one angle cannot be scaled.
         const auto sameAngle = [](int, int) { return false; };
-        QCOMPARE(graph::ZoomIn({0, 4000}, 4000, sameAngle), (graph::ViewWindow{0, 4000}));
+        QCOMPARE(graph::ZoomIn({0, 4000}, 4000, sameAngle), (engine::SampleWindow{0, 4000}));
     }
 
     void zoomOutDoublesAroundTheCentreUpToTheWholeRun()
     {
-        QCOMPARE(graph::ZoomOut({1500, 1000}, 4000), (graph::ViewWindow{1000, 2000}));
-        QCOMPARE(graph::ZoomOut({1000, 2000}, 4000), (graph::ViewWindow{0, 4000}));
-        QCOMPARE(graph::ZoomOut({3000, 1000}, 4000), (graph::ViewWindow{2000, 2000}));
-        QCOMPARE(graph::ZoomOut({200, 1000}, 4000), (graph::ViewWindow{0, 2000}));
-        QCOMPARE(graph::ZoomOut({0, 4000}, 4000), (graph::ViewWindow{0, 4000}));
+        QCOMPARE(graph::ZoomOut({1500, 1000}, 4000), (engine::SampleWindow{1000, 2000}));
+        QCOMPARE(graph::ZoomOut({1000, 2000}, 4000), (engine::SampleWindow{0, 4000}));
+        QCOMPARE(graph::ZoomOut({3000, 1000}, 4000), (engine::SampleWindow{2000, 2000}));
+        QCOMPARE(graph::ZoomOut({200, 1000}, 4000), (engine::SampleWindow{0, 2000}));
+        QCOMPARE(graph::ZoomOut({0, 4000}, 4000), (engine::SampleWindow{0, 4000}));
         // Below 10 samples nothing else clamps the window.
-        QCOMPARE(graph::ZoomOut({2, 3}, 5), (graph::ViewWindow{0, 5}));
-        QCOMPARE(graph::ZoomOut({0, 1}, 1), (graph::ViewWindow{0, 1}));
-        QCOMPARE(graph::ZoomOut({0, 0}, 0), (graph::ViewWindow{0, 0}));
+        QCOMPARE(graph::ZoomOut({2, 3}, 5), (engine::SampleWindow{0, 5}));
+        QCOMPARE(graph::ZoomOut({0, 1}, 1), (engine::SampleWindow{0, 1}));
+        QCOMPARE(graph::ZoomOut({0, 0}, 0), (engine::SampleWindow{0, 0}));
     }
 
     void anchoredControlsKeepTheirDistances()

@@ -24,8 +24,8 @@ int OffsetOf(int j, int len)
 }
 
 // The zoom by 2 around `sample` with the pointer at `offset` pixels into column 1.
-graph::ViewWindow Zoom(graph::ViewWindow window, int count, int sample, int offset,
-                       graph::ZoomDirection direction)
+engine::SampleWindow Zoom(engine::SampleWindow window, int count, int sample, int offset,
+                          graph::ZoomDirection direction)
 {
     return graph::ZoomAroundPointer(window, count, {sample, offset, kWidth}, direction,
                                     AlwaysDiffer);
@@ -58,7 +58,7 @@ private slots:
         QFETCH(bool, in);
         const int count = 10000;
         const int offset = OffsetOf(sample - start, len);
-        const graph::ViewWindow zoomed =
+        const engine::SampleWindow zoomed =
             Zoom({start, len}, count, sample, offset,
                  in ? graph::ZoomDirection::In : graph::ZoomDirection::Out);
         QCOMPARE(zoomed.Len, in ? len / 2 : 2 * len);
@@ -73,13 +73,13 @@ private slots:
     void lengthsAndLimitsAreTheButtons()
     {
         const int count = 4000;
-        const graph::ViewWindow whole{0, count};
+        const engine::SampleWindow whole{0, count};
         // Zooming out of the whole run changes nothing; out of a half, to the whole run.
         QCOMPARE(Zoom(whole, count, 1234, 148, graph::ZoomDirection::Out), whole);
         QCOMPARE(Zoom({1000, 2000}, count, 1500, 120, graph::ZoomDirection::Out), whole);
         // Down to the buttons' last step, not below two samples.
-        graph::ViewWindow window = whole;
-        graph::ViewWindow buttons = whole;
+        engine::SampleWindow window = whole;
+        engine::SampleWindow buttons = whole;
         for (int i = 0; i < 20; ++i) {
             window = Zoom(window, count, window.Start + window.Len / 3,
                           OffsetOf(window.Len / 3, window.Len), graph::ZoomDirection::In);
@@ -91,7 +91,7 @@ private slots:
         const auto sameAngles = [](int, int) { return false; };
         QCOMPARE(graph::ZoomAroundPointer({100, 64}, count, {120, 150, kWidth},
                                           graph::ZoomDirection::In, sameAngles),
-                 (graph::ViewWindow{100, 64}));
+                 (engine::SampleWindow{100, 64}));
     }
 
     void theWindowStaysInsideTheRun()
@@ -99,28 +99,28 @@ private slots:
         const int count = 4000;
         // Out at the run's start and end: the window is cut to the run, not centred.
         QCOMPARE(Zoom({0, 1000}, count, 900, 432, graph::ZoomDirection::Out),
-                 (graph::ViewWindow{0, 2000}));
+                 (engine::SampleWindow{0, 2000}));
         QCOMPARE(Zoom({3000, 1000}, count, 3100, 48, graph::ZoomDirection::Out),
-                 (graph::ViewWindow{2000, 2000}));
+                 (engine::SampleWindow{2000, 2000}));
         // In at the very first and last sample.
         QCOMPARE(Zoom({0, 1000}, count, 0, 0, graph::ZoomDirection::In),
-                 (graph::ViewWindow{0, 500}));
+                 (engine::SampleWindow{0, 500}));
         QCOMPARE(Zoom({3000, 1000}, count, 3999, 480, graph::ZoomDirection::In),
-                 (graph::ViewWindow{3500, 500}));
+                 (engine::SampleWindow{3500, 500}));
         // An anchor outside the window or a column without width: nothing to zoom around.
         QCOMPARE(Zoom({1000, 1000}, count, 2500, 100, graph::ZoomDirection::In),
-                 (graph::ViewWindow{1000, 1000}));
+                 (engine::SampleWindow{1000, 1000}));
         QCOMPARE(graph::ZoomAroundPointer({1000, 1000}, count, {1500, 0, 0},
                                           graph::ZoomDirection::In, AlwaysDiffer),
-                 (graph::ViewWindow{1000, 1000}));
+                 (engine::SampleWindow{1000, 1000}));
     }
 
     void scrollingIsClampedToTheRun()
     {
-        QCOMPARE(graph::ScrollWindow({100, 500}, 4000, -250), (graph::ViewWindow{0, 500}));
-        QCOMPARE(graph::ScrollWindow({100, 500}, 4000, 50), (graph::ViewWindow{150, 500}));
-        QCOMPARE(graph::ScrollWindow({3000, 500}, 4000, 2000), (graph::ViewWindow{3500, 500}));
-        QCOMPARE(graph::ScrollWindow({0, 4000}, 4000, 10), (graph::ViewWindow{0, 4000}));
+        QCOMPARE(graph::ScrollWindow({100, 500}, 4000, -250), (engine::SampleWindow{0, 500}));
+        QCOMPARE(graph::ScrollWindow({100, 500}, 4000, 50), (engine::SampleWindow{150, 500}));
+        QCOMPARE(graph::ScrollWindow({3000, 500}, 4000, 2000), (engine::SampleWindow{3500, 500}));
+        QCOMPARE(graph::ScrollWindow({0, 4000}, 4000, 10), (engine::SampleWindow{0, 4000}));
     }
 };
 

@@ -1,55 +1,49 @@
 #pragma once
 
 // A slow, independent reference of the fixed-point format for tests and fuzzing: it writes the
-// exact decimal expansion of the binary value with schoolbook arithmetic on digit strings and
-// applies the rounding and layout rules to that text. Nothing here is shared with the engine's
-// fast implementation.
+// whole exact decimal expansion of the binary value (with the library's conversion, at a
+// precision long enough that nothing is rounded) and applies the rounding and layout rules to
+// that text. Nothing here is shared with the engine's implementation.
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <string>
 
 namespace reference {
 
-// Decimal digits (most significant first) times 10^-fractionDigits.
+// |value| = 0.d1 d2 d3 ... x 10^exponent with d1 not 0, every digit of the expansion.
 struct ExactDecimal {
     std::string digits;
-    int fractionDigits = 0;
+    int exponent = 0;
 };
 
-inline void MultiplySmall(std::string& digits, int factor)
-{
-    int carry = 0;
-    for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
-        const int value = (*it - '0') * factor + carry;
-        *it = static_cast<char>('0' + value % 10);
-        carry = value / 10;
-    }
-    while (carry > 0) {
-        digits.insert(digits.begin(), static_cast<char>('0' + carry % 10));
-        carry /= 10;
-    }
-}
-
-// |value| = mantissa * 2^exponent, written out exactly.
 inline ExactDecimal ExpandExactly(long double value)
 {
     int binaryExponent = 0;
-    const long double fraction = std::frexp(std::fabs(value), &binaryExponent);
-    // fraction in [0.5, 1): 64 bits of mantissa hold it exactly.
-    const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 64));
-    int exponent = binaryExponent - 64;
-    ExactDecimal exact{std::to_string(mantissa), 0};
-    if (exponent >= 0) {
-        for (int i = 0; i < exponent; ++i)
-            MultiplySmall(exact.digits, 2);
-    } else {
-        // m * 2^-k = m * 5^k / 10^k
-        for (int i = 0; i < -exponent; ++i)
-            MultiplySmall(exact.digits, 5);
-        exact.fractionDigits = -exponent;
-    }
+    std::frexp(value, &binaryExponent);
+    // |value| = m * 2^e with m below 2^64. An integer below 2^(64+e) has at most
+    // (64 + e) log10(2) + 1 digits; m * 2^-k = m * 5^k / 10^k has at most
+    // 64 log10(2) + k log10(5) + 1 significant digits. Both bounds are rounded up.
+    const int e = binaryExponent - 64;
+    const int significant =
+        e >= 0 ? (64 + e) * 30103 / 100000 + 2 : 64 * 30103 / 100000 + -e * 69898 / 100000 + 3;
+    std::string text(static_cast<std::size_t>(significant) + 16, '\0');
+    // The library converts a double many times faster than a long double.
+    const long double magnitude = std::fabs(value);
+    const auto narrow = static_cast<double>(magnitude);
+    const auto written = static_cast<long double>(narrow) == magnitude
+                             ? std::to_chars(text.data(), text.data() + text.size(), narrow,
+                                             std::chars_format::scientific, significant - 1)
+                             : std::to_chars(text.data(), text.data() + text.size(), magnitude,
+                                             std::chars_format::scientific, significant - 1);
+    text.resize(static_cast<std::size_t>(written.ptr - text.data()));
+    // "d.ddd...e+x" or, for a single digit, "de+x".
+    const std::size_t mark = text.find('e');
+    ExactDecimal exact;
+    exact.digits = text.substr(0, 1) + (mark > 1 ? text.substr(2, mark - 2) : "");
+    exact.exponent = std::stoi(text.substr(mark + 1)) + 1;
     return exact;
 }
 
@@ -83,13 +77,9 @@ inline std::string FormatFixed(long double value, int precision, int decimals, c
         return zero;
     const bool negative = value < 0;
 
-    // 0.d1d2d3... x 10^E with d1 not 0.
-    ExactDecimal exact = ExpandExactly(value);
+    const ExactDecimal exact = ExpandExactly(value);
     std::string digits = exact.digits;
-    const std::size_t firstNonZero = digits.find_first_not_of('0');
-    const int integerDigits = static_cast<int>(digits.size()) - exact.fractionDigits;
-    int e = integerDigits - static_cast<int>(firstNonZero);
-    digits = digits.substr(firstNonZero);
+    int e = exact.exponent;
 
     // 18 significant digits, half away from zero.
     if (digits.size() > 18) {

@@ -1,5 +1,7 @@
 #include "tools/circuit_pictures/schematic.h"
 
+#include "engine/switch_labels.h"
+
 #include <QFont>
 #include <QLineF>
 #include <QPainter>
@@ -415,9 +417,8 @@ std::vector<Component> CircuitSchematic(const Options& options)
 std::vector<NamedNode> CircuitNodes()
 {
     std::vector<NamedNode> nodes;
-    const std::array<QString, 6> gates{"HighA", "LowA", "HighB", "LowB", "HighC", "LowC"};
-    for (std::size_t row = 0; row < gates.size(); ++row) {
-        nodes.push_back({gates[row], {kLeftLabelWireX + 6, kGateY[row]}});
+    for (std::size_t row = 0; row < engine::kSwitchLabels.size(); ++row) {
+        nodes.push_back({engine::kSwitchLabels[row], {kLeftLabelWireX + 6, kGateY[row]}});
     }
     const std::array<QString, 3> phases{"A", "B", "C"};
     for (std::size_t phase = 0; phase < phases.size(); ++phase) {

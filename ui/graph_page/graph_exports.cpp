@@ -56,22 +56,9 @@ private:
 
 } // namespace
 
-graph::GraphPaintParams GraphParamsOf(const TForm1& form)
-{
-    graph::GraphPaintParams params{.Run = form.Engine().Run,
-                                   .Result = form.Engine().Result,
-                                   .ViewStart = form.ViewStart,
-                                   .ViewLen = form.ViewLen,
-                                   .HeaderText = form.StringGrid1->Cell(1, 0).toStdString(),
-                                   .SwitchLabels = {}};
-    for (std::size_t i = 0; i < params.SwitchLabels.size(); ++i)
-        params.SwitchLabels[i] = form.SwitchLabels[i]->text().toStdString();
-    return params;
-}
-
 QImage GraphImage(const TForm1& form)
 {
-    return graph::RenderGraphImage(GraphParamsOf(form), form.StringGrid1->size(),
+    return graph::RenderGraphImage(form.GraphParams(), form.StringGrid1->size(),
                                    form.StringGrid1->font());
 }
 
@@ -92,7 +79,7 @@ void SaveCircuitPng(const TForm1& form, const QString& path)
 void ExportView(const TForm1& form, const QString& path)
 {
     const engine::EngineState& state = form.Engine();
-    engine::SaveViewExport(LocalPath(path), state.Run, state.Result, form.ViewStart, form.ViewLen,
+    engine::SaveViewExport(LocalPath(path), state.Run, state.Result, {form.ViewStart, form.ViewLen},
                            engine::DecimalSeparator());
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "graph/graph_painter.h"
 #include "graph/render/png_file.h" // ExportError
 
 #include <QImage>
@@ -18,9 +17,6 @@ class QWidget;
 namespace ui {
 
 class TForm1;
-
-// What the grid's cell painter draws for the form's state now.
-graph::GraphPaintParams GraphParamsOf(const TForm1& form);
 
 // The graph grid as the window paints it, frame included, at the grid's size and in its font:
 // the same pixels as a grab of StringGrid1, without the interactive layer over it (cursor and

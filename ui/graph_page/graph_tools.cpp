@@ -123,12 +123,16 @@ void GraphTools::CreateShortcuts()
     add(QKeySequence(Qt::Key_C), [this] { SetCursorMode(!cursorMode_); });
 }
 
-std::optional<graph::PlotGeometry> GraphTools::Geometry() const
+std::optional<graph::PlotMapping> GraphTools::Geometry() const
 {
     const graph::TRect column = form_.StringGrid1->CellRect(1, 0);
     if (column.Right <= column.Left)
         return std::nullopt;
-    return graph::PlotGeometry::Make(column, form_.Engine().Run, form_.ViewStart, form_.ViewLen);
+    const graph::PlotMapping mapping =
+        graph::PlotMapping::OfView(form_.Engine().Run, {form_.ViewStart, form_.ViewLen}, column);
+    if (mapping.Flat())
+        return std::nullopt;
+    return mapping;
 }
 
 int GraphTools::PlotBottom() const
@@ -149,7 +153,7 @@ bool GraphTools::Navigable() const
     return form_.Engine().Run.SampleCount >= kMinNavigableSamples && Geometry().has_value();
 }
 
-void GraphTools::SetWindow(const graph::ViewWindow& window)
+void GraphTools::SetWindow(const engine::SampleWindow& window)
 {
     if (window.Start == form_.ViewStart && window.Len == form_.ViewLen)
         return;
@@ -189,7 +193,7 @@ void GraphTools::JumpToEdge(int direction)
     PlaceCursor(graph::CursorId::A, *edge);
     const bool inView = *edge >= form_.ViewStart && *edge < form_.ViewStart + form_.ViewLen;
     if (!inView && Navigable()) {
-        const graph::ViewWindow centred{*edge - form_.ViewLen / 2, form_.ViewLen};
+        const engine::SampleWindow centred{*edge - form_.ViewLen / 2, form_.ViewLen};
         SetWindow(graph::ScrollWindow(centred, run.SampleCount, 0));
     }
 }
@@ -198,7 +202,7 @@ void GraphTools::ZoomAt(int x, graph::ZoomDirection direction)
 {
     if (!Navigable())
         return;
-    const graph::PlotGeometry geometry = *Geometry();
+    const graph::PlotMapping geometry = *Geometry();
     const engine::SampleBuffer& run = form_.Engine().Run;
     const auto anglesDiffer = [&run](int first, int last) {
         return run.Samples[static_cast<std::size_t>(first)].Angle !=
@@ -262,7 +266,7 @@ void GraphTools::Sync(bool repaintOverlay)
 {
     ForgetOldRun();
 
-    const std::optional<graph::PlotGeometry> geometry = Geometry();
+    const std::optional<graph::PlotMapping> geometry = Geometry();
     pointerSample_.reset();
     if (geometry && pointerPos_ && InPlot(*pointerPos_))
         pointerSample_ = geometry->SampleAt(pointerPos_->x());
@@ -296,10 +300,10 @@ void GraphTools::RefreshReadout(bool evenIfHidden)
                                 .Measurements = std::nullopt};
     for (std::size_t i = 0; i < source.SwitchLabels.size(); ++i)
         source.SwitchLabels[i] = form_.SwitchLabels[i]->text().toStdString();
-    const MeasuredWindow key{state.Run.SampleCount, form_.ViewStart, form_.ViewLen,
-                             state.Result.ChannelCount};
+    const MeasuredWindow key{
+        state.Run.SampleCount, {form_.ViewStart, form_.ViewLen}, state.Result.ChannelCount};
     if (!measured_ || measuredWindow_ != key) {
-        measured_ = engine::MeasureView(state.Run, state.Result, form_.ViewStart, form_.ViewLen);
+        measured_ = engine::MeasureView(state.Run, state.Result, key.View);
         measuredWindow_ = key;
     }
     if (state.Run.SampleCount > 0)
@@ -313,7 +317,7 @@ bool GraphTools::MousePress(QMouseEvent* event)
     if (!InPlot(pos))
         return false;
     form_.StringGrid1->setFocus(Qt::MouseFocusReason);
-    const std::optional<graph::PlotGeometry> geometry = Geometry();
+    const std::optional<graph::PlotMapping> geometry = Geometry();
     if (!geometry)
         return false;
     const Qt::MouseButton button = event->button();
@@ -346,7 +350,7 @@ bool GraphTools::MouseMove(QMouseEvent* event)
     const QPoint pos = event->position().toPoint();
     pointerPos_ = pos;
     if (dragging_) {
-        if (const std::optional<graph::PlotGeometry> geometry = Geometry())
+        if (const std::optional<graph::PlotMapping> geometry = Geometry())
             cursors_.Place(*dragging_, geometry->SampleAt(pos.x()));
         Sync(true);
         return true;
@@ -388,7 +392,7 @@ bool GraphTools::Wheel(QWheelEvent* event)
 
 void GraphTools::ContextMenu(const QPoint& pos, const QPoint& globalPos)
 {
-    const std::optional<graph::PlotGeometry> geometry = Geometry();
+    const std::optional<graph::PlotMapping> geometry = Geometry();
     menuSample_.reset();
     if (geometry && InPlot(pos))
         menuSample_ = geometry->SampleAt(pos.x());

@@ -64,7 +64,7 @@ public:
     bool CursorMode() const { return cursorMode_; }
 
     // The horizontal geometry of the graph now; empty while it shows no spread of samples.
-    std::optional<graph::PlotGeometry> Geometry() const;
+    std::optional<graph::PlotMapping> Geometry() const;
 
     // Cursor operations; placing a cursor opens the readout. Samples are clamped to the run.
     void PlaceCursor(graph::CursorId id, int sample);
@@ -99,7 +99,7 @@ private:
     bool InPlot(const QPoint& pos) const;
     int PlotBottom() const;
     bool Navigable() const;
-    void SetWindow(const graph::ViewWindow& window);
+    void SetWindow(const engine::SampleWindow& window);
     template <class Handler> void Guarded(Handler&& handler);
 
     bool MousePress(QMouseEvent* event);
@@ -132,8 +132,7 @@ private:
     // The measurements shown, kept while only the cursors or the pointer move.
     struct MeasuredWindow {
         int SampleCount = 0;
-        int ViewStart = 0;
-        int ViewLen = 0;
+        engine::SampleWindow View;
         int ChannelCount = 0;
         friend bool operator==(const MeasuredWindow&, const MeasuredWindow&) = default;
     };

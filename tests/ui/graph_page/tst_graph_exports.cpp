@@ -1,6 +1,7 @@
 #include "engine/decimal_separator.h"
 #include "ui/widgets/error_report.h"
 #include "ui/graph_page/graph_exports.h"
+#include "graph/grid_size.h"
 #include "graph/render/graph_image.h"
 #include "ui/widgets/owner_drawn_grid.h"
 #include "ui/widgets/page_control.h"
@@ -89,9 +90,8 @@ private slots:
         // The headless front end has no window to take the font from: both must agree.
         const auto check = [&] {
             QCOMPARE(ui::GraphImage(*f.form), f.Grab());
-            QCOMPARE(
-                graph::RenderGraphImage(ui::GraphParamsOf(*f.form), f.form->StringGrid1->size()),
-                f.Grab());
+            QCOMPARE(graph::RenderGraphImage(f.form->GraphParams(), f.form->StringGrid1->size()),
+                     f.Grab());
         };
         check();
         f.form->Button1->click();
@@ -110,7 +110,7 @@ private slots:
         const QString graph = f.folder.filePath("graph.png");
         ui::SaveGraphPng(*f.form, graph);
         const QImage read = QImage(graph, "PNG").convertToFormat(QImage::Format_RGB32);
-        QCOMPARE(read.size(), graph::kDefaultGraphSize);
+        QCOMPARE(read.size(), QSize(graph::kDefaultGridSize.Width, graph::kDefaultGridSize.Height));
         QCOMPARE(read, f.Grab());
         QCOMPARE(QColor(read.pixel(300, 450)), QColor(0x20, 0x20, 0x20));
 

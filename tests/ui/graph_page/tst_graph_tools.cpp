@@ -47,7 +47,7 @@ struct ToolsFixture {
 
     GraphTools& Tools() const { return form->Tools(); }
     QWidget* Viewport() const { return form->StringGrid1->viewport(); }
-    graph::PlotGeometry Geometry() const { return *Tools().Geometry(); }
+    graph::PlotMapping Geometry() const { return *Tools().Geometry(); }
     const engine::SampleBuffer& Run() const { return form->Engine().Run; }
     const engine::TSampleRec& Sample(int i) const
     {
@@ -92,7 +92,7 @@ private slots:
     {
         ToolsFixture f;
         QVERIFY(!f.Tools().ReadoutVisible());
-        const graph::PlotGeometry g = f.Geometry();
+        const graph::PlotMapping g = f.Geometry();
         f.Click(203);
         const int a = g.SampleAt(203);
         QCOMPARE(f.Tools().Cursors().A(), std::optional<int>(a));
@@ -138,7 +138,7 @@ private slots:
     void cursorsAreDraggedAndClearedWithEscape()
     {
         ToolsFixture f;
-        const graph::PlotGeometry g = f.Geometry();
+        const graph::PlotMapping g = f.Geometry();
         f.Click(200);
         f.Click(300, Qt::ShiftModifier);
         const int xb = g.X(*f.Tools().Cursors().B());
@@ -180,7 +180,7 @@ private slots:
     {
         ToolsFixture f;
         f.Tools().SetReadoutVisible(true);
-        const graph::PlotGeometry g = f.Geometry();
+        const graph::PlotMapping g = f.Geometry();
         QTest::mouseMove(f.Viewport(), QPoint(333, f.Y()));
         const int p = g.SampleAt(333);
         QCOMPARE(f.Tools().PointerSample(), std::optional<int>(p));
@@ -202,11 +202,11 @@ private slots:
     {
         ToolsFixture f;
         const int count = f.Run().SampleCount;
-        const graph::PlotGeometry before = f.Geometry();
+        const graph::PlotMapping before = f.Geometry();
         const int anchor = before.SampleAt(400);
         f.Wheel(400, 120);
         QCOMPARE(f.form->ViewLen, count / 2);
-        const graph::PlotGeometry after = f.Geometry();
+        const graph::PlotMapping after = f.Geometry();
         QVERIFY(std::abs(after.X(anchor) - 400) <= 1);
         QCOMPARE(f.form->ScrollBar2->Position(), f.form->ViewStart + 1);
         QCOMPARE(f.form->ScrollBar2->PageSize(), f.form->ViewLen - 1);
@@ -316,7 +316,7 @@ private slots:
     void theMenuPlacesCursorBAndTakesOtherActions()
     {
         ToolsFixture f;
-        const graph::PlotGeometry g = f.Geometry();
+        const graph::PlotMapping g = f.Geometry();
         const QPoint pos(444, f.Y());
         QContextMenuEvent event(QContextMenuEvent::Mouse, pos, f.Viewport()->mapToGlobal(pos));
         QApplication::sendEvent(f.Viewport(), &event);
@@ -340,13 +340,13 @@ private slots:
         f.Tools().SetReadoutVisible(true);
         QCOMPARE(f.Cell(graph::kPeriodSection, "PWM", 1), QString("4000.0 Hz"));
         const engine::ViewMeasurements whole =
-            engine::MeasureView(f.Run(), f.form->Engine().Result, 0, f.Run().SampleCount);
+            engine::MeasureView(f.Run(), f.form->Engine().Result, {0, f.Run().SampleCount});
         const std::string high = f.form->SwitchLabels[0]->text().toStdString();
         QCOMPARE(f.Cell(graph::kSwitchSection, high, 2), QString::number(whole.Switches[0].Edges));
         // The measurements follow the window.
         f.form->SpeedButton1Click();
         const engine::ViewMeasurements half = engine::MeasureView(
-            f.Run(), f.form->Engine().Result, f.form->ViewStart, f.form->ViewLen);
+            f.Run(), f.form->Engine().Result, {f.form->ViewStart, f.form->ViewLen});
         QCOMPARE(f.Cell(graph::kSwitchSection, high, 2), QString::number(half.Switches[0].Edges));
         const std::string first = f.form->Engine().Result.Channels[0].Name;
         QCOMPARE(f.Cell(graph::kChannelSection, first, 4), Fixed(half.Channels[0].Rms, 8, 3));

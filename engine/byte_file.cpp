@@ -1,4 +1,4 @@
-#include "engine/text_file.h"
+#include "engine/byte_file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -27,14 +27,14 @@ bool WriteAll(int fd, std::string_view data)
 
 } // namespace
 
-void WriteTextFile(const std::string& path, std::string_view text)
+void WriteFileBytes(const std::string& path, std::string_view bytes)
 {
-    TextFileWriter file(path);
-    file.Write(text);
+    ByteFileWriter file(path);
+    file.Write(bytes);
     file.Close();
 }
 
-TextFileWriter::TextFileWriter(const std::string& path)
+ByteFileWriter::ByteFileWriter(const std::string& path)
     : fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666))
 {
     if (fd_ < 0) {
@@ -43,21 +43,21 @@ TextFileWriter::TextFileWriter(const std::string& path)
     }
 }
 
-TextFileWriter::~TextFileWriter()
+ByteFileWriter::~ByteFileWriter()
 {
     if (fd_ >= 0) {
         ::close(fd_);
     }
 }
 
-void TextFileWriter::Write(std::string_view text)
+void ByteFileWriter::Write(std::string_view bytes)
 {
-    if (fd_ < 0 || !WriteAll(fd_, text)) {
+    if (fd_ < 0 || !WriteAll(fd_, bytes)) {
         throw LogWriteError("Stream write error");
     }
 }
 
-void TextFileWriter::Close()
+void ByteFileWriter::Close()
 {
     const int fd = fd_;
     fd_ = -1;

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+// Writing a finished block of bytes (a text or an encoded picture) to a file in one checked
+// write: the sample log's way, shared by every export so that all of them fail with the same
+// messages. Long exports that should not be held whole go through a ByteFileWriter piece by
+// piece instead.
+
+namespace engine {
+
+// "Cannot create file "<path>". <reason>" or "Stream write error". Named after the log, its
+// first user; the view export throws it too.
+class LogWriteError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Creates or replaces the file at `path` and writes `bytes` with one write, unchanged. Throws
+// LogWriteError; what was written before a write failure stays in the file.
+void WriteFileBytes(const std::string& path, std::string_view bytes);
+
+// A file created or replaced on construction and written in pieces, with the same errors as
+// WriteFileBytes. Close() reports a failure of the last write; the destructor only closes.
+class ByteFileWriter {
+public:
+    explicit ByteFileWriter(const std::string& path);
+    ~ByteFileWriter();
+    ByteFileWriter(const ByteFileWriter&) = delete;
+    ByteFileWriter& operator=(const ByteFileWriter&) = delete;
+
+    void Write(std::string_view bytes);
+    void Close();
+
+private:
+    int fd_;
+};
+
+// The system's text for errno value `error`, with trailing blanks and periods removed.
+std::string SystemErrorReason(int error);
+
+} // namespace engine

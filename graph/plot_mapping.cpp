@@ -1,0 +1,90 @@
+#include "graph/plot_mapping.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace graph {
+
+namespace {
+
+// Far beyond any pixel, yet safe to convert and to add a cell coordinate to.
+constexpr long double kPixelLimit = 1e9L;
+
+} // namespace
+
+int RoundPx(long double value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value > kPixelLimit)
+        value = kPixelLimit;
+    if (value < -kPixelLimit)
+        value = -kPixelLimit;
+    return static_cast<int>(std::nearbyint(value));
+}
+
+PlotMapping::PlotMapping(const engine::SampleWindow& window, int left, int right)
+    : window_(window), left_(left), right_(right),
+      pxPerSample_(window.Len > 0
+                       ? static_cast<float>(static_cast<long double>(right - left) / window.Len)
+                       : 0),
+      flat_(window.Len < 2)
+{
+}
+
+PlotMapping PlotMapping::OfView(const engine::SampleBuffer& run, const engine::SampleWindow& view,
+                                const TRect& column)
+{
+    const std::int32_t count = run.RecordCount();
+    engine::SampleWindow window = engine::CutToRun(view, count);
+    if (window.Empty() && count > 0)
+        window = {std::min(window.Start, count - 1), 1};
+    PlotMapping mapping(window, column.Left, column.Right);
+    if (window.Empty())
+        return mapping;
+    mapping.firstAngle_ = run.Samples[static_cast<std::size_t>(window.Start)].Angle;
+    mapping.lastAngle_ = run.Samples[static_cast<std::size_t>(window.End() - 1)].Angle;
+    mapping.flat_ =
+        mapping.flat_ || !(static_cast<long double>(mapping.lastAngle_) - mapping.firstAngle_ > 0);
+    return mapping;
+}
+
+int PlotMapping::X(int sample) const
+{
+    return RoundPx(static_cast<long double>(sample - window_.Start) * pxPerSample_ + left_);
+}
+
+int PlotMapping::SampleAt(int x) const
+{
+    const int len = window_.Len;
+    const long double exact =
+        pxPerSample_ > 0 ? (static_cast<long double>(x) - left_) / pxPerSample_ : 0;
+    const long double clamped = std::clamp<long double>(exact, 0, len - 1);
+    const auto base = static_cast<int>(std::floor(clamped));
+    int best = std::clamp(base, 0, len - 1);
+    for (int j = std::max(base - 1, 0); j <= std::min(base + 2, len - 1); ++j) {
+        const int dx = std::abs(X(window_.Start + j) - x);
+        const int bestDx = std::abs(X(window_.Start + best) - x);
+        if (dx < bestDx || (dx == bestDx && std::fabs(j - exact) < std::fabs(best - exact)))
+            best = j;
+    }
+    return window_.Start + best;
+}
+
+PlotScale ComputePlotScale(float minValue, float maxValue, int top, int bottom)
+{
+    PlotScale scale;
+    scale.MinValue = minValue;
+    scale.MaxValue = maxValue;
+    scale.Baseline = bottom - 12;
+    const int height = bottom - top - 32;
+    const long double range = static_cast<long double>(maxValue) - minValue;
+    if (range > 0 && std::isfinite(range)) {
+        const float yScale = static_cast<float>(height / range);
+        if (std::isfinite(yScale))
+            scale.YScale = yScale;
+    }
+    return scale;
+}
+
+} // namespace graph
