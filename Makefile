@@ -1,32 +1,46 @@
 # Quick start: `make run` starts the program, `make test` runs every test.
+# Each target installs the Debian packages its part needs (scripts/install-deps) and configures
+# the build folder with just the parts it builds.
 BUILD_DIR ?= build
 SANITIZE_DIR ?= build-sanitize
 FUZZ_DIR ?= build-fuzz
+PACKAGE_DIR ?= build-package
 FUZZ_SECONDS ?= 60
 FUZZERS := entry_rule format_fixed picture scenario
 GENERATOR := -G Ninja
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test bench screenshots test-sanitize fuzz-build fuzz fuzz-replay clean
+CONFIGURE := cmake -S . -B $(BUILD_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	-DBLDC_WERROR=$${CI:+ON}
 
+.PHONY: deps build run test bench screenshots test-sanitize fuzz-build fuzz fuzz-replay \
+	package package-check clean
+
+# Everything any target needs.
 deps:
-	@bash scripts/install-deps
+	@bash scripts/install-deps run test bench fuzz package
 
-configure: deps
-	@cmake -S . -B $(BUILD_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBLDC_WERROR=$${CI:+ON} > /dev/null
-
-build: configure
+# The two programs only.
+build:
+	@bash scripts/install-deps run
+	@$(CONFIGURE) -DBLDC_BUILD_TESTS=OFF -DBLDC_BUILD_BENCH=OFF > /dev/null
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
 	@bash scripts/run-app $(BUILD_DIR)
 
-test: build
+test:
+	@bash scripts/install-deps run test
+	@$(CONFIGURE) -DBLDC_BUILD_TESTS=ON -DBLDC_BUILD_BENCH=OFF > /dev/null
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
-bench: build
+bench:
+	@bash scripts/install-deps run bench
+	@$(CONFIGURE) -DBLDC_BUILD_TESTS=OFF -DBLDC_BUILD_BENCH=ON > /dev/null
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target engine_bench ui_bench
 	@$(BUILD_DIR)/bin/engine_bench
-	@if [ -x $(BUILD_DIR)/bin/ui_bench ]; then QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bin/ui_bench; fi
+	@QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bin/ui_bench
 
 screenshots: build
 	@bash scripts/screenshots $(BUILD_DIR)
@@ -38,14 +52,20 @@ SANITIZE_ENV := ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/.ci/lsan.supp:print_suppressions=0
 
-test-sanitize: deps
-	@cmake -S . -B $(SANITIZE_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DBLDC_SANITIZE=ON -DBLDC_BUILD_BENCH=OFF "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" > /dev/null
+test-sanitize:
+	@bash scripts/install-deps run test
+	@cmake -S . -B $(SANITIZE_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DBLDC_SANITIZE=ON \
+	  -DBLDC_BUILD_TESTS=ON -DBLDC_BUILD_BENCH=OFF -DBLDC_MAN_PAGES=OFF \
+	  "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" > /dev/null
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	@cd $(SANITIZE_DIR) && $(SANITIZE_ENV) ctest --output-on-failure -j $(JOBS)
 
 # libFuzzer targets, built by clang in a folder of their own.
-fuzz-build: deps
-	@cmake -S . -B $(FUZZ_DIR) $(GENERATOR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBLDC_FUZZ=ON -DBLDC_BUILD_BENCH=OFF > /dev/null
+fuzz-build:
+	@bash scripts/install-deps run fuzz
+	@cmake -S . -B $(FUZZ_DIR) $(GENERATOR) -DCMAKE_CXX_COMPILER=clang++ \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBLDC_FUZZ=ON -DBLDC_BUILD_TESTS=OFF \
+	  -DBLDC_BUILD_BENCH=OFF -DBLDC_MAN_PAGES=OFF > /dev/null
 	@cmake --build $(FUZZ_DIR) --target fuzzers -j $(JOBS)
 
 # Each fuzzer for FUZZ_SECONDS, from the committed corpus; new inputs go to $(FUZZ_DIR)/corpus.
@@ -67,5 +87,25 @@ fuzz-replay: fuzz-build
 	  echo "fuzz_$$f: $$(ls fuzz/corpus/$$f | wc -l) corpus inputs replayed, no fault"; \
 	done
 
+# The Debian package, from a Release build of the programs with Debian's hardening flags;
+# CPack strips the binaries and asks dpkg-shlibdeps for the library dependencies.
+DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+DEB_CXXFLAGS = $$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CXXFLAGS)
+DEB_LDFLAGS = $$($(DEB_FLAGS) LDFLAGS)
+
+package:
+	@bash scripts/install-deps run package
+	@cmake -S . -B $(PACKAGE_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release \
+	  -DBLDC_BUILD_TESTS=OFF -DBLDC_BUILD_BENCH=OFF -DBLDC_MAN_PAGES=ON \
+	  "-DCMAKE_CXX_FLAGS=$(DEB_CXXFLAGS)" "-DCMAKE_EXE_LINKER_FLAGS=$(DEB_LDFLAGS)" > /dev/null
+	@cmake --build $(PACKAGE_DIR) -j $(JOBS)
+	@cd $(PACKAGE_DIR) && rm -f *.deb && cpack -G DEB > cpack.log 2>&1 || { cat cpack.log; exit 1; }
+	@ls $(PACKAGE_DIR)/*.deb
+
+# What a distribution would check: the desktop entry, the AppStream description and lintian,
+# on the files of the package itself.
+package-check: package
+	@bash scripts/check-package $(PACKAGE_DIR)/*.deb
+
 clean:
-	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)
+	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) $(PACKAGE_DIR)

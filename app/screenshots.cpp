@@ -12,7 +12,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QPainter>
+#include <QCheckBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSlider>
 
 #include <cstdio>
@@ -48,7 +50,10 @@ int main(int argc, char* argv[])
     }
     form.ComboBox1->setCurrentIndex(1);
     form.PageControl1->SetActivePageIndex(0);
+    // The page as its original layout draws it, without the switch added for the bridge layer.
+    form.ShowBridgeState->hide();
     ok = Save(form, folder + "/circuit.png") && ok;
+    form.ShowBridgeState->show();
 
     // Cursors and measurements at half duty, where the PWM shows: the window and its readout
     // side by side in one picture.
@@ -70,5 +75,20 @@ int main(int argc, char* argv[])
     const bool savedCursors = both.save(cursorsPath, "PNG");
     std::printf("%s %s\n", savedCursors ? "wrote" : "could not write", qPrintable(cursorsPath));
     ok = savedCursors && ok;
+
+    // The bridge at one instant, at full duty with the PWM output on.
+    form.Tools().SetReadoutVisible(false);
+    form.TrackBar2->setValue(10);
+    form.PageControl1->SetActivePageIndex(0);
+    form.ShowBridgeState->setChecked(true);
+    form.ScrollBar1->setValue(20);
+    ok = Save(form, folder + "/circuit-bridge.png") && ok;
+
+    // A run at full duty over one at half duty held as the reference.
+    form.PageControl1->SetActivePageIndex(1);
+    form.TrackBar2->setValue(5);
+    form.HoldReference();
+    form.TrackBar2->setValue(10);
+    ok = Save(form, folder + "/graph-reference.png") && ok;
     return ok ? 0 : 1;
 }

@@ -73,8 +73,9 @@ void AppendFilled(std::string& out, std::string_view lead, std::string_view text
                   std::size_t indent)
 {
     std::string line(lead);
-    if (line.size() + 1 > indent && !line.empty()) {
-        // Too long to have the text beside it: the text starts on the next line.
+    if (line.size() + 2 > indent && !line.empty()) {
+        // Too long to have the text beside it after two spaces, which tell the option from its
+        // text: the text starts on the next line.
         out += line + '\n';
         line.clear();
     }

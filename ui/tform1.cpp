@@ -59,6 +59,8 @@ TForm1::TForm1(TForm1Options options, QWidget* parent)
     ConnectHandlers();
     graphTools_ = std::make_unique<GraphTools>(*this, options_.ShowError);
     AddExports();
+    CreateInstantViews();
+    CreateReferenceActions();
 }
 
 TForm1::~TForm1() = default;

@@ -5,6 +5,7 @@
 #include "ui/widgets/anchor_layout.h"
 #include "graph/canvas.h"
 #include "graph/graph_paint_params.h"
+#include "graph/reference_run.h"
 #include "ui/widgets/error_report.h"
 
 #include <QImage>
@@ -39,6 +40,7 @@ class PaintBox;
 class ParamEdit;
 class RadioGroup;
 class ScrollBarAdapter;
+class BridgeStateLayer;
 
 struct TForm1Options {
     // Where the pictures are read and "log.txt" is written: the program's folder by default.
@@ -126,6 +128,19 @@ public:
     QToolButton* SpeedButton4 = nullptr;
     ScrollBarAdapter* ScrollBar2 = nullptr;
 
+    // Additions of this program beside the form's own controls.
+    QCheckBox* ShowBridgeState = nullptr;    // "Show bridge state" on the "Circuit" page
+    BridgeStateLayer* BridgeLayer = nullptr; // over PaintBox1
+    QLabel* SingleAngleNote = nullptr;       // over the graph after a single-angle run
+    // Brings the bridge layer and the graph's note in line with the last run and cursor A.
+    void RefreshInstantViews();
+
+    // The reference run: a copy of the current run, drawn under every later run's traces.
+    void HoldReference();
+    void ClearReference();
+    const std::optional<graph::ReferenceRun>& Reference() const { return reference_; }
+    QLabel* ReferenceNote = nullptr; // the reference's summary and the differences
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -140,6 +155,9 @@ private:
     void FormClose();
     void LayoutControls();
     void AddExports();
+    void CreateInstantViews();
+    void CreateReferenceActions();
+    void RefreshReferenceNote();
 
     void Recalculate();
     void RunCompletion(const engine::RunSummary& summary);
@@ -157,6 +175,12 @@ private:
     TForm1Options options_;
     engine::EngineState state_;
     std::optional<QImage> circuitBitmap_;
+    // What the last run was made with: the bridge layer reads the transistors through the
+    // inversion of that run, not of a driver option changed since.
+    engine::RunSettings lastRunSettings_;
+    std::optional<int> lastSingleAnglePwm_;         // the held PWM state of a single-angle run
+    std::optional<engine::RunSummary> lastSummary_; // none after a run that failed
+    std::optional<graph::ReferenceRun> reference_;
     AnchorLayout formAnchors_;
     AnchorLayout circuitAnchors_;
     AnchorLayout graphAnchors_;

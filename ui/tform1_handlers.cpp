@@ -130,15 +130,24 @@ void TForm1::CalcPhases(int PwmState, float StartAngle)
     const engine::RunSettings settings = CurrentRunSettings();
     // A run refused before its loop leaves everything of the previous run as it was.
     engine::ComputeOperatingPoint(state_.Params, settings, PwmState, StartAngle);
+    lastRunSettings_ = settings;
+    lastSingleAnglePwm_ = PwmState >= 0 ? std::optional<int>(PwmState) : std::nullopt;
+    lastSummary_.reset();
     try {
-        RunCompletion(
-            engine::CalcPhases(state_.Params, settings, PwmState, StartAngle, state_.Run));
+        const engine::RunSummary summary =
+            engine::CalcPhases(state_.Params, settings, PwmState, StartAngle, state_.Run);
+        lastSummary_ = summary;
+        RunCompletion(summary);
+        RefreshInstantViews();
+        RefreshReferenceNote();
     } catch (const engine::EmulationError&) {
         // A fault inside the loop has already replaced the samples with the steps done so
         // far: the graph shows those, with channels to match and no summary of a whole run.
         ViewReset();
         PrepareRes(ComboBox1->currentIndex());
         StringGrid1->SetCell(1, 0, QString());
+        RefreshInstantViews();
+        RefreshReferenceNote();
         throw;
     }
 }
@@ -155,6 +164,23 @@ void TForm1::StringGrid1DrawCell(graph::Canvas& canvas, int ACol, int ARow,
     // An error box cannot be opened from inside a paint: a cell that fails stays as far as
     // it was painted, and the program goes on.
     try {
+        if (reference_) {
+            const graph::ReferencePaintParams under{.Reference = *reference_,
+                                                    .Run = state_.Run,
+                                                    .Result = state_.Result,
+                                                    .Window = {ViewStart, ViewLen},
+                                                    .View = ComboBox1->currentIndex()};
+            if (graph::ReferenceDrawsIn(under, ACol, ARow)) {
+                // The reference goes on the bare cell, and the live painter over it without
+                // its own fill of the cell.
+                canvas.SetBrushColor(graph::kGridColor);
+                canvas.FillRect(Rect);
+                graph::DrawReferenceCell(canvas, under, ACol, ARow, Rect);
+                graph::CellUnderlay over(canvas, Rect);
+                graph::DrawGraphCell(over, GraphParams(), ACol, ARow, Rect);
+                return;
+            }
+        }
         graph::DrawGraphCell(canvas, GraphParams(), ACol, ARow, Rect);
     } catch (const std::exception&) {
     }

@@ -42,6 +42,24 @@ TEST(CliConventions, HelpListsEveryOptionOfTheTableWithinEightyColumns)
     EXPECT_EQ(RunCli({"-h"}).out, help.out);
 }
 
+// help2man and readers of GNU-style help tell an option from its text by two spaces or more.
+TEST(CliConventions, HelpSetsTwoSpacesOrALineBetweenAnOptionAndItsText)
+{
+    const std::string help = RunCli({"--help"}).out;
+    for (const OptionRow& option : OptionTable()) {
+        std::string lead = "\n  ";
+        if (!option.ShortName.empty()) {
+            lead += std::string(option.ShortName) + ", ";
+        }
+        lead += std::string(option.Name) + (option.ValueName.empty() ? "" : " " + option.ValueName);
+        const std::size_t at = help.find(lead);
+        ASSERT_NE(at, std::string::npos) << lead;
+        const std::string after = help.substr(at + lead.size(), 2);
+        EXPECT_TRUE(after[0] == '\n' || after == "  ")
+            << lead << " is followed by '" << after << "'";
+    }
+}
+
 TEST(CliConventions, VersionNamesTheProgramAndWinsLikeHelp)
 {
     const Outcome o = RunCli({"--view", "2", "--version", "--bogus"});

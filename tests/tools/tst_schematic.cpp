@@ -1,4 +1,5 @@
 #include "tools/circuit_pictures/schematic.h"
+#include "ui/circuit_page/bridge_state_layout.h"
 
 #include <QCoreApplication>
 #include <QImageReader>
@@ -67,11 +68,32 @@ private slots:
         }
     }
 
+    // The bridge layer draws the current along these points: each must be on a wire.
+    void theBridgeLayersNodesLieOnTheDrawing()
+    {
+        namespace nodes = ui::bridge_nodes;
+        QList<QPoint> points{nodes::kStarPoint};
+        for (std::size_t k = 0; k < 3; ++k) {
+            points << nodes::kMotorTerminals[k] << QPoint(nodes::kBridgeRailX, nodes::kPhaseY[k])
+                   << QPoint(nodes::kBridgeRailX, nodes::kGateY[2 * k] - 12)
+                   << QPoint(nodes::kBridgeRailX, nodes::kGateY[2 * k + 1] + 10);
+        }
+        for (const QPoint& p : points)
+            QVERIFY2(IsInk(base_.pixel(p)), qPrintable(QString("(%1, %2)").arg(p.x()).arg(p.y())));
+        for (const schematic::NamedNode& node : schematic::CircuitNodes()) {
+            for (std::size_t k = 0; k < 3; ++k) {
+                if (node.name == QString(QChar('A' + static_cast<int>(k))))
+                    QCOMPARE(node.at.y(), nodes::kPhaseY[k]);
+            }
+        }
+    }
+
     void nothingHidesUnderTheControlsOverThePicture()
     {
         const QList<QRect> covered{OnPicture(76, 436, 41, 19),  OnPicture(122, 436, 41, 19),
                                    OnPicture(292, 4, 161, 33),  OnPicture(456, 4, 105, 33),
-                                   OnPicture(512, 328, 49, 17), OnPicture(340, 348, 221, 113)};
+                                   OnPicture(512, 328, 49, 17), OnPicture(340, 348, 221, 113),
+                                   OnPicture(392, 328, 116, 17)}; // "Show bridge state"
         for (const QRect& area : covered) {
             for (int y = area.top(); y <= area.bottom(); ++y) {
                 for (int x = area.left(); x <= area.right(); ++x) {

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 
 #include <cstdint>
@@ -206,7 +207,14 @@ void ComposeCircuitPicture(QImage& circuitBitmap, const QString& folder, bool in
 
 QString ProgramFolder()
 {
-    QString folder = QCoreApplication::applicationDirPath();
+    // Installed, the program is started through a link in bin/; its pictures and log.txt are
+    // beside the real file. Qt resolves the link through /proc where it can, but falls back to
+    // argv[0], which may be the link itself.
+    const QFileInfo program(QCoreApplication::applicationFilePath());
+    QString folder = program.canonicalPath();
+    if (folder.isEmpty()) {
+        folder = program.absolutePath();
+    }
     while (folder.size() > 1 && folder.endsWith('/')) {
         folder.chop(1);
     }

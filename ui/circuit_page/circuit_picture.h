@@ -37,8 +37,8 @@ QImage LoadBitmapFile(const QString& path);
 void ComposeCircuitPicture(QImage& circuitBitmap, const QString& folder, bool invertingDriver,
                            bool pChannelHighSide);
 
-// The folder of the running executable without a trailing separator (except for the root
-// folder itself, "/", which has no other spelling).
+// The folder of the running executable, links resolved, without a trailing separator (except
+// for the root folder itself, "/", which has no other spelling).
 QString ProgramFolder();
 
 } // namespace ui

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPainter>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
@@ -281,6 +282,25 @@ private slots:
         QVERIFY(
             QFileInfo(folder + "/" + QFileInfo(QCoreApplication::applicationFilePath()).fileName())
                 .exists());
+    }
+
+    // Installed, bin/bldc-demo is a link to the program beside its pictures; a relative link
+    // reached through another link must still lead there.
+    void programFolderFollowsLinksToTheProgram()
+    {
+        const QString probe = QCoreApplication::applicationDirPath() + "/program_folder_probe";
+        QTemporaryDir links;
+        QVERIFY(links.isValid());
+        QVERIFY(QDir(links.path()).mkdir("bin"));
+        QVERIFY(QFile::link(probe, links.filePath("probe")));
+        QVERIFY(QFile::link("../probe", links.filePath("bin/probe")));
+
+        QProcess process;
+        process.start(links.filePath("bin/probe"), {});
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 0);
+        const QString folder = QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
+        QCOMPARE(folder, QFileInfo(probe).canonicalPath());
     }
 };
 

@@ -1,0 +1,180 @@
+#include "graph/reference_run.h"
+
+#include "engine/format_fixed.h"
+#include "graph/graph_axes.h"
+#include "graph/graph_painter.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace graph {
+
+namespace {
+
+struct Span {
+    float A0 = 0;
+    float A1 = 0;
+};
+
+Span LiveSpan(const ReferencePaintParams& p)
+{
+    const auto& samples = p.Run.Samples;
+    return {samples[static_cast<std::size_t>(p.Window.Start)].Angle,
+            samples[static_cast<std::size_t>(p.Window.Start + p.Window.Len - 1)].Angle};
+}
+
+// The reference samples whose angle lies in the live view, as [first, last).
+std::pair<std::size_t, std::size_t> InSpan(const std::vector<engine::TSampleRec>& samples,
+                                           const Span& span)
+{
+    const auto byAngle = [](const engine::TSampleRec& r, float a) { return r.Angle < a; };
+    const auto first = std::lower_bound(samples.begin(), samples.end(), span.A0, byAngle);
+    const auto last =
+        std::upper_bound(first, samples.end(), span.A1,
+                         [](float a, const engine::TSampleRec& r) { return a < r.Angle; });
+    return {static_cast<std::size_t>(first - samples.begin()),
+            static_cast<std::size_t>(last - samples.begin())};
+}
+
+// A difference with its sign; one that rounds to zero has none.
+std::string Signed(double value, int decimals, char separator)
+{
+    std::string text;
+    engine::AppendFormatFixed(text, value, 8, decimals, separator);
+    const bool zero = text.find_first_not_of("-0.,") == std::string::npos;
+    return (text.front() != '-' && !zero ? "+" : "") + text;
+}
+
+void DrawSwitchRow(Canvas& canvas, const ReferencePaintParams& p, const Span& span, int row,
+                   const TRect& r)
+{
+    const auto& samples = p.Reference.Samples;
+    const auto [first, last] = InSpan(samples, span);
+    if (first == last)
+        return;
+    const std::size_t slot = static_cast<std::size_t>(row - 1);
+    const int width = r.Right - r.Left;
+    const auto level = [&](std::int32_t state) { return state != 0 ? r.Top + 4 : r.Bottom - 4; };
+    canvas.SetPenColor(DimColor(kSwitchTraceColors[slot]));
+    canvas.SetPenStyle(TPenStyle::psSolid);
+    std::int32_t state = samples[first].Switch[slot];
+    canvas.MoveTo(ReferenceX(samples[first].Angle, span.A0, span.A1, r.Left, width), level(state));
+    for (std::size_t i = first + 1; i < last; ++i) {
+        const std::int32_t next = samples[i].Switch[slot];
+        if (next != state) {
+            const int x = ReferenceX(samples[i].Angle, span.A0, span.A1, r.Left, width);
+            canvas.LineTo(x, level(state));
+            canvas.LineTo(x, level(next));
+            state = next;
+        }
+    }
+    canvas.LineTo(ReferenceX(samples[last - 1].Angle, span.A0, span.A1, r.Left, width) + 1,
+                  level(state));
+}
+
+void DrawPlotRow(Canvas& canvas, const ReferencePaintParams& p, const Span& span, const TRect& r)
+{
+    const ReferenceRun& ref = p.Reference;
+    const auto& samples = ref.Samples;
+    const auto [first, last] = InSpan(samples, span);
+    const int count = std::min(ref.Result.ChannelCount, p.Result.ChannelCount);
+    if (first == last || count <= 0 || ref.Result.ChannelRows.size() < last)
+        return;
+    const engine::TChannelDesc& range = p.Result.Channels[0];
+    const PlotScale scale = ComputePlotScale(range.MinValue, range.MaxValue, r.Top, r.Bottom);
+    const int width = r.Right - r.Left;
+    // The scale is the live run's; a reference that leaves its range (a faster motor's larger
+    // back-EMF) runs along the cell's edge rather than over the neighbouring rows.
+    canvas.SetPenStyle(TPenStyle::psSolid);
+    for (std::size_t ch = 0; ch < static_cast<std::size_t>(count); ++ch) {
+        canvas.SetPenColor(DimColor(ref.Result.Channels[ch].Color));
+        const auto point = [&](std::size_t i) {
+            return TPoint{ReferenceX(samples[i].Angle, span.A0, span.A1, r.Left, width),
+                          std::clamp(scale.Y(ref.Result.ChannelRows[i][ch]), r.Top, r.Bottom - 1)};
+        };
+        const TPoint start = point(first);
+        canvas.MoveTo(start.x, start.y);
+        std::vector<TPoint> points;
+        points.reserve(last - first);
+        for (std::size_t i = first + 1; i < last; ++i)
+            points.push_back(point(i));
+        canvas.PolylineTo(points);
+    }
+}
+
+} // namespace
+
+ReferenceRun HoldReference(const engine::SampleBuffer& run, const engine::ChannelSet& result,
+                           int view, const engine::RunSummary& summary)
+{
+    const auto count = static_cast<std::size_t>(std::clamp<std::int64_t>(
+        run.SampleCount, 0, static_cast<std::int64_t>(run.Samples.size())));
+    ReferenceRun ref;
+    ref.Samples.assign(run.Samples.begin(),
+                       run.Samples.begin() + static_cast<std::ptrdiff_t>(count));
+    ref.Result.Channels = result.Channels;
+    ref.Result.ChannelCount = result.ChannelCount;
+    const std::size_t rows = std::min(count, result.ChannelRows.size());
+    ref.Result.ChannelRows.assign(result.ChannelRows.begin(),
+                                  result.ChannelRows.begin() + static_cast<std::ptrdiff_t>(rows));
+    ref.View = view;
+    ref.Summary = summary;
+    return ref;
+}
+
+bool ReferenceDrawsIn(const ReferencePaintParams& p, int col, int row)
+{
+    if (col != 1 || row < 1 || row > 7 || (row == 7 && p.View != p.Reference.View))
+        return false;
+    if (p.Window.Start < 0 || p.Window.Len < 2 || p.Window.End() > p.Run.SampleCount ||
+        static_cast<std::uint64_t>(p.Window.End()) > p.Run.Samples.size())
+        return false;
+    const Span span = LiveSpan(p);
+    return span.A1 > span.A0 && std::isfinite(span.A1 - span.A0) && !p.Reference.Samples.empty();
+}
+
+void DrawReferenceCell(Canvas& canvas, const ReferencePaintParams& params, int col, int row,
+                       const TRect& rect)
+{
+    if (!ReferenceDrawsIn(params, col, row))
+        return;
+    const Span span = LiveSpan(params);
+    if (row <= 6)
+        DrawSwitchRow(canvas, params, span, row, rect);
+    else
+        DrawPlotRow(canvas, params, span, rect);
+}
+
+int ReferenceX(float angle, float a0, float a1, int left, int width)
+{
+    const double pxPerDeg = width / (static_cast<double>(a1) - a0);
+    return left + static_cast<int>(std::lround((static_cast<double>(angle) - a0) * pxPerDeg));
+}
+
+engine::TColor DimColor(engine::TColor color)
+{
+    engine::TColor out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const engine::TColor channel = (color >> shift) & 0xFF;
+        const engine::TColor grid = (kGridColor >> shift) & 0xFF;
+        out |= ((channel + grid) / 2) << shift;
+    }
+    return out;
+}
+
+std::string ReferenceComparisonText(const engine::RunSummary& live,
+                                    const engine::RunSummary& reference, char separator)
+{
+    const double rpmDiff = std::nearbyint(live.Rpm) - std::nearbyint(reference.Rpm);
+    return "Reference: " + engine::RunSummaryText(reference, separator) +
+           "\nlive - reference: RPM " + Signed(rpmDiff, 0, separator) + ", timing " +
+           Signed(static_cast<double>(live.Timing) - reference.Timing, 1, separator) + " deg";
+}
+
+void CellUnderlay::FillRect(const TRect& rect)
+{
+    if (rect != cell_)
+        target_.FillRect(rect);
+}
+
+} // namespace graph
