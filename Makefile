@@ -7,7 +7,7 @@ TSAN_DIR ?= build-tsan
 FUZZ_DIR ?= build-fuzz
 PACKAGE_DIR ?= build-package
 FUZZ_SECONDS ?= 60
-FUZZERS := entry_rule format_fixed sample_log picture
+FUZZERS := entry_rule format_fixed sample_log picture scenario
 GENERATOR := -G Ninja
 JOBS ?= $(shell nproc)
 

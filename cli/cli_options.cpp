@@ -1,6 +1,8 @@
 #include "cli/cli_options.h"
 
+#include "cli/cli_options_formats.h"
 #include "cli/option_table.h"
+#include "engine/scenario_reader.h"
 
 #include <set>
 
@@ -46,6 +48,12 @@ std::optional<std::string_view> OutputBesideSweep(const CliRequest& request)
     if (request.PngPath) {
         return "--png";
     }
+    if (request.ShowMeasure) {
+        return "--measure";
+    }
+    if (request.VcdPath) {
+        return "--vcd";
+    }
     return std::nullopt;
 }
 
@@ -56,7 +64,8 @@ bool TextBesidePicture(const CliRequest& request)
         return false;
     }
     return request.ShowParams || request.ShowSummary || request.ShowChannels ||
-           request.LogPath == kStandardOutput;
+           request.ShowMeasure || request.LogPath == kStandardOutput ||
+           request.VcdPath == kStandardOutput;
 }
 
 std::optional<std::string> CheckCombination(const CliRequest& request)
@@ -71,9 +80,9 @@ std::optional<std::string> CheckCombination(const CliRequest& request)
         }
     }
     if (request.Window && !request.ShowChannels && !request.PngPath && !request.Sweep &&
-        !request.ShowZc) {
-        return "--view-window restricts --channels, --png, --zc and --sweep: give one of them "
-               "(--log always writes the whole run)";
+        !request.ShowZc && !request.ShowMeasure && !request.VcdPath) {
+        return "--view-window restricts --channels, --png, --zc, --measure, --vcd and --sweep: "
+               "give one of them (--log always writes the whole run)";
     }
     if (request.DetectorGiven && !request.ShowZc) {
         return "--zc-sampling, --zc-blanking and --zc-filter set the detector of --zc: give --zc "
@@ -86,7 +95,7 @@ std::optional<std::string> CheckCombination(const CliRequest& request)
         return "--png - writes the picture to standard output: no other output can go there "
                "(write the others to files)";
     }
-    return std::nullopt;
+    return CheckStandardOutputUse(request);
 }
 
 std::string Quoted(std::string_view text)
@@ -94,9 +103,7 @@ std::string Quoted(std::string_view text)
     return "'" + std::string(text) + "'";
 }
 
-} // namespace
-
-ParseResult ParseCommandLine(const std::vector<std::string>& args)
+ParseResult ParseOptions(const std::vector<std::string>& args)
 {
     CliRequest request;
     std::set<std::string_view> given;
@@ -171,6 +178,17 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args)
         return UsageError{*problem};
     }
     return request;
+}
+
+} // namespace
+
+ParseResult ParseCommandLine(const std::vector<std::string>& args)
+{
+    try {
+        return ParseOptions(args);
+    } catch (const engine::ScenarioError& error) {
+        return UsageError{error.what(), true};
+    }
 }
 
 } // namespace cli

@@ -4,8 +4,10 @@
 #include "engine/crossing_detector.h"
 #include "engine/emulation.h"
 #include "engine/sample_window.h"
+#include "engine/table_writer.h"
 #include "graph/grid_size.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +22,7 @@ namespace cli {
 struct SetBoxText {
     int Tag = 0;
     std::string Text;
+    std::string Origin; // what typed it, for messages; empty for --set N=TEXT
 };
 
 // "--current-scale POS": TrackBar1 moved to POS (1 ... 10).
@@ -32,7 +35,16 @@ struct MoveDutyScale {
     int Position = 0;
 };
 
-using ParamEdit = std::variant<SetBoxText, MoveCurrentScale, MoveDutyScale>;
+// "--save FILE": the scenario of the options before it. The bridge settings and the view are
+// taken when the option is read; the box texts when the edits before it have been applied.
+struct SaveScenarioFile {
+    std::string Path;
+    engine::RunSettings Settings;
+    int View = 1;
+};
+
+// "--load FILE" becomes, at its place, the edits of the file's ten box texts and its settings.
+using ParamEdit = std::variant<SetBoxText, MoveCurrentScale, MoveDutyScale, SaveScenarioFile>;
 
 inline constexpr int kMaxPictureSide = 8192;
 inline constexpr int kMaxJobs = 256;
@@ -47,16 +59,21 @@ struct CliRequest {
     std::optional<float> Angle;  // a single-angle run instead of the full run
     std::optional<int> PwmState; // unset: the PWM output follows "H-Side PWM", as the window does
     int View = 1;
+    bool ViewChosen = false;       // by --view or a loaded scenario: --vcd adds the view's channels
     std::optional<char> Separator; // unset: the user's locale
+    // Unset: the classic outputs; set: tables with a header (TSV, CSV) or one JSON document.
+    std::optional<engine::TableFormat> Format;
     bool ShowParams = false;
     bool ShowSummary = false;
     bool ShowChannels = false;
+    bool ShowMeasure = false;
     std::optional<std::string> LogPath;                // kStandardOutput or a file name
+    std::optional<std::string> VcdPath;                // kStandardOutput or a file name
     std::optional<std::string> PngPath;                // kStandardOutput or a file name
     graph::GridSize PngSize = graph::kDefaultGridSize; // "--png-size WxH"
     bool PngSizeGiven = false;
     // "--view-window START LEN" (START 0 or more, LEN 1 or more): the samples --channels,
-    // --png and --sweep look at; unset: the whole run.
+    // --png, --measure, --vcd and --sweep look at; unset: the whole run.
     std::optional<engine::SampleWindow> Window;
     std::optional<SweepRequest> Sweep;
     std::optional<int> Jobs; // "--jobs N"; unset: the machine's cores
@@ -68,13 +85,27 @@ struct CliRequest {
 
     bool HasOutput() const
     {
-        return ShowParams || ShowSummary || ShowChannels || LogPath || PngPath || ShowZc;
+        return ShowParams || ShowSummary || ShowChannels || ShowMeasure || LogPath || PngPath ||
+               VcdPath || ShowZc || SavesScenario();
+    }
+    // Whether an output needs the emulation run (the summary is printed when nothing is asked).
+    bool NeedsRun() const
+    {
+        return ShowSummary || ShowChannels || ShowMeasure || LogPath || PngPath || VcdPath ||
+               ShowZc || Sweep || !HasOutput();
+    }
+    bool SavesScenario() const
+    {
+        return std::any_of(Edits.begin(), Edits.end(), [](const ParamEdit& edit) {
+            return std::holds_alternative<SaveScenarioFile>(edit);
+        });
     }
 };
 
 // A command line that cannot be run; the message says what is wrong with it.
 struct UsageError {
     std::string Message;
+    bool BadFile = false; // a --load file that cannot be used: a failed file, not bad usage
 };
 
 using ParseResult = std::variant<CliRequest, UsageError>;

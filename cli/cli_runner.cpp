@@ -1,5 +1,6 @@
 #include "cli/cli_runner.h"
 
+#include "cli/cli_outputs.h"
 #include "cli/cli_png.h"
 #include "cli/help_text.h"
 #include "cli/report_line.h"
@@ -11,15 +12,16 @@
 #include "engine/emulation.h"
 #include "engine/format_fixed.h"
 #include "engine/params.h"
+#include "engine/measurements.h"
 #include "engine/run_summary.h"
 #include "engine/sample_log.h"
 #include "engine/sample_window.h"
+#include "engine/scenario.h"
+#include "engine/vcd_writer.h"
 #include "engine/zero_crossing.h"
 #include "engine/zero_crossing_text.h"
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
 #include <new>
 #include <ostream>
 
@@ -31,6 +33,7 @@ struct ApplyEdit {
     engine::TParams& Params;
     engine::ParamTexts& Texts;
     char Separator;
+    std::ostream& Out;
 
     void operator()(const SetBoxText& edit) const
     {
@@ -48,67 +51,17 @@ struct ApplyEdit {
         Texts[engine::PwmDuty] = engine::TrackBar2Text(edit.Position);
         engine::ChangeParam(Params, Texts, engine::PwmDuty, true, Separator);
     }
+    // Throws engine::LogWriteError.
+    void operator()(const SaveScenarioFile& edit) const
+    {
+        const engine::Scenario scenario{Texts, edit.Settings, edit.View};
+        if (edit.Path == kStandardOutput) {
+            Out << engine::ScenarioText(scenario);
+        } else {
+            engine::SaveScenario(edit.Path, scenario);
+        }
+    }
 };
-
-void WriteParams(std::ostream& out, const engine::ParamTexts& texts)
-{
-    for (int tag = 1; tag <= engine::kParamCount; ++tag) {
-        out << tag << '\t' << texts[static_cast<std::size_t>(tag)] << '\n';
-    }
-}
-
-void WriteSummary(std::ostream& out, const engine::RunSummary& summary,
-                  const engine::SampleBuffer& run, char separator)
-{
-    out << engine::RunSummaryText(summary, separator) << '\n'
-        << "samples: " << run.SampleCount << '\n';
-}
-
-std::string ColourText(engine::TColor colour)
-{
-    std::array<char, 16> text{};
-    std::snprintf(text.data(), text.size(), "$%08X", static_cast<unsigned>(colour));
-    return text.data();
-}
-
-// The view's channel descriptors, then one line of values per sample of the window. Long runs
-// are written in chunks so the text of a million samples is never held at once.
-void WriteChannels(std::ostream& out, const engine::ChannelSet& set, engine::SampleWindow window,
-                   char separator)
-{
-    std::string text;
-    const auto count = static_cast<std::size_t>(set.ChannelCount);
-    for (std::size_t k = 0; k < count; ++k) {
-        const engine::TChannelDesc& channel = set.Channels[k];
-        text += channel.Name;
-        text += '\t';
-        text += ColourText(channel.Color);
-        text += '\t';
-        engine::AppendFormatFixed(text, channel.MinValue, 7, 4, separator);
-        text += '\t';
-        engine::AppendFormatFixed(text, channel.MaxValue, 7, 4, separator);
-        text += '\n';
-    }
-    constexpr std::size_t kChunk = 1 << 16;
-    const auto first = static_cast<std::size_t>(window.Start);
-    const std::size_t end =
-        std::min(first + static_cast<std::size_t>(window.Len), set.ChannelRows.size());
-    for (std::size_t i = first; i < end; ++i) {
-        const engine::TChannelRow& row = set.ChannelRows[i];
-        for (std::size_t k = 0; k < count; ++k) {
-            if (k > 0) {
-                text += '\t';
-            }
-            engine::AppendFormatFixed(text, row[k], 7, 4, separator);
-        }
-        text += '\n';
-        if (text.size() >= kChunk) {
-            out.write(text.data(), static_cast<std::streamsize>(text.size()));
-            text.clear();
-        }
-    }
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-}
 
 // Standard output that failed (closed, full, a broken pipe) fails the command, whatever it
 // printed.
@@ -120,6 +73,24 @@ int Finish(std::ostream& out, std::ostream& err, int status)
         return kExitRunFailed;
     }
     return status;
+}
+
+// The run, or the window, as a Value Change Dump to a file or standard output, written piece
+// by piece. Throws engine::LogWriteError.
+void WriteVcd(const std::string& path, const engine::SampleBuffer& run,
+              const engine::ChannelSet* view, const engine::SampleWindow& window, std::ostream& out)
+{
+    if (path == kStandardOutput) {
+        engine::ChunkedText text([&out](std::string_view piece) {
+            out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+        });
+        engine::WriteVcd(run, view, window, text);
+        return;
+    }
+    engine::ByteFileWriter file(path);
+    engine::ChunkedText text([&file](std::string_view piece) { file.Write(piece); });
+    engine::WriteVcd(run, view, window, text);
+    file.Close();
 }
 
 } // namespace
@@ -141,18 +112,37 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
     engine::TParams params;
     engine::ParamTexts texts = engine::DefaultParamTexts();
     engine::ReadStartupParams(params, texts, separator);
-    const ApplyEdit apply{params, texts, separator};
-    for (const ParamEdit& edit : request.Edits) {
-        std::visit(apply, edit);
+    const ApplyEdit apply{params, texts, separator, out};
+    try {
+        for (const ParamEdit& edit : request.Edits) {
+            std::visit(apply, edit);
+        }
+    } catch (const engine::LogWriteError& error) {
+        Report(err, error.what());
+        return Finish(out, err, kExitRunFailed);
     }
 
+    // --measure has no classic form: without --format it is a tab-separated table.
+    std::optional<FormattedOutput> formatted;
+    if (request.Format || request.ShowMeasure) {
+        formatted.emplace(out, request.Format.value_or(engine::TableFormat::Tsv), separator);
+    }
     // The texts are final before the run, so they are shown also when the run is refused.
     if (request.ShowParams) {
-        WriteParams(out, texts);
+        if (request.Format) {
+            formatted->Params(params);
+        } else {
+            WriteClassicParams(out, texts);
+        }
     }
 
     if (request.Sweep) {
+        formatted.reset();
         return RunSweep(request, params, texts, separator, out, err, context);
+    }
+    if (request.SavesScenario() && !request.NeedsRun()) {
+        formatted.reset();
+        return Finish(out, err, kExitSuccess); // nothing asked for needs the run
     }
     const RunStart start = StartOf(request);
 
@@ -162,10 +152,12 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
         summary = engine::CalcPhases(params, request.Settings, start.PwmState, start.StartAngle,
                                      run, engine::RunThreads{.Count = JobsFor(request, context)});
     } catch (const engine::EmulationError& error) {
+        formatted.reset(); // a JSON document begun is closed
         out.flush();
         Report(err, error.what());
         return kExitRunFailed;
     } catch (const std::bad_alloc&) {
+        formatted.reset();
         out.flush();
         Report(err, "not enough memory for the run");
         return kExitRunFailed;
@@ -173,16 +165,29 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
 
     const bool summaryOnly = !request.HasOutput();
     if (request.ShowSummary || summaryOnly) {
-        WriteSummary(out, summary, run, separator);
+        if (request.Format) {
+            formatted->Summary(summary, run.SampleCount);
+        } else {
+            WriteClassicSummary(out, summary, run.SampleCount, separator);
+        }
     }
     const engine::SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
     engine::ChannelSet channels;
-    if (request.ShowChannels || request.PngPath || request.ShowZc) {
+    if (request.ShowChannels || request.PngPath || request.ShowZc || request.ShowMeasure ||
+        (request.VcdPath && request.ViewChosen)) {
         engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run, channels);
     }
     if (request.ShowChannels) {
-        WriteChannels(out, channels, window, separator);
+        if (request.Format) {
+            formatted->Channels(run, channels, request.View, window);
+        } else {
+            WriteClassicChannels(out, channels, window, separator);
+        }
     }
+    if (request.ShowMeasure) {
+        formatted->Measurements(engine::MeasureView(run, channels, window), channels);
+    }
+    formatted.reset();
     if (request.LogPath) {
         if (*request.LogPath == kStandardOutput) {
             const std::string log = engine::BuildSampleLog(run, separator);
@@ -195,6 +200,16 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
                 Report(err, error.what());
                 return kExitRunFailed;
             }
+        }
+    }
+    if (request.VcdPath) {
+        const engine::ChannelSet* view = request.ViewChosen ? &channels : nullptr;
+        try {
+            WriteVcd(*request.VcdPath, run, view, window, out);
+        } catch (const engine::LogWriteError& error) {
+            out.flush();
+            Report(err, error.what());
+            return kExitRunFailed;
         }
     }
     if (request.PngPath) {
@@ -235,7 +250,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     const ParseResult parsed = ParseCommandLine(args);
     if (const auto* usage = std::get_if<UsageError>(&parsed)) {
         Report(err, usage->Message);
-        return kExitUsage;
+        return usage->BadFile ? kExitRunFailed : kExitUsage;
     }
     return RunRequest(std::get<CliRequest>(parsed), out, err, context);
 }

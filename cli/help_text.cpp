@@ -20,8 +20,8 @@ constexpr std::string_view kAbout =
     "steps, starting from the window's default parameters, and prints the results.";
 
 constexpr std::string_view kExitStatus =
-    "Exit status: 0 success, 1 the run (or a run of the sweep) or a file failed, 2 a bad command "
-    "line (also a --set TEXT read only in part under --strict).";
+    "Exit status: 0 success, 1 the run (or a run of the sweep) or a file failed (also a scenario "
+    "given to --load), 2 a bad command line (also a --set TEXT read only in part under --strict).";
 
 bool IsNumber(std::string_view word)
 {

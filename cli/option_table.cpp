@@ -1,5 +1,6 @@
 #include "cli/option_table.h"
 
+#include "cli/cli_options_formats.h"
 #include "cli/option_values.h"
 #include "cli/parameter_boxes.h"
 #include "engine/channels.h"
@@ -192,6 +193,14 @@ std::vector<OptionRow> BuildTable()
         {"--duty-scale", "", "POS", G::Parameters, "move the duty-cycle track bar to POS (0 to 10)",
          IntoInt(0, 10, "a track bar position from 0 to 10",
                  [](CliRequest& r, int p) { r.Edits.emplace_back(MoveDutyScale{p}); })},
+        {"--load", "", "FILE", G::Parameters,
+         "apply a scenario file here: its ten box texts as --set 1 ... --set 10, then its bridge "
+         "settings and view; a file that cannot be used stops everything (exit status 1)",
+         ValueHandler(ApplyLoadOption)},
+        {"--save", "", "FILE", G::Parameters,
+         "write the scenario the options before it give (the ten box texts, the bridge settings, "
+         "the view) to FILE (- for standard output)",
+         ValueHandler(ApplySaveOption)},
 
         {"--h-pwm", "", "on|off", G::Bridge, "PWM on the high-side switches (default on)",
          IntoSwitch([](CliRequest& r, bool on) { r.Settings.HighSidePwm = on; })},
@@ -221,7 +230,10 @@ std::vector<OptionRow> BuildTable()
          IntoInt(0, 1, "0 (off) or 1 (on)", [](CliRequest& r, int state) { r.PwmState = state; })},
         {"--view", "", "0.." + std::to_string(engine::kViewCount - 1), G::Run, ViewHelp(),
          IntoInt(0, engine::kViewCount - 1, "0, 1, 2 or 3",
-                 [](CliRequest& r, int view) { r.View = view; })},
+                 [](CliRequest& r, int view) {
+                     r.View = view;
+                     r.ViewChosen = true;
+                 })},
         {"--decimal-separator", "", "C", G::Run,
          "the decimal separator of all numbers (default: the user's locale)",
          ValueHandler(ApplySeparator)},
@@ -233,7 +245,17 @@ std::vector<OptionRow> BuildTable()
         {"--channels", "", "", G::Output,
          "the view's channels (name, colour, min, max), then one line per sample",
          FlagHandler([](CliRequest& r) { r.ShowChannels = true; })},
+        {"--measure", "", "", G::Output,
+         "the readout's measurements of the samples looked at: each channel's minimum, maximum, "
+         "mean and RMS, each switch's duty and edges, the PWM and commutation frequency and "
+         "period, one quantity per line under a header",
+         FlagHandler([](CliRequest& r) { r.ShowMeasure = true; })},
         OutputFileRow("--log", "write the sample log to FILE", &CliRequest::LogPath),
+        OutputFileRow("--vcd",
+                      "write the run as a Value Change Dump for waveform viewers to FILE: the "
+                      "switches and drive flags as wires, the voltages and the angle as reals, "
+                      "with --view or --load the view's channels too",
+                      &CliRequest::VcdPath),
         OutputFileRow("--png",
                       "write the graph as the window shows it to FILE (PNG), drawn offscreen "
                       "with the view chosen by --view",
@@ -243,6 +265,12 @@ std::vector<OptionRow> BuildTable()
              "x" + std::to_string(defaultSize.Height) + ", the window's minimum size)",
          ValueHandler(ApplyPngSize)},
 
+        {"--format", "", "tsv|csv|json", G::Output,
+         "the form of --params, --summary, --channels, --measure and --sweep: tables with a "
+         "header row, --channels with INDEX, TIME(us), ANGLE(deg) and the switches before the "
+         "channels (tsv with the decimal separator, csv after RFC 4180 with \".\" always), or "
+         "one JSON document with a member per output; without it they keep their classic form",
+         ValueHandler(ApplyFormatOption)},
         {"--zc", "", "", G::Output,
          "the zero-crossing table of the comparators of --view (1 to 3): a header, then one "
          "line per floating interval of a phase that lies wholly inside the run, in time order: "
@@ -270,9 +298,9 @@ std::vector<OptionRow> BuildTable()
                  })},
 
         {"--view-window", "", "START LEN", G::Samples,
-         "restrict --channels, --png, --zc and --sweep to the LEN samples from sample START "
-         "(counted "
-         "from 0); a window reaching beyond the run is moved back into it, as the graph's "
+         "restrict --channels, --png, --zc, --measure, --vcd and --sweep to the LEN samples "
+         "from sample START (counted from 0); a window reaching beyond the run is moved back into "
+         "it, as the graph's "
          "scroll bar does",
          PairHandler(ApplyViewWindow)},
 

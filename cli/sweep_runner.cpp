@@ -1,12 +1,12 @@
 #include "cli/sweep_runner.h"
 
+#include "cli/cli_outputs.h"
 #include "cli/cli_runner.h"
 #include "cli/report_line.h"
 #include "engine/channels.h"
 #include "engine/emulation.h"
-#include "engine/format_fixed.h"
 #include "engine/run_summary.h"
-#include "engine/zero_crossing_text.h"
+#include "engine/run_tables.h"
 
 #include <algorithm>
 #include <atomic>
@@ -35,27 +35,30 @@ struct SweepJob {
     engine::RunThreads Threads;
 };
 
-// One run's line of the table, and the reason when the run failed.
+// One run's row of the table, the value as typed, and the report when the run failed.
 struct SweepLine {
-    std::string Text;
+    std::string Typed;
+    engine::SweepRow Row;
     std::string Failure;
     std::exception_ptr Error; // anything else that went wrong, passed on to the caller
 };
 
-std::string HeaderLine(const CliRequest& request, char separator)
+// The extremes of every channel over the window; nothing for an empty window.
+std::vector<std::pair<float, float>> Extremes(const engine::ChannelSet& channels,
+                                              const engine::SampleWindow& window)
 {
-    // The names come from the view itself: PrepareRes of no samples names the channels.
-    const engine::SampleBuffer none;
-    engine::ChannelSet channels;
-    engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, none, channels);
-    std::string line = "value\tRPM\ttiming\tsamples";
-    for (std::size_t k = 0; k < static_cast<std::size_t>(channels.ChannelCount); ++k) {
-        line += '\t' + channels.Channels[k].Name + " min\t" + channels.Channels[k].Name + " max";
+    std::vector<std::pair<float, float>> extremes;
+    const auto count = static_cast<std::size_t>(channels.ChannelCount);
+    for (std::size_t k = 0; k < count && window.Len > 0; ++k) {
+        const auto first = channels.ChannelRows.begin() + window.Start;
+        const auto [low, high] =
+            std::minmax_element(first, first + window.Len,
+                                [k](const engine::TChannelRow& a, const engine::TChannelRow& b) {
+                                    return a[k] < b[k];
+                                });
+        extremes.emplace_back((*low)[k], (*high)[k]);
     }
-    if (request.ShowZc) {
-        line += "\tzc_mean_error_deg\tzc_max_error_deg\tzc_missed";
-    }
-    return line;
+    return extremes;
 }
 
 // The run of value `index` in the caller's buffers.
@@ -63,63 +66,36 @@ SweepLine RunLine(const SweepJob& job, int index, engine::SampleBuffer& run,
                   engine::ChannelSet& channels)
 {
     const SweepRequest& sweep = *job.Request.Sweep;
-    const std::string value = sweep.ValueText(index, job.Separator);
+    SweepLine line;
+    line.Typed = sweep.ValueText(index, job.Separator);
+    line.Row.Value = sweep.ValueText(index, '.');
     engine::TParams params = job.Params;
     engine::ParamTexts texts = job.Texts;
     texts[static_cast<std::size_t>(sweep.Tag)] = sweep.TypedText(index);
     engine::ChangeParam(params, texts, sweep.Tag, true, job.Separator);
 
-    engine::RunSummary summary;
-    std::string failure;
     try {
-        summary = engine::CalcPhases(params, job.Request.Settings, job.Start.PwmState,
-                                     job.Start.StartAngle, run, job.Threads);
+        line.Row.Summary = engine::CalcPhases(params, job.Request.Settings, job.Start.PwmState,
+                                              job.Start.StartAngle, run, job.Threads);
     } catch (const engine::EmulationError& error) {
-        failure = error.what();
+        line.Row.Failure = error.what();
     } catch (const std::bad_alloc&) {
-        failure = "not enough memory for the run";
+        line.Row.Failure = "not enough memory for the run";
     }
-    if (!failure.empty()) {
-        return {value + '\t' + failure, std::to_string(sweep.Tag) + "=" + value + ": " + failure,
-                nullptr};
+    if (line.Row.Failure) {
+        line.Failure = std::to_string(sweep.Tag) + "=" + line.Typed + ": " + *line.Row.Failure;
+        return line;
     }
     engine::PrepareRes(job.Request.View, engine::ChannelTexts{}, job.Separator, run, channels);
-
-    std::string line = value;
-    line += '\t';
-    line += engine::RpmText(summary.Rpm);
-    line += '\t';
-    line += engine::TimingText(summary.Timing, job.Separator);
-    line += '\t';
-    line += std::to_string(run.SampleCount);
     const engine::SampleWindow window = EffectiveWindow(job.Request.Window, run.SampleCount);
-    for (std::size_t k = 0; k < static_cast<std::size_t>(channels.ChannelCount); ++k) {
-        const auto first = channels.ChannelRows.begin() + window.Start;
-        const auto [low, high] =
-            std::minmax_element(first, first + window.Len,
-                                [k](const engine::TChannelRow& a, const engine::TChannelRow& b) {
-                                    return a[k] < b[k];
-                                });
-        line += '\t';
-        if (window.Len > 0) {
-            engine::AppendFormatFixed(line, (*low)[k], 7, 4, job.Separator);
-        }
-        line += '\t';
-        if (window.Len > 0) {
-            engine::AppendFormatFixed(line, (*high)[k], 7, 4, job.Separator);
-        }
-    }
+    line.Row.Samples = run.SampleCount;
+    line.Row.Extremes = Extremes(channels, window);
     if (job.Request.ShowZc) {
         const engine::ZcSummary zc =
             AnalyseRun(job.Request, params, job.Start, run, channels, window).Summary;
-        line += '\t';
-        engine::AppendOptionalFixed(line, zc.MeanErrorDeg, 4, job.Separator);
-        line += '\t';
-        engine::AppendOptionalFixed(line, zc.MaxErrorDeg, 4, job.Separator);
-        line += '\t';
-        line += std::to_string(zc.Undetected());
+        line.Row.Zc = engine::SweepZc{zc.MeanErrorDeg, zc.MaxErrorDeg, zc.Undetected()};
     }
-    return {std::move(line), {}, nullptr};
+    return line;
 }
 
 // Lines finished in any order, taken out in the table's order.
@@ -220,7 +196,19 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
         request,   params,           texts,
         separator, StartOf(request), engine::RunThreads{.Count = std::max(jobs / workers, 1u)}};
 
-    out << HeaderLine(request, separator) << '\n' << std::flush;
+    // The names come from the view itself: PrepareRes of no samples names the channels.
+    engine::ChannelSet view;
+    engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, engine::SampleBuffer{},
+                       view);
+    const auto channelCount = static_cast<std::size_t>(view.ChannelCount);
+    std::optional<FormattedOutput> formatted;
+    if (request.Format) {
+        formatted.emplace(out, *request.Format, separator);
+        formatted->BeginSweep(view, request.ShowZc);
+    } else {
+        out << ClassicSweepHeader(view, request.ShowZc) << '\n';
+    }
+    out << std::flush;
 
     ReadyLines ready(count);
     std::atomic<int> next{0};
@@ -268,7 +256,12 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
             progress.Clear();
             std::rethrow_exception(line->Error);
         }
-        out << line->Text << '\n' << std::flush;
+        if (formatted) {
+            formatted->SweepRow(line->Row);
+        } else {
+            out << ClassicSweepLine(line->Typed, line->Row, channelCount, separator) << '\n';
+        }
+        out << std::flush;
         if (!line->Failure.empty()) {
             failed = true;
             progress.Clear();
@@ -276,6 +269,10 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
         }
     }
     progress.Clear();
+    if (formatted) {
+        formatted->EndSweep();
+        formatted.reset();
+    }
     if (!out) {
         Report(err, "cannot write the output");
         return kExitRunFailed;

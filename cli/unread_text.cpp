@@ -29,7 +29,9 @@ std::optional<std::string> UnreadTextNote(const SetBoxText& edit)
     if (ignored.empty() && (number || text.empty())) {
         return std::nullopt;
     }
-    std::string note = "--set " + std::to_string(edit.Tag) + "=" + edit.Text + ": the " +
+    const std::string origin =
+        edit.Origin.empty() ? "--set " + std::to_string(edit.Tag) + "=" + edit.Text : edit.Origin;
+    std::string note = origin + ": the " +
                        std::string(kParameterBoxNames.at(static_cast<std::size_t>(edit.Tag))) +
                        " box ";
     if (number) {

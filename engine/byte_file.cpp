@@ -9,32 +9,6 @@ namespace engine {
 
 namespace {
 
-// Closes the file on every way out of the write.
-class FileHandle {
-public:
-    explicit FileHandle(int fd) : fd_(fd) {}
-    ~FileHandle()
-    {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-
-    int Get() const { return fd_; }
-
-    bool Close()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
-
 bool WriteAll(int fd, std::string_view data)
 {
     while (!data.empty()) {
@@ -55,15 +29,40 @@ bool WriteAll(int fd, std::string_view data)
 
 void WriteFileBytes(const std::string& path, std::string_view bytes)
 {
-    FileHandle file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (file.Get() < 0) {
+    ByteFileWriter file(path);
+    file.Write(bytes);
+    file.Close();
+}
+
+ByteFileWriter::ByteFileWriter(const std::string& path)
+    : fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666))
+{
+    if (fd_ < 0) {
         const int error = errno;
         throw LogWriteError("Cannot create file \"" + path + "\". " + SystemErrorReason(error));
     }
-    if (!WriteAll(file.Get(), bytes)) {
+}
+
+ByteFileWriter::~ByteFileWriter()
+{
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+void ByteFileWriter::Write(std::string_view bytes)
+{
+    if (fd_ < 0 || !WriteAll(fd_, bytes)) {
         throw LogWriteError("Stream write error");
     }
-    if (!file.Close()) {
+}
+
+void ByteFileWriter::Close()
+{
+    const int fd = fd_;
+    fd_ = -1;
+    // Some file systems report a failed write only when the file is closed.
+    if (fd < 0 || ::close(fd) != 0) {
         throw LogWriteError("Stream write error");
     }
 }

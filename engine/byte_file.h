@@ -6,7 +6,8 @@
 
 // Writing a finished block of bytes (a text or an encoded picture) to a file in one checked
 // write: the sample log's way, shared by every export so that all of them fail with the same
-// messages.
+// messages. Long exports that should not be held whole go through a ByteFileWriter piece by
+// piece instead.
 
 namespace engine {
 
@@ -20,6 +21,22 @@ public:
 // Creates or replaces the file at `path` and writes `bytes` with one write, unchanged. Throws
 // LogWriteError; what was written before a write failure stays in the file.
 void WriteFileBytes(const std::string& path, std::string_view bytes);
+
+// A file created or replaced on construction and written in pieces, with the same errors as
+// WriteFileBytes. Close() reports a failure of the last write; the destructor only closes.
+class ByteFileWriter {
+public:
+    explicit ByteFileWriter(const std::string& path);
+    ~ByteFileWriter();
+    ByteFileWriter(const ByteFileWriter&) = delete;
+    ByteFileWriter& operator=(const ByteFileWriter&) = delete;
+
+    void Write(std::string_view bytes);
+    void Close();
+
+private:
+    int fd_;
+};
 
 // The system's text for errno value `error`, with trailing blanks and periods removed.
 std::string SystemErrorReason(int error);

@@ -21,6 +21,8 @@ struct RunSettings {
     int DriverKind = 1;      // RadioGroup1: 0 "2 Non Inv", 1 "Inv+Non Inv"
     int MosfetKind = 1;      // RadioGroup2: 0 "N + N", 1 "P + N"
     bool Pattern120 = true;  // RadioButton1 checked; otherwise the 180-degree pattern
+
+    friend bool operator==(const RunSettings&, const RunSettings&) = default;
 };
 
 // Computed once at the start of a run; every value stored at single precision.

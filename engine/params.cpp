@@ -9,6 +9,12 @@
 
 namespace engine {
 
+// clang-format off
+const std::array<const char*, kParamCount + 1> kParamNames{
+    "", "NominalVoltage", "BattImpedance", "RpmPerVolt", "MotorResistance", "NoLoadCurrent",
+    "PwmFrequency", "Timing10", "Timing100", "MaxCurrent", "PwmDuty"};
+// clang-format on
+
 namespace {
 
 __extension__ typedef unsigned __int128 u128;

@@ -25,6 +25,9 @@ enum ParamIndex : int {
 
 inline constexpr int kParamCount = 10;
 
+// The names of the slots, by tag ("NominalVoltage", ...); slot 0 is empty.
+extern const std::array<const char*, kParamCount + 1> kParamNames;
+
 // Indexed 1 ... 10 by the tag of the parameter's edit box; slot 0 is unused.
 struct TParams {
     std::array<float, kParamCount + 1> Slot{};

@@ -3,6 +3,7 @@
 #include "engine/sample_allocator.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -21,6 +22,9 @@ struct TSampleRec {
 static_assert(sizeof(TSampleRec) == 64, "sixteen 32-bit fields");
 
 using SampleVector = std::vector<TSampleRec, SampleAllocator<TSampleRec>>;
+
+// The names of Switch[0] ... Switch[5] in every export.
+inline constexpr std::array<const char*, 6> kSwitchNames{"HA", "LA", "HB", "LB", "HC", "LC"};
 
 // The sample buffer of the last run. The vector's length grows in steps of 200 records and
 // never shrinks; records from SampleCount on are stale leftovers of earlier runs.

@@ -1,8 +1,7 @@
 #include "engine/view_export.h"
 
-#include "engine/format_fixed.h"
-
 #include <algorithm>
+#include <array>
 #include <string_view>
 
 namespace engine {
@@ -10,15 +9,25 @@ namespace engine {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr std::size_t kTypicalFixedLength = 60; // index, time, angle and the switches
-constexpr std::size_t kTypicalValueLength = 9;
+constexpr int kTimePrecision = 10;
+constexpr int kTimeDecimals = 1;
+constexpr int kValuePrecision = 7;
+constexpr int kValueDecimals = 4;
+constexpr std::size_t kFixedColumns = 9; // index, time, angle and the six switches
 
-// A TAB or a line break inside a name would shift every column after it.
-void AppendName(std::string& out, const std::string& name)
+std::vector<std::string> HeaderColumns(const ChannelSet& result, std::size_t channels)
 {
-    for (const char ch : name) {
-        out += static_cast<unsigned char>(ch) < ' ' || ch == 0x7F ? ' ' : ch;
+    std::vector<std::string> columns;
+    std::string_view fixed = kViewExportHeader;
+    for (std::size_t tab; (tab = fixed.find('\t')) != std::string_view::npos;) {
+        columns.emplace_back(fixed.substr(0, tab));
+        fixed.remove_prefix(tab + 1);
     }
+    columns.emplace_back(fixed);
+    for (std::size_t k = 0; k < channels; ++k) {
+        columns.push_back(result.Channels[k].Name);
+    }
+    return columns;
 }
 
 } // namespace
@@ -30,49 +39,50 @@ SampleWindow ExportedSamples(const SampleBuffer& run, const ChannelSet& result,
     return CutToRun(view, std::min<std::int64_t>(run.RecordCount(), rows));
 }
 
-std::string BuildViewExport(const SampleBuffer& run, const ChannelSet& result,
-                            const SampleWindow& view, char separator)
+void WriteViewTable(const SampleBuffer& run, const ChannelSet& result, const SampleWindow& view,
+                    TableWriter& table, ChunkedText& out)
 {
-    const SampleWindow range = ExportedSamples(run, result, view);
     const auto channels =
         static_cast<std::size_t>(std::clamp<std::int32_t>(result.ChannelCount, 0, kMaxChannels));
+    const SampleWindow range = ExportedSamples(run, result, view);
+    const std::int64_t first = range.Start;
+    const std::int64_t end = range.End();
 
-    std::string text;
-    text.reserve(128 + static_cast<std::size_t>(range.Len) *
-                           (kTypicalFixedLength + channels * kTypicalValueLength));
-    text += kViewExportHeader;
-    for (std::size_t k = 0; k < channels; ++k) {
-        text += '\t';
-        AppendName(text, result.Channels[k].Name);
-    }
-    text += kLineEnd;
-
-    for (std::int64_t i = range.Start; i < range.End(); ++i) {
+    table.Header(HeaderColumns(result, channels));
+    std::array<TableCell, kFixedColumns + kMaxChannels> cells{};
+    for (std::int64_t i = first; i < end; ++i) {
         const TSampleRec& s = run.Samples[static_cast<std::size_t>(i)];
         const TChannelRow& row = result.ChannelRows[static_cast<std::size_t>(i)];
-        char digits[kIntegerMaxLength];
-        text.append(digits, static_cast<std::size_t>(FormatIntegerTo(digits, i) - digits));
-        text += '\t';
-        AppendFormatFixed(text, s.Time, 10, 1, separator);
-        text += '\t';
-        AppendFormatFixed(text, s.Angle, 7, 4, separator);
-        for (const std::int32_t level : s.Switch) {
-            text += '\t';
-            text.append(digits, static_cast<std::size_t>(FormatIntegerTo(digits, level) - digits));
+        cells[0] = TableCell::Integer(i);
+        cells[1] = TableCell::Fixed(s.Time, kTimePrecision, kTimeDecimals);
+        cells[2] = TableCell::Fixed(s.Angle, kValuePrecision, kValueDecimals);
+        for (std::size_t j = 0; j < 6; ++j) {
+            cells[3 + j] = TableCell::Integer(s.Switch[j]);
         }
         for (std::size_t k = 0; k < channels; ++k) {
-            text += '\t';
-            AppendFormatFixed(text, row[k], 7, 4, separator);
+            cells[kFixedColumns + k] = TableCell::Fixed(row[k], kValuePrecision, kValueDecimals);
         }
-        text += kLineEnd;
+        table.Row(std::span(cells.data(), kFixedColumns + channels));
+        out.Pass();
     }
+    table.Finish();
+}
+
+std::string BuildViewExport(const SampleBuffer& run, const ChannelSet& result,
+                            const SampleWindow& view, char separator, TableFormat format)
+{
+    std::string text;
+    ChunkedText out([&text](std::string_view piece) { text += piece; });
+    TableWriter table(format, out.Text(), separator, kLineEnd);
+    WriteViewTable(run, result, view, table, out);
+    out.Flush();
     return text;
 }
 
 void SaveViewExport(const std::string& path, const SampleBuffer& run, const ChannelSet& result,
-                    const SampleWindow& view, char separator)
+                    const SampleWindow& view, char separator, TableFormat format)
 {
-    WriteFileBytes(path, BuildViewExport(run, result, view, separator));
+    WriteFileBytes(path, BuildViewExport(run, result, view, separator, format));
 }
 
 } // namespace engine

@@ -1,15 +1,17 @@
 #pragma once
 
-#include "engine/channels.h"
 #include "engine/byte_file.h" // LogWriteError
+#include "engine/channels.h"
+#include "engine/chunked_text.h"
 #include "engine/sample.h"
 #include "engine/sample_window.h"
+#include "engine/table_writer.h"
 
 #include <string>
 
 // The samples of the graph's view window with the derived channels of the selected view, as
-// a tab-separated table: a header line, then one line per sample, CR LF after every line as
-// in the sample log.
+// a table: a header, then one line per sample. As tab-separated text it has CR LF after every
+// line as in the sample log and the user's separator; as CSV it follows RFC 4180.
 
 namespace engine {
 
@@ -23,12 +25,20 @@ SampleWindow ExportedSamples(const SampleBuffer& run, const ChannelSet& result,
                              const SampleWindow& view);
 
 // INDEX is the sample's index in the run (as in the log), time (10, 1) and angle (7, 4) as in
-// the log, the six switch levels, then the value of each channel of the view (7, 4).
+// the log, the six switch levels, then the value of each channel of the view (7, 4). The
+// window is cut as ExportedSamples cuts it. In JSON: an array of records named by the
+// header's columns.
+void WriteViewTable(const SampleBuffer& run, const ChannelSet& result, const SampleWindow& view,
+                    TableWriter& table, ChunkedText& out);
+
+// The whole table of the view's samples; TSV with CR LF line ends.
 std::string BuildViewExport(const SampleBuffer& run, const ChannelSet& result,
-                            const SampleWindow& view, char separator);
+                            const SampleWindow& view, char separator,
+                            TableFormat format = TableFormat::Tsv);
 
 // Builds the text and writes it as the log is written. Throws LogWriteError.
 void SaveViewExport(const std::string& path, const SampleBuffer& run, const ChannelSet& result,
-                    const SampleWindow& view, char separator);
+                    const SampleWindow& view, char separator,
+                    TableFormat format = TableFormat::Tsv);
 
 } // namespace engine

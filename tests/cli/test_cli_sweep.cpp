@@ -79,8 +79,8 @@ TEST(CliSweep, BadSweepsWindowsAndCombinationsAreUsageErrors)
     EXPECT_EQ(ErrorOf({"--sweep", "1=1:2:1", "--png", "x.png"}),
               "--sweep prints a table of its own: it cannot be combined with --png");
     EXPECT_EQ(ErrorOf({"--log", "l.txt", "--view-window", "0", "10"}),
-              "--view-window restricts --channels, --png, --zc and --sweep: give one of them "
-              "(--log always writes the whole run)");
+              "--view-window restricts --channels, --png, --zc, --measure, --vcd and --sweep: "
+              "give one of them (--log always writes the whole run)");
     EXPECT_EQ(ErrorOf({"--channels", "--view-window", "5"}),
               "--view-window needs two values: --view-window START LEN");
     EXPECT_EQ(ErrorOf({"--channels", "--view-window", "-1", "10"}).rfind("bad values '-1 10'", 0),

@@ -1,0 +1,113 @@
+#include "engine/run_tables.h"
+
+#include "engine/json_writer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+namespace engine {
+
+namespace {
+
+constexpr int kChannelPrecision = 7;
+constexpr int kChannelDecimals = 4;
+// The zero-crossing table's form of an error in degrees.
+constexpr int kZcPrecision = 12;
+constexpr int kZcDecimals = 4;
+
+// The summary's numbers as the graph's header writes them, with '.'; a table cell only views
+// its text, so the texts live here as long as the row.
+struct SummaryTexts {
+    std::string Rpm;
+    std::string Timing;
+
+    explicit SummaryTexts(const RunSummary& summary)
+        : Rpm(RpmText(summary.Rpm)), Timing(TimingText(summary.Timing, '.'))
+    {
+    }
+};
+
+} // namespace
+
+void WriteParamsTable(const TParams& params, TableWriter& table)
+{
+    table.Header({"TAG", "NAME", "TEXT", "VALUE"});
+    for (int tag = 1; tag <= kParamCount; ++tag) {
+        const float value = params[tag];
+        const std::string text = NormalisedParamText(tag, value, table.Separator());
+        std::string pointed;
+        if (std::isfinite(value)) {
+            AppendShortestFloat(pointed, value);
+        }
+        const TableCell cells[] = {
+            TableCell::Integer(tag), TableCell::Text(kParamNames[static_cast<std::size_t>(tag)]),
+            TableCell::Text(text),
+            pointed.empty() ? TableCell::Empty() : TableCell::Number(pointed)};
+        table.Row(cells);
+    }
+    table.Finish();
+}
+
+void WriteSummaryTable(const RunSummary& summary, int sampleCount, TableWriter& table)
+{
+    table.Header({"RPM", "TIMING(deg)", "SAMPLES"});
+    const SummaryTexts texts(summary);
+    const TableCell cells[] = {TableCell::Number(texts.Rpm), TableCell::Number(texts.Timing),
+                               TableCell::Integer(sampleCount)};
+    table.Row(cells);
+    table.Finish();
+}
+
+std::vector<std::string> SweepColumns(const ChannelSet& view, bool zc)
+{
+    std::vector<std::string> columns{"VALUE", "RPM", "TIMING(deg)", "SAMPLES"};
+    const auto count = static_cast<std::size_t>(std::clamp(view.ChannelCount, 0, kMaxChannels));
+    for (std::size_t k = 0; k < count; ++k) {
+        columns.push_back(view.Channels[k].Name + " MIN");
+        columns.push_back(view.Channels[k].Name + " MAX");
+    }
+    if (zc) {
+        columns.insert(columns.end(), {"ZC_MEAN_ERROR(deg)", "ZC_MAX_ERROR(deg)", "ZC_UNDETECTED"});
+    }
+    columns.emplace_back("ERROR");
+    return columns;
+}
+
+void WriteSweepRow(const SweepRow& row, std::size_t channels, bool zc, TableWriter& table)
+{
+    std::vector<TableCell> cells{TableCell::Number(row.Value)};
+    if (row.Failure) {
+        cells.resize(4 + 2 * channels + (zc ? 3 : 0), TableCell::Empty());
+        cells.push_back(TableCell::Text(*row.Failure));
+        table.Row(cells);
+        return;
+    }
+    const SummaryTexts texts(row.Summary);
+    cells.push_back(TableCell::Number(texts.Rpm));
+    cells.push_back(TableCell::Number(texts.Timing));
+    cells.push_back(TableCell::Integer(row.Samples));
+    for (std::size_t k = 0; k < channels; ++k) {
+        if (k < row.Extremes.size()) {
+            cells.push_back(
+                TableCell::Fixed(row.Extremes[k].first, kChannelPrecision, kChannelDecimals));
+            cells.push_back(
+                TableCell::Fixed(row.Extremes[k].second, kChannelPrecision, kChannelDecimals));
+        } else {
+            cells.push_back(TableCell::Empty());
+            cells.push_back(TableCell::Empty());
+        }
+    }
+    if (zc) {
+        const SweepZc found = row.Zc.value_or(SweepZc{});
+        for (const std::optional<double>& error : {found.MeanErrorDeg, found.MaxErrorDeg}) {
+            cells.push_back(error ? TableCell::Fixed(*error, kZcPrecision, kZcDecimals)
+                                  : TableCell::Empty());
+        }
+        cells.push_back(TableCell::Integer(found.Undetected));
+    }
+    cells.push_back(TableCell::Empty());
+    table.Row(cells);
+}
+
+} // namespace engine
