@@ -125,6 +125,7 @@ private:
     void AddExports();
     void CreateInstantViews();
     void CreateReferenceActions();
+    void AddToolTips();
     void RefreshReferenceNote();
 
     void Recalculate();
