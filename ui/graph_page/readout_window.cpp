@@ -185,6 +185,11 @@ const graph::ReadoutTable& ReadoutWindow::Table() const
     return view_->Table();
 }
 
+QSize ReadoutWindow::ContentSize() const
+{
+    return view_->sizeHint() + QSize(2, 2);
+}
+
 void ReadoutWindow::ShowBesideOwner()
 {
     const QScreen* screen = owner_ ? owner_->screen() : nullptr;
@@ -196,7 +201,7 @@ void ReadoutWindow::ShowBesideOwner()
                                   frame.right() - client.right(), frame.bottom() - client.bottom());
         const QRect placed =
             PlaceReadout({.OwnerFrame = frame,
-                          .Content = view_->sizeHint() + QSize(2, 2),
+                          .Content = ContentSize(),
                           .Frame = decoration,
                           .Available = screen->availableGeometry(),
                           .ScrollBarExtent = style()->pixelMetric(QStyle::PM_ScrollBarExtent)});

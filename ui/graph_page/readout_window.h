@@ -23,6 +23,8 @@ public:
 
     void SetTable(graph::ReadoutTable table);
     const graph::ReadoutTable& Table() const;
+    // The client size that shows the whole table without scrolling.
+    QSize ContentSize() const;
 
     // Shows the window beside or below the owner, over none of it (PlaceReadout), sized to its
     // text; once the user has moved or resized it, where the user left it.
