@@ -193,7 +193,8 @@ QSize ReadoutWindow::ContentSize() const
 void ReadoutWindow::ShowBesideOwner()
 {
     const QScreen* screen = owner_ ? owner_->screen() : nullptr;
-    if (!userArranged_ && screen) {
+    // An open window stays where it is: the user may be moving it.
+    if (!isVisible() && !userArranged_ && screen) {
         const QRect frame = owner_->frameGeometry();
         const QRect client = owner_->geometry();
         // The owner's decoration stands for the readout's, which is not known before it shows.
