@@ -74,7 +74,8 @@ void TForm1::ApplyScenario(const engine::Scenario& scenario)
         const QSignalBlocker blocker(ComboBox1);
         ComboBox1->setCurrentIndex(scenario.View);
     }
-    ConfigChange();
+    // A schematic whose pictures cannot be read is reported on its own and stops nothing.
+    Guarded([this] { ConfigChange(); });
     Recalculate();
 }
 

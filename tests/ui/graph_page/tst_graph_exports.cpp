@@ -9,6 +9,7 @@
 #include "ui/tform1.h"
 #include "tests/support/form_controls.h"
 #include "tests/support/strict_csv.h"
+#include "tests/cli/run_in_process.h"
 
 #include <QAction>
 #include <QApplication>
@@ -191,6 +192,41 @@ private slots:
         QCOMPARE(ui::ViewTableFormat("/a/v.txt", "CSV (*.csv)"), TableFormat::Tsv);
         QCOMPARE(ui::ViewTableFormat("/a/v.dat", "CSV (*.csv)"), TableFormat::Csv);
         QCOMPARE(ui::ViewTableFormat("/a/v.dat", "All files (*)"), TableFormat::Tsv);
+    }
+
+    void vcdExportIsTheCommandLinesBytes()
+    {
+        FormFixture f;
+        f.controls.Button1->click();
+        const int count = f.form->Engine().Run.SampleCount;
+        // A window inside the run, one reaching past its end, and the whole run, each view.
+        const std::vector<std::pair<int, engine::SampleWindow>> cases{
+            {2, {1234, 567}}, {3, {count - 100, 400}}, {0, {0, count}}, {1, {0, count}}};
+        for (const auto& [view, window] : cases) {
+            f.controls.ComboBox1->setCurrentIndex(view);
+            f.Host().ShowWindow(window);
+            const engine::SampleWindow shown = f.form->View();
+            const QString mine = f.folder.filePath("window.vcd");
+            ui::ExportVcd(f.Host(), mine);
+            const std::string theirs = f.folder.filePath("cli.vcd").toStdString();
+            const cli::Outcome cli = cli::RunCli(
+                {"--view", std::to_string(view), "--view-window", std::to_string(shown.Start),
+                 std::to_string(shown.Len), "--vcd", theirs});
+            QCOMPARE(cli.status, 0);
+            QFile a(mine), b(QString::fromStdString(theirs));
+            QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+            const QByteArray bytes = a.readAll();
+            QVERIFY(bytes.contains("$timescale 1 us $end"));
+            QVERIFY2(bytes == b.readAll(), qPrintable(QString("view %1").arg(view)));
+        }
+        // A file that cannot be written is reported, and nothing else happens.
+        QMenu menu;
+        ui::AddGraphExportActions(f.Host(), menu);
+        const QString missing = f.folder.filePath("no such folder/run.vcd");
+        AnswerNextDialog([&](QFileDialog&) { return missing; });
+        menu.actions()[2]->trigger();
+        QCOMPARE(f.errors,
+                 QStringList{"Cannot create file \"" + missing + "\". No such file or directory."});
     }
 
     void actionsReportTheirErrorsThroughTheGuard()
