@@ -75,9 +75,8 @@ void TForm1::AddExports()
     CircuitMenu = new QMenu(this);
     AddCircuitExportActions(*graphHost_, *CircuitMenu);
     PaintBox1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(PaintBox1, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        CircuitMenu->popup(PaintBox1->mapToGlobal(pos));
-    });
+    connect(PaintBox1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { CircuitMenu->popup(PaintBox1->mapToGlobal(pos)); });
 }
 
 void TForm1::FormCreate()

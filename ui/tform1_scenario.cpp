@@ -99,7 +99,8 @@ void TForm1::CreateScenarioActions()
     });
     connect(load, &QAction::triggered, this, [this] {
         Guarded([this] {
-            const QString path = AskOpenPath(this, QStringLiteral("Load scenario"), kScenarioFilter);
+            const QString path =
+                AskOpenPath(this, QStringLiteral("Load scenario"), kScenarioFilter);
             if (!path.isEmpty())
                 LoadScenarioFile(path);
         });

@@ -25,7 +25,9 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <iterator>
 #include <memory>
+#include <sstream>
 
 // Scenario files in the window: saved and loaded through the window's own actions, checked
 // against the command line run in-process.
@@ -103,6 +105,12 @@ struct FormFixture {
     }
 };
 
+std::vector<std::string> Words(const std::string& line)
+{
+    std::istringstream in(line);
+    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
+}
+
 } // namespace
 
 class FormScenarioTest : public QObject {
@@ -134,10 +142,9 @@ private slots:
 
     void commandLineScenarioLoadsAsItsOptionsRun()
     {
-        const std::vector<std::string> options{
-            "--decimal-separator", ",", "--set", "1=14.8", "--current-scale", "1", "--duty-scale",
-            "3", "--h-pwm", "off", "--l-pwm", "on", "--mosfet", "0", "--pattern", "180", "--view",
-            "2"};
+        const std::vector<std::string> options =
+            Words("--decimal-separator , --set 1=14.8 --current-scale 1 --duty-scale 3 --h-pwm off "
+                  "--l-pwm on --mosfet 0 --pattern 180 --view 2");
         FormFixture f;
         const QString file = f.folder.filePath("cli.ini");
         auto save = options;

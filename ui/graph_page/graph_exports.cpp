@@ -197,9 +197,8 @@ void ExportViewAction(const GraphHost& host)
 
 void ExportVcdAction(const GraphHost& host)
 {
-    const QString path =
-        AskSavePath(&host.MainWindow(), QStringLiteral("Export VCD"), QStringLiteral("view.vcd"),
-                    kVcdFilter, QStringLiteral("vcd"));
+    const QString path = AskSavePath(&host.MainWindow(), QStringLiteral("Export VCD"),
+                                     QStringLiteral("view.vcd"), kVcdFilter, QStringLiteral("vcd"));
     if (!path.isEmpty())
         ExportVcd(host, path);
 }

@@ -46,8 +46,7 @@ void ExportVcd(const GraphHost& host, const QString& path);
 // state of its own on disk. Returns an empty text when the user cancels. The default suffix
 // follows the filter the user picks; `chosenFilter` receives that filter.
 QString AskSavePath(QWidget* parent, const QString& caption, const QString& fileName,
-                    const QString& filter, const QString& suffix,
-                    QString* chosenFilter = nullptr);
+                    const QString& filter, const QString& suffix, QString* chosenFilter = nullptr);
 // The same dialog for an existing file to read.
 QString AskOpenPath(QWidget* parent, const QString& caption, const QString& filter);
 
@@ -58,8 +57,8 @@ void SaveCircuitPngAction(const GraphHost& host);
 void ExportViewAction(const GraphHost& host);
 void ExportVcdAction(const GraphHost& host);
 
-// "Save graph as PNG...", "Export view..." and "Export VCD..." for the graph's menu, after a separator when
-// the menu already holds actions.
+// "Save graph as PNG...", "Export view..." and "Export VCD..." for the graph's menu, after a
+// separator when the menu already holds actions.
 void AddGraphExportActions(const GraphHost& host, QMenu& menu);
 // "Save circuit as PNG..." for a menu of the circuit page, likewise.
 void AddCircuitExportActions(const GraphHost& host, QMenu& menu);

@@ -177,13 +177,10 @@ private slots:
         QFile tsvFile(tsv);
         QVERIFY(tsvFile.open(QIODevice::ReadOnly));
         QString firstRow = QString::fromLatin1(tsvFile.readAll()).split("\r\n").at(1);
-        QCOMPARE(firstRow.replace(',', '.').split('\t').join(','),
-                 QString::fromStdString([&] {
-                     std::string joined;
-                     for (const std::string& field : records[1])
-                         joined += (joined.empty() ? "" : ",") + field;
-                     return joined;
-                 }()));
+        QStringList csvRow;
+        for (const std::string& field : records[1])
+            csvRow << QString::fromStdString(field);
+        QCOMPARE(firstRow.replace(',', '.').split('\t'), csvRow);
 
         // The name's own suffix says it; otherwise the filter.
         using engine::TableFormat;
@@ -209,9 +206,9 @@ private slots:
             const QString mine = f.folder.filePath("window.vcd");
             ui::ExportVcd(f.Host(), mine);
             const std::string theirs = f.folder.filePath("cli.vcd").toStdString();
-            const cli::Outcome cli = cli::RunCli(
-                {"--view", std::to_string(view), "--view-window", std::to_string(shown.Start),
-                 std::to_string(shown.Len), "--vcd", theirs});
+            const cli::Outcome cli = cli::RunCli({"--view", std::to_string(view), "--view-window",
+                                                  std::to_string(shown.Start),
+                                                  std::to_string(shown.Len), "--vcd", theirs});
             QCOMPARE(cli.status, 0);
             QFile a(mine), b(QString::fromStdString(theirs));
             QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
