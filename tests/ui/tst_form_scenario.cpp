@@ -195,27 +195,16 @@ private slots:
             text.replace(text.find(from), from.size(), to);
             return text;
         };
-        // The line of the first text `what` in `text`.
-        const auto lineOf = [](const std::string& text, const std::string& what) {
-            return 1 + int(std::count(text.begin(), text.begin() + long(text.find(what)), '\n'));
+        // Each broken in one way; the reader's own tests check the line numbers.
+        const std::vector<std::pair<const char*, std::string>> files{
+            {"not a scenario", "INDEX\tTIME(us)\r\n0\t0,0\r\n"},
+            {"newer", replaced("format = 1", "format = 2")},
+            {"unknown key", good + "Colour = red\n"},
+            {"wrong view", replaced("View = 3", "View = three")},
+            {"wrong switch", replaced("LSidePwm = ", "LSidePwm = maybe # ")},
+            {"missing key", good.substr(0, good.find("View ="))},
         };
-        const std::string lSide = replaced("LSidePwm = ", "LSidePwm = maybe # ");
-        const std::string view = replaced("View = 3", "View = three");
-        struct BadFile {
-            const char* Name;
-            std::string Text;
-            int Line;
-        };
-        const std::vector<BadFile> files{
-            {"not a scenario", "INDEX\tTIME(us)\r\n0\t0,0\r\n", 1},
-            {"newer", replaced("format = 1", "format = 2"), lineOf(good, "format = 1")},
-            {"unknown key", good + "Colour = red\n", lineOf(good, "View = 3") + 1},
-            {"wrong view", view, lineOf(view, "View = three")},
-            {"wrong switch", lSide, lineOf(lSide, "LSidePwm = maybe")},
-            {"missing key", good.substr(0, good.find("View =")), 0},
-            {"empty", "", 0},
-        };
-        for (const auto& [name, text, line] : files) {
+        for (const auto& [name, text] : files) {
             const QString path = f.folder.filePath(QString(name) + ".ini");
             QFile out(path);
             QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -224,21 +213,21 @@ private slots:
             f.errors.clear();
             f.Trigger("LoadScenario", path);
             QCOMPARE(f.errors.size(), 1);
-            const QString start = "Scenario \"" + path + "\", line ";
-            QVERIFY2(f.errors[0].startsWith(line > 0 ? start + QString::number(line) + ":" : start),
+            QVERIFY2(f.errors[0].startsWith("Scenario \"" + path + "\", line "),
                      qPrintable(f.errors[0]));
             QVERIFY2(f.Now() == before, name);
         }
 
         // Missing and unreadable files name the file.
         for (const QString& path : {f.folder.filePath("none.ini"), f.folder.path()}) {
-            QVERIFY_THROWS_EXCEPTION(engine::ScenarioError, f.form->LoadScenarioFile(path));
+            QString message;
             try {
                 f.form->LoadScenarioFile(path);
             } catch (const engine::ScenarioError& error) {
-                QVERIFY(QString::fromStdString(error.what())
-                            .startsWith("Cannot read scenario \"" + path + "\"."));
+                message = QString::fromStdString(error.what());
             }
+            QVERIFY2(message.startsWith("Cannot read scenario \"" + path + "\"."),
+                     qPrintable(message));
             QVERIFY(f.Now() == before);
         }
         QVERIFY(!QFile::exists(f.folder.filePath("none.ini")));
