@@ -42,6 +42,7 @@ class ParamEdit;
 class RadioGroup;
 class ScrollBarAdapter;
 class BridgeStateLayer;
+class ZcPage;
 
 struct TForm1Options {
     // Where the pictures are read and "log.txt" is written: the program's folder by default.
@@ -79,6 +80,10 @@ public:
     void ClearReference();
     const std::optional<graph::ReferenceRun>& Reference() const { return reference_; }
     QLabel* ReferenceNote = nullptr; // the reference's summary and the differences
+
+    // The "Zero crossings" page, told of every run, view and view-window change.
+    QWidget* TabSheet3 = nullptr;
+    ZcPage* ZcPage1 = nullptr;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -126,6 +131,8 @@ private:
     void CreateInstantViews();
     void CreateReferenceActions();
     void RefreshReferenceNote();
+    void CreateZcPage();
+    void TellZcPage();
 
     void Recalculate();
     void RunPhases(int PwmState, float StartAngle);
@@ -187,6 +194,7 @@ private:
     // inversion of that run, not of a driver option changed since.
     engine::RunSettings lastRunSettings_;
     std::optional<int> lastSingleAnglePwm_;         // the held PWM state of a single-angle run
+    std::optional<engine::OperatingPoint> lastOperatingPoint_; // of the last run begun
     std::optional<engine::RunSummary> lastSummary_; // none after a run that failed
     std::optional<graph::ReferenceRun> reference_;
     AnchorLayout formAnchors_;
