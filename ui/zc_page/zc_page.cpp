@@ -95,24 +95,37 @@ ZcPage::ZcPage(QWidget* parent) : QWidget(parent)
     page->addLayout(lower, 1);
 
     connect(detector_, &ZcDetectorControls::Changed, this, [this] { Analyse(); });
-    connect(traces_, &ZcTraceView::Resized, this, [this] { LayOutTraces(); });
-    Analyse();
+    connect(traces_, &ZcTraceView::Resized, this, [this] {
+        if (!stale_)
+            LayOutTraces();
+    });
 }
 
 void ZcPage::Show(const ZcSource& source)
 {
     source_ = source;
-    Analyse();
+    stale_ = true;
+    if (isVisible())
+        Analyse();
+}
+
+void ZcPage::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (stale_)
+        Analyse();
 }
 
 void ZcPage::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    LayOutTraces();
+    if (!stale_)
+        LayOutTraces();
 }
 
 void ZcPage::Analyse()
 {
+    stale_ = false;
     const engine::SampleBuffer* run = source_.Run;
     const int count = run ? run->SampleCount : 0;
     window_ = engine::CutToRun(engine::ShiftIntoRun(source_.Window, count), count);

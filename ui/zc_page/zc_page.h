@@ -42,11 +42,15 @@ class ZcPage : public QWidget {
 public:
     explicit ZcPage(QWidget* parent = nullptr);
 
+    // While the page is hidden the source is only kept: it is analysed when the page is shown,
+    // so that navigating a long run on the "Graph" page does not pay for a page nobody sees.
     void Show(const ZcSource& source);
+    // The crossings of the source as last shown on the page.
     const engine::ZcTable& Table() const { return table_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void Analyse();
@@ -54,6 +58,7 @@ private:
     void LayOutTraces();
 
     ZcSource source_;
+    bool stale_ = true; // the source changed while the page was hidden
     engine::SampleWindow window_; // the source's window shifted and cut into the run
     engine::ZcTable table_;
     ZcTraceView* traces_ = nullptr;

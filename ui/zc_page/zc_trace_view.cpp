@@ -69,7 +69,8 @@ void ZcTraceView::paintEvent(QPaintEvent*)
     canvas.SetBrushColor(graph::kZcBackground);
     for (std::size_t phase = 0; phase < labels_.size(); ++phase) {
         const graph::ZcTraceRow& row = layout_->Rows[phase];
-        canvas.SetFontColor(row.Color);
+        // White: the dark blue of phase C would hardly show on the dark ground.
+        canvas.SetFontColor(0xFFFFFF);
         canvas.TextOut(4, (row.Top + row.Bottom - canvas.TextHeight(labels_[phase])) / 2,
                        labels_[phase]);
     }
