@@ -3,7 +3,6 @@
 #include "engine/decimal_separator.h"
 #include "ui/widgets/form_style.h"
 #include "graph/graph_cursors.h"
-#include "ui/graph_page/graph_host.h"
 #include "ui/graph_page/graph_tools.h"
 #include "ui/widgets/page_control.h"
 #include "ui/graph_page/readout_window.h"
@@ -96,13 +95,10 @@ int main(int argc, char* argv[])
     duty->setValue(10);
     ok = Save(form, folder + "/graph-reference.png") && ok;
 
-    // The zero-crossing page at half duty on the view-2 circuit, zoomed to a third of the run,
-    // where the unequal dividers make every detection late.
+    // The zero-crossing page over the whole run at full duty on the view-2 circuit, whose
+    // unequal dividers find the rising crossings early and the falling ones not at all.
     form.ClearReference();
-    duty->setValue(5);
     views->setCurrentIndex(2);
-    const int count = form.Engine().Run.SampleCount;
-    form.Tools().Host().ShowWindow({count / 3, count / 3});
     pages->SetActivePageIndex(2);
     QCoreApplication::processEvents();
     ok = Save(form, folder + "/zero-crossings.png") && ok;
