@@ -74,9 +74,10 @@ double PositionOfAngle(const engine::SampleBuffer& run, double angle)
         return 0;
     const auto begin = run.Samples.begin();
     const auto end = begin + count;
-    const auto above = std::upper_bound(begin, end, angle, [](double a, const engine::TSampleRec& s) {
-        return a < static_cast<double>(s.Angle);
-    });
+    const auto above =
+        std::upper_bound(begin, end, angle, [](double a, const engine::TSampleRec& s) {
+            return a < static_cast<double>(s.Angle);
+        });
     const int after = static_cast<int>(above - begin);
     if (after <= 0)
         return 0;

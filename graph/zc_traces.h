@@ -23,7 +23,7 @@ inline constexpr TColor kZcBackground = 0x202020;
 inline constexpr TColor kZcFloatingBand = 0x404040;
 inline constexpr TColor kZcBlankedBand = 0x2C2C2C;
 inline constexpr TColor kZcTrueMarker = 0xFFFFFF;
-inline constexpr TColor kZcDetectedMarker = 0x00FFFF; // yellow
+inline constexpr TColor kZcDetectedMarker = 0x00FFFF;   // yellow
 inline constexpr TColor kZcUndetectedMarker = 0x4040FF; // red: already switched or missed
 
 struct ZcTraceParams {

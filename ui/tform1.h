@@ -29,8 +29,9 @@ class QScrollBar;
 class QSlider;
 class QToolButton;
 
-// The main window: the parameter column, the "Circuit" and "Graph" pages, and the handlers that
-// join the controls to the engine. Each handler is a few lines that call the engine or a view.
+// The main window: the parameter column, the "Circuit", "Graph" and "Zero crossings" pages, and
+// the handlers that join the controls to the engine. Each handler is a few lines that call the
+// engine or a view.
 
 namespace ui {
 
@@ -194,8 +195,10 @@ private:
     // inversion of that run, not of a driver option changed since.
     engine::RunSettings lastRunSettings_;
     std::optional<int> lastSingleAnglePwm_;         // the held PWM state of a single-angle run
-    std::optional<engine::OperatingPoint> lastOperatingPoint_; // of the last run begun
     std::optional<engine::RunSummary> lastSummary_; // none after a run that failed
+    // The operating point of the last run begun: the zero-crossing analysis reads its timing
+    // and commutation rule, not those of boxes changed since.
+    std::optional<engine::OperatingPoint> lastOperatingPoint_;
     std::optional<graph::ReferenceRun> reference_;
     AnchorLayout formAnchors_;
     AnchorLayout circuitAnchors_;

@@ -53,12 +53,12 @@ private slots:
     {
         const Run run = Emulate(2, 50);
         const graph::TRect column{57, 16, 537, 136};
-        for (const engine::SampleWindow window : {engine::SampleWindow{1500, 300},
-                                                  engine::SampleWindow{1700, 300}}) {
-            const engine::ZcTable table = engine::AnalyseZeroCrossings(
-                run.Samples, run.Op, run.Result, run.View, {}, window);
-            const graph::ZcTraceParams params{run.Samples, run.Result, run.View, table, window,
-                                              0, column};
+        for (const engine::SampleWindow window :
+             {engine::SampleWindow{1500, 300}, engine::SampleWindow{1700, 300}}) {
+            const engine::ZcTable table =
+                engine::AnalyseZeroCrossings(run.Samples, run.Op, run.Result, run.View, {}, window);
+            const graph::ZcTraceParams params{run.Samples, run.Result, run.View, table,
+                                              window,      0,          column};
             const std::optional<graph::ZcTraceLayout> layout = graph::LayoutZcTraces(params);
             QVERIFY(layout);
             const graph::PlotMapping map = graph::PlotMapping::OfView(run.Samples, window, column);

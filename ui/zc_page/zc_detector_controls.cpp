@@ -81,7 +81,8 @@ void ZcDetectorControls::ReadSampling()
     const auto index = static_cast<std::size_t>(sampling_->currentIndex());
     if (index >= engine::kZcSamplingNames.size())
         return;
-    const engine::ZcSampling sampling = *engine::ZcSamplingFromName(engine::kZcSamplingNames[index]);
+    const engine::ZcSampling sampling =
+        *engine::ZcSamplingFromName(engine::kZcSamplingNames[index]);
     if (sampling == settings_.Sampling)
         return;
     settings_.Sampling = sampling;

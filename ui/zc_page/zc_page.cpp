@@ -19,10 +19,17 @@ namespace {
 constexpr int kTraceHeight = 16 + 3 * 40;
 
 // The headers of the command line's columns, in its order.
-const char* const kHeaders[engine::kZcColumnCount] = {
-    "Phase",        "Direction",    "True\nangle \u00B0", "True\ntime \u00B5s",
-    "Status",       "Sample",       "Detected\nangle \u00B0", "Error\n\u00B0",
-    "Error\n\u00B5s", "Implied\ncomm. \u00B0", "Comm.\n\u00B0"};
+const char* const kHeaders[engine::kZcColumnCount] = {"Phase",
+                                                      "Direction",
+                                                      "True\nangle \u00B0",
+                                                      "True\ntime \u00B5s",
+                                                      "Status",
+                                                      "Sample",
+                                                      "Detected\nangle \u00B0",
+                                                      "Error\n\u00B0",
+                                                      "Error\n\u00B5s",
+                                                      "Implied\ncomm. \u00B0",
+                                                      "Comm.\n\u00B0"};
 
 QString Text(const std::string& text)
 {

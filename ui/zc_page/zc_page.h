@@ -58,7 +58,7 @@ private:
     void LayOutTraces();
 
     ZcSource source_;
-    bool stale_ = true; // the source changed while the page was hidden
+    bool stale_ = true;           // the source changed while the page was hidden
     engine::SampleWindow window_; // the source's window shifted and cut into the run
     engine::ZcTable table_;
     ZcTraceView* traces_ = nullptr;

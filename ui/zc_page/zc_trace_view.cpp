@@ -84,7 +84,7 @@ void ZcTraceView::paintEvent(QPaintEvent*)
     legend(graph::kZcTrueMarker, "\xE2\x94\x8A true crossing");
     legend(graph::kZcDetectedMarker, "\xE2\x94\x82 detected");
     legend(graph::kZcUndetectedMarker, "\xE2\x94\x82 looking starts (already switched or missed)");
-    legend(graph::kZcFloatingBand | 0x808080, "grey: floating");
+    legend(graph::kZcFloatingBand | 0x808080, "grey: floating, darker: blanked");
 }
 
 } // namespace ui

@@ -121,10 +121,10 @@ private slots:
         Type(Box("ZcBlanking"), "7.5");
         Type(Box("ZcFilter"), "3");
         form_->findChild<QComboBox*>("ZcSampling")->setCurrentText("all");
-        const QList<QStringList> zoomed = CliRows(
-            {"--duty-scale", "5", "--view", "3", "--view-window", std::to_string(count / 3),
-             std::to_string(count / 3), "--zc-sampling", "all", "--zc-blanking", "7.5",
-             "--zc-filter", "3"});
+        const QList<QStringList> zoomed =
+            CliRows({"--duty-scale", "5", "--view", "3", "--view-window", std::to_string(count / 3),
+                     std::to_string(count / 3), "--zc-sampling", "all", "--zc-blanking", "7.5",
+                     "--zc-filter", "3"});
         QVERIFY(!zoomed.isEmpty() && zoomed.size() < whole.size());
         QCOMPARE(PageRows(Table()), zoomed);
     }
@@ -161,7 +161,8 @@ private slots:
         QVERIFY2(error->text().contains("degrees from 0 to 60"), qPrintable(error->text()));
         QCOMPARE(Box("ZcBlanking").text(), "0");
         Type(Box("ZcFilter"), "0");
-        QVERIFY2(error->text().contains("a sample count from 1 to 1000"), qPrintable(error->text()));
+        QVERIFY2(error->text().contains("a sample count from 1 to 1000"),
+                 qPrintable(error->text()));
         QCOMPARE(Box("ZcFilter").text(), "1");
         QCOMPARE(PageRows(Table()), before);
         Type(Box("ZcFilter"), "2");
