@@ -162,6 +162,10 @@ void ZcPage::FillTable()
     message_->setText(Text(std::string(engine::ZcEmptyReasonText(table_.Reason))));
     message_->setVisible(table_.Reason != engine::ZcEmptyReason::None);
 
+    if (table_.Rows.empty()) {
+        summary_->clear(); // the message above says why
+        return;
+    }
     const engine::ZcSummary& sum = table_.Summary;
     const char sep = source_.Separator;
     summary_->setText(
