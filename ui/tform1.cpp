@@ -65,6 +65,7 @@ TForm1::TForm1(TForm1Options options, QWidget* parent)
     CreateInstantViews();
     CreateReferenceActions();
     CreateScenarioActions();
+    CreateZcPage();
     AddToolTips();
     AddHelpShortcut(*this);
 }
@@ -184,6 +185,7 @@ void TForm1::FormResize()
         fixedRows += StringGrid1->RowHeight(row) + 1;
     StringGrid1->SetRowHeight(7, std::max(0, StringGrid1->height() - 4 - fixedRows));
     TellGraphTools(&GraphTools::LayoutChanged);
+    TellZcPage();
 }
 
 void TForm1::TellGraphTools(void (GraphTools::*notice)())

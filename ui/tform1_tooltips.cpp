@@ -73,6 +73,11 @@ void TForm1::AddToolTips()
                            "bridge at one angle.");
     tabs->setTabToolTip(1, "The switch traces and the analog plot of the run, with cursors and "
                            "a readout. F1 lists the mouse and keys.");
+    // The zero-crossing page's tab; the page's controls carry tooltips of their own.
+    for (int i = 0; i < PageControl1->PageCount(); ++i)
+        if (PageControl1->Page(i) == TabSheet3)
+            tabs->setTabToolTip(i, "The comparator traces over the graph's view window and the "
+                                   "zero crossings a detector finds there, with its settings.");
 
     // The "Circuit" page.
     PaintBox1->setToolTip("The controller's circuit. Right-click: \"Save circuit as PNG...\" "

@@ -80,11 +80,12 @@ private slots:
                 qobject_cast<QAbstractButton*>(widget) || qobject_cast<QLineEdit*>(widget) ||
                 qobject_cast<QAbstractSlider*>(widget) || qobject_cast<QComboBox*>(widget) ||
                 qobject_cast<ui::OwnerDrawnGrid*>(widget) || qobject_cast<ui::PaintBox*>(widget);
-            // Parts of another control (the grid's own scroll bar, the tab bar's arrows)
+            // Parts of another control (a grid's scroll bars and corner, the tab bar's arrows)
             // show that control's tooltip.
             QWidget* parent = widget->parentWidget();
             const bool part = parent != nullptr && parent != f.form.get() &&
-                              (qobject_cast<QAbstractScrollArea*>(parent->parentWidget()) ||
+                              (qobject_cast<QAbstractScrollArea*>(parent) ||
+                               qobject_cast<QAbstractScrollArea*>(parent->parentWidget()) ||
                                qobject_cast<QTabBar*>(parent) || qobject_cast<QComboBox*>(parent));
             if (!control || part)
                 continue;
