@@ -126,6 +126,7 @@ private:
     void CreateInstantViews();
     void CreateReferenceActions();
     void RefreshReferenceNote();
+    std::optional<engine::ZcSummary> LiveZc() const;
 
     void Recalculate();
     void RunPhases(int PwmState, float StartAngle);
@@ -188,6 +189,16 @@ private:
     engine::RunSettings lastRunSettings_;
     std::optional<int> lastSingleAnglePwm_;         // the held PWM state of a single-angle run
     std::optional<engine::RunSummary> lastSummary_; // none after a run that failed
+    std::optional<engine::OperatingPoint> lastOperatingPoint_;
+    std::uint64_t runCount_ = 0;
+    // The live run's crossings for the comparison with the reference: taken once per run and
+    // view, not at every move of the pointer that refreshes the readout.
+    struct LiveZcCache {
+        std::uint64_t Run = 0;
+        int View = 0;
+        std::optional<engine::ZcSummary> Zc;
+    };
+    mutable std::optional<LiveZcCache> liveZc_;
     std::optional<graph::ReferenceRun> reference_;
     AnchorLayout formAnchors_;
     AnchorLayout circuitAnchors_;

@@ -50,6 +50,7 @@ void GraphReadout::Fill(const graph::GraphCursors& cursors, std::optional<int> p
     }
     if (state.Run.SampleCount > 0)
         source.Measurements = measured_;
+    source.Reference = host_.ReferenceComparison();
     window_->SetTable(graph::BuildReadout(source));
 }
 
