@@ -354,8 +354,7 @@ std::string_view GroupHeading(OptionGroup group)
     case OptionGroup::Output:
         return "Output, in this order (--summary when none is given):";
     case OptionGroup::Reference:
-        return "Reference run, drawn dimmed under the traces of --png; it starts from the "
-               "default parameters, as the run does:";
+        return "Reference run drawn under --png's traces (from the default parameters):";
     case OptionGroup::Detector:
         return "Zero-crossing detector, for --zc:";
     case OptionGroup::Samples:
