@@ -49,9 +49,10 @@ void TForm1::HoldReference()
     // Only a whole run is worth comparing with: a failed run has no summary to hold.
     if (state_.Run.SampleCount <= 0 || !lastSummary_)
         return;
-    reference_ =
-        graph::HoldReference(state_.Run, state_.Result, ComboBox1->currentIndex(), *lastSummary_);
+    reference_ = graph::HoldReference(state_.Run, state_.Result, ComboBox1->currentIndex(),
+                                      *lastSummary_, LiveZc());
     RefreshReferenceNote();
+    TellGraphTools(&GraphTools::ReferenceChanged);
     StringGrid1->Repaint();
 }
 
@@ -59,6 +60,7 @@ void TForm1::ClearReference()
 {
     reference_.reset();
     RefreshReferenceNote();
+    TellGraphTools(&GraphTools::ReferenceChanged);
     StringGrid1->Repaint();
 }
 
@@ -78,6 +80,19 @@ void TForm1::RefreshReferenceNote()
     ReferenceNote->move(plot.Left + 4, plot.Top + 18);
     ReferenceNote->show();
     ReferenceNote->raise();
+}
+
+std::optional<engine::ZcSummary> TForm1::LiveZc() const
+{
+    const int view = ComboBox1->currentIndex();
+    if (!liveZc_ || liveZc_->Run != runCount_ || liveZc_->View != view) {
+        liveZc_ = LiveZcCache{runCount_, view, std::nullopt};
+        // A single-angle run or a failed one has no crossings to compare.
+        if (lastOperatingPoint_ && lastSummary_ && !lastSingleAnglePwm_)
+            liveZc_->Zc =
+                engine::WholeRunZcSummary(state_.Run, *lastOperatingPoint_, state_.Result, view);
+    }
+    return liveZc_->Zc;
 }
 
 } // namespace ui
