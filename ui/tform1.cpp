@@ -65,6 +65,7 @@ TForm1::TForm1(TForm1Options options, QWidget* parent)
     CreateInstantViews();
     CreateReferenceActions();
     CreateScenarioActions();
+    graphTools_->EndMenuWithHelp();
     CreateZcPage();
     AddToolTips();
     AddHelpShortcut(*this);

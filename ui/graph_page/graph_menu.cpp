@@ -55,11 +55,22 @@ GraphMenu::GraphMenu(GraphHost& host, GraphMenuActions actions, bool cursorMode)
     menu_->addSeparator();
     AddGraphExportActions(host, *menu_, actions_.Cursors);
     AddSaveLogAction(host, *menu_);
-    menu_->addSeparator();
     QWidget* window = &host.MainWindow();
-    menu_->addAction("Help\tF1", menu_, [window] { ShowBindingsHelp(*window); })
-        ->setObjectName("Help");
-    menu_->addAction("About...", menu_, [window] { ShowAbout(*window); })->setObjectName("About");
+    // Connected in the window's name, not the menu's: a menu drops its own connections to an
+    // action it lets go of, which KeepHelpLast does.
+    help_ = {menu_->addSeparator(),
+             menu_->addAction("Help\tF1", window, [window] { ShowBindingsHelp(*window); }),
+             menu_->addAction("About...", window, [window] { ShowAbout(*window); })};
+    help_[1]->setObjectName("Help");
+    help_[2]->setObjectName("About");
+}
+
+void GraphMenu::KeepHelpLast()
+{
+    for (QAction* action : help_) {
+        menu_->removeAction(action);
+        menu_->addAction(action);
+    }
 }
 
 GraphMenu::~GraphMenu()

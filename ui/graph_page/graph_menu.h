@@ -6,6 +6,7 @@
 #include <QPoint>
 
 #include <functional>
+#include <array>
 #include <optional>
 
 class QAction;
@@ -44,6 +45,9 @@ public:
     // Opens the menu at `globalPos`; the cursor actions need a sample.
     void Popup(std::optional<int> sample, const QPoint& globalPos);
 
+    // Help and About move after the entries the window added since: they close the menu.
+    void KeepHelpLast();
+
     // The check marks of the toggles.
     void ShowCursorMode(bool on);
     void ShowReadoutVisible(bool visible);
@@ -53,6 +57,7 @@ private:
     GraphMenuActions actions_;
     QAction* cursorModeAction_ = nullptr;
     QAction* readoutAction_ = nullptr;
+    std::array<QAction*, 3> help_{}; // the separator, Help, About
     std::optional<int> sample_;
 };
 
