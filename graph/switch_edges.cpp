@@ -7,17 +7,22 @@ void SwitchEdges::Build(const engine::SampleBuffer& run)
     Clear();
     const std::int32_t count = run.RecordCount();
     const engine::TSampleRec* samples = run.Samples.data();
-    std::array<bool, 6> high{};
-    for (std::size_t s = 0; s < high.size() && count > 0; ++s)
-        high[s] = samples[0].Switch[s] != 0;
+    // The six levels as the bits of one mask: most steps change none of them.
+    const auto levels = [&](std::int32_t k) {
+        unsigned mask = 0;
+        for (unsigned s = 0; s < 6; ++s)
+            mask |= static_cast<unsigned>(samples[k].Switch[s] != 0) << s;
+        return mask;
+    };
+    unsigned previous = count > 0 ? levels(0) : 0;
     for (std::int32_t k = 1; k < count; ++k) {
-        for (std::size_t s = 0; s < high.size(); ++s) {
-            const bool h = samples[k].Switch[s] != 0;
-            if (h != high[s]) {
+        const unsigned now = levels(k);
+        if (now == previous)
+            continue;
+        for (unsigned s = 0; s < 6; ++s)
+            if (((now ^ previous) >> s) & 1u)
                 edges_[s].push_back(k);
-                high[s] = h;
-            }
-        }
+        previous = now;
     }
     records_ = samples;
     count_ = count;

@@ -4,8 +4,10 @@
 #include "engine/engine_state.h"
 #include "ui/widgets/anchor_layout.h"
 #include "graph/canvas.h"
+#include "graph/channel_envelope.h"
 #include "graph/graph_paint_params.h"
 #include "graph/reference_run.h"
+#include "graph/switch_edges.h"
 #include "graph/view_window.h"
 #include "ui/widgets/error_report.h"
 
@@ -189,6 +191,9 @@ private:
     std::optional<int> lastSingleAnglePwm_;         // the held PWM state of a single-angle run
     std::optional<engine::RunSummary> lastSummary_; // none after a run that failed
     std::optional<graph::ReferenceRun> reference_;
+    // What the grid paints per pixel column from: rebuilt with every run and every PrepareRes.
+    graph::SwitchEdges switchEdges_;
+    graph::ChannelEnvelope channelEnvelope_;
     AnchorLayout formAnchors_;
     AnchorLayout circuitAnchors_;
     AnchorLayout graphAnchors_;

@@ -4,6 +4,7 @@
 #include "engine/view_export.h"
 #include "graph/render/graph_image.h"
 #include "ui/graph_page/graph_host.h"
+#include "ui/widgets/busy_cursor.h"
 #include "ui/widgets/owner_drawn_grid.h"
 
 #include <QAction>
@@ -107,8 +108,10 @@ void SaveGraphPngAction(const GraphHost& host)
     const QString path =
         AskSavePath(&host.MainWindow(), QStringLiteral("Save graph as PNG"),
                     QStringLiteral("graph.png"), kPngFilter, QStringLiteral("png"));
-    if (!path.isEmpty())
+    if (!path.isEmpty()) {
+        const BusyCursor busy; // after the dialog, which keeps the normal pointer
         SaveGraphPng(host, path);
+    }
 }
 
 void SaveCircuitPngAction(const GraphHost& host)
@@ -116,16 +119,20 @@ void SaveCircuitPngAction(const GraphHost& host)
     const QString path =
         AskSavePath(&host.MainWindow(), QStringLiteral("Save circuit as PNG"),
                     QStringLiteral("circuit.png"), kPngFilter, QStringLiteral("png"));
-    if (!path.isEmpty())
+    if (!path.isEmpty()) {
+        const BusyCursor busy; // after the dialog, which keeps the normal pointer
         SaveCircuitPng(host, path);
+    }
 }
 
 void ExportViewAction(const GraphHost& host)
 {
     const QString path = AskSavePath(&host.MainWindow(), QStringLiteral("Export view"),
                                      QStringLiteral("view.tsv"), kTsvFilter, QStringLiteral("tsv"));
-    if (!path.isEmpty())
+    if (!path.isEmpty()) {
+        const BusyCursor busy; // after the dialog, which keeps the normal pointer
         ExportView(host, path);
+    }
 }
 
 void AddGraphExportActions(const GraphHost& host, QMenu& menu)
