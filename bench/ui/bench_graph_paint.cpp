@@ -2,6 +2,8 @@
 // the longest run the track bars reach (about a million samples, view 2 with six channels)
 // and for the default run.
 
+#include "bench/engine/cosine_floor.h"
+#include "bench/ui/ui_figures.h"
 #include "engine/channels.h"
 #include "engine/emulation.h"
 #include "engine/params.h"
@@ -11,7 +13,7 @@
 #include "ui/widgets/owner_drawn_grid.h"
 #include "graph/render/qpainter_canvas.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -126,7 +128,7 @@ void BM_BuildSummaries(benchmark::State& state, const GraphData* data)
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv); // the window benchmarks beside these need widgets
     const std::unique_ptr<GraphData> longRun = MakeRun("60", "10");
     const std::unique_ptr<GraphData> defaultRun = MakeRun();
     std::printf("long run: %d samples; default run: %d samples\n", longRun->run.SampleCount,
@@ -141,8 +143,13 @@ int main(int argc, char** argv)
     benchmark::RegisterBenchmark("BuildSummaries/long_run_view2", BM_BuildSummaries,
                                  longRun.get())
         ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_CosineFloor", bench::CosineFloor)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    bench::UiFigures figures;
+    benchmark::RunSpecifiedBenchmarks(&figures);
+    figures.PrintGoals();
     benchmark::Shutdown();
     return 0;
 }
