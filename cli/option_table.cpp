@@ -68,7 +68,7 @@ Expectation ApplySet(std::string_view value, CliRequest& request)
     if (!tag) {
         return std::string("N=TEXT with N from 1 to 10");
     }
-    request.Edits.emplace_back(SetBoxText{*tag, std::string(value.substr(equals + 1))});
+    request.Edits.emplace_back(SetBoxText{*tag, std::string(value.substr(equals + 1)), {}});
     return Accepted();
 }
 

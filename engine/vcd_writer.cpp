@@ -197,9 +197,15 @@ std::string BuildVcd(const SampleBuffer& run, const ChannelSet* view, const Samp
 
 void SaveVcd(const std::string& path, const SampleBuffer& run, const ChannelSet* view)
 {
+    SaveVcd(path, run, view, {0, run.RecordCount()});
+}
+
+void SaveVcd(const std::string& path, const SampleBuffer& run, const ChannelSet* view,
+             const SampleWindow& window)
+{
     ByteFileWriter file(path);
     ChunkedText out([&file](std::string_view piece) { file.Write(piece); });
-    WriteVcd(run, view, {0, run.RecordCount()}, out);
+    WriteVcd(run, view, window, out);
     file.Close();
 }
 

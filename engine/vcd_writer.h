@@ -25,5 +25,8 @@ std::string BuildVcd(const SampleBuffer& run, const ChannelSet* view, const Samp
 
 // Writes the whole run with the view's channels to `path`. Throws LogWriteError.
 void SaveVcd(const std::string& path, const SampleBuffer& run, const ChannelSet* view);
+// Writes the samples of `window` only, cut as WriteVcd cuts it.
+void SaveVcd(const std::string& path, const SampleBuffer& run, const ChannelSet* view,
+             const SampleWindow& window);
 
 } // namespace engine

@@ -63,6 +63,7 @@ TForm1::TForm1(TForm1Options options, QWidget* parent)
     AddExports();
     CreateInstantViews();
     CreateReferenceActions();
+    CreateScenarioActions();
 }
 
 TForm1::~TForm1() = default;
@@ -71,13 +72,11 @@ void TForm1::AddExports()
 {
     AddExportShortcuts(*graphHost_);
 
-    auto* circuitMenu = new QMenu(this);
-    AddCircuitExportActions(*graphHost_, *circuitMenu);
+    CircuitMenu = new QMenu(this);
+    AddCircuitExportActions(*graphHost_, *CircuitMenu);
     PaintBox1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(PaintBox1, &QWidget::customContextMenuRequested, this,
-            [this, circuitMenu](const QPoint& pos) {
-                circuitMenu->popup(PaintBox1->mapToGlobal(pos));
-            });
+            [this](const QPoint& pos) { CircuitMenu->popup(PaintBox1->mapToGlobal(pos)); });
 }
 
 void TForm1::FormCreate()

@@ -2,6 +2,7 @@
 
 #include "engine/emulation.h"
 #include "engine/engine_state.h"
+#include "engine/scenario.h"
 #include "ui/widgets/anchor_layout.h"
 #include "graph/canvas.h"
 #include "graph/channel_envelope.h"
@@ -24,6 +25,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPainter;
 class QPushButton;
 class QRadioButton;
@@ -82,6 +84,15 @@ public:
     const std::optional<graph::ReferenceRun>& Reference() const { return reference_; }
     QLabel* ReferenceNote = nullptr; // the reference's summary and the differences
 
+    // Scenario files ("Save scenario...", "Load scenario..."): the ten box texts, the bridge
+    // settings and the selected view.
+    engine::Scenario CurrentScenario() const;
+    // Throws engine::LogWriteError.
+    void SaveScenarioFile(const QString& path) const;
+    // Applies the file as the user's own edits, then runs once. Throws engine::ScenarioError
+    // for a bad file, and then nothing has changed.
+    void LoadScenarioFile(const QString& path);
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -127,6 +138,8 @@ private:
     void AddExports();
     void CreateInstantViews();
     void CreateReferenceActions();
+    void CreateScenarioActions();
+    void ApplyScenario(const engine::Scenario& scenario);
     void RefreshReferenceNote();
 
     void Recalculate();
@@ -181,6 +194,7 @@ private:
     QToolButton* SpeedButton3 = nullptr;
     QToolButton* SpeedButton4 = nullptr;
     ScrollBarAdapter* ScrollBar2 = nullptr;
+    QMenu* CircuitMenu = nullptr; // PaintBox1's right-click menu
 
     TForm1Options options_;
     engine::EngineState state_;

@@ -1,6 +1,7 @@
 #include "ui/graph_page/graph_exports.h"
 
 #include "engine/decimal_separator.h"
+#include "engine/vcd_writer.h"
 #include "engine/view_export.h"
 #include "graph/render/graph_image.h"
 #include "ui/graph_page/graph_host.h"
@@ -11,8 +12,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeySequence>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -24,7 +27,10 @@ namespace ui {
 namespace {
 
 constexpr const char* kPngFilter = "PNG pictures (*.png);;All files (*)";
-constexpr const char* kTsvFilter = "Tab-separated text (*.tsv *.txt);;All files (*)";
+constexpr const char* kTsvFilter = "Tab-separated text (*.tsv *.txt)";
+constexpr const char* kCsvFilter = "CSV (*.csv)";
+constexpr const char* kAllFiles = "All files (*)";
+constexpr const char* kVcdFilter = "Value Change Dump (*.vcd);;All files (*)";
 
 std::string LocalPath(const QString& path)
 {
@@ -53,6 +59,23 @@ private:
     QTemporaryDir folder_;
 };
 
+// The suffix of a filter's first pattern, "csv" for "CSV (*.csv)"; empty for "*".
+QString SuffixOf(const QString& filter)
+{
+    const qsizetype star = filter.indexOf(QStringLiteral("*."));
+    if (star < 0)
+        return {};
+    QString suffix = filter.mid(star + 2);
+    const qsizetype end = suffix.indexOf(QRegularExpression(QStringLiteral("[ );]")));
+    return end < 0 ? suffix : suffix.left(end);
+}
+
+void Configure(QFileDialog& dialog)
+{
+    // The platform's dialog would add the file to the desktop's list of recent files.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+}
+
 } // namespace
 
 graph::GraphPaintParams GraphParamsOf(const GraphHost& host)
@@ -80,24 +103,64 @@ void SaveCircuitPng(const GraphHost& host, const QString& path)
     graph::SavePng(*picture, path);
 }
 
-void ExportView(const GraphHost& host, const QString& path)
+void ExportView(const GraphHost& host, const QString& path, engine::TableFormat format)
 {
     const engine::EngineState& state = host.Engine();
     const engine::SampleWindow view = host.View();
     engine::SaveViewExport(LocalPath(path), state.Run, state.Result, view,
-                           engine::DecimalSeparator());
+                           engine::DecimalSeparator(), format);
+}
+
+engine::TableFormat ViewTableFormat(const QString& path, const QString& filter)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("csv"))
+        return engine::TableFormat::Csv;
+    if (suffix == QLatin1String("tsv") || suffix == QLatin1String("txt"))
+        return engine::TableFormat::Tsv;
+    return filter == QLatin1String(kCsvFilter) ? engine::TableFormat::Csv
+                                               : engine::TableFormat::Tsv;
+}
+
+void ExportVcd(const GraphHost& host, const QString& path)
+{
+    const engine::EngineState& state = host.Engine();
+    const int count = state.Run.SampleCount;
+    // The window as the command line takes --view-window: kept inside the run, then cut to it.
+    const engine::SampleWindow window =
+        engine::CutToRun(engine::ShiftIntoRun(host.View(), count), count);
+    engine::SaveVcd(LocalPath(path), state.Run, &state.Result, window);
 }
 
 QString AskSavePath(QWidget* parent, const QString& caption, const QString& fileName,
-                    const QString& filter, const QString& suffix)
+                    const QString& filter, const QString& suffix, QString* chosenFilter)
 {
     const ThrowawayDialogSettings settings;
     QFileDialog dialog(parent, caption, QDir::home().filePath(fileName), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    // The platform's dialog would add the file to the desktop's list of recent files.
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    Configure(dialog);
     dialog.setDefaultSuffix(suffix);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog](const QString& picked) {
+                         const QString own = SuffixOf(picked);
+                         if (!own.isEmpty())
+                             dialog.setDefaultSuffix(own);
+                     });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    if (chosenFilter)
+        *chosenFilter = dialog.selectedNameFilter();
+    return dialog.selectedFiles().constFirst();
+}
+
+QString AskOpenPath(QWidget* parent, const QString& caption, const QString& filter)
+{
+    const ThrowawayDialogSettings settings;
+    QFileDialog dialog(parent, caption, QDir::homePath(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    Configure(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
@@ -127,11 +190,25 @@ void SaveCircuitPngAction(const GraphHost& host)
 
 void ExportViewAction(const GraphHost& host)
 {
-    const QString path = AskSavePath(&host.MainWindow(), QStringLiteral("Export view"),
-                                     QStringLiteral("view.tsv"), kTsvFilter, QStringLiteral("tsv"));
+    // TSV first: the dialog opens as it always did.
+    const QString filters = QStringLiteral("%1;;%2;;%3").arg(kTsvFilter, kCsvFilter, kAllFiles);
+    QString filter;
+    const QString path =
+        AskSavePath(&host.MainWindow(), QStringLiteral("Export view"), QStringLiteral("view.tsv"),
+                    filters, QStringLiteral("tsv"), &filter);
     if (!path.isEmpty()) {
         const BusyCursor busy; // after the dialog, which keeps the normal pointer
-        ExportView(host, path);
+        ExportView(host, path, ViewTableFormat(path, filter));
+    }
+}
+
+void ExportVcdAction(const GraphHost& host)
+{
+    const QString path = AskSavePath(&host.MainWindow(), QStringLiteral("Export VCD"),
+                                     QStringLiteral("view.vcd"), kVcdFilter, QStringLiteral("vcd"));
+    if (!path.isEmpty()) {
+        const BusyCursor busy;
+        ExportVcd(host, path);
     }
 }
 
@@ -144,6 +221,8 @@ void AddGraphExportActions(const GraphHost& host, QMenu& menu)
                    [target] { target->Guarded([target] { SaveGraphPngAction(*target); }); });
     menu.addAction(QStringLiteral("Export view..."), &menu,
                    [target] { target->Guarded([target] { ExportViewAction(*target); }); });
+    menu.addAction(QStringLiteral("Export VCD..."), &menu,
+                   [target] { target->Guarded([target] { ExportVcdAction(*target); }); });
 }
 
 void AddCircuitExportActions(const GraphHost& host, QMenu& menu)

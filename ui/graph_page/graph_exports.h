@@ -1,6 +1,7 @@
 #pragma once
 
 #include "graph/graph_painter.h"
+#include "engine/table_writer.h"
 #include "graph/render/png_file.h" // ExportError
 
 #include <QImage>
@@ -9,9 +10,10 @@
 class QMenu;
 class QWidget;
 
-// Saving what the window shows: the graph grid or the circuit picture as a PNG file, and the
-// view window's samples with the view's channels as a tab-separated table. Each export has a
-// form taking the path, for the tests and for scripts, and a dialog form that asks for it.
+// Saving what the window shows: the graph grid or the circuit picture as a PNG file, the
+// view window's samples with the view's channels as a tab-separated or CSV table, and the view
+// window as a Value Change Dump. Each export has a form taking the path, for the tests and for
+// scripts, and a dialog form that asks for it.
 
 namespace ui {
 
@@ -29,23 +31,34 @@ QImage GraphImage(const GraphHost& host);
 void SaveGraphPng(const GraphHost& host, const QString& path);
 // The composed circuit picture; an ExportError when its picture files could not be read.
 void SaveCircuitPng(const GraphHost& host, const QString& path);
-// The samples of the view window (ViewStart, ViewLen) with the channels of the selected view,
-// in the user's decimal separator.
-void ExportView(const GraphHost& host, const QString& path);
+// The samples of the view window (ViewStart, ViewLen) with the channels of the selected view:
+// as TSV in the user's decimal separator (the bytes the export always wrote), as CSV with ".".
+void ExportView(const GraphHost& host, const QString& path,
+                engine::TableFormat format = engine::TableFormat::Tsv);
+// The table a path from the "Export view" dialog gets: a name ending in .csv, or .tsv or .txt,
+// says it; any other name takes the dialog's chosen filter.
+engine::TableFormat ViewTableFormat(const QString& path, const QString& filter);
+// The view window with the selected view's channels as a Value Change Dump: the bytes of
+// bldc-emu --vcd FILE --view N --view-window START LEN for the same state.
+void ExportVcd(const GraphHost& host, const QString& path);
 
 // The file dialog: starts in the user's home folder with `fileName` each time and keeps no
-// state of its own on disk. Returns an empty text when the user cancels.
+// state of its own on disk. Returns an empty text when the user cancels. The default suffix
+// follows the filter the user picks; `chosenFilter` receives that filter.
 QString AskSavePath(QWidget* parent, const QString& caption, const QString& fileName,
-                    const QString& filter, const QString& suffix);
+                    const QString& filter, const QString& suffix, QString* chosenFilter = nullptr);
+// The same dialog for an existing file to read.
+QString AskOpenPath(QWidget* parent, const QString& caption, const QString& filter);
 
 // The actions: ask, then save; a cancelled dialog does nothing. They throw like the handlers
 // of the window, so they are run through its error guard (GraphHost::Guarded).
 void SaveGraphPngAction(const GraphHost& host);
 void SaveCircuitPngAction(const GraphHost& host);
 void ExportViewAction(const GraphHost& host);
+void ExportVcdAction(const GraphHost& host);
 
-// "Save graph as PNG..." and "Export view..." for the graph's menu, after a separator when
-// the menu already holds actions.
+// "Save graph as PNG...", "Export view..." and "Export VCD..." for the graph's menu, after a
+// separator when the menu already holds actions.
 void AddGraphExportActions(const GraphHost& host, QMenu& menu);
 // "Save circuit as PNG..." for a menu of the circuit page, likewise.
 void AddCircuitExportActions(const GraphHost& host, QMenu& menu);

@@ -8,6 +8,8 @@
 #include "ui/widgets/page_control.h"
 #include "ui/tform1.h"
 #include "tests/support/form_controls.h"
+#include "tests/support/strict_csv.h"
+#include "tests/cli/run_in_process.h"
 
 #include <QAction>
 #include <QApplication>
@@ -141,16 +143,100 @@ private slots:
         QVERIFY(lines[1].section('\t', 2, 2).contains(','));
     }
 
+    void viewExportAsCsvTakesTheFilterAndReadsBackStrictly()
+    {
+        engine::SetDecimalSeparator(',');
+        FormFixture f;
+        f.controls.Button1->click();
+        f.controls.SpeedButton1->click();
+        QMenu menu;
+        ui::AddGraphExportActions(f.Host(), menu);
+        // A name without a suffix takes the filter's: "table" becomes table.csv, in CSV.
+        AnswerNextDialog([&](QFileDialog& dialog) {
+            // As a user picks it: from the dialog's list of file types.
+            auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
+            types->setCurrentIndex(types->findText("CSV (*.csv)"));
+            emit types->activated(types->currentIndex());
+            emit types->textActivated(types->currentText());
+            return f.folder.filePath("table");
+        });
+        menu.actions()[1]->trigger();
+        QVERIFY2(f.errors.isEmpty(), qPrintable(f.errors.join('\n')));
+        QFile file(f.folder.filePath("table.csv"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const std::vector<testing_support::CsvRecord> records =
+            testing_support::ReadStrictCsv(file.readAll().toStdString());
+        QCOMPARE(int(records.size()), f.form->View().Len + 1);
+        QCOMPARE(records[0].front(), std::string("INDEX"));
+        QCOMPARE(records[0].back(), std::string("Zero-wire"));
+        QCOMPARE(std::stoi(records[1][0]), f.form->View().Start);
+        // "." whatever the user's separator, and the same values as the TSV export.
+        QVERIFY(records[1][2].find('.') != std::string::npos);
+        const QString tsv = f.folder.filePath("view.tsv");
+        ui::ExportView(f.Host(), tsv);
+        QFile tsvFile(tsv);
+        QVERIFY(tsvFile.open(QIODevice::ReadOnly));
+        QString firstRow = QString::fromLatin1(tsvFile.readAll()).split("\r\n").at(1);
+        QStringList csvRow;
+        for (const std::string& field : records[1])
+            csvRow << QString::fromStdString(field);
+        QCOMPARE(firstRow.replace(',', '.').split('\t'), csvRow);
+
+        // The name's own suffix says it; otherwise the filter.
+        using engine::TableFormat;
+        QCOMPARE(ui::ViewTableFormat("/a/v.CSV", "Tab-separated text (*.tsv *.txt)"),
+                 TableFormat::Csv);
+        QCOMPARE(ui::ViewTableFormat("/a/v.txt", "CSV (*.csv)"), TableFormat::Tsv);
+        QCOMPARE(ui::ViewTableFormat("/a/v.dat", "CSV (*.csv)"), TableFormat::Csv);
+        QCOMPARE(ui::ViewTableFormat("/a/v.dat", "All files (*)"), TableFormat::Tsv);
+    }
+
+    void vcdExportIsTheCommandLinesBytes()
+    {
+        FormFixture f;
+        f.controls.Button1->click();
+        const int count = f.form->Engine().Run.SampleCount;
+        // A window inside the run, one reaching past its end, and the whole run, each view.
+        const std::vector<std::pair<int, engine::SampleWindow>> cases{
+            {2, {1234, 567}}, {3, {count - 100, 400}}, {0, {0, count}}, {1, {0, count}}};
+        for (const auto& [view, window] : cases) {
+            f.controls.ComboBox1->setCurrentIndex(view);
+            f.Host().ShowWindow(window);
+            const engine::SampleWindow shown = f.form->View();
+            const QString mine = f.folder.filePath("window.vcd");
+            ui::ExportVcd(f.Host(), mine);
+            const std::string theirs = f.folder.filePath("cli.vcd").toStdString();
+            const cli::Outcome cli = cli::RunCli({"--view", std::to_string(view), "--view-window",
+                                                  std::to_string(shown.Start),
+                                                  std::to_string(shown.Len), "--vcd", theirs});
+            QCOMPARE(cli.status, 0);
+            QFile a(mine), b(QString::fromStdString(theirs));
+            QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+            const QByteArray bytes = a.readAll();
+            QVERIFY(bytes.contains("$timescale 1 us $end"));
+            QVERIFY2(bytes == b.readAll(), qPrintable(QString("view %1").arg(view)));
+        }
+        // A file that cannot be written is reported, and nothing else happens.
+        QMenu menu;
+        ui::AddGraphExportActions(f.Host(), menu);
+        const QString missing = f.folder.filePath("no such folder/run.vcd");
+        AnswerNextDialog([&](QFileDialog&) { return missing; });
+        menu.actions()[2]->trigger();
+        QCOMPARE(f.errors,
+                 QStringList{"Cannot create file \"" + missing + "\". No such file or directory."});
+    }
+
     void actionsReportTheirErrorsThroughTheGuard()
     {
         FormFixture f;
         QMenu menu;
         menu.addAction("Place cursor A here");
         ui::AddGraphExportActions(f.Host(), menu);
-        QCOMPARE(menu.actions().size(), 4);
+        QCOMPARE(menu.actions().size(), 5);
         QVERIFY(menu.actions()[1]->isSeparator());
         QCOMPARE(menu.actions()[2]->text(), QString("Save graph as PNG..."));
         QCOMPARE(menu.actions()[3]->text(), QString("Export view..."));
+        QCOMPARE(menu.actions()[4]->text(), QString("Export VCD..."));
         const QString missing = f.folder.filePath("no such folder/view.tsv");
         AnswerNextDialog([&](QFileDialog&) { return missing; });
         menu.actions()[3]->trigger();
