@@ -66,9 +66,9 @@ void DrawAngleGrid(const CellContext& c, int row, float a0, float a1)
 
 // The switch trace from its edges: per pixel column, the levels before and after its edges.
 // The samples between edges add only points on the trace's horizontal lines, which change no
-// pixel. Within one column the levels alternate, and the reducer keeps of them only the level
-// before, whether the trace went back and forth, and the level after: one, two or three
-// changes give it the same.
+// pixel. Within one column the levels alternate, and of them the reducer keeps only the level
+// before, whether the trace went back and forth, and the level after: so an even number of
+// changes is kept as two and an odd number above one as three.
 void AddSwitchEdges(const CellContext& c, const std::vector<std::int32_t>& edges, bool high,
                     PolylineReducer& trace)
 {
