@@ -5,6 +5,7 @@
 #include "cli/parameter_boxes.h"
 #include "engine/channels.h"
 #include "engine/crossing_detector.h"
+#include "engine/detector_settings_text.h"
 #include "engine/format_fixed.h"
 
 #include <climits>
@@ -145,12 +146,11 @@ Expectation ApplyPngSize(std::string_view value, CliRequest& request)
 // A decimal number of degrees from 0 to kMaxZcBlankingDeg.
 Expectation ApplyZcBlanking(std::string_view value, CliRequest& request)
 {
-    const std::optional<WrittenNumber> number = ReadNumber(value);
-    if (!number || number->Value < 0 || number->Value > engine::kMaxZcBlankingDeg) {
-        return "degrees from 0 to " + engine::FormatFixed(engine::kMaxZcBlankingDeg, 18, 0) +
-               ", such as 5 or 2.5";
+    const std::optional<double> degrees = engine::ReadZcBlanking(value);
+    if (!degrees) {
+        return engine::ZcBlankingExpected();
     }
-    request.Detector.BlankingDeg = number->Value;
+    request.Detector.BlankingDeg = *degrees;
     request.DetectorGiven = true;
     return Accepted();
 }
@@ -290,8 +290,7 @@ std::vector<OptionRow> BuildTable()
         {"--zc-filter", "", "N", G::Detector,
          "the samples in a row that must show the new level (1 to " +
              std::to_string(engine::kMaxZcFilter) + ", default 1)",
-         IntoInt(1, engine::kMaxZcFilter,
-                 "a sample count from 1 to " + std::to_string(engine::kMaxZcFilter),
+         IntoInt(1, engine::kMaxZcFilter, engine::ZcFilterExpected(),
                  [](CliRequest& r, int n) {
                      r.Detector.Filter = n;
                      r.DetectorGiven = true;

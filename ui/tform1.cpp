@@ -64,6 +64,7 @@ TForm1::TForm1(TForm1Options options, QWidget* parent)
     CreateInstantViews();
     CreateReferenceActions();
     CreateScenarioActions();
+    CreateZcPage();
 }
 
 TForm1::~TForm1() = default;
@@ -181,6 +182,7 @@ void TForm1::FormResize()
         fixedRows += StringGrid1->RowHeight(row) + 1;
     StringGrid1->SetRowHeight(7, std::max(0, StringGrid1->height() - 4 - fixedRows));
     TellGraphTools(&GraphTools::LayoutChanged);
+    TellZcPage();
 }
 
 void TForm1::TellGraphTools(void (GraphTools::*notice)())

@@ -33,8 +33,9 @@ class QScrollBar;
 class QSlider;
 class QToolButton;
 
-// The main window: the parameter column, the "Circuit" and "Graph" pages, and the handlers that
-// join the controls to the engine. Each handler is a few lines that call the engine or a view.
+// The main window: the parameter column, the "Circuit", "Graph" and "Zero crossings" pages, and
+// the handlers that join the controls to the engine. Each handler is a few lines that call the
+// engine or a view.
 
 namespace ui {
 
@@ -46,6 +47,7 @@ class ParamEdit;
 class RadioGroup;
 class ScrollBarAdapter;
 class BridgeStateLayer;
+class ZcPage;
 
 struct TForm1Options {
     // Where the pictures are read and "log.txt" is written: the program's folder by default.
@@ -83,6 +85,10 @@ public:
     void ClearReference();
     const std::optional<graph::ReferenceRun>& Reference() const { return reference_; }
     QLabel* ReferenceNote = nullptr; // the reference's summary and the differences
+
+    // The "Zero crossings" page, told of every run, view and view-window change.
+    QWidget* TabSheet3 = nullptr;
+    ZcPage* ZcPage1 = nullptr;
 
     // Scenario files ("Save scenario...", "Load scenario..."): the ten box texts, the bridge
     // settings and the selected view.
@@ -141,6 +147,8 @@ private:
     void CreateScenarioActions();
     void ApplyScenario(const engine::Scenario& scenario);
     void RefreshReferenceNote();
+    void CreateZcPage();
+    void TellZcPage();
 
     void Recalculate();
     void RunPhases(int PwmState, float StartAngle);
@@ -204,6 +212,9 @@ private:
     engine::RunSettings lastRunSettings_;
     std::optional<int> lastSingleAnglePwm_;         // the held PWM state of a single-angle run
     std::optional<engine::RunSummary> lastSummary_; // none after a run that failed
+    // The operating point of the last run begun: the zero-crossing analysis reads its timing
+    // and commutation rule, not those of boxes changed since.
+    std::optional<engine::OperatingPoint> lastOperatingPoint_;
     std::optional<graph::ReferenceRun> reference_;
     // What the grid paints per pixel column from: rebuilt with every run and every PrepareRes.
     graph::SwitchEdges switchEdges_;

@@ -87,6 +87,7 @@ void TForm1::ComboBox1Change()
     const BusyCursor busy;
     PrepareRes(ComboBox1->currentIndex());
     TellGraphTools(&GraphTools::ChannelsChanged);
+    TellZcPage();
     StringGrid1->Repaint();
 }
 
@@ -140,16 +141,20 @@ void TForm1::CalcPhases(int PwmState, float StartAngle)
         RunPhases(PwmState, StartAngle);
     } catch (...) {
         TellGraphTools(&GraphTools::RunEnded);
+        TellZcPage();
         throw;
     }
     TellGraphTools(&GraphTools::RunEnded);
+    TellZcPage();
 }
 
 void TForm1::RunPhases(int PwmState, float StartAngle)
 {
     const engine::RunSettings settings = CurrentRunSettings();
     // A run refused before its loop leaves everything of the previous run as it was.
-    engine::ComputeOperatingPoint(state_.Params, settings, PwmState, StartAngle);
+    const engine::OperatingPoint op =
+        engine::ComputeOperatingPoint(state_.Params, settings, PwmState, StartAngle);
+    lastOperatingPoint_ = op;
     lastRunSettings_ = settings;
     lastSingleAnglePwm_ = PwmState >= 0 ? std::optional<int>(PwmState) : std::nullopt;
     lastSummary_.reset();

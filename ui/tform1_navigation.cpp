@@ -60,6 +60,7 @@ void TForm1::UpdateGraph()
         ScrollBar2->SetLargeChange(ViewLen / 2);
     }
     TellGraphTools(&GraphTools::WindowMoved);
+    TellZcPage();
     StringGrid1->Repaint();
 }
 

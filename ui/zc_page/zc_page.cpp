@@ -1,0 +1,208 @@
+#include "ui/zc_page/zc_page.h"
+
+#include "engine/comparators.h"
+#include "engine/zero_crossing_text.h"
+#include "graph/zc_traces.h"
+#include "ui/zc_page/zc_detector_controls.h"
+#include "ui/zc_page/zc_trace_view.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace ui {
+
+namespace {
+
+constexpr int kTraceHeight = 16 + 3 * 40;
+
+// The headers of the command line's columns, in its order.
+const char* const kHeaders[engine::kZcColumnCount] = {"Phase",
+                                                      "Direction",
+                                                      "True\nangle \u00B0",
+                                                      "True\ntime \u00B5s",
+                                                      "Status",
+                                                      "Sample",
+                                                      "Detected\nangle \u00B0",
+                                                      "Error\n\u00B0",
+                                                      "Error\n\u00B5s",
+                                                      "Implied\ncomm. \u00B0",
+                                                      "Comm.\n\u00B0"};
+
+QString Text(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+QString Fixed(const std::optional<double>& value, int decimals, char separator)
+{
+    std::string text;
+    engine::AppendOptionalFixed(text, value, decimals, separator);
+    return text.empty() ? QStringLiteral("-") : Text(text);
+}
+
+// What the comparator of phase k compares in the view, for the trace's label.
+std::array<std::string, 3> TraceLabels(const engine::ChannelSet& result, int view)
+{
+    std::array<std::string, 3> labels;
+    for (int phase = 0; phase < 3; ++phase) {
+        const engine::ComparatorInputs in = engine::ComparatorInputsOf(view, phase);
+        labels[static_cast<std::size_t>(phase)] =
+            view == 1 ? result.Channels[static_cast<std::size_t>(in.Plus)].Name
+                      : std::string(1, static_cast<char>('A' + phase));
+    }
+    return labels;
+}
+
+} // namespace
+
+ZcPage::ZcPage(QWidget* parent) : QWidget(parent)
+{
+    setObjectName("ZcPage");
+    traces_ = new ZcTraceView(this);
+    traces_->setObjectName("ZcTraces");
+    traces_->setFixedHeight(kTraceHeight);
+
+    message_ = new QLabel(this);
+    message_->setObjectName("ZcMessage");
+    message_->setWordWrap(true);
+
+    grid_ = new QTableWidget(0, static_cast<int>(engine::kZcColumnCount), this);
+    grid_->setObjectName("ZcTable");
+    for (int c = 0; c < static_cast<int>(engine::kZcColumnCount); ++c)
+        grid_->setHorizontalHeaderItem(c, new QTableWidgetItem(kHeaders[c]));
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->verticalHeader()->hide();
+    grid_->verticalHeader()->setDefaultSectionSize(18);
+    grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+
+    summary_ = new QLabel(this);
+    summary_->setObjectName("ZcSummary");
+    summary_->setWordWrap(true);
+
+    detector_ = new ZcDetectorControls(this);
+    detector_->setFixedWidth(104);
+
+    auto* tableColumn = new QVBoxLayout;
+    tableColumn->addWidget(message_);
+    tableColumn->addWidget(grid_, 1);
+    tableColumn->addWidget(summary_);
+    auto* lower = new QHBoxLayout;
+    lower->setContentsMargins(4, 4, 4, 4);
+    lower->addLayout(tableColumn, 1);
+    lower->addWidget(detector_);
+    // The traces take the page's whole width at x = 0, so that page and trace coordinates
+    // agree and the graph's columns are the traces' columns.
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(0, 0, 0, 0);
+    page->setSpacing(0);
+    page->addWidget(traces_);
+    page->addLayout(lower, 1);
+
+    connect(detector_, &ZcDetectorControls::Changed, this, [this] { Analyse(); });
+    connect(traces_, &ZcTraceView::Resized, this, [this] {
+        if (!stale_)
+            LayOutTraces();
+    });
+}
+
+void ZcPage::Show(const ZcSource& source)
+{
+    source_ = source;
+    stale_ = true;
+    if (isVisible())
+        Analyse();
+}
+
+void ZcPage::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (stale_)
+        Analyse();
+}
+
+void ZcPage::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (!stale_)
+        LayOutTraces();
+}
+
+void ZcPage::Analyse()
+{
+    stale_ = false;
+    const engine::SampleBuffer* run = source_.Run;
+    const int count = run ? run->SampleCount : 0;
+    window_ = engine::CutToRun(engine::ShiftIntoRun(source_.Window, count), count);
+    if (run == nullptr || source_.Result == nullptr || !source_.Op) {
+        table_ = engine::ZcTable{};
+        table_.Reason = engine::ZcEmptyReason::NoRun;
+    } else {
+        table_ = engine::AnalyseZeroCrossings(*run, *source_.Op, *source_.Result, source_.View,
+                                              detector_->Settings(), window_);
+    }
+    FillTable();
+    LayOutTraces();
+}
+
+void ZcPage::FillTable()
+{
+    grid_->setRowCount(static_cast<int>(table_.Rows.size()));
+    for (std::size_t r = 0; r < table_.Rows.size(); ++r) {
+        const engine::ZcCells cells = engine::ZcRowCells(table_.Rows[r], source_.Separator);
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            auto* item = new QTableWidgetItem(Text(cells[c]));
+            item->setTextAlignment(c < 2 || c == 4 ? Qt::AlignLeft | Qt::AlignVCenter
+                                                   : Qt::AlignRight | Qt::AlignVCenter);
+            grid_->setItem(static_cast<int>(r), static_cast<int>(c), item);
+        }
+    }
+    message_->setText(Text(std::string(engine::ZcEmptyReasonText(table_.Reason))));
+    message_->setVisible(table_.Reason != engine::ZcEmptyReason::None);
+
+    if (table_.Rows.empty()) {
+        summary_->clear(); // the message above says why
+        return;
+    }
+    const engine::ZcSummary& sum = table_.Summary;
+    const char sep = source_.Separator;
+    summary_->setText(
+        QStringLiteral("Detected %1 of %2: mean error %3 deg (%4 us), largest %5 deg (%6 us).\n"
+                       "Missed %7, already switched %8; detected early %9.")
+            .arg(sum.Detected)
+            .arg(table_.Rows.size())
+            .arg(Fixed(sum.MeanErrorDeg, 4, sep), Fixed(sum.MeanErrorUs, 3, sep),
+                 Fixed(sum.MaxErrorDeg, 4, sep), Fixed(sum.MaxErrorUs, 3, sep))
+            .arg(sum.Missed)
+            .arg(sum.Already)
+            .arg(sum.Early));
+}
+
+void ZcPage::LayOutTraces()
+{
+    traces_->SetPlotColumns(source_.PlotLeft - traces_->x(), source_.PlotRight - traces_->x());
+    const engine::ZcEmptyReason reason = table_.Reason;
+    const bool noTraces = reason == engine::ZcEmptyReason::NoRun ||
+                          reason == engine::ZcEmptyReason::SingleAngle ||
+                          reason == engine::ZcEmptyReason::NoComparator ||
+                          reason == engine::ZcEmptyReason::StaleChannels;
+    if (noTraces) {
+        traces_->ShowMessage(Text(std::string(engine::ZcEmptyReasonText(reason))));
+        return;
+    }
+    const graph::ZcTraceParams params{.Run = *source_.Run,
+                                      .Result = *source_.Result,
+                                      .View = source_.View,
+                                      .Table = table_,
+                                      .Window = window_,
+                                      .BlankingDeg = detector_->Settings().BlankingDeg,
+                                      .Column = traces_->Column()};
+    if (auto layout = graph::LayoutZcTraces(params))
+        traces_->ShowTraces(std::move(*layout), TraceLabels(*source_.Result, source_.View));
+    else
+        traces_->ShowMessage(Text(std::string(engine::ZcEmptyReasonText(reason))));
+}
+
+} // namespace ui
