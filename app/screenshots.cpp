@@ -66,6 +66,8 @@ int main(int argc, char* argv[])
     form.Tools().PlaceCursor(graph::CursorId::A, 2577);
     form.Tools().PlaceCursor(graph::CursorId::B, 4020);
     form.Tools().SetReadoutVisible(true);
+    // Whole, whatever room the screen left it beside the window.
+    form.Tools().Readout()->resize(form.Tools().Readout()->ContentSize());
     QCoreApplication::processEvents();
     const QPixmap window = form.grab();
     const QPixmap readout = form.Tools().Readout()->grab();

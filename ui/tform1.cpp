@@ -7,6 +7,7 @@
 #include "ui/widgets/form_style.h"
 #include "ui/graph_page/graph_exports.h"
 #include "ui/graph_page/graph_tools.h"
+#include "ui/graph_page/window_bindings.h"
 #include "ui/tform1_graph_host.h"
 #include "ui/widgets/owner_drawn_grid.h"
 #include "ui/widgets/page_control.h"
@@ -65,6 +66,8 @@ TForm1::TForm1(TForm1Options options, QWidget* parent)
     CreateReferenceActions();
     CreateScenarioActions();
     CreateZcPage();
+    AddToolTips();
+    AddHelpShortcut(*this);
 }
 
 TForm1::~TForm1() = default;

@@ -146,6 +146,7 @@ private:
     void CreateReferenceActions();
     void CreateScenarioActions();
     void ApplyScenario(const engine::Scenario& scenario);
+    void AddToolTips();
     void RefreshReferenceNote();
     void CreateZcPage();
     void TellZcPage();

@@ -245,8 +245,12 @@ void TForm1::CreateCircuitPage()
     add(Panel1, QRect(340, 348, 221, 113));
     Image1 = new QLabel(Panel1);
     Image1->setObjectName("Image1");
-    Image1->setPixmap(QPixmap::fromImage(DrawCommutationPatterns()));
-    Image1->setGeometry(22, 0, 196, 111);
+    // At (22, 0) the picture's top row, plain background, would lie over the panel's top
+    // border: the label starts one row lower without that row, so the border shows and every
+    // other pixel of the picture stays where it was.
+    const QImage patterns = DrawCommutationPatterns();
+    Image1->setPixmap(QPixmap::fromImage(patterns.copy(0, 1, 196, 110)));
+    Image1->setGeometry(22, 1, 196, 110);
     RadioButton1 = new QRadioButton(Panel1);
     RadioButton1->setObjectName("RadioButton1");
     RadioButton1->setGeometry(4, 26, 17, 17);

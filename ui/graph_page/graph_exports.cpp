@@ -1,6 +1,7 @@
 #include "ui/graph_page/graph_exports.h"
 
 #include "engine/decimal_separator.h"
+#include "engine/sample_log.h"
 #include "engine/vcd_writer.h"
 #include "engine/view_export.h"
 #include "graph/render/graph_image.h"
@@ -15,6 +16,7 @@
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QMenu>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
@@ -31,6 +33,7 @@ constexpr const char* kTsvFilter = "Tab-separated text (*.tsv *.txt)";
 constexpr const char* kCsvFilter = "CSV (*.csv)";
 constexpr const char* kAllFiles = "All files (*)";
 constexpr const char* kVcdFilter = "Value Change Dump (*.vcd);;All files (*)";
+constexpr const char* kLogFilter = "Text files (*.txt);;All files (*)";
 
 std::string LocalPath(const QString& path)
 {
@@ -89,9 +92,27 @@ QImage GraphImage(const GraphHost& host)
     return graph::RenderGraphImage(GraphParamsOf(host), host.Grid().size(), host.Grid().font());
 }
 
+QImage GraphImage(const GraphHost& host, const CursorMarks& cursors)
+{
+    QImage image = GraphImage(host);
+    const QWidget& viewport = *host.Grid().viewport();
+    QPainter painter(&image);
+    // The overlay lies over the viewport, which clips it.
+    painter.setClipRect(viewport.geometry());
+    painter.translate(viewport.geometry().topLeft());
+    painter.setFont(cursors.Font);
+    PaintOverlayLines(painter, cursors.Lines, cursors.Top, cursors.Bottom);
+    return image;
+}
+
 void SaveGraphPng(const GraphHost& host, const QString& path)
 {
     graph::SavePng(GraphImage(host), path);
+}
+
+void SaveGraphPng(const GraphHost& host, const QString& path, const CursorMarks& cursors)
+{
+    graph::SavePng(GraphImage(host, cursors), path);
 }
 
 void SaveCircuitPng(const GraphHost& host, const QString& path)
@@ -130,6 +151,11 @@ void ExportVcd(const GraphHost& host, const QString& path)
     const engine::SampleWindow window =
         engine::CutToRun(engine::ShiftIntoRun(host.View(), count), count);
     engine::SaveVcd(LocalPath(path), state.Run, &state.Result, window);
+}
+
+void SaveLog(const GraphHost& host, const QString& path)
+{
+    engine::SaveSampleLog(LocalPath(path), host.Engine().Run, engine::DecimalSeparator());
 }
 
 QString AskSavePath(QWidget* parent, const QString& caption, const QString& fileName,
@@ -212,17 +238,50 @@ void ExportVcdAction(const GraphHost& host)
     }
 }
 
-void AddGraphExportActions(const GraphHost& host, QMenu& menu)
+void SaveGraphWithCursorsPngAction(const GraphHost& host, const CursorMarks& cursors)
+{
+    const QString path =
+        AskSavePath(&host.MainWindow(), QStringLiteral("Save graph with cursors as PNG"),
+                    QStringLiteral("graph.png"), kPngFilter, QStringLiteral("png"));
+    if (!path.isEmpty())
+        SaveGraphPng(host, path, cursors);
+}
+
+void SaveLogAction(const GraphHost& host)
+{
+    const QString path = AskSavePath(&host.MainWindow(), QStringLiteral("Save log as"),
+                                     QStringLiteral("log.txt"), kLogFilter, QStringLiteral("txt"));
+    if (!path.isEmpty())
+        SaveLog(host, path);
+}
+
+void AddGraphExportActions(const GraphHost& host, QMenu& menu, std::function<CursorMarks()> cursors)
 {
     const GraphHost* target = &host;
     if (!menu.isEmpty())
         menu.addSeparator();
     menu.addAction(QStringLiteral("Save graph as PNG..."), &menu,
                    [target] { target->Guarded([target] { SaveGraphPngAction(*target); }); });
+    if (cursors) {
+        QAction* withCursors = menu.addAction(
+            QStringLiteral("Save graph with cursors as PNG..."), &menu, [target, cursors] {
+                target->Guarded([&] { SaveGraphWithCursorsPngAction(*target, cursors()); });
+            });
+        withCursors->setObjectName(QStringLiteral("SaveGraphWithCursors"));
+    }
     menu.addAction(QStringLiteral("Export view..."), &menu,
                    [target] { target->Guarded([target] { ExportViewAction(*target); }); });
     menu.addAction(QStringLiteral("Export VCD..."), &menu,
                    [target] { target->Guarded([target] { ExportVcdAction(*target); }); });
+}
+
+void AddSaveLogAction(const GraphHost& host, QMenu& menu)
+{
+    const GraphHost* target = &host;
+    QAction* saveLog = menu.addAction(QStringLiteral("Save log as...\tCtrl+L"), &menu, [target] {
+        target->Guarded([target] { SaveLogAction(*target); });
+    });
+    saveLog->setObjectName(QStringLiteral("SaveLogAs"));
 }
 
 void AddCircuitExportActions(const GraphHost& host, QMenu& menu)
@@ -252,8 +311,13 @@ void AddExportShortcuts(const GraphHost& host)
     exportView->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     QObject::connect(exportView, &QAction::triggered, &window,
                      [target] { target->Guarded([target] { ExportViewAction(*target); }); });
+    auto* saveLog = new QAction(QStringLiteral("Save log as..."), &window);
+    saveLog->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    QObject::connect(saveLog, &QAction::triggered, &window,
+                     [target] { target->Guarded([target] { SaveLogAction(*target); }); });
     window.addAction(savePicture);
     window.addAction(exportView);
+    window.addAction(saveLog);
 }
 
 } // namespace ui

@@ -1,7 +1,9 @@
 #include "ui/graph_page/graph_menu.h"
 
+#include "ui/graph_page/about_box.h"
 #include "ui/graph_page/graph_exports.h"
 #include "ui/graph_page/graph_host.h"
+#include "ui/graph_page/window_bindings.h"
 
 #include <QMenu>
 
@@ -43,8 +45,21 @@ GraphMenu::GraphMenu(GraphHost& host, GraphMenuActions actions, bool cursorMode)
     readoutAction_->setCheckable(true);
     QObject::connect(readoutAction_, &QAction::triggered, menu_,
                      [this](bool on) { actions_.SetReadoutVisible(on); });
+    // On by default: the pointer line is drawn as it always was.
+    QAction* pointerLine = menu_->addAction("Show pointer line");
+    pointerLine->setObjectName("ShowPointerLine");
+    pointerLine->setCheckable(true);
+    pointerLine->setChecked(true);
+    QObject::connect(pointerLine, &QAction::triggered, menu_,
+                     [this](bool on) { actions_.SetPointerLineShown(on); });
     menu_->addSeparator();
-    AddGraphExportActions(host, *menu_);
+    AddGraphExportActions(host, *menu_, actions_.Cursors);
+    AddSaveLogAction(host, *menu_);
+    menu_->addSeparator();
+    QWidget* window = &host.MainWindow();
+    menu_->addAction("Help\tF1", menu_, [window] { ShowBindingsHelp(*window); })
+        ->setObjectName("Help");
+    menu_->addAction("About...", menu_, [window] { ShowAbout(*window); })->setObjectName("About");
 }
 
 GraphMenu::~GraphMenu()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "graph/graph_cursors.h"
+#include "ui/graph_page/graph_exports.h"
 
 #include <QPoint>
 
@@ -11,7 +12,7 @@ class QAction;
 class QMenu;
 
 // The graph's right-click menu: the cursor actions for the sample the menu was opened over,
-// zoom, cursor mode, the readout, and the graph's exports after them.
+// zoom, cursor mode, the readout and the pointer line, the graph's exports, help and About.
 
 namespace ui {
 
@@ -23,6 +24,9 @@ struct GraphMenuActions {
     std::function<void()> ClearCursors;
     std::function<void(bool on)> SetCursorMode;
     std::function<void(bool visible)> SetReadoutVisible;
+    std::function<void(bool shown)> SetPointerLineShown;
+    // The cursor lines now, for "Save graph with cursors as PNG...".
+    std::function<CursorMarks()> Cursors;
 };
 
 class GraphMenu {

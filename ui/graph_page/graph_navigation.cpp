@@ -111,6 +111,8 @@ void BindGraphKeys(GraphHost& host, QObject* receiver, const GraphKeyActions& ac
     add(QKeySequence(Qt::Key_Equal), zoomIn); // the unshifted "+" key
     add(QKeySequence(Qt::Key_Minus), [target] { target->ZoomOut(); });
     add(QKeySequence(Qt::Key_F), [target] { target->WholeRun(); });
+    // Shift+F is a key sequence of its own, which F does not match: it fits the run too.
+    add(QKeySequence(Qt::SHIFT | Qt::Key_F), [target] { target->WholeRun(); });
     add(QKeySequence(Qt::Key_BracketLeft), actions.PreviousEdge);
     add(QKeySequence(Qt::Key_BracketRight), actions.NextEdge);
     add(QKeySequence(Qt::Key_Escape), actions.ClearCursors);

@@ -59,7 +59,7 @@ struct GraphKeyActions {
 };
 
 // The graph's keys, while the focus is on the "Graph" page (typing into a box elsewhere is
-// untouched): + and = zoom in, - zoom out, F whole run, [ ] the previous and next switch
+// untouched): + and = zoom in, - zoom out, F or Shift+F whole run, [ ] the previous and next switch
 // edge, Escape clears the cursors, R the readout, C cursor mode. Each runs guarded.
 void BindGraphKeys(GraphHost& host, QObject* receiver, const GraphKeyActions& actions);
 

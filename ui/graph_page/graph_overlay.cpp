@@ -78,7 +78,13 @@ void GraphOverlay::paintEvent(QPaintEvent* event)
         painter.drawImage(QRectF(area), picture_, source);
     }
     painter.setFont(font());
-    for (const OverlayLine& line : lines_) {
+    PaintOverlayLines(painter, lines_, top_, bottom_);
+}
+
+void PaintOverlayLines(QPainter& painter, const std::vector<OverlayLine>& lines, int top,
+                       int bottom)
+{
+    for (const OverlayLine& line : lines) {
         const QColor color = ColorFromTColor(line.Color);
         QPen pen(color);
         pen.setWidth(0);
@@ -86,9 +92,9 @@ void GraphOverlay::paintEvent(QPaintEvent* event)
             pen.setDashPattern({1.0, 2.0});
         painter.setPen(pen);
         // Pixel centres: the line covers exactly column X from top to bottom - 1.
-        painter.drawLine(QPointF(line.X + 0.5, top_ + 0.5), QPointF(line.X + 0.5, bottom_ - 0.5));
+        painter.drawLine(QPointF(line.X + 0.5, top + 0.5), QPointF(line.X + 0.5, bottom - 0.5));
         if (!line.Tag.empty()) {
-            const QRect box(line.X + 2, bottom_ - kTagHeight - 1, kTagWidth, kTagHeight);
+            const QRect box(line.X + 2, bottom - kTagHeight - 1, kTagWidth, kTagHeight);
             painter.setPen(color);
             painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter,
                              QString::fromStdString(line.Tag));

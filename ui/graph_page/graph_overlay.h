@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+class QPainter;
+
 // A layer over the graph grid's viewport that draws the cursor lines and the pointer line over
 // the graph; the grid's own painting underneath stays as it is. It takes no mouse input: the
 // events reach the viewport below.
@@ -26,6 +28,11 @@ struct OverlayLine {
     std::string Tag; // a letter written beside the line's lower end
     friend bool operator==(const OverlayLine&, const OverlayLine&) = default;
 };
+
+// Paints `lines` from `top` to `bottom` (excluded) as the overlay shows them; the graph's
+// "with cursors" export paints the cursors with it too, so both give the same pixels.
+void PaintOverlayLines(QPainter& painter, const std::vector<OverlayLine>& lines, int top,
+                       int bottom);
 
 class GraphOverlay : public QWidget {
     Q_OBJECT

@@ -28,7 +28,9 @@ GraphTools::GraphTools(GraphHost& host)
             {.PlaceCursor = [this](graph::CursorId id, int sample) { PlaceCursor(id, sample); },
              .ClearCursors = [this] { ClearCursors(); },
              .SetCursorMode = [this](bool on) { SetCursorMode(on); },
-             .SetReadoutVisible = [this](bool visible) { SetReadoutVisible(visible); }},
+             .SetReadoutVisible = [this](bool visible) { SetReadoutVisible(visible); },
+             .SetPointerLineShown = [this](bool shown) { SetPointerLineShown(shown); },
+             .Cursors = [this] { return CursorMarksNow(); }},
             cursorMode_)
 {
     setObjectName("GraphTools");
@@ -119,6 +121,31 @@ void GraphTools::SetReadoutVisible(bool visible)
     readout_.SetVisible(visible, cursors_.Cursors(), pointerSample_);
 }
 
+void GraphTools::SetPointerLineShown(bool shown)
+{
+    pointerLineShown_ = shown;
+    Sync(true);
+}
+
+std::vector<OverlayLine> GraphTools::CursorLines(const graph::PlotMapping& geometry) const
+{
+    std::vector<OverlayLine> lines;
+    const graph::GraphCursors& cursors = cursors_.Cursors();
+    if (const std::optional<int>& b = cursors.B(); b && geometry.Contains(*b))
+        lines.push_back({geometry.X(*b), kCursorBColor, false, "B"});
+    if (const std::optional<int>& a = cursors.A(); a && geometry.Contains(*a))
+        lines.push_back({geometry.X(*a), kCursorAColor, false, "A"});
+    return lines;
+}
+
+CursorMarks GraphTools::CursorMarksNow() const
+{
+    CursorMarks marks{.Lines = {}, .Top = 0, .Bottom = area_.Bottom(), .Font = overlay_->font()};
+    if (const std::optional<graph::PlotMapping> geometry = area_.Geometry())
+        marks.Lines = CursorLines(*geometry);
+    return marks;
+}
+
 void GraphTools::Sync(bool repaintOverlay)
 {
     cursors_.FollowRun();
@@ -130,13 +157,10 @@ void GraphTools::Sync(bool repaintOverlay)
 
     std::vector<OverlayLine> lines;
     if (geometry) {
-        const graph::GraphCursors& cursors = cursors_.Cursors();
-        if (pointerSample_)
+        if (pointerSample_ && pointerLineShown_)
             lines.push_back({geometry->X(*pointerSample_), kPointerColor, true, ""});
-        if (const std::optional<int>& b = cursors.B(); b && geometry->Contains(*b))
-            lines.push_back({geometry->X(*b), kCursorBColor, false, "B"});
-        if (const std::optional<int>& a = cursors.A(); a && geometry->Contains(*a))
-            lines.push_back({geometry->X(*a), kCursorAColor, false, "A"});
+        for (OverlayLine& line : CursorLines(*geometry))
+            lines.push_back(std::move(line));
     }
     if (overlay_->geometry() != viewport_->rect())
         overlay_->setGeometry(viewport_->rect());

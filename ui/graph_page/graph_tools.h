@@ -32,10 +32,11 @@ class QWheelEvent;
 //   shift + wheel        scroll by a tenth of the view per notch
 //   middle drag          pan; left drag pans too while cursor mode is off
 // Keys, while the focus is on the "Graph" page:
-//   + - F                zoom in, zoom out, whole run (the "+", "-" and "<->" buttons)
+//   + - F (Shift+F)      zoom in, zoom out, whole run (the "+", "-" and "<->" buttons)
 //   [ ]                  cursor A to the previous, next switch edge
 //   Escape               clear the cursors
 //   R                    show or hide the readout;  C  cursor mode on or off
+// The whole list, with the window's other keys, is in window_bindings.cpp (F1 shows it).
 
 namespace ui {
 
@@ -96,6 +97,12 @@ public:
     void SetCursorMode(bool on);
     void SetReadoutVisible(bool visible);
     bool ReadoutVisible() const { return readout_.Visible(); }
+    // The dotted line under the pointer; the readout keeps the pointer's values either way.
+    void SetPointerLineShown(bool shown);
+    bool PointerLineShown() const { return pointerLineShown_; }
+
+    // The cursor lines as the overlay draws them now, without the pointer line.
+    CursorMarks CursorMarksNow() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -104,6 +111,8 @@ private:
     // Pointer sample, overlay lines and readout for the state now; `repaintOverlay` repaints
     // the columns of the old and the new lines.
     void Sync(bool repaintOverlay);
+    // The lines of cursors B and A that lie in the view, B first so that A is drawn over it.
+    std::vector<OverlayLine> CursorLines(const graph::PlotMapping& geometry) const;
 
     bool MousePress(QMouseEvent* event);
     bool MouseMove(QMouseEvent* event);
@@ -113,6 +122,7 @@ private:
     GraphHost& host_;
     QWidget* viewport_;
     bool cursorMode_ = true;
+    bool pointerLineShown_ = true;
     PlotArea area_;
     CursorTool cursors_;
     GraphNavigation navigation_;

@@ -1,8 +1,10 @@
 #include "ui/graph_page/readout_window.h"
 
+#include "ui/graph_page/readout_placement.h"
 #include "ui/widgets/form_style.h"
 
 #include <QFontDatabase>
+#include <QHideEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScreen>
@@ -183,31 +185,32 @@ const graph::ReadoutTable& ReadoutWindow::Table() const
     return view_->Table();
 }
 
+QSize ReadoutWindow::ContentSize() const
+{
+    return view_->sizeHint() + QSize(2, 2);
+}
+
 void ReadoutWindow::ShowBesideOwner()
 {
-    if (!placed_ && owner_) {
-        placed_ = true;
-        const QSize content = view_->sizeHint();
-        QSize size = content + QSize(2, 2);
+    const QScreen* screen = owner_ ? owner_->screen() : nullptr;
+    // An open window stays where it is: the user may be moving it.
+    if (!isVisible() && !userArranged_ && screen) {
         const QRect frame = owner_->frameGeometry();
-        QPoint topLeft(frame.right() + 1, frame.top());
-        if (const QScreen* screen = owner_->screen()) {
-            // Beside the right edge if it fits on the screen, else beside the left edge, so
-            // that it does not sit on the graph; as a last resort at the screen's right edge.
-            const QRect available = screen->availableGeometry();
-            if (size.height() > available.height())
-                size.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-            size = size.boundedTo(available.size());
-            if (topLeft.x() + size.width() > available.right() + 1) {
-                const int left = frame.left() - size.width();
-                topLeft.setX(left >= available.left() ? left
-                                                      : available.right() + 1 - size.width());
-            }
-            topLeft.setY(
-                std::clamp(topLeft.y(), available.top(), available.bottom() + 1 - size.height()));
-        }
-        resize(size);
-        move(topLeft);
+        const QRect client = owner_->geometry();
+        // The owner's decoration stands for the readout's, which is not known before it shows.
+        const QMargins decoration(client.left() - frame.left(), client.top() - frame.top(),
+                                  frame.right() - client.right(), frame.bottom() - client.bottom());
+        const QRect placed =
+            PlaceReadout({.OwnerFrame = frame,
+                          .Content = ContentSize(),
+                          .Frame = decoration,
+                          .Available = screen->availableGeometry(),
+                          .ScrollBarExtent = style()->pixelMetric(QStyle::PM_ScrollBarExtent)});
+        resize(placed.size());
+        move(placed.topLeft() - QPoint(decoration.left(), decoration.top()));
+        show();
+        // As taken: showing lays the window out, and its minimum size may have grown it.
+        placedAt_ = geometry();
     }
     show();
     raise();
@@ -221,6 +224,12 @@ void ReadoutWindow::showEvent(QShowEvent* event)
 
 void ReadoutWindow::hideEvent(QHideEvent* event)
 {
+    // The window manager may nudge a window by a few pixels of decoration; more is the user.
+    constexpr int kNudge = 8;
+    if (!placedAt_.isNull() && !event->spontaneous() &&
+        ((geometry().topLeft() - placedAt_.topLeft()).manhattanLength() > kNudge ||
+         size() != placedAt_.size()))
+        userArranged_ = true;
     QWidget::hideEvent(event);
     emit VisibilityChanged(false);
 }

@@ -8,7 +8,8 @@ class QScrollArea;
 
 // The "Readout" tool window: the cursor values and the view's measurements as tables in the
 // channels' colours on the graph's dark background. Non-modal, owned by the main window, kept
-// beside it rather than over the traces; resizable, scrolling when made smaller than its text.
+// beside or below it rather than over the traces; resizable, scrolling when made smaller than its
+// text.
 
 namespace ui {
 
@@ -22,9 +23,11 @@ public:
 
     void SetTable(graph::ReadoutTable table);
     const graph::ReadoutTable& Table() const;
+    // The client size that shows the whole table without scrolling.
+    QSize ContentSize() const;
 
-    // Shows the window; the first time, beside the owner's right edge, its top level with the
-    // owner's, sized to its text.
+    // Shows the window beside or below the owner, over none of it (PlaceReadout), sized to its
+    // text; once the user has moved or resized it, where the user left it.
     void ShowBesideOwner();
 
 signals:
@@ -38,7 +41,10 @@ private:
     QWidget* owner_;
     ReadoutView* view_;
     QScrollArea* scroll_;
-    bool placed_ = false;
+    // The client geometry the window was last placed at, and whether the user has moved or
+    // resized it since (found when it hides): then it keeps the user's place for this run.
+    QRect placedAt_;
+    bool userArranged_ = false;
 };
 
 } // namespace ui

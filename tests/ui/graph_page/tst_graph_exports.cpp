@@ -20,6 +20,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegion>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -279,6 +281,78 @@ private slots:
             QTest::keyClick(f.form.get(), key, Qt::ControlModifier);
         }
         QCOMPARE(titles, (QStringList{"Save graph as PNG", "Save circuit as PNG", "Export view"}));
+    }
+
+    void saveLogAsWritesTheBytesOfTxt()
+    {
+        engine::SetDecimalSeparator(',');
+        FormFixture f;
+        f.form->show();
+        f.controls.TrackBar2->setValue(5);
+        const auto read = [](const QString& path) {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unread>");
+        };
+        const QString chosen = f.folder.filePath("chosen.txt");
+        QApplication::setActiveWindow(f.form.get());
+        AnswerNextDialog([&](QFileDialog&) { return chosen; });
+        QTest::keyClick(f.form.get(), Qt::Key_L, Qt::ControlModifier);
+        f.controls.SpeedButton4->click();
+        const QByteArray log = read(f.folder.filePath("log.txt"));
+        QVERIFY(log.size() > 100000);
+        QCOMPARE(read(chosen), log);
+
+        // A file that cannot be made: the error box, and nothing else is touched.
+        const QString missing = f.folder.filePath("no such folder/log.txt");
+        QAction* saveLog = f.form->Tools().GraphContextMenu()->findChild<QAction*>("SaveLogAs");
+        QVERIFY(saveLog);
+        AnswerNextDialog([&](QFileDialog&) { return missing; });
+        saveLog->trigger();
+        QCOMPARE(f.errors,
+                 QStringList{"Cannot create file \"" + missing + "\". No such file or directory."});
+        QCOMPARE(read(f.folder.filePath("log.txt")), log);
+        QCOMPARE(read(chosen), log);
+    }
+
+    void graphWithCursorsDiffersOnlyAtTheCursors()
+    {
+        FormFixture f;
+        f.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        f.controls.Button1->click();
+        ui::GraphTools& tools = f.form->Tools();
+        // Without cursors both are the plain picture.
+        QCOMPARE(ui::GraphImage(f.Host(), tools.CursorMarksNow()), ui::GraphImage(f.Host()));
+        tools.PlaceCursor(graph::CursorId::A, 1000);
+        tools.PlaceCursor(graph::CursorId::B, 3000);
+        const ui::CursorMarks marks = tools.CursorMarksNow();
+        QCOMPARE(marks.Lines.size(), std::size_t{2});
+        const QImage with = ui::GraphImage(f.Host(), marks);
+        // The same pixels as the screen, the pointer being elsewhere.
+        QCOMPARE(with, f.Grab());
+
+        const QImage without = ui::GraphImage(f.Host());
+        const QPoint origin = f.controls.StringGrid1->viewport()->geometry().topLeft();
+        QRegion cursorArea;
+        for (const ui::OverlayLine& line : marks.Lines)
+            cursorArea += QRect(origin.x() + line.X, 0, 14 + 1, with.height()); // line and letter
+        int differing = 0;
+        for (int y = 0; y < with.height(); ++y)
+            for (int x = 0; x < with.width(); ++x)
+                if (with.pixel(x, y) != without.pixel(x, y)) {
+                    ++differing;
+                    QVERIFY2(cursorArea.contains(QPoint(x, y)),
+                             qPrintable(QString("pixel %1, %2").arg(x).arg(y)));
+                }
+        QVERIFY(differing > marks.Bottom); // both lines, top to bottom, are there
+
+        // The dialog form saves what GraphImage gives; "Save graph as PNG..." stays plain.
+        const QString path = f.folder.filePath("cursors.png");
+        AnswerNextDialog([&](QFileDialog&) { return path; });
+        tools.GraphContextMenu()->findChild<QAction*>("SaveGraphWithCursors")->trigger();
+        QCOMPARE(QImage(path, "PNG").convertToFormat(QImage::Format_RGB32), with);
+        ui::SaveGraphPng(f.Host(), path);
+        QCOMPARE(QImage(path, "PNG").convertToFormat(QImage::Format_RGB32), without);
     }
 };
 

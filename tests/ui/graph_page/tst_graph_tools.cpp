@@ -12,6 +12,7 @@
 #include "ui/tform1.h"
 #include "tests/support/form_controls.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QFile>
@@ -312,6 +313,45 @@ private slots:
         QTest::keyClick(f.controls.StringGrid1, Qt::Key_F);
         QCOMPARE(f.form->View().Start, 0);
         QCOMPARE(f.form->View().Len, count);
+    }
+
+    void shiftFFitsTheRunAsFDoes()
+    {
+        ToolsFixture f;
+        const int count = f.Run().SampleCount;
+        f.Click(250);
+        for (const Qt::KeyboardModifiers modifiers : {Qt::NoModifier, Qt::ShiftModifier}) {
+            QTest::keyClick(f.controls.StringGrid1, Qt::Key_Plus);
+            QTest::keyClick(f.controls.StringGrid1, Qt::Key_Plus);
+            QVERIFY(f.form->View().Len < count);
+            QTest::keyClick(f.controls.StringGrid1, Qt::Key_F, modifiers);
+            QCOMPARE(f.form->View().Start, 0);
+            QCOMPARE(f.form->View().Len, count);
+        }
+    }
+
+    void thePointerLineCanBeTurnedOff()
+    {
+        ToolsFixture f;
+        const auto dotted = [&] {
+            int n = 0;
+            for (const OverlayLine& line : f.Tools().Overlay()->Lines())
+                n += line.Dotted ? 1 : 0;
+            return n;
+        };
+        f.Click(300);
+        QTest::mouseMove(f.Viewport(), QPoint(350, f.Y()));
+        QCOMPARE(dotted(), 1);
+        QAction* toggle = f.Tools().GraphContextMenu()->findChild<QAction*>("ShowPointerLine");
+        QVERIFY(toggle && toggle->isChecked());
+        toggle->trigger();
+        QVERIFY(!f.Tools().PointerLineShown());
+        QCOMPARE(dotted(), 0);
+        // Only the line goes: cursor A stays drawn and the readout still follows the pointer.
+        QCOMPARE(f.Tools().Overlay()->Lines().size(), std::size_t{1});
+        QCOMPARE(f.Tools().PointerSample(), std::optional<int>(f.Geometry().SampleAt(350)));
+        toggle->trigger();
+        QCOMPARE(dotted(), 1);
     }
 
     void aNewRunClearsTheCursorsAndNothingReadsPastIt()
