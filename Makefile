@@ -14,7 +14,7 @@ JOBS ?= $(shell nproc)
 CONFIGURE := cmake -S . -B $(BUILD_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	-DBLDC_WERROR=$${CI:+ON}
 
-.PHONY: deps build run test bench screenshots test-sanitize test-tsan fuzz-build fuzz \
+.PHONY: deps build run test test-long bench screenshots test-sanitize test-tsan fuzz-build fuzz \
 	fuzz-replay package package-check clean
 
 # Everything any target needs.
@@ -35,6 +35,17 @@ test:
 	@$(CONFIGURE) -DBLDC_BUILD_TESTS=ON -DBLDC_BUILD_BENCH=OFF > /dev/null
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# The long checks, outside CI: the monkey with more seeds and actions, and the rest of the
+# robustness tests, for as long as they take.
+LONG_SEEDS ?= 12
+LONG_ACTIONS ?= 10000
+
+test-long: test
+	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -L robustness \
+		-E tst_monkey -j $(JOBS)
+	@MONKEY_SEEDS=$(LONG_SEEDS) MONKEY_ACTIONS=$(LONG_ACTIONS) QT_QPA_PLATFORM=offscreen \
+		$(BUILD_DIR)/bin/tst_monkey
 
 # Medians of several repetitions; engine_bench ends with each goal's figure as a ratio to the
 # cosine floor it measured itself.

@@ -88,6 +88,10 @@ std::optional<std::string> CheckCombination(const CliRequest& request)
         return "--zc-sampling, --zc-blanking and --zc-filter set the detector of --zc: give --zc "
                "as well";
     }
+    if (request.Reference && !request.PngPath) {
+        return "the --ref- options set the reference run that --png draws: give --png FILE as "
+               "well";
+    }
     if (request.PngSizeGiven && !request.PngPath) {
         return "--png-size applies to --png: give --png FILE as well";
     }

@@ -46,6 +46,13 @@ struct SaveScenarioFile {
 // "--load FILE" becomes, at its place, the edits of the file's ten box texts and its settings.
 using ParamEdit = std::variant<SetBoxText, MoveCurrentScale, MoveDutyScale, SaveScenarioFile>;
 
+// The --ref- options: the parameter set of a second run, which --png draws under the live
+// traces. It starts from the window's default parameters, as the live run does.
+struct ReferenceRequest {
+    std::vector<ParamEdit> Edits; // applied in the order given
+    engine::RunSettings Settings;
+};
+
 inline constexpr int kMaxPictureSide = 8192;
 inline constexpr int kMaxJobs = 256;
 
@@ -75,6 +82,7 @@ struct CliRequest {
     // "--view-window START LEN" (START 0 or more, LEN 1 or more): the samples --channels,
     // --png, --measure, --vcd and --sweep look at; unset: the whole run.
     std::optional<engine::SampleWindow> Window;
+    std::optional<ReferenceRequest> Reference;
     std::optional<SweepRequest> Sweep;
     std::optional<int> Jobs; // "--jobs N"; unset: the machine's cores
     bool ShowZc = false;     // the zero-crossing table, or its columns in the sweep

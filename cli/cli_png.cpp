@@ -61,9 +61,11 @@ private:
     std::optional<QGuiApplication> app_;
 };
 
-QImage RenderPicture(const graph::GraphPaintParams& params, graph::GridSize size)
+QImage RenderPicture(const graph::GraphPaintParams& params, graph::GridSize size,
+                     const graph::HeldReference& reference)
 {
-    QImage image = graph::RenderGraphImage(params, QSize(size.Width, size.Height));
+    QImage image = graph::RenderGraphImage(params, QSize(size.Width, size.Height),
+                                           graph::GraphFont(), reference);
     if (image.isNull()) {
         throw PictureError("not enough memory for a picture of " + std::to_string(size.Width) +
                            " x " + std::to_string(size.Height) + " pixels");
@@ -74,10 +76,10 @@ QImage RenderPicture(const graph::GraphPaintParams& params, graph::GridSize size
 } // namespace
 
 void WriteGraphPng(const std::string& path, const graph::GraphPaintParams& params,
-                   graph::GridSize size)
+                   graph::GridSize size, const graph::HeldReference& reference)
 {
     const GuiForPicture gui;
-    const QImage image = RenderPicture(params, size);
+    const QImage image = RenderPicture(params, size, reference);
     try {
         graph::SavePng(image, QFile::decodeName(QByteArray::fromStdString(path)));
     } catch (const std::runtime_error& error) {
@@ -85,10 +87,11 @@ void WriteGraphPng(const std::string& path, const graph::GraphPaintParams& param
     }
 }
 
-void WriteGraphPng(std::ostream& out, const graph::GraphPaintParams& params, graph::GridSize size)
+void WriteGraphPng(std::ostream& out, const graph::GraphPaintParams& params, graph::GridSize size,
+                   const graph::HeldReference& reference)
 {
     const GuiForPicture gui;
-    const QImage image = RenderPicture(params, size);
+    const QImage image = RenderPicture(params, size, reference);
     QByteArray bytes;
     try {
         bytes = graph::EncodePng(image);

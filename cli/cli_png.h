@@ -2,6 +2,7 @@
 
 #include "graph/graph_paint_params.h"
 #include "graph/grid_size.h"
+#include "graph/reference_run.h"
 
 #include <iosfwd>
 #include <stdexcept>
@@ -18,12 +19,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Renders the grid of outer size `size` and writes it; throws PictureError.
+// Renders the grid of outer size `size`, with `reference` under the live traces when one is
+// held, and writes it; throws PictureError.
 void WriteGraphPng(const std::string& path, const graph::GraphPaintParams& params,
-                   graph::GridSize size);
+                   graph::GridSize size, const graph::HeldReference& reference = {});
 
 // Renders the same picture and writes its PNG bytes to `out`, whose state tells whether that
 // worked; throws PictureError when it cannot be made.
-void WriteGraphPng(std::ostream& out, const graph::GraphPaintParams& params, graph::GridSize size);
+void WriteGraphPng(std::ostream& out, const graph::GraphPaintParams& params, graph::GridSize size,
+                   const graph::HeldReference& reference = {});
 
 } // namespace cli

@@ -9,12 +9,14 @@ constexpr const char* kUnavailable = "this bldc-emu was built without the graph 
 
 } // namespace
 
-void WriteGraphPng(const std::string&, const graph::GraphPaintParams&, graph::GridSize)
+void WriteGraphPng(const std::string&, const graph::GraphPaintParams&, graph::GridSize,
+                   const graph::HeldReference&)
 {
     throw PictureError(kUnavailable);
 }
 
-void WriteGraphPng(std::ostream&, const graph::GraphPaintParams&, graph::GridSize)
+void WriteGraphPng(std::ostream&, const graph::GraphPaintParams&, graph::GridSize,
+                   const graph::HeldReference&)
 {
     throw PictureError(kUnavailable);
 }

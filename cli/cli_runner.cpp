@@ -93,6 +93,27 @@ void WriteVcd(const std::string& path, const engine::SampleBuffer& run,
     file.Close();
 }
 
+// The run of the --ref- options, with the channels of the live graph's view. Throws
+// engine::EmulationError and std::bad_alloc.
+graph::ReferenceRun RunReference(const CliRequest& request, RunStart start, char separator,
+                                 std::ostream& out, unsigned threads)
+{
+    engine::TParams params;
+    engine::ParamTexts texts = engine::DefaultParamTexts();
+    engine::ReadStartupParams(params, texts, separator);
+    const ApplyEdit apply{params, texts, separator, out};
+    for (const ParamEdit& edit : request.Reference->Edits) {
+        std::visit(apply, edit);
+    }
+    engine::SampleBuffer run;
+    const engine::RunSummary summary =
+        engine::CalcPhases(params, request.Reference->Settings, start.PwmState, start.StartAngle,
+                           run, engine::RunThreads{.Count = threads});
+    engine::ChannelSet channels;
+    engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run, channels);
+    return graph::HoldReference(run, channels, request.View, summary);
+}
+
 } // namespace
 
 int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
@@ -213,13 +234,29 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
         }
     }
     if (request.PngPath) {
+        std::optional<graph::ReferenceRun> reference;
+        if (request.Reference) {
+            try {
+                reference =
+                    RunReference(request, start, separator, out, JobsFor(request, context));
+            } catch (const engine::EmulationError& error) {
+                out.flush();
+                Report(err, std::string("the reference run: ") + error.what());
+                return kExitRunFailed;
+            } catch (const std::bad_alloc&) {
+                out.flush();
+                Report(err, "not enough memory for the reference run");
+                return kExitRunFailed;
+            }
+        }
+        const graph::HeldReference held{reference ? &*reference : nullptr, request.View};
         const graph::GraphPaintParams params = graph::MakeGraphPaintParams(
             run, channels, window, engine::RunSummaryText(summary, separator));
         try {
             if (*request.PngPath == kStandardOutput) {
-                WriteGraphPng(out, params, request.PngSize);
+                WriteGraphPng(out, params, request.PngSize, held);
             } else {
-                WriteGraphPng(*request.PngPath, params, request.PngSize);
+                WriteGraphPng(*request.PngPath, params, request.PngSize, held);
             }
         } catch (const PictureError& error) {
             out.flush();

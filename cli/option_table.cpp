@@ -3,12 +3,15 @@
 #include "cli/cli_options_formats.h"
 #include "cli/option_values.h"
 #include "cli/parameter_boxes.h"
+#include "cli/reference_options.h"
 #include "engine/channels.h"
 #include "engine/crossing_detector.h"
 #include "engine/detector_settings_text.h"
 #include "engine/format_fixed.h"
 
+#include <algorithm>
 #include <climits>
+#include <iterator>
 
 namespace cli {
 namespace {
@@ -326,6 +329,13 @@ std::vector<OptionRow> BuildTable()
         {"--version", "", "", G::Program, "show the program's version and exit",
          FlagHandler([](CliRequest& r) { r.ShowVersion = true; })},
     };
+    // The reference's twins of the parameter and bridge options, listed after the outputs.
+    std::vector<OptionRow> twins = ReferenceRows(rows);
+    const auto afterOutputs = std::find_if(rows.begin(), rows.end(), [](const OptionRow& row) {
+        return row.Group == OptionGroup::Detector;
+    });
+    rows.insert(afterOutputs, std::make_move_iterator(twins.begin()),
+                std::make_move_iterator(twins.end()));
     return rows;
 }
 
@@ -342,6 +352,8 @@ std::string_view GroupHeading(OptionGroup group)
         return "Run:";
     case OptionGroup::Output:
         return "Output, in this order (--summary when none is given):";
+    case OptionGroup::Reference:
+        return "Reference run drawn under --png's traces (from the default parameters):";
     case OptionGroup::Detector:
         return "Zero-crossing detector, for --zc:";
     case OptionGroup::Samples:

@@ -23,10 +23,21 @@ using PairHandler =
     std::function<Expectation(std::string_view first, std::string_view second, CliRequest&)>;
 
 // The sections of --help, in the order it lists them.
-enum class OptionGroup { Parameters, Bridge, Run, Output, Detector, Samples, Study, Program };
+enum class OptionGroup {
+    Parameters,
+    Bridge,
+    Run,
+    Output,
+    Reference,
+    Detector,
+    Samples,
+    Study,
+    Program
+};
 inline constexpr OptionGroup kOptionGroups[] = {
     OptionGroup::Parameters, OptionGroup::Bridge,  OptionGroup::Run,   OptionGroup::Output,
-    OptionGroup::Detector,   OptionGroup::Samples, OptionGroup::Study, OptionGroup::Program,
+    OptionGroup::Reference,  OptionGroup::Detector, OptionGroup::Samples, OptionGroup::Study,
+    OptionGroup::Program,
 };
 
 // The heading --help writes above a group ("" for none).

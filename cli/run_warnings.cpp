@@ -13,12 +13,20 @@ namespace cli {
 bool ReportUnreadTexts(const CliRequest& request, std::ostream& err)
 {
     bool refused = false;
-    for (const ParamEdit& edit : request.Edits) {
-        const auto* set = std::get_if<SetBoxText>(&edit);
-        if (const std::optional<std::string> note = set ? UnreadTextNote(*set) : std::nullopt) {
-            Report(err, request.Strict ? *note + " (refused under --strict)" : "warning: " + *note);
-            refused = refused || request.Strict;
+    const auto check = [&](const std::vector<ParamEdit>& edits) {
+        for (const ParamEdit& edit : edits) {
+            const auto* set = std::get_if<SetBoxText>(&edit);
+            if (const std::optional<std::string> note =
+                    set ? UnreadTextNote(*set) : std::nullopt) {
+                Report(err,
+                       request.Strict ? *note + " (refused under --strict)" : "warning: " + *note);
+                refused = refused || request.Strict;
+            }
         }
+    };
+    check(request.Edits);
+    if (request.Reference) {
+        check(request.Reference->Edits);
     }
     return !refused;
 }

@@ -19,11 +19,15 @@ public:
 };
 
 // Creates or replaces the file at `path` and writes `bytes` with one write, unchanged. Throws
-// LogWriteError; what was written before a write failure stays in the file.
+// LogWriteError. An existing plain file is replaced only once the new bytes are all written:
+// a write that fails (a full disk) leaves it as it was. A new file keeps what was written
+// before the failure.
 void WriteFileBytes(const std::string& path, std::string_view bytes);
 
-// A file created or replaced on construction and written in pieces, with the same errors as
-// WriteFileBytes. Close() reports a failure of the last write; the destructor only closes.
+// A file created or replaced, written in pieces, with the same errors as WriteFileBytes. An
+// existing plain file is written beside it under a temporary name and takes its place in
+// Close(); a writer destroyed before that leaves the old file as it was. Close() reports a
+// failure of the last write.
 class ByteFileWriter {
 public:
     explicit ByteFileWriter(const std::string& path);
@@ -35,7 +39,9 @@ public:
     void Close();
 
 private:
-    int fd_;
+    int fd_ = -1;
+    std::string path_;
+    std::string temporary_; // empty: writing `path_` itself
 };
 
 // The system's text for errno value `error`, with trailing blanks and periods removed.

@@ -210,4 +210,19 @@ ZcTable AnalyseZeroCrossings(const SampleBuffer& run, const OperatingPoint& op,
     return AnalyseZeroCrossings(run, op, result, view, detector, SampleWindow{0, run.SampleCount});
 }
 
+std::optional<ZcSummary> WholeRunZcSummary(const SampleBuffer& run, const OperatingPoint& op,
+                                           const ChannelSet& result, int view)
+{
+    const ZcTable table = AnalyseZeroCrossings(run, op, result, view, DetectorSettings{});
+    switch (table.Reason) {
+    case ZcEmptyReason::NoRun:
+    case ZcEmptyReason::SingleAngle:
+    case ZcEmptyReason::NoComparator:
+    case ZcEmptyReason::StaleChannels:
+        return std::nullopt;
+    default:
+        return table.Summary;
+    }
+}
+
 } // namespace engine

@@ -91,6 +91,11 @@ ZcTable AnalyseZeroCrossings(const SampleBuffer& run, const OperatingPoint& op,
 ZcTable AnalyseZeroCrossings(const SampleBuffer& run, const OperatingPoint& op,
                              const ChannelSet& result, int view, const DetectorSettings& detector);
 
+// The figures of the whole run with the default detector; nothing when the run has nothing
+// to analyse (no samples, a single angle, no comparators in `view`, channels of another run).
+std::optional<ZcSummary> WholeRunZcSummary(const SampleBuffer& run, const OperatingPoint& op,
+                                           const ChannelSet& result, int view);
+
 // The run's time at `angle`, interpolated linearly between the two samples around it (or
 // extrapolated from the nearest two). The run must hold at least one sample.
 double TimeAtAngle(const SampleBuffer& run, double angle);

@@ -218,6 +218,8 @@ ReadoutTable BuildReadout(const ReadoutSource& source)
         table.Sections.push_back(SwitchSection(source, *source.Measurements));
         table.Sections.push_back(PeriodSection(*source.Measurements));
     }
+    if (source.Reference)
+        table.Sections.push_back(ReferenceSection(*source.Reference));
     return table;
 }
 

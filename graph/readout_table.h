@@ -3,7 +3,9 @@
 #include "engine/channels.h"
 #include "engine/measurements.h"
 #include "engine/sample.h"
-#include "graph/graph_painter.h" // kGridColor, kSwitchTraceColors
+#include "graph/graph_painter.h" // kSwitchTraceColors
+#include "graph/readout_reference.h"
+#include "graph/readout_types.h"
 
 #include <array>
 #include <optional>
@@ -15,25 +17,6 @@
 // their colours. Built without a window, so what the user reads is checked without one.
 
 namespace graph {
-
-inline constexpr engine::TColor kReadoutBackground = kGridColor;
-inline constexpr engine::TColor kReadoutText = 0xFFFFFF;
-inline constexpr engine::TColor kReadoutDim = 0x808080;
-
-struct ReadoutCell {
-    std::string Text;
-    engine::TColor Color = kReadoutText;
-    friend bool operator==(const ReadoutCell&, const ReadoutCell&) = default;
-};
-
-using ReadoutRow = std::vector<ReadoutCell>;
-
-// A titled table; its first row names the columns. The first column is left-aligned, the
-// others right-aligned.
-struct ReadoutSection {
-    std::string Title;
-    std::vector<ReadoutRow> Rows;
-};
 
 struct ReadoutTable {
     std::vector<ReadoutSection> Sections;
@@ -66,6 +49,7 @@ struct ReadoutSource {
     std::optional<int> Pointer;
     SwitchLabelTexts SwitchLabels;
     std::optional<engine::ViewMeasurements> Measurements;
+    std::optional<ReferenceComparison> Reference; // with a reference run held
 };
 
 // Numbers are written with the process-wide decimal separator. A sample outside the run, or

@@ -105,7 +105,8 @@ void DrawPlotRow(Canvas& canvas, const ReferencePaintParams& p, const Span& span
 } // namespace
 
 ReferenceRun HoldReference(const engine::SampleBuffer& run, const engine::ChannelSet& result,
-                           int view, const engine::RunSummary& summary)
+                           int view, const engine::RunSummary& summary,
+                           std::optional<engine::ZcSummary> zc)
 {
     const auto count = static_cast<std::size_t>(std::clamp<std::int64_t>(
         run.SampleCount, 0, static_cast<std::int64_t>(run.Samples.size())));
@@ -119,6 +120,7 @@ ReferenceRun HoldReference(const engine::SampleBuffer& run, const engine::Channe
                                   result.ChannelRows.begin() + static_cast<std::ptrdiff_t>(rows));
     ref.View = view;
     ref.Summary = summary;
+    ref.Zc = zc;
     return ref;
 }
 
@@ -169,6 +171,30 @@ std::string ReferenceComparisonText(const engine::RunSummary& live,
     return "Reference: " + engine::RunSummaryText(reference, separator) +
            "\nlive - reference: RPM " + Signed(rpmDiff, 0, separator) + ", timing " +
            Signed(static_cast<double>(live.Timing) - reference.Timing, 1, separator) + " deg";
+}
+
+void DrawGraphCellWithReference(Canvas& canvas, const GraphPaintParams& live,
+                                const HeldReference& reference, int col, int row,
+                                const TRect& rect)
+{
+    if (reference.Run != nullptr) {
+        const ReferencePaintParams under{.Reference = *reference.Run,
+                                         .Run = live.Run,
+                                         .Result = live.Result,
+                                         .Window = live.View,
+                                         .View = reference.LiveView};
+        if (ReferenceDrawsIn(under, col, row)) {
+            // The reference goes on the bare cell, and the live painter over it without its
+            // own fill of the cell.
+            canvas.SetBrushColor(kGridColor);
+            canvas.FillRect(rect);
+            DrawReferenceCell(canvas, under, col, row, rect);
+            CellUnderlay over(canvas, rect);
+            DrawGraphCell(over, live, col, row, rect);
+            return;
+        }
+    }
+    DrawGraphCell(canvas, live, col, row, rect);
 }
 
 void CellUnderlay::FillRect(const TRect& rect)

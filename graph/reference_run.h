@@ -6,6 +6,8 @@
 #include "engine/sample.h"
 #include "engine/sample_window.h"
 #include "graph/canvas.h"
+#include "graph/graph_paint_params.h"
+#include "engine/zero_crossing.h"
 
 #include <optional>
 #include <string>
@@ -22,12 +24,16 @@ struct ReferenceRun {
     engine::ChannelSet Result;
     int View = 0; // the view Result was built for
     engine::RunSummary Summary;
+    // The comparators' crossings over the whole run with the default detector; nothing for a
+    // view without comparators or a single-angle run.
+    std::optional<engine::ZcSummary> Zc;
 };
 
 // A copy of the first SampleCount records and their channel rows: one run is bounded by the
 // longest run the emulation admits, so one reference is too.
 ReferenceRun HoldReference(const engine::SampleBuffer& run, const engine::ChannelSet& result,
-                           int view, const engine::RunSummary& summary);
+                           int view, const engine::RunSummary& summary,
+                           std::optional<engine::ZcSummary> zc = std::nullopt);
 
 // What one paint of the reference reads besides the reference itself.
 struct ReferencePaintParams {
@@ -58,6 +64,18 @@ engine::TColor DimColor(engine::TColor color);
 // "live - reference: RPM +6946, timing +12.5 deg".
 std::string ReferenceComparisonText(const engine::RunSummary& live,
                                     const engine::RunSummary& reference, char separator);
+
+// A held reference and the live view it is drawn in; no reference: the live graph alone.
+struct HeldReference {
+    const ReferenceRun* Run = nullptr;
+    int LiveView = 0;
+};
+
+// One cell of the graph: the live painter's, with the reference underneath where it has
+// something to draw. The window's grid, its PNG and bldc-emu's --png all paint this way.
+void DrawGraphCellWithReference(Canvas& canvas, const GraphPaintParams& live,
+                                const HeldReference& reference, int col, int row,
+                                const TRect& rect);
 
 // Passes every operation on except the fill of one rectangle: the live painter's fill of a
 // cell on which the reference has already been drawn.

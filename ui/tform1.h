@@ -150,6 +150,9 @@ private:
     void RefreshReferenceNote();
     void CreateZcPage();
     void TellZcPage();
+=======
+    std::optional<engine::ZcSummary> LiveZc() const;
+>>>>>>> ref
 
     void Recalculate();
     void RunPhases(int PwmState, float StartAngle);
@@ -216,6 +219,15 @@ private:
     // The operating point of the last run begun: the zero-crossing analysis reads its timing
     // and commutation rule, not those of boxes changed since.
     std::optional<engine::OperatingPoint> lastOperatingPoint_;
+    std::uint64_t runCount_ = 0;
+    // The live run's crossings for the comparison with the reference: taken once per run and
+    // view, not at every move of the pointer that refreshes the readout.
+    struct LiveZcCache {
+        std::uint64_t Run = 0;
+        int View = 0;
+        std::optional<engine::ZcSummary> Zc;
+    };
+    mutable std::optional<LiveZcCache> liveZc_;
     std::optional<graph::ReferenceRun> reference_;
     // What the grid paints per pixel column from: rebuilt with every run and every PrepareRes.
     graph::SwitchEdges switchEdges_;

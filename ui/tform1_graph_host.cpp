@@ -2,6 +2,7 @@
 
 #include "ui/widgets/page_control.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 
 namespace ui {
@@ -32,6 +33,21 @@ std::array<std::string, 6> TForm1::Host::SwitchLabels() const
 const std::optional<QImage>& TForm1::Host::CircuitPicture() const
 {
     return form_.circuitBitmap_;
+}
+
+graph::HeldReference TForm1::Host::Reference() const
+{
+    if (!form_.reference_)
+        return {};
+    return {&*form_.reference_, form_.ComboBox1->currentIndex()};
+}
+
+std::optional<graph::ReferenceComparison> TForm1::Host::ReferenceComparison() const
+{
+    if (!form_.reference_ || !form_.lastSummary_)
+        return std::nullopt;
+    return graph::ReferenceComparison{{*form_.lastSummary_, form_.LiveZc()},
+                                      {form_.reference_->Summary, form_.reference_->Zc}};
 }
 
 QWidget& TForm1::Host::MainWindow() const

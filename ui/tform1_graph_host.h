@@ -17,6 +17,8 @@ public:
     OwnerDrawnGrid& Grid() const override;
     std::array<std::string, 6> SwitchLabels() const override;
     const std::optional<QImage>& CircuitPicture() const override;
+    graph::HeldReference Reference() const override;
+    std::optional<graph::ReferenceComparison> ReferenceComparison() const override;
     QWidget& MainWindow() const override;
     QWidget& GraphPage() const override;
     bool GraphPageShown() const override;

@@ -1,5 +1,6 @@
 // The handlers that join the controls to the engine.
 #include "ui/tform1.h"
+#include "ui/tform1_graph_host.h"
 
 #include "engine/channels.h"
 #include "engine/decimal_separator.h"
@@ -154,6 +155,7 @@ void TForm1::RunPhases(int PwmState, float StartAngle)
     // A run refused before its loop leaves everything of the previous run as it was.
     const engine::OperatingPoint op =
         engine::ComputeOperatingPoint(state_.Params, settings, PwmState, StartAngle);
+    ++runCount_;
     lastOperatingPoint_ = op;
     lastRunSettings_ = settings;
     lastSingleAnglePwm_ = PwmState >= 0 ? std::optional<int>(PwmState) : std::nullopt;
@@ -196,24 +198,8 @@ void TForm1::StringGrid1DrawCell(graph::Canvas& canvas, int ACol, int ARow,
     // An error box cannot be opened from inside a paint: a cell that fails stays as far as
     // it was painted, and the program goes on.
     try {
-        if (reference_) {
-            const graph::ReferencePaintParams under{.Reference = *reference_,
-                                                    .Run = state_.Run,
-                                                    .Result = state_.Result,
-                                                    .Window = {ViewStart, ViewLen},
-                                                    .View = ComboBox1->currentIndex()};
-            if (graph::ReferenceDrawsIn(under, ACol, ARow)) {
-                // The reference goes on the bare cell, and the live painter over it without
-                // its own fill of the cell.
-                canvas.SetBrushColor(graph::kGridColor);
-                canvas.FillRect(Rect);
-                graph::DrawReferenceCell(canvas, under, ACol, ARow, Rect);
-                graph::CellUnderlay over(canvas, Rect);
-                graph::DrawGraphCell(over, GraphParams(), ACol, ARow, Rect);
-                return;
-            }
-        }
-        graph::DrawGraphCell(canvas, GraphParams(), ACol, ARow, Rect);
+        graph::DrawGraphCellWithReference(canvas, GraphParams(), graphHost_->Reference(), ACol,
+                                          ARow, Rect);
     } catch (const std::exception&) {
     }
 }

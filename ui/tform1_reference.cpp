@@ -51,9 +51,10 @@ void TForm1::HoldReference()
     if (state_.Run.SampleCount <= 0 || !lastSummary_)
         return;
     const BusyCursor busy;
-    reference_ =
-        graph::HoldReference(state_.Run, state_.Result, ComboBox1->currentIndex(), *lastSummary_);
+    reference_ = graph::HoldReference(state_.Run, state_.Result, ComboBox1->currentIndex(),
+                                      *lastSummary_, LiveZc());
     RefreshReferenceNote();
+    TellGraphTools(&GraphTools::ReferenceChanged);
     StringGrid1->Repaint();
 }
 
@@ -61,6 +62,7 @@ void TForm1::ClearReference()
 {
     reference_.reset();
     RefreshReferenceNote();
+    TellGraphTools(&GraphTools::ReferenceChanged);
     StringGrid1->Repaint();
 }
 
@@ -80,6 +82,19 @@ void TForm1::RefreshReferenceNote()
     ReferenceNote->move(plot.Left + 4, plot.Top + 18);
     ReferenceNote->show();
     ReferenceNote->raise();
+}
+
+std::optional<engine::ZcSummary> TForm1::LiveZc() const
+{
+    const int view = ComboBox1->currentIndex();
+    if (!liveZc_ || liveZc_->Run != runCount_ || liveZc_->View != view) {
+        liveZc_ = LiveZcCache{runCount_, view, std::nullopt};
+        // A single-angle run or a failed one has no crossings to compare.
+        if (lastOperatingPoint_ && lastSummary_ && !lastSingleAnglePwm_)
+            liveZc_->Zc =
+                engine::WholeRunZcSummary(state_.Run, *lastOperatingPoint_, state_.Result, view);
+    }
+    return liveZc_->Zc;
 }
 
 } // namespace ui

@@ -55,7 +55,8 @@ TRect GraphGridLayout::CellRect(int col, int row) const
             y + RowHeights[static_cast<std::size_t>(row)]};
 }
 
-QImage RenderGraphImage(const GraphPaintParams& params, QSize gridSize, const QFont& font)
+QImage RenderGraphImage(const GraphPaintParams& params, QSize gridSize, const QFont& font,
+                        const HeldReference& reference)
 {
     if (gridSize.isEmpty())
         return {};
@@ -96,7 +97,7 @@ QImage RenderGraphImage(const GraphPaintParams& params, QSize gridSize, const QF
                 const TRect cell = layout.CellRect(col, row);
                 if (cell.Top >= layout.ClientSize.height())
                     break;
-                DrawGraphCell(canvas, params, col, row, cell);
+                DrawGraphCellWithReference(canvas, params, reference, col, row, cell);
             }
         }
     }

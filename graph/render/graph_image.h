@@ -2,6 +2,7 @@
 
 #include "graph/canvas.h"
 #include "graph/graph_painter.h"
+#include "graph/reference_run.h"
 
 #include <QFont>
 #include <QImage>
@@ -36,9 +37,10 @@ struct GraphGridLayout {
 GraphGridLayout LayoutGraphGrid(QSize gridSize);
 
 // The whole grid, frame included, of outer size `gridSize`: the grid colour, the lines between
-// the cells, then every cell through DrawGraphCell, row by row with column 0 first. A null
-// image when the size is empty or the image cannot be allocated.
+// the cells, then every cell through DrawGraphCell (with `reference` underneath where it
+// has something to draw), row by row with column 0 first. A null image when the size is empty
+// or the image cannot be allocated.
 QImage RenderGraphImage(const GraphPaintParams& params, QSize gridSize,
-                        const QFont& font = GraphFont());
+                        const QFont& font = GraphFont(), const HeldReference& reference = {});
 
 } // namespace graph

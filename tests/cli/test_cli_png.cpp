@@ -5,6 +5,7 @@
 #ifdef BLDC_HAVE_GRAPH
 #include "engine/emulation.h"
 #include "engine/params.h"
+#include "graph/reference_run.h"
 #include "graph/render/graph_image.h"
 
 #include <QGuiApplication>
@@ -110,6 +111,71 @@ TEST_F(CliPng, ThePictureIsTheGraphOfTheRunsWindow)
     EXPECT_TRUE(QImage(QString::fromStdString(path), "PNG").convertToFormat(QImage::Format_RGB32) ==
                 graph::RenderGraphImage(expected, QSize(graph::kDefaultGridSize.Width,
                                                         graph::kDefaultGridSize.Height)));
+}
+
+// The --ref- options draw a second run under the live one, as the window's held reference.
+TEST_F(CliPng, TheReferenceRunIsDrawnUnderTheLiveTraces)
+{
+    int argc = 3;
+    char name[] = "cli_tests";
+    char option[] = "-platform";
+    char platform[] = "offscreen";
+    char* argv[] = {name, option, platform, nullptr};
+    const QGuiApplication app(argc, argv);
+
+    const std::string path = (folder_ / "compared.png").string();
+    std::ostringstream out;
+    std::ostringstream err;
+    ASSERT_EQ(cli::RunCommandLine({"--decimal-separator", ".", "--view", "2", "--ref-set",
+                                   "10=50", "--ref-h-pwm", "off", "--ref-l-pwm", "on", "--png",
+                                   path},
+                                  out, err),
+              cli::kExitSuccess)
+        << err.str();
+
+    const auto runOf = [](const char* duty, engine::RunSettings settings, engine::SampleBuffer& run,
+                          engine::ChannelSet& result) {
+        engine::TParams params;
+        engine::ParamTexts texts = engine::DefaultParamTexts();
+        engine::ReadStartupParams(params, texts, '.');
+        texts[engine::PwmDuty] = duty;
+        engine::ChangeParam(params, texts, engine::PwmDuty, true, '.');
+        const engine::RunSummary summary = engine::CalcPhases(params, settings, -1, -0.5f, run);
+        engine::PrepareRes(2, engine::ChannelTexts{}, '.', run, result);
+        return summary;
+    };
+    engine::SampleBuffer live;
+    engine::ChannelSet liveResult;
+    const engine::RunSummary summary =
+        runOf(engine::DefaultParamTexts()[engine::PwmDuty].c_str(), {}, live, liveResult);
+    engine::SampleBuffer ref;
+    engine::ChannelSet refResult;
+    engine::RunSettings refSettings;
+    refSettings.HighSidePwm = false;
+    refSettings.LowSidePwm = true;
+    const graph::ReferenceRun reference =
+        graph::HoldReference(ref, refResult, 2, runOf("50", refSettings, ref, refResult));
+    const graph::GraphPaintParams expected{.Run = live,
+                                           .Result = liveResult,
+                                           .View = {0, live.SampleCount},
+                                           .HeaderText = engine::RunSummaryText(summary, '.'),
+                                           .SwitchLabels = graph::DefaultSwitchLabels()};
+    const QSize size(graph::kDefaultGridSize.Width, graph::kDefaultGridSize.Height);
+    const QImage written =
+        QImage(QString::fromStdString(path), "PNG").convertToFormat(QImage::Format_RGB32);
+    EXPECT_TRUE(written ==
+                graph::RenderGraphImage(expected, size, graph::GraphFont(), {&reference, 2}));
+    EXPECT_FALSE(written == graph::RenderGraphImage(expected, size));
+
+    // Without --png there is nothing to draw the reference in; its texts are checked as the
+    // live ones are.
+    EXPECT_EQ(cli::RunCommandLine({"--ref-set", "10=50"}, out, err), cli::kExitUsage);
+    std::ostringstream strictErr;
+    EXPECT_EQ(cli::RunCommandLine({"--strict", "--ref-set", "6=4k", "--png", path}, out,
+                                  strictErr),
+              cli::kExitUsage);
+    EXPECT_NE(strictErr.str().find("--ref-set 6=4k: the PWM frequency"), std::string::npos)
+        << strictErr.str();
 }
 
 } // namespace

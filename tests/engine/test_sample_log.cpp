@@ -1,8 +1,11 @@
 #include "engine/sample_log.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -167,6 +170,45 @@ TEST(SampleLog, FullDeviceIsAStreamWriteError)
     } catch (const LogWriteError& e) {
         EXPECT_STREQ(e.what(), "Stream write error");
     }
+}
+
+// A write that fails part-way (here: past the process's file-size limit, which binds root too)
+// must not cost the user the log that was there, nor leave a stray file beside it.
+TEST(SampleLog, AFailedWriteKeepsTheOldFile)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / ("bldc-keep-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const std::string path = (folder / "log.txt").string();
+    const std::string old = "INDEX\told run\r\n";
+    WriteFileBytes(path, old);
+
+    SampleBuffer run;
+    run.Samples.resize(2000);
+    run.SampleCount = 2000;
+    rlimit before{};
+    ::getrlimit(RLIMIT_FSIZE, &before);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = before;
+    small.rlim_cur = 4096;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    std::string error;
+    try {
+        SaveSampleLog(path, run, '.');
+    } catch (const LogWriteError& e) {
+        error = e.what();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previous);
+
+    EXPECT_EQ(error, "Stream write error");
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+    // With room again the log replaces it whole.
+    SaveSampleLog(path, run, '.');
+    EXPECT_EQ(fs::file_size(path), BuildSampleLog(run, '.').size());
+    fs::remove_all(folder);
 }
 
 } // namespace

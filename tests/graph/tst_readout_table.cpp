@@ -35,7 +35,7 @@ struct Fixture {
                          std::optional<int> pointer = {}) const
     {
         return {run, result, a, b, pointer, {"HighA", "LowA", "HighB", "LowB", "HighC", "LowC"},
-                {}};
+                {}, {}};
     }
 };
 

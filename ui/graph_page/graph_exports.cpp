@@ -89,7 +89,8 @@ graph::GraphPaintParams GraphParamsOf(const GraphHost& host)
 
 QImage GraphImage(const GraphHost& host)
 {
-    return graph::RenderGraphImage(GraphParamsOf(host), host.Grid().size(), host.Grid().font());
+    return graph::RenderGraphImage(GraphParamsOf(host), host.Grid().size(), host.Grid().font(),
+                                   host.Reference());
 }
 
 QImage GraphImage(const GraphHost& host, const CursorMarks& cursors)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "engine/engine_state.h"
+#include "graph/readout_reference.h"
+#include "graph/reference_run.h"
 #include "graph/view_window.h"
 
 #include <QImage>
@@ -34,6 +36,11 @@ public:
     virtual std::array<std::string, 6> SwitchLabels() const = 0;
     // The composed circuit picture; empty once released or while its files could not be read.
     virtual const std::optional<QImage>& CircuitPicture() const = 0;
+    // The run held as reference, drawn under the live traces; no run while none is held.
+    virtual graph::HeldReference Reference() const = 0;
+    // The live run's figures beside the reference's, for the readout; nothing while no
+    // reference is held or the live run did not finish.
+    virtual std::optional<graph::ReferenceComparison> ReferenceComparison() const = 0;
 
     // The main window: owner of the menus, the readout and the dialogs.
     virtual QWidget& MainWindow() const = 0;

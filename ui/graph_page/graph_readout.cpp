@@ -42,7 +42,8 @@ void GraphReadout::Fill(const graph::GraphCursors& cursors, std::optional<int> p
                                 .B = cursors.B(),
                                 .Pointer = pointer,
                                 .SwitchLabels = host_.SwitchLabels(),
-                                .Measurements = std::nullopt};
+                                .Measurements = std::nullopt,
+                                .Reference = std::nullopt};
     const MeasuredWindow key{state.Run.SampleCount, view, state.Result.ChannelCount};
     if (!measured_ || measuredWindow_ != key) {
         measured_ = engine::MeasureView(state.Run, state.Result, view);
@@ -50,6 +51,7 @@ void GraphReadout::Fill(const graph::GraphCursors& cursors, std::optional<int> p
     }
     if (state.Run.SampleCount > 0)
         source.Measurements = measured_;
+    source.Reference = host_.ReferenceComparison();
     window_->SetTable(graph::BuildReadout(source));
 }
 

@@ -74,6 +74,11 @@ void GraphTools::ChannelsChanged()
     Sync(true);
 }
 
+void GraphTools::ReferenceChanged()
+{
+    Sync(false);
+}
+
 void GraphTools::WindowMoved()
 {
     Sync(true);

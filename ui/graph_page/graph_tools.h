@@ -65,6 +65,8 @@ public:
     void WindowMoved();
     // The grid's cells changed size (FormResize).
     void LayoutChanged();
+    // A reference run was held or cleared.
+    void ReferenceChanged();
 
     GraphHost& Host() const { return host_; }
 

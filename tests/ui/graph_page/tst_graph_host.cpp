@@ -51,6 +51,11 @@ public:
         return {"HighA", "LowA", "HighB", "LowB", "HighC", "LowC"};
     }
     const std::optional<QImage>& CircuitPicture() const override { return picture_; }
+    graph::HeldReference Reference() const override { return {}; }
+    std::optional<graph::ReferenceComparison> ReferenceComparison() const override
+    {
+        return std::nullopt;
+    }
     QWidget& MainWindow() const override { return window_; }
     QWidget& GraphPage() const override { return page_; }
     bool GraphPageShown() const override { return false; }

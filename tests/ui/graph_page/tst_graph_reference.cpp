@@ -1,5 +1,8 @@
 #include "engine/decimal_separator.h"
+#include "graph/readout_reference.h"
+#include "ui/graph_page/graph_exports.h"
 #include "ui/graph_page/graph_tools.h"
+#include "ui/graph_page/readout_window.h"
 #include "ui/widgets/owner_drawn_grid.h"
 #include "ui/widgets/page_control.h"
 #include "tests/support/form_controls.h"
@@ -82,6 +85,33 @@ private slots:
         QCOMPARE(GridImage(*form_), before);
         controls_.TrackBar2->setValue(5);
         QCOMPARE(GridImage(*form_), halfDuty);
+    }
+
+    // The readout sets the live run beside the reference, and a saved picture shows the
+    // reference as the grid does.
+    void readoutAndPictureShowTheReference()
+    {
+        MenuAction(*form_, "Hold as reference")->trigger();
+        controls_.TrackBar2->setValue(5);
+        form_->Tools().SetReadoutVisible(true);
+        const graph::ReadoutTable& table = form_->Tools().Readout()->Table();
+        const auto cell = [&](const char* row, int column) {
+            const graph::ReadoutCell* found = table.Find(graph::kReferenceSection, row, column);
+            return found ? QString::fromStdString(found->Text) : QString("(none)");
+        };
+        QCOMPARE(cell("RPM", 3), QString("-6946"));
+        QCOMPARE(cell("Timing \xC2\xB0", 3), QString("-12.5"));
+        // The default view compares each phase with the star point: both runs find all their
+        // crossings, and the difference of the counts is zero.
+        QCOMPARE(cell("ZC missed or already", 3), QString("0"));
+        QVERIFY(cell("ZC mean error \xC2\xB0", 1) != "-");
+
+        form_->ReferenceNote->hide(); // a note on the screen, not part of the graph
+        controls_.StringGrid1->Repaint();
+        QCOMPARE(ui::GraphImage(form_->Tools().Host()),
+                 controls_.StringGrid1->grab().toImage().convertToFormat(QImage::Format_RGB32));
+        MenuAction(*form_, "Clear reference")->trigger();
+        QVERIFY(table.Find(graph::kReferenceSection, "RPM", 1) == nullptr);
     }
 
     void keysHoldAndClearOnTheGraphPage()
