@@ -150,9 +150,7 @@ private:
     void RefreshReferenceNote();
     void CreateZcPage();
     void TellZcPage();
-=======
     std::optional<engine::ZcSummary> LiveZc() const;
->>>>>>> ref
 
     void Recalculate();
     void RunPhases(int PwmState, float StartAngle);
