@@ -26,6 +26,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Fonts and images in-process need a QGuiApplication, always offscreen here.
+class OffscreenGui {
+public:
+    OffscreenGui() : app_(argc_, argv_) {}
+
+private:
+    int argc_ = 3;
+    char name_[10] = "cli_tests";
+    char option_[10] = "-platform";
+    char platform_[10] = "offscreen";
+    char* argv_[4] = {name_, option_, platform_, nullptr};
+    QGuiApplication app_;
+};
+
 class CliPng : public ::testing::Test {
 protected:
     void SetUp() override
@@ -78,12 +92,7 @@ TEST_F(CliPng, ADashWritesThePictureToStandardOutput)
 // the command line, and the switch labels of the form.
 TEST_F(CliPng, ThePictureIsTheGraphOfTheRunsWindow)
 {
-    int argc = 3;
-    char name[] = "cli_tests";
-    char option[] = "-platform";
-    char platform[] = "offscreen";
-    char* argv[] = {name, option, platform, nullptr};
-    const QGuiApplication app(argc, argv);
+    const OffscreenGui gui;
 
     const std::string path = (folder_ / "window.png").string();
     std::ostringstream out;
@@ -116,12 +125,7 @@ TEST_F(CliPng, ThePictureIsTheGraphOfTheRunsWindow)
 // The --ref- options draw a second run under the live one, as the window's held reference.
 TEST_F(CliPng, TheReferenceRunIsDrawnUnderTheLiveTraces)
 {
-    int argc = 3;
-    char name[] = "cli_tests";
-    char option[] = "-platform";
-    char platform[] = "offscreen";
-    char* argv[] = {name, option, platform, nullptr};
-    const QGuiApplication app(argc, argv);
+    const OffscreenGui gui;
 
     const std::string path = (folder_ / "compared.png").string();
     std::ostringstream out;

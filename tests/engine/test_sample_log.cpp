@@ -1,11 +1,10 @@
 #include "engine/sample_log.h"
+#include "tests/support/file_size_limit.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -186,20 +185,13 @@ TEST(SampleLog, AFailedWriteKeepsTheOldFile)
     SampleBuffer run;
     run.Samples.resize(2000);
     run.SampleCount = 2000;
-    rlimit before{};
-    ::getrlimit(RLIMIT_FSIZE, &before);
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = before;
-    small.rlim_cur = 4096;
-    ::setrlimit(RLIMIT_FSIZE, &small);
     std::string error;
     try {
+        const FileSizeLimit limit(4096);
         SaveSampleLog(path, run, '.');
     } catch (const LogWriteError& e) {
         error = e.what();
     }
-    ::setrlimit(RLIMIT_FSIZE, &before);
-    std::signal(SIGXFSZ, previous);
 
     EXPECT_EQ(error, "Stream write error");
     std::ifstream in(path, std::ios::binary);

@@ -4,6 +4,7 @@
 #include "engine/scenario_reader.h"
 #include "tests/cli/run_in_process.h"
 #include "tests/support/form_controls.h"
+#include "tests/support/form_fixture.h"
 #include "ui/tform1.h"
 #include "ui/widgets/owner_drawn_grid.h"
 #include "ui/widgets/param_edit.h"
@@ -34,24 +35,8 @@
 
 namespace {
 
-struct FormFixture {
-    QTemporaryDir folder;
-    QStringList errors;
-    std::unique_ptr<ui::TForm1> form;
-    FormControls controls;
-
-    explicit FormFixture(bool withPictures = true)
-    {
-        for (const char* name : {"circuit.bmp", "inv-drv.bmp", "p-mosfet.bmp"})
-            if (withPictures)
-                QFile::copy(QCoreApplication::applicationDirPath() + "/" + name,
-                            folder.filePath(name));
-        ui::TForm1Options options;
-        options.ProgramFolder = folder.path();
-        options.ShowError = [this](QWidget*, const QString& text) { errors << text; };
-        form = std::make_unique<ui::TForm1>(options);
-        controls = FormControls(*form);
-    }
+struct ScenarioFixture : FormFixture {
+    using FormFixture::FormFixture;
 
     // Types into a box and leaves it, as a user does.
     void Type(int tag, const QString& text)
@@ -121,7 +106,7 @@ private slots:
 
     void windowScenarioRunsTheSameInTheCommandLine()
     {
-        FormFixture f;
+        ScenarioFixture f;
         f.Type(1, "7,4");
         f.Type(5, "2,5x"); // the entry rule reads "2,5"
         f.Type(9, "20");
@@ -145,7 +130,7 @@ private slots:
         const std::vector<std::string> options =
             Words("--decimal-separator , --set 1=14.8 --current-scale 1 --duty-scale 3 --h-pwm off "
                   "--l-pwm on --mosfet 0 --pattern 180 --view 2");
-        FormFixture f;
+        ScenarioFixture f;
         const QString file = f.folder.filePath("cli.ini");
         auto save = options;
         save.insert(save.end(), {"--save", file.toStdString()});
@@ -159,7 +144,7 @@ private slots:
         QVERIFY2(f.errors.isEmpty(), qPrintable(f.errors.join('\n')));
         QCOMPARE(f.Log(), QByteArray::fromStdString(direct.out));
         // Without the schematic's pictures the load still runs, and says what is missing.
-        FormFixture bare(false);
+        ScenarioFixture bare(false);
         bare.errors.clear(); // the start-up's own report
         bare.Trigger("LoadScenario", file);
         QCOMPARE(bare.errors.size(), 1);
@@ -175,12 +160,12 @@ private slots:
 
     void badFilesChangeNothing()
     {
-        FormFixture f;
+        ScenarioFixture f;
         f.Type(2, "0,05");
         f.controls.CheckBox1->click();
         f.controls.ComboBox1->setCurrentIndex(2);
         f.controls.SpeedButton1->click();
-        const FormFixture::State before = f.Now();
+        const ScenarioFixture::State before = f.Now();
 
         // A file that differs from the window in every part, broken only at its end.
         engine::Scenario other = f.form->CurrentScenario();

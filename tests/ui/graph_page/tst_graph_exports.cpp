@@ -8,6 +8,7 @@
 #include "ui/widgets/page_control.h"
 #include "ui/tform1.h"
 #include "tests/support/form_controls.h"
+#include "tests/support/form_fixture.h"
 #include "tests/support/strict_csv.h"
 #include "tests/cli/run_in_process.h"
 
@@ -33,24 +34,8 @@
 
 namespace {
 
-struct FormFixture {
-    QTemporaryDir folder;
-    QStringList errors;
-    std::unique_ptr<ui::TForm1> form;
-    FormControls controls;
-
-    explicit FormFixture(bool withPictures = true)
-    {
-        for (const char* name : {"circuit.bmp", "inv-drv.bmp", "p-mosfet.bmp"})
-            if (withPictures)
-                QFile::copy(QCoreApplication::applicationDirPath() + "/" + name,
-                            folder.filePath(name));
-        ui::TForm1Options options;
-        options.ProgramFolder = folder.path();
-        options.ShowError = [this](QWidget*, const QString& text) { errors << text; };
-        form = std::make_unique<ui::TForm1>(options);
-        controls = FormControls(*form);
-    }
+struct ExportFixture : FormFixture {
+    using FormFixture::FormFixture;
 
     // What the graph tools see of the window.
     ui::GraphHost& Host() const { return form->Tools().Host(); }
@@ -87,7 +72,7 @@ private slots:
 
     void graphImageEqualsTheGridOnScreen()
     {
-        FormFixture f;
+        ExportFixture f;
         f.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
         // The headless front end has no window to take the font from: both must agree.
@@ -109,7 +94,7 @@ private slots:
 
     void picturesReadBackAsShown()
     {
-        FormFixture f;
+        ExportFixture f;
         f.controls.Button1->click();
         const QString graph = f.folder.filePath("graph.png");
         ui::SaveGraphPng(f.Host(), graph);
@@ -122,14 +107,14 @@ private slots:
         ui::SaveCircuitPng(f.Host(), circuit);
         QCOMPARE(QImage(circuit, "PNG").convertToFormat(QImage::Format_RGB32),
                  f.form->CircuitBitmap()->convertToFormat(QImage::Format_RGB32));
-        FormFixture bare(false);
+        ExportFixture bare(false);
         QVERIFY_THROWS_EXCEPTION(graph::ExportError, ui::SaveCircuitPng(bare.Host(), circuit));
     }
 
     void viewExportIsTheFormsWindowInTheUsersSeparator()
     {
         engine::SetDecimalSeparator(',');
-        FormFixture f;
+        ExportFixture f;
         f.controls.Button1->click();
         f.controls.SpeedButton1->click();
         const QString path = f.folder.filePath("view.tsv");
@@ -148,7 +133,7 @@ private slots:
     void viewExportAsCsvTakesTheFilterAndReadsBackStrictly()
     {
         engine::SetDecimalSeparator(',');
-        FormFixture f;
+        ExportFixture f;
         f.controls.Button1->click();
         f.controls.SpeedButton1->click();
         QMenu menu;
@@ -195,7 +180,7 @@ private slots:
 
     void vcdExportIsTheCommandLinesBytes()
     {
-        FormFixture f;
+        ExportFixture f;
         f.controls.Button1->click();
         const int count = f.form->Engine().Run.SampleCount;
         // A window inside the run, one reaching past its end, and the whole run, each view.
@@ -230,7 +215,7 @@ private slots:
 
     void actionsReportTheirErrorsThroughTheGuard()
     {
-        FormFixture f;
+        ExportFixture f;
         QMenu menu;
         menu.addAction("Place cursor A here");
         ui::AddGraphExportActions(f.Host(), menu);
@@ -248,7 +233,7 @@ private slots:
 
     void dialogStartsAtHomeAndKeepsNothing()
     {
-        FormFixture f;
+        ExportFixture f;
         QString shown;
         AnswerNextDialog([&](QFileDialog& dialog) {
             shown =
@@ -269,7 +254,7 @@ private slots:
     void ctrlSSavesThePictureOfThePageShown()
     {
         // The form binds the shortcuts itself.
-        FormFixture f;
+        ExportFixture f;
         f.form->show();
         QStringList titles;
         for (const auto& [page, key] : {std::pair{1, Qt::Key_S}, {0, Qt::Key_S}, {0, Qt::Key_E}}) {
@@ -286,7 +271,7 @@ private slots:
     void saveLogAsWritesTheBytesOfTxt()
     {
         engine::SetDecimalSeparator(',');
-        FormFixture f;
+        ExportFixture f;
         f.form->show();
         f.controls.TrackBar2->setValue(5);
         const auto read = [](const QString& path) {
@@ -316,7 +301,7 @@ private slots:
 
     void graphWithCursorsDiffersOnlyAtTheCursors()
     {
-        FormFixture f;
+        ExportFixture f;
         f.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
         f.controls.Button1->click();
