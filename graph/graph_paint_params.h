@@ -9,6 +9,9 @@
 
 namespace graph {
 
+class ChannelEnvelope;
+class SwitchEdges;
+
 using SwitchLabelTexts = std::array<std::string, 6>; // Edit101 ... Edit106
 
 // Everything one paint of the graph reads; the painter keeps nothing between calls.
@@ -18,6 +21,10 @@ struct GraphPaintParams {
     engine::SampleWindow View;     // ViewStart, ViewLen
     std::string HeaderText;        // cell (1, 0): the run summary
     SwitchLabelTexts SwitchLabels; // the labels of rows 1 to 6
+    // Summaries of the run and the channels that let a paint work per pixel column rather
+    // than per sample; either may be missing or stale (the painter then reads the samples).
+    const SwitchEdges* Edges = nullptr;
+    const ChannelEnvelope* Envelope = nullptr;
 };
 
 // The circuit page's switch labels as the window starts with them.

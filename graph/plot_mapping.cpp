@@ -49,11 +49,6 @@ PlotMapping PlotMapping::OfView(const engine::SampleBuffer& run, const engine::S
     return mapping;
 }
 
-int PlotMapping::X(int sample) const
-{
-    return RoundPx(static_cast<long double>(sample - window_.Start) * pxPerSample_ + left_);
-}
-
 int PlotMapping::SampleAt(int x) const
 {
     const int len = window_.Len;

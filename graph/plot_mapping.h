@@ -5,6 +5,7 @@
 #include "graph/canvas.h"
 
 #include <cmath>
+#include <cstdint>
 
 // The plot mapping: where the graph draws a sample (x) and a value (y). The painter, the
 // cursors, the pointer's readout and the zoom around the pointer all map through it, so a
@@ -63,7 +64,21 @@ public:
 
     // The x of run sample `sample` where a switch trace draws its edge and a cursor its line:
     // Round((sample - First) * pxPerSample + Left).
-    int X(int sample) const;
+    int X(int sample) const
+    {
+        // As in PlotX, the product is exact in a double; Left is whole, so adding it changes
+        // the rounding only at an exact half, where halves to even can tip the other way.
+        const std::int64_t j = std::int64_t{sample} - window_.Start;
+        if (j >= 0 && j < (1 << 29)) {
+            const double px = static_cast<double>(j) * pxPerSample_;
+            if (px < 1048576.0) {
+                const double rounded = (px + 6755399441055744.0) - 6755399441055744.0;
+                if (std::fabs(px - rounded) != 0.5)
+                    return left_ + static_cast<int>(rounded);
+            }
+        }
+        return RoundPx(static_cast<long double>(sample - window_.Start) * pxPerSample_ + left_);
+    }
     // The x of the window's j-th sample in the analog plot: Left + Round(j * pxPerSample).
     // It differs from X(First + j) only where j * pxPerSample is an exact half and Left is odd.
     int PlotX(int j) const

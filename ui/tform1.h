@@ -5,8 +5,10 @@
 #include "engine/scenario.h"
 #include "ui/widgets/anchor_layout.h"
 #include "graph/canvas.h"
+#include "graph/channel_envelope.h"
 #include "graph/graph_paint_params.h"
 #include "graph/reference_run.h"
+#include "graph/switch_edges.h"
 #include "graph/view_window.h"
 #include "ui/widgets/error_report.h"
 
@@ -225,6 +227,9 @@ private:
     };
     mutable std::optional<LiveZcCache> liveZc_;
     std::optional<graph::ReferenceRun> reference_;
+    // What the grid paints per pixel column from: rebuilt with every run and every PrepareRes.
+    graph::SwitchEdges switchEdges_;
+    graph::ChannelEnvelope channelEnvelope_;
     AnchorLayout formAnchors_;
     AnchorLayout circuitAnchors_;
     AnchorLayout graphAnchors_;

@@ -9,6 +9,7 @@
 #include "engine/sample_log.h"
 #include "ui/circuit_page/circuit_picture.h"
 #include "ui/graph_page/graph_tools.h"
+#include "ui/widgets/busy_cursor.h"
 #include "ui/widgets/control_factory.h"
 #include "graph/graph_painter.h"
 #include "ui/widgets/owner_drawn_grid.h"
@@ -47,6 +48,7 @@ void TForm1::ChangeParam(QLineEdit* Sender, bool Recalc)
 
 void TForm1::Recalculate()
 {
+    const BusyCursor busy;
     CalcPhases(-1, -0.5f);
     UpdateGraph();
 }
@@ -76,12 +78,14 @@ void TForm1::TrackBar2Change()
 
 void TForm1::PWMSideCheckBoxClick()
 {
+    const BusyCursor busy;
     CalcPhases(-1, -0.5f);
     StringGrid1->Repaint();
 }
 
 void TForm1::ComboBox1Change()
 {
+    const BusyCursor busy;
     PrepareRes(ComboBox1->currentIndex());
     TellGraphTools(&GraphTools::ChannelsChanged);
     TellZcPage();
@@ -91,6 +95,7 @@ void TForm1::ComboBox1Change()
 void TForm1::SpeedButton4Click()
 {
     const std::string path = QFile::encodeName(LogPath()).toStdString();
+    const BusyCursor busy;
     engine::SaveSampleLog(path, state_.Run, engine::DecimalSeparator());
 }
 
@@ -155,9 +160,13 @@ void TForm1::RunPhases(int PwmState, float StartAngle)
     lastRunSettings_ = settings;
     lastSingleAnglePwm_ = PwmState >= 0 ? std::optional<int>(PwmState) : std::nullopt;
     lastSummary_.reset();
+    // The edges go with the samples they were found in, before anything paints the new run;
+    // a run that escapes in another way leaves the painter reading the samples.
+    switchEdges_.Clear();
     try {
         const engine::RunSummary summary =
             engine::CalcPhases(state_.Params, settings, PwmState, StartAngle, state_.Run);
+        switchEdges_.Build(state_.Run);
         lastSummary_ = summary;
         RunCompletion(summary);
         RefreshInstantViews();
@@ -165,6 +174,7 @@ void TForm1::RunPhases(int PwmState, float StartAngle)
     } catch (const engine::EmulationError&) {
         // A fault inside the loop has already replaced the samples with the steps done so
         // far: the graph shows those, with channels to match and no summary of a whole run.
+        switchEdges_.Build(state_.Run);
         ViewReset();
         PrepareRes(ComboBox1->currentIndex());
         StringGrid1->SetCell(1, 0, QString());
@@ -176,8 +186,10 @@ void TForm1::RunPhases(int PwmState, float StartAngle)
 
 void TForm1::PrepareRes(int View)
 {
+    channelEnvelope_.Clear();
     engine::PrepareRes(View, CurrentChannelTexts(), engine::DecimalSeparator(), state_.Run,
                        state_.Result);
+    channelEnvelope_.Build(state_.Result);
 }
 
 void TForm1::StringGrid1DrawCell(graph::Canvas& canvas, int ACol, int ARow,
@@ -197,8 +209,12 @@ graph::GraphPaintParams TForm1::GraphParams() const
     graph::SwitchLabelTexts labels;
     for (std::size_t i = 0; i < labels.size(); ++i)
         labels[i] = SwitchLabels[i]->text().toStdString();
-    return graph::MakeGraphPaintParams(state_.Run, state_.Result, {ViewStart, ViewLen},
-                                       StringGrid1->Cell(1, 0).toStdString(), std::move(labels));
+    graph::GraphPaintParams params =
+        graph::MakeGraphPaintParams(state_.Run, state_.Result, {ViewStart, ViewLen},
+                                    StringGrid1->Cell(1, 0).toStdString(), std::move(labels));
+    params.Edges = &switchEdges_;
+    params.Envelope = &channelEnvelope_;
+    return params;
 }
 
 } // namespace ui

@@ -6,6 +6,7 @@
 #include "engine/emulation.h"
 #include "engine/sample_window.h"
 #include "ui/graph_page/graph_tools.h"
+#include "ui/widgets/busy_cursor.h"
 #include "ui/widgets/control_factory.h"
 #include "ui/widgets/owner_drawn_grid.h"
 #include "ui/widgets/scroll_bar_adapter.h"
@@ -38,6 +39,7 @@ void TForm1::ViewReset()
 
 void TForm1::Button1Click()
 {
+    const BusyCursor busy;
     CalcPhases(-1, -0.5f);
     ViewReset();
     UpdateGraph();

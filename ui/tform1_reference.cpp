@@ -4,6 +4,7 @@
 
 #include "engine/decimal_separator.h"
 #include "ui/graph_page/graph_tools.h"
+#include "ui/widgets/busy_cursor.h"
 #include "ui/widgets/owner_drawn_grid.h"
 
 #include <QAction>
@@ -49,6 +50,7 @@ void TForm1::HoldReference()
     // Only a whole run is worth comparing with: a failed run has no summary to hold.
     if (state_.Run.SampleCount <= 0 || !lastSummary_)
         return;
+    const BusyCursor busy;
     reference_ = graph::HoldReference(state_.Run, state_.Result, ComboBox1->currentIndex(),
                                       *lastSummary_, LiveZc());
     RefreshReferenceNote();

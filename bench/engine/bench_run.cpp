@@ -1,3 +1,4 @@
+#include "bench/engine/cosine_floor.h"
 #include "bench/engine/longest_run.h"
 #include "engine/channels.h"
 #include "engine/emulation.h"
@@ -37,29 +38,9 @@ void BM_FullRunDuty10(benchmark::State& state)
 {
     RunWarm(state, ParamsAt(10, 10));
 }
-// The floor every figure is measured against: the six cosines of every step of the longest
-// run, with the run's own arguments, and nothing else.
 void BM_CosineFloor(benchmark::State& state)
 {
-    const OperatingPoint op =
-        ComputeOperatingPoint(bench::LongestTrackBarRun(), RunSettings{}, -1, -0.5f);
-    constexpr double kDeg = 0.017453292f;
-    const double timing = op.Timing;
-    std::int64_t steps = 0;
-    for (auto _ : state) {
-        double sum = 0;
-        steps = 0;
-        for (float angle = op.StartAngle; angle < op.EndAngle; angle += op.DegPerStep) {
-            const double a = angle;
-            for (int k = 0; k < 3; ++k) {
-                const double offset = 120.0 * k;
-                sum += std::cos((offset + a) * kDeg) + std::cos((a + timing + offset) * kDeg);
-            }
-            ++steps;
-        }
-        benchmark::DoNotOptimize(sum);
-    }
-    state.counters["steps"] = static_cast<double>(steps);
+    bench::CosineFloor(state);
 }
 
 // The first run of a program start, as the window meets it and as every bldc-emu call does:

@@ -2,14 +2,18 @@
 // the longest run the track bars reach (about a million samples, view 2 with six channels)
 // and for the default run.
 
+#include "bench/engine/cosine_floor.h"
+#include "bench/ui/ui_figures.h"
 #include "engine/channels.h"
 #include "engine/emulation.h"
 #include "engine/params.h"
+#include "graph/channel_envelope.h"
 #include "graph/graph_painter.h"
+#include "graph/switch_edges.h"
 #include "ui/widgets/owner_drawn_grid.h"
 #include "graph/render/qpainter_canvas.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -25,6 +29,9 @@ namespace {
 struct GraphData {
     engine::SampleBuffer run;
     engine::ChannelSet result;
+    // As the window keeps them beside the run; a paint without them reads every sample.
+    graph::SwitchEdges edges;
+    graph::ChannelEnvelope envelope;
 };
 
 // A run of the engine from the form's parameters, with the maximum current and the duty
@@ -45,6 +52,8 @@ std::unique_ptr<GraphData> MakeRun(const char* maxCurrent = nullptr, const char*
     }
     engine::CalcPhases(params, engine::RunSettings{}, -1, -0.5f, data->run);
     engine::PrepareRes(2, engine::ChannelTexts{}, ',', data->run, data->result);
+    data->edges.Build(data->run);
+    data->envelope.Build(data->result);
     return data;
 }
 
@@ -62,13 +71,15 @@ std::array<graph::TRect, 16> GridCells()
     return cells;
 }
 
-void PaintGrid(QImage& image, const GraphData& data)
+void PaintGrid(QImage& image, const GraphData& data, bool perColumn)
 {
     const graph::GraphPaintParams params{data.run,
                                          data.result,
                                          {0, data.run.SampleCount},
                                          "RPM = 1000;   Timing = 25.0 deg",
-                                         {"HighA", "LowA", "HighB", "LowB", "HighC", "LowC"}};
+                                         {"HighA", "LowA", "HighB", "LowB", "HighC", "LowC"},
+                                         perColumn ? &data.edges : nullptr,
+                                         perColumn ? &data.envelope : nullptr};
     QPainter painter(&image);
     painter.setFont(ui::OwnerDrawnGrid::DefaultFont());
     graph::QPainterCanvas canvas(painter);
@@ -78,14 +89,38 @@ void PaintGrid(QImage& image, const GraphData& data)
                              cells[i]);
 }
 
+// A repaint as the window makes it: with the run's edges and the channels' envelope.
 void BM_FullPaint(benchmark::State& state, const GraphData* data)
 {
     QImage image(537, 468, QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
-        PaintGrid(image, *data);
+        PaintGrid(image, *data, true);
         benchmark::DoNotOptimize(image.constBits());
     }
     state.counters["samples"] = data->run.SampleCount;
+}
+
+// The same paint sample by sample, as exports without the summaries make it.
+void BM_FullPaintPerSample(benchmark::State& state, const GraphData* data)
+{
+    QImage image(537, 468, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        PaintGrid(image, *data, false);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["samples"] = data->run.SampleCount;
+}
+
+// What a run adds for the paints to come: the switch edges and the channel envelope.
+void BM_BuildSummaries(benchmark::State& state, const GraphData* data)
+{
+    graph::SwitchEdges edges;
+    graph::ChannelEnvelope envelope;
+    for (auto _ : state) {
+        edges.Build(data->run);
+        envelope.Build(data->result);
+        benchmark::ClobberMemory();
+    }
 }
 
 } // namespace
@@ -93,7 +128,7 @@ void BM_FullPaint(benchmark::State& state, const GraphData* data)
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv); // the window benchmarks beside these need widgets
     const std::unique_ptr<GraphData> longRun = MakeRun("60", "10");
     const std::unique_ptr<GraphData> defaultRun = MakeRun();
     std::printf("long run: %d samples; default run: %d samples\n", longRun->run.SampleCount,
@@ -102,8 +137,19 @@ int main(int argc, char** argv)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("FullPaint/default_run_view2", BM_FullPaint, defaultRun.get())
         ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("FullPaintPerSample/long_run_view2", BM_FullPaintPerSample,
+                                 longRun.get())
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BuildSummaries/long_run_view2", BM_BuildSummaries,
+                                 longRun.get())
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_CosineFloor", bench::CosineFloor)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    bench::UiFigures figures;
+    benchmark::RunSpecifiedBenchmarks(&figures);
+    figures.PrintGoals();
     benchmark::Shutdown();
     return 0;
 }

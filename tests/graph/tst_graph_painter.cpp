@@ -1,6 +1,8 @@
 #include "engine/decimal_separator.h"
+#include "graph/channel_envelope.h"
 #include "graph/plot_mapping.h"
 #include "graph/graph_painter.h"
+#include "graph/switch_edges.h"
 #include "ui/widgets/owner_drawn_grid.h"
 #include "graph/render/qpainter_canvas.h"
 #include "tests/support/recording_canvas.h"
@@ -90,9 +92,9 @@ void VerifyFillAndLowerEdge(const graph::RecordingCanvas& c, const graph::TRect&
 }
 
 // Paints into an image of the grid's viewport size.
-template <class Paint> QImage PaintImage(Paint&& paint)
+template <class Paint> QImage PaintImage(Paint&& paint, int width = 537)
 {
-    QImage image(537, 468, QImage::Format_RGB32);
+    QImage image(width, 468, QImage::Format_RGB32);
     image.fill(Qt::black);
     QPainter painter(&image);
     painter.setFont(OwnerDrawnGrid::DefaultFont());
@@ -112,6 +114,85 @@ QImage OnlyColor(const QImage& image, engine::TColor color, int fromY)
             if (image.pixelColor(x, y) == graph::ToQColor(color))
                 out.setPixelColor(x, y, Qt::white);
     return out;
+}
+
+// A run made to catch a column summary that drops a pixel: single-sample pulses and spikes,
+// bursts of edges inside one pixel column, switch states other than 0 and 1, flat stretches,
+// NaN and infinite values, values beyond the scale.
+struct AdversarialRun {
+    engine::SampleBuffer run;
+    engine::ChannelSet result;
+    graph::SwitchEdges edges;
+    graph::ChannelEnvelope envelope;
+
+    explicit AdversarialRun(int count, unsigned seed)
+    {
+        std::mt19937 rng(seed);
+        const auto chance = [&](int in) { return static_cast<int>(rng() % static_cast<unsigned>(in)) == 0; };
+        std::normal_distribution<float> noise(0.0f, 1.0f);
+        run.Samples.resize(static_cast<std::size_t>(count) + 50); // stale records beyond
+        run.SampleCount = count;
+        std::array<std::int32_t, 6> state{0, 1, 0, 0, 1, 0};
+        float walk = 5;
+        result.ChannelCount = 6;
+        for (std::size_t k = 0; k < 6; ++k)
+            result.Channels[k] = {"C" + std::to_string(k), -2.0f, 12.0f,
+                                  static_cast<engine::TColor>(0x203040 * (k + 1))};
+        result.ChannelRows.resize(static_cast<std::size_t>(count));
+        int burst = 0;
+        for (int i = 0; i < count; ++i) {
+            engine::TSampleRec& s = run.Samples[static_cast<std::size_t>(i)];
+            s = {};
+            s.Angle = static_cast<float>(i) * 0.01f;
+            state[0] = chance(3000) ? 1 : 0;                          // single-sample pulses
+            if (i % 20000 < 300)
+                state[1] ^= 1;                                        // toggles every sample
+            state[2] = chance(500) ? static_cast<std::int32_t>(rng() % 3) : state[2]; // 0, 1, 2
+            if (burst == 0 && chance(700))
+                burst = 1 + static_cast<int>(rng() % 6);
+            if (burst > 0) {
+                state[3] ^= 1;                                        // 1 ... 6 edges in a row
+                --burst;
+            }
+            if (i == count - 40 || i == count - 30 || i == count - 20)
+                state[4] ^= 1; // three edges in the last column, the last sample after them
+            state[5] = chance(40) ? state[5] ^ 1 : state[5];
+            for (std::size_t k = 0; k < 6; ++k)
+                s.Switch[k] = state[k];
+            engine::TChannelRow& row = result.ChannelRows[static_cast<std::size_t>(i)];
+            walk += noise(rng) * 0.05f;
+            row[0] = 5 + noise(rng) + (chance(2000) ? 40.0f : 0.0f);  // noise, spikes off scale
+            row[1] = chance(5000) ? -1.5f : 3.0f;                    // flat, one-sample dips
+            row[2] = 5 + 4 * std::sin(static_cast<float>(i) * 1e-4f);
+            row[3] = chance(4000) ? std::nanf("") : chance(9000) ? INFINITY : walk;
+            row[4] = static_cast<float>(i % 997) * 0.01f;             // ramps: extremes at the ends
+            row[5] = static_cast<float>(i % 13) * 0.25f;              // on quarter pixels
+        }
+        edges.Build(run);
+        envelope.Build(result);
+    }
+
+    graph::GraphPaintParams Params(engine::SampleWindow view, bool perColumn) const
+    {
+        graph::GraphPaintParams params{run, result, view, "", graph::DefaultSwitchLabels()};
+        if (perColumn) {
+            params.Edges = &edges;
+            params.Envelope = &envelope;
+        }
+        return params;
+    }
+};
+
+// Column 1 of the graph: the header, the six switch rows and the plot in `plotRect`.
+QImage PaintColumn(const graph::GraphPaintParams& params, const graph::TRect& plotRect = kPlot)
+{
+    return PaintImage([&](graph::Canvas& c) {
+        for (int row = 1; row <= 6; ++row) {
+            const int top = 40 + 32 * (row - 1);
+            graph::DrawGraphCell(c, params, 1, row, {kL, top, kR, top + 31});
+        }
+        graph::DrawGraphCell(c, params, 1, 7, plotRect);
+    }, kR + 3); // the last sample lies at x = Right, on the grid's line right of the cell
 }
 
 } // namespace
@@ -283,6 +364,61 @@ private slots:
         // Below the legend, which shares the trace's colour.
         QCOMPARE(OnlyColor(painted, 0x00FFFF, kPlot.Top + 12),
                  OnlyColor(reference, 0x00FFFF, kPlot.Top + 12));
+    }
+
+    // Per pixel column, from the run's edges and the channels' envelope, the graph must paint
+    // exactly what it paints sample by sample.
+    void perColumnPaintIsThePerSamplePaint_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("len");
+        QTest::addColumn<int>("plotTop");
+        QTest::newRow("whole run") << 200000 << 0 << 200000 << 232;
+        QTest::newRow("odd window") << 200000 << 12345 << 123457 << 232;
+        QTest::newRow("window at the end") << 200000 << 150001 << 49999 << 232;
+        QTest::newRow("window past the end") << 200000 << 170000 << 90000 << 232;
+        QTest::newRow("window before the start") << 200000 << -5000 << 60000 << 232;
+        QTest::newRow("about a block per column") << 200000 << 777 << 480 * 64 + 31 << 232;
+        QTest::newRow("two columns of a block") << 200000 << 64 << 480 * 128 << 232;
+        QTest::newRow("zoomed in") << 200000 << 99990 << 300 << 232;
+        QTest::newRow("a pixel per sample") << 200000 << 4001 << 480 << 232;
+        QTest::newRow("low plot: the scale turns") << 200000 << 0 << 200000 << 446;
+        QTest::newRow("short run") << 3001 << 0 << 3001 << 232;
+    }
+
+    void perColumnPaintIsThePerSamplePaint()
+    {
+        QFETCH(int, count);
+        QFETCH(int, start);
+        QFETCH(int, len);
+        QFETCH(int, plotTop);
+        for (const unsigned seed : {1u, 2u}) {
+            const AdversarialRun r(count, seed);
+            const graph::TRect plot{kL, plotTop, kR, 466};
+            const QImage perSample = PaintColumn(r.Params({start, len}, false), plot);
+            const QImage perColumn = PaintColumn(r.Params({start, len}, true), plot);
+            QCOMPARE(perColumn, perSample);
+        }
+    }
+
+    // Summaries of another run or other channels are not used.
+    void staleSummariesAreIgnored()
+    {
+        AdversarialRun r(50000, 3);
+        const AdversarialRun other(50000, 4);
+        graph::GraphPaintParams params = r.Params({0, 50000}, false);
+        const QImage perSample = PaintColumn(params);
+        params.Edges = &other.edges;
+        params.Envelope = &other.envelope;
+        QCOMPARE(PaintColumn(params), perSample);
+        params.Edges = &r.edges;
+        params.Envelope = &r.envelope;
+        r.result.ChannelCount = 5; // the view changed, the envelope did not follow
+        r.run.SampleCount = 40000; // nor the edges the run
+        params.View = {0, 40000};
+        graph::GraphPaintParams fresh = r.Params({0, 40000}, false);
+        QCOMPARE(PaintColumn(params), PaintColumn(fresh));
     }
 
     void windowBeyondTheBuffersIsCut()

@@ -45,10 +45,15 @@ struct FormFixture {
         }
         ui::TForm1Options options;
         options.ProgramFolder = folder.path();
-        options.ShowError = [this](QWidget*, const QString& text) { errors << text; };
+        options.ShowError = [this](QWidget*, const QString& text) {
+            errors << text;
+            busyAtLastError = QApplication::overrideCursor() != nullptr;
+        };
         form = std::make_unique<TForm1>(options);
         controls = FormControls(*form);
     }
+
+    bool busyAtLastError = false;
 
     QString Text(int tag) const
     {
@@ -305,6 +310,34 @@ private slots:
         QVERIFY(f.errors[0].startsWith("Cannot create file \"" + f.folder.path() + "/log.txt\". "));
         QVERIFY(f.errors[0].endsWith("."));
         QCOMPARE(f.Samples(), 4326);
+    }
+
+    // A handler that may take long works under the wait cursor, which is back however it ends.
+    void longHandlersShowTheWaitCursor()
+    {
+        FormFixture f;
+        f.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        QList<Qt::CursorShape> whilePainting;
+        const auto paint = f.controls.StringGrid1->OnDrawCell;
+        f.controls.StringGrid1->OnDrawCell = [&](graph::Canvas& c, int col, int row,
+                                                 const graph::TRect& r) {
+            const QCursor* cursor = QApplication::overrideCursor();
+            whilePainting << (cursor != nullptr ? cursor->shape() : Qt::ArrowCursor);
+            paint(c, col, row, r);
+        };
+        f.controls.Button1->click();
+        QVERIFY(!whilePainting.isEmpty());
+        QVERIFY(whilePainting.count(Qt::WaitCursor) == whilePainting.size());
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+
+        // An error escapes the handler: the cursor is back before the error is shown.
+        QVERIFY(QDir(f.folder.path()).removeRecursively());
+        f.controls.SpeedButton4->click();
+        QCOMPARE(f.errors.size(), 1);
+        QVERIFY(!f.busyAtLastError);
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        f.controls.StringGrid1->OnDrawCell = paint;
     }
 
     void circuitScrollBarRunsOneAngle()

@@ -6,6 +6,7 @@
 #include "engine/view_export.h"
 #include "graph/render/graph_image.h"
 #include "ui/graph_page/graph_host.h"
+#include "ui/widgets/busy_cursor.h"
 #include "ui/widgets/owner_drawn_grid.h"
 
 #include <QAction>
@@ -197,8 +198,10 @@ void SaveGraphPngAction(const GraphHost& host)
     const QString path =
         AskSavePath(&host.MainWindow(), QStringLiteral("Save graph as PNG"),
                     QStringLiteral("graph.png"), kPngFilter, QStringLiteral("png"));
-    if (!path.isEmpty())
+    if (!path.isEmpty()) {
+        const BusyCursor busy; // after the dialog, which keeps the normal pointer
         SaveGraphPng(host, path);
+    }
 }
 
 void SaveCircuitPngAction(const GraphHost& host)
@@ -206,8 +209,10 @@ void SaveCircuitPngAction(const GraphHost& host)
     const QString path =
         AskSavePath(&host.MainWindow(), QStringLiteral("Save circuit as PNG"),
                     QStringLiteral("circuit.png"), kPngFilter, QStringLiteral("png"));
-    if (!path.isEmpty())
+    if (!path.isEmpty()) {
+        const BusyCursor busy; // after the dialog, which keeps the normal pointer
         SaveCircuitPng(host, path);
+    }
 }
 
 void ExportViewAction(const GraphHost& host)
@@ -218,16 +223,20 @@ void ExportViewAction(const GraphHost& host)
     const QString path =
         AskSavePath(&host.MainWindow(), QStringLiteral("Export view"), QStringLiteral("view.tsv"),
                     filters, QStringLiteral("tsv"), &filter);
-    if (!path.isEmpty())
+    if (!path.isEmpty()) {
+        const BusyCursor busy; // after the dialog, which keeps the normal pointer
         ExportView(host, path, ViewTableFormat(path, filter));
+    }
 }
 
 void ExportVcdAction(const GraphHost& host)
 {
     const QString path = AskSavePath(&host.MainWindow(), QStringLiteral("Export VCD"),
                                      QStringLiteral("view.vcd"), kVcdFilter, QStringLiteral("vcd"));
-    if (!path.isEmpty())
+    if (!path.isEmpty()) {
+        const BusyCursor busy;
         ExportVcd(host, path);
+    }
 }
 
 void SaveGraphWithCursorsPngAction(const GraphHost& host, const CursorMarks& cursors)

@@ -50,9 +50,33 @@ void GraphOverlay::SetLines(std::vector<OverlayLine> lines, int top, int bottom,
         update(dirty);
 }
 
-void GraphOverlay::paintEvent(QPaintEvent*)
+void GraphOverlay::ShowPicture(const QImage& picture)
+{
+    // A picture that does not cover the layer would leave pixels of nobody's painting.
+    if (picture.deviceIndependentSize().toSize() != size()) {
+        DropPicture();
+        return;
+    }
+    picture_ = picture;
+    setAttribute(Qt::WA_OpaquePaintEvent, true);
+}
+
+void GraphOverlay::DropPicture()
+{
+    picture_ = QImage();
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+void GraphOverlay::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
+    if (!picture_.isNull()) {
+        const QRect area = event->rect();
+        const qreal ratio = picture_.devicePixelRatio();
+        const QRectF source(area.x() * ratio, area.y() * ratio, area.width() * ratio,
+                            area.height() * ratio);
+        painter.drawImage(QRectF(area), picture_, source);
+    }
     painter.setFont(font());
     PaintOverlayLines(painter, lines_, top_, bottom_);
 }

@@ -47,6 +47,9 @@ GraphTools::GraphTools(GraphHost& host)
         if (visible)
             readout_.Refresh(cursors_.Cursors(), pointerSample_);
     });
+    // The overlay shows the grid's last paint, so that moving a line repaints only the layer.
+    connect(&host_.Grid(), &OwnerDrawnGrid::Painted, overlay_, &GraphOverlay::ShowPicture);
+    connect(&host_.Grid(), &OwnerDrawnGrid::PictureOutdated, overlay_, &GraphOverlay::DropPicture);
     // Scrolling the grid's rows moves the plot's lower edge.
     connect(host_.Grid().verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this] { Sync(true); });

@@ -3,6 +3,7 @@
 #include "graph/render/qpainter_canvas.h"
 
 #include <QFont>
+#include <QImage>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -139,7 +140,7 @@ void OwnerDrawnGrid::SetCell(int col, int row, const QString& text)
     CheckIndex(col, colWidths_.size(), "column");
     CheckIndex(row, rowHeights_.size(), "row");
     cells_[{col, row}] = text;
-    viewport()->update();
+    Invalidate();
 }
 
 engine::TColor OwnerDrawnGrid::Color() const
@@ -150,7 +151,7 @@ engine::TColor OwnerDrawnGrid::Color() const
 void OwnerDrawnGrid::SetColor(engine::TColor color)
 {
     color_ = color;
-    viewport()->update();
+    Invalidate();
 }
 
 int OwnerDrawnGrid::TopRow() const
@@ -178,13 +179,20 @@ graph::TRect OwnerDrawnGrid::CellRect(int col, int row) const
 
 void OwnerDrawnGrid::Repaint()
 {
+    emit PictureOutdated();
     viewport()->repaint();
+}
+
+void OwnerDrawnGrid::Invalidate()
+{
+    emit PictureOutdated();
+    viewport()->update();
 }
 
 void OwnerDrawnGrid::Changed()
 {
     UpdateScrollRange();
-    viewport()->update();
+    Invalidate();
 }
 
 void OwnerDrawnGrid::UpdateScrollRange()
@@ -211,7 +219,23 @@ void OwnerDrawnGrid::UpdateScrollRange()
 
 void OwnerDrawnGrid::paintEvent(QPaintEvent*)
 {
-    QPainter painter(viewport());
+    // The whole grid into a picture of the viewport's pixels, then onto the viewport.
+    const qreal ratio = viewport()->devicePixelRatioF();
+    QImage picture(viewport()->size() * ratio, QImage::Format_RGB32);
+    picture.setDevicePixelRatio(ratio);
+    {
+        QPainter painter(&picture);
+        PaintCells(painter);
+    }
+    {
+        QPainter painter(viewport());
+        painter.drawImage(QPoint(0, 0), picture);
+    }
+    emit Painted(picture);
+}
+
+void OwnerDrawnGrid::PaintCells(QPainter& painter)
+{
     painter.setFont(font());
     const int width = viewport()->width();
     const int height = viewport()->height();
@@ -263,11 +287,18 @@ void OwnerDrawnGrid::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
     UpdateScrollRange();
+    Invalidate();
+}
+
+void OwnerDrawnGrid::showEvent(QShowEvent* event)
+{
+    QAbstractScrollArea::showEvent(event);
+    Invalidate();
 }
 
 void OwnerDrawnGrid::scrollContentsBy(int, int)
 {
-    viewport()->update();
+    Invalidate();
 }
 
 } // namespace ui

@@ -68,13 +68,25 @@ public:
     // shows its text on the grid colour. The canvas is not clipped to the cell.
     DrawCellHandler OnDrawCell;
 
+signals:
+    // Every paint of the grid paints all of it, into this picture first; a layer over the
+    // grid may show it instead of having the grid paint again beneath it.
+    void Painted(const QImage& picture);
+    // The grid is about to paint anew (a change, a resize, a scroll, being shown): the last
+    // picture no longer shows it, and whatever covers the viewport must let the paint through.
+    void PictureOutdated();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:
     void Changed();
+    // Every paint of the viewport goes through here.
+    void Invalidate();
+    void PaintCells(QPainter& painter);
     void UpdateScrollRange();
 
     int colCount_ = 5;

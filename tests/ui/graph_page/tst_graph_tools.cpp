@@ -453,6 +453,38 @@ private slots:
         QVERIFY(f.errors.isEmpty());
     }
 
+    // The pointer and a dragged cursor repaint the overlay from its picture of the grid; the
+    // grid's cells are painted again only when the grid really repaints.
+    void movingThePointerPaintsNoCell()
+    {
+        ToolsFixture f;
+        int cellsPainted = 0;
+        const auto paint = f.controls.StringGrid1->OnDrawCell;
+        f.controls.StringGrid1->OnDrawCell = [&](graph::Canvas& c, int col, int row,
+                                                 const graph::TRect& r) {
+            ++cellsPainted;
+            paint(c, col, row, r);
+        };
+        QCoreApplication::processEvents();
+        QVERIFY(f.Tools().Overlay()->HoldsPicture());
+        cellsPainted = 0;
+        f.Click(200);
+        for (int x = 201; x < 260; x += 7) {
+            QTest::mouseMove(f.Viewport(), QPoint(x, f.Y()));
+            QCoreApplication::processEvents();
+        }
+        QTest::mouseRelease(f.Viewport(), Qt::LeftButton, {}, QPoint(260, f.Y()));
+        QTest::mouseMove(f.Viewport(), QPoint(300, f.Y()));
+        QCoreApplication::processEvents();
+        QCOMPARE(cellsPainted, 0);
+        QCOMPARE(f.Tools().Overlay()->Lines().front().X, f.Geometry().X(*f.Tools().PointerSample()));
+
+        f.controls.SpeedButton1->click(); // zoom in: the grid paints all of it again
+        QVERIFY(cellsPainted >= 16);
+        QVERIFY(f.Tools().Overlay()->HoldsPicture());
+        f.controls.StringGrid1->OnDrawCell = paint;
+    }
+
     void theOverlayLeavesTheGraphsPixelsAlone()
     {
         ToolsFixture f;
