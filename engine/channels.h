@@ -34,7 +34,9 @@ extern const std::array<const char*, kViewCount> kViewNames;
 struct ChannelSet {
     std::array<TChannelDesc, kMaxChannels> Channels{};
     std::int32_t ChannelCount = 0;
-    std::vector<TChannelRow> ChannelRows;
+    // Held like the samples, on huge pages where the system has them: the first run of a long
+    // run otherwise spends much of its time taking the rows' small pages one by one.
+    std::vector<TChannelRow, SampleAllocator<TChannelRow>> ChannelRows;
 };
 
 // The texts PrepareRes reads from the window: the phase labels Edit111 ... Edit113 (view 1)
