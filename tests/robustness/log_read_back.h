@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 
@@ -13,8 +14,9 @@
 
 namespace log_read_back {
 
-// A logged number against the sample's value: within half a unit of its last decimal shown.
-inline bool RoundsTo(const QByteArray& field, float value)
+// A logged number against the sample's value: the value rounded to `significant` digits and
+// then to the decimals shown, so within half a unit of the coarser of the two.
+inline bool RoundsTo(const QByteArray& field, float value, int significant)
 {
     bool ok = false;
     const double shown = field.toDouble(&ok);
@@ -27,6 +29,9 @@ inline bool RoundsTo(const QByteArray& field, float value)
     double unit = std::pow(10.0, -static_cast<double>(decimals));
     if (exponent >= 0)
         unit *= std::pow(10.0, field.mid(exponent + 1).toDouble());
+    const double magnitude = std::abs(static_cast<double>(value));
+    if (magnitude > 0)
+        unit = std::max(unit, std::pow(10.0, std::floor(std::log10(magnitude)) - significant + 1));
     return std::abs(shown - static_cast<double>(value)) <= unit * 0.5 * (1 + 1e-9);
 }
 
@@ -38,6 +43,8 @@ inline QString CheckLogLines(const QByteArray& text, const engine::SampleBuffer&
     if (lines.size() != run.SampleCount + 2 || !lines.back().isEmpty())
         return QString("log.txt has %1 lines for %2 samples").arg(lines.size() - 1).arg(run.SampleCount);
     static constexpr int kFloatColumns[] = {1, 2, 9, 10, 11, 12, 13};
+    // The significant digits of each: the time 10, the angle 7, the voltages 5.
+    static constexpr int kSignificant[] = {10, 7, 5, 5, 5, 5, 5};
     for (int i = 0; i < run.SampleCount; ++i) {
         QByteArray line = lines[i + 1];
         if (!line.endsWith('\r'))
@@ -55,7 +62,7 @@ inline QString CheckLogLines(const QByteArray& text, const engine::SampleBuffer&
                                 r.PhaseV[2], r.VZero,     r.VBatt};
         for (std::size_t c = 0; c < std::size(values); ++c) {
             const QByteArray& field = fields[kFloatColumns[c]];
-            if (!RoundsTo(field, values[c]))
+            if (!RoundsTo(field, values[c], kSignificant[c]))
                 return QString("log.txt line %1 column %2: \"%3\" is not %4")
                     .arg(i + 2)
                     .arg(kFloatColumns[c] + 1)
