@@ -168,7 +168,7 @@ private:
         RunGuarded(this, options_.ShowError, handler);
     }
 
-    // The view window (Part 2.2).
+    // The view window: the samples the graph shows.
     int ViewStart = 0;
     int ViewLen = 1;
 
