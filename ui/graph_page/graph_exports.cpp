@@ -22,6 +22,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <optional>
 
 namespace ui {
@@ -193,26 +194,35 @@ QString AskOpenPath(QWidget* parent, const QString& caption, const QString& filt
     return dialog.selectedFiles().constFirst();
 }
 
+namespace {
+
+// Asks where to save, then saves there under the busy cursor (after the dialog, which keeps
+// the normal pointer); nothing when the user cancels.
+void SaveWhereAsked(const GraphHost& host, const QString& caption, const QString& fileName,
+                    const QString& filter, const QString& suffix,
+                    const std::function<void(const QString&)>& save)
+{
+    const QString path = AskSavePath(&host.MainWindow(), caption, fileName, filter, suffix);
+    if (path.isEmpty())
+        return;
+    const BusyCursor busy;
+    save(path);
+}
+
+} // namespace
+
 void SaveGraphPngAction(const GraphHost& host)
 {
-    const QString path =
-        AskSavePath(&host.MainWindow(), QStringLiteral("Save graph as PNG"),
-                    QStringLiteral("graph.png"), kPngFilter, QStringLiteral("png"));
-    if (!path.isEmpty()) {
-        const BusyCursor busy; // after the dialog, which keeps the normal pointer
-        SaveGraphPng(host, path);
-    }
+    SaveWhereAsked(host, QStringLiteral("Save graph as PNG"), QStringLiteral("graph.png"),
+                   kPngFilter, QStringLiteral("png"),
+                   [&host](const QString& path) { SaveGraphPng(host, path); });
 }
 
 void SaveCircuitPngAction(const GraphHost& host)
 {
-    const QString path =
-        AskSavePath(&host.MainWindow(), QStringLiteral("Save circuit as PNG"),
-                    QStringLiteral("circuit.png"), kPngFilter, QStringLiteral("png"));
-    if (!path.isEmpty()) {
-        const BusyCursor busy; // after the dialog, which keeps the normal pointer
-        SaveCircuitPng(host, path);
-    }
+    SaveWhereAsked(host, QStringLiteral("Save circuit as PNG"), QStringLiteral("circuit.png"),
+                   kPngFilter, QStringLiteral("png"),
+                   [&host](const QString& path) { SaveCircuitPng(host, path); });
 }
 
 void ExportViewAction(const GraphHost& host)
@@ -231,29 +241,21 @@ void ExportViewAction(const GraphHost& host)
 
 void ExportVcdAction(const GraphHost& host)
 {
-    const QString path = AskSavePath(&host.MainWindow(), QStringLiteral("Export VCD"),
-                                     QStringLiteral("view.vcd"), kVcdFilter, QStringLiteral("vcd"));
-    if (!path.isEmpty()) {
-        const BusyCursor busy;
-        ExportVcd(host, path);
-    }
+    SaveWhereAsked(host, QStringLiteral("Export VCD"), QStringLiteral("view.vcd"), kVcdFilter,
+                   QStringLiteral("vcd"), [&host](const QString& path) { ExportVcd(host, path); });
 }
 
 void SaveGraphWithCursorsPngAction(const GraphHost& host, const CursorMarks& cursors)
 {
-    const QString path =
-        AskSavePath(&host.MainWindow(), QStringLiteral("Save graph with cursors as PNG"),
-                    QStringLiteral("graph.png"), kPngFilter, QStringLiteral("png"));
-    if (!path.isEmpty())
-        SaveGraphPng(host, path, cursors);
+    SaveWhereAsked(host, QStringLiteral("Save graph with cursors as PNG"),
+                   QStringLiteral("graph.png"), kPngFilter, QStringLiteral("png"),
+                   [&](const QString& path) { SaveGraphPng(host, path, cursors); });
 }
 
 void SaveLogAction(const GraphHost& host)
 {
-    const QString path = AskSavePath(&host.MainWindow(), QStringLiteral("Save log as"),
-                                     QStringLiteral("log.txt"), kLogFilter, QStringLiteral("txt"));
-    if (!path.isEmpty())
-        SaveLog(host, path);
+    SaveWhereAsked(host, QStringLiteral("Save log as"), QStringLiteral("log.txt"), kLogFilter,
+                   QStringLiteral("txt"), [&host](const QString& path) { SaveLog(host, path); });
 }
 
 void AddGraphExportActions(const GraphHost& host, QMenu& menu, std::function<CursorMarks()> cursors)
