@@ -43,15 +43,15 @@ struct ApplyEdit {
     void operator()(const MoveCurrentScale& edit) const
     {
         Texts[engine::MaxCurrent] =
-            engine::TrackBar1Text(edit.Position, Texts[engine::NoLoadCurrent]);
+            engine::CurrentScaleText(edit.Position, Texts[engine::NoLoadCurrent]);
         engine::ChangeParam(Params, Texts, engine::MaxCurrent, true, Separator);
     }
     void operator()(const MoveDutyScale& edit) const
     {
-        Texts[engine::PwmDuty] = engine::TrackBar2Text(edit.Position);
+        Texts[engine::PwmDuty] = engine::DutyScaleText(edit.Position);
         engine::ChangeParam(Params, Texts, engine::PwmDuty, true, Separator);
     }
-    // Throws engine::LogWriteError.
+    // Throws engine::FileWriteError.
     void operator()(const SaveScenarioFile& edit) const
     {
         const engine::Scenario scenario{Texts, edit.Settings, edit.View};
@@ -76,7 +76,7 @@ int Finish(std::ostream& out, std::ostream& err, int status)
 }
 
 // The run, or the window, as a Value Change Dump to a file or standard output, written piece
-// by piece. Throws engine::LogWriteError.
+// by piece. Throws engine::FileWriteError.
 void WriteVcd(const std::string& path, const engine::SampleBuffer& run,
               const engine::ChannelSet* view, const engine::SampleWindow& window, std::ostream& out)
 {
@@ -138,7 +138,7 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
         for (const ParamEdit& edit : request.Edits) {
             std::visit(apply, edit);
         }
-    } catch (const engine::LogWriteError& error) {
+    } catch (const engine::FileWriteError& error) {
         Report(err, error.what());
         return Finish(out, err, kExitRunFailed);
     }
@@ -216,7 +216,7 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
         } else {
             try {
                 engine::SaveSampleLog(*request.LogPath, run, separator);
-            } catch (const engine::LogWriteError& error) {
+            } catch (const engine::FileWriteError& error) {
                 out.flush();
                 Report(err, error.what());
                 return kExitRunFailed;
@@ -227,7 +227,7 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
         const engine::ChannelSet* view = request.ViewChosen ? &channels : nullptr;
         try {
             WriteVcd(*request.VcdPath, run, view, window, out);
-        } catch (const engine::LogWriteError& error) {
+        } catch (const engine::FileWriteError& error) {
             out.flush();
             Report(err, error.what());
             return kExitRunFailed;

@@ -77,7 +77,7 @@ ByteFileWriter::ByteFileWriter(const std::string& path) : path_(path)
     }
     if (fd_ < 0) {
         const int error = errno;
-        throw LogWriteError("Cannot create file \"" + path + "\". " + SystemErrorReason(error));
+        throw FileWriteError("Cannot create file \"" + path + "\". " + SystemErrorReason(error));
     }
 }
 
@@ -94,7 +94,7 @@ ByteFileWriter::~ByteFileWriter()
 void ByteFileWriter::Write(std::string_view bytes)
 {
     if (fd_ < 0 || !WriteAll(fd_, bytes)) {
-        throw LogWriteError("Stream write error");
+        throw FileWriteError("Stream write error");
     }
 }
 
@@ -104,11 +104,11 @@ void ByteFileWriter::Close()
     fd_ = -1;
     // Some file systems report a failed write only when the file is closed.
     if (fd < 0 || ::close(fd) != 0) {
-        throw LogWriteError("Stream write error");
+        throw FileWriteError("Stream write error");
     }
     if (!temporary_.empty()) {
         if (::rename(temporary_.c_str(), path_.c_str()) != 0) {
-            throw LogWriteError("Stream write error");
+            throw FileWriteError("Stream write error");
         }
         temporary_.clear();
     }

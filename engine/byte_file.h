@@ -11,15 +11,15 @@
 
 namespace engine {
 
-// "Cannot create file "<path>". <reason>" or "Stream write error". Named after the log, its
-// first user; the view export throws it too.
-class LogWriteError : public std::runtime_error {
+// "Cannot create file "<path>". <reason>" or "Stream write error": what every writer of a
+// file throws.
+class FileWriteError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
 // Creates or replaces the file at `path` and writes `bytes` with one write, unchanged. Throws
-// LogWriteError. An existing plain file is replaced only once the new bytes are all written:
+// FileWriteError. An existing plain file is replaced only once the new bytes are all written:
 // a write that fails (a full disk) leaves it as it was. A new file keeps what was written
 // before the failure.
 void WriteFileBytes(const std::string& path, std::string_view bytes);

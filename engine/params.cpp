@@ -209,7 +209,7 @@ void ReadStartupParams(TParams& params, ParamTexts& texts, char separator)
     }
 }
 
-std::string TrackBar1Text(int position, std::string_view noLoadCurrentText)
+std::string CurrentScaleText(int position, std::string_view noLoadCurrentText)
 {
     const int p = std::clamp(position, 1, 10);
     if (p == 1) {
@@ -218,7 +218,7 @@ std::string TrackBar1Text(int position, std::string_view noLoadCurrentText)
     return FormatInteger(p <= 6 ? (p - 1) * 5 : (p - 4) * 10);
 }
 
-std::string TrackBar2Text(int position)
+std::string DutyScaleText(int position)
 {
     return FormatInteger(std::clamp(position, 0, 10) * 10);
 }

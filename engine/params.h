@@ -73,8 +73,8 @@ void ReadStartupParams(TParams& params, ParamTexts& texts, char separator);
 
 // Text TrackBar1 (1 ... 10) gives to Edit9; position 1 copies the no-load current's box text.
 // Positions outside the scale count as its nearest end, for both track bars.
-std::string TrackBar1Text(int position, std::string_view noLoadCurrentText);
+std::string CurrentScaleText(int position, std::string_view noLoadCurrentText);
 // Text TrackBar2 (0 ... 10) gives to Edit10.
-std::string TrackBar2Text(int position);
+std::string DutyScaleText(int position);
 
 } // namespace engine

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/sample.h"
-#include "engine/byte_file.h" // LogWriteError, SystemErrorReason
+#include "engine/byte_file.h" // FileWriteError, SystemErrorReason
 
 #include <string>
 
@@ -17,7 +17,7 @@ inline constexpr const char* kSampleLogHeader =
 std::string BuildSampleLog(const SampleBuffer& run, char separator);
 
 // Builds the text and writes it to `path` with one write, creating or replacing the file.
-// Throws LogWriteError.
+// Throws FileWriteError.
 void SaveSampleLog(const std::string& path, const SampleBuffer& run, char separator);
 
 } // namespace engine

@@ -26,7 +26,7 @@ struct Scenario {
 // the box texts in quotes, [bridge] and [graph].
 std::string ScenarioText(const Scenario& scenario);
 
-// Writes the file as the exports are written. Throws LogWriteError.
+// Writes the file as the exports are written. Throws FileWriteError.
 void SaveScenario(const std::string& path, const Scenario& scenario);
 
 // Applies the box texts as the user's own edits, in the order Edit1 ... Edit10: each typed

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/byte_file.h" // LogWriteError
+#include "engine/byte_file.h" // FileWriteError
 #include "engine/channels.h"
 #include "engine/chunked_text.h"
 #include "engine/sample.h"
@@ -23,7 +23,7 @@ void WriteVcd(const SampleBuffer& run, const ChannelSet* view, const SampleWindo
 
 std::string BuildVcd(const SampleBuffer& run, const ChannelSet* view, const SampleWindow& window);
 
-// Writes the whole run with the view's channels to `path`. Throws LogWriteError.
+// Writes the whole run with the view's channels to `path`. Throws FileWriteError.
 void SaveVcd(const std::string& path, const SampleBuffer& run, const ChannelSet* view);
 // Writes the samples of `window` only, cut as WriteVcd cuts it.
 void SaveVcd(const std::string& path, const SampleBuffer& run, const ChannelSet* view,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/byte_file.h" // LogWriteError
+#include "engine/byte_file.h" // FileWriteError
 #include "engine/channels.h"
 #include "engine/chunked_text.h"
 #include "engine/sample.h"
@@ -36,7 +36,7 @@ std::string BuildViewExport(const SampleBuffer& run, const ChannelSet& result,
                             const SampleWindow& view, char separator,
                             TableFormat format = TableFormat::Tsv);
 
-// Builds the text and writes it as the log is written. Throws LogWriteError.
+// Builds the text and writes it as the log is written. Throws FileWriteError.
 void SaveViewExport(const std::string& path, const SampleBuffer& run, const ChannelSet& result,
                     const SampleWindow& view, char separator,
                     TableFormat format = TableFormat::Tsv);

@@ -80,14 +80,14 @@ void ApplyEdit(engine::TParams& params, engine::ParamTexts& texts, model::Boxes&
     switch (edit.control) {
     case Control::TrackBar1: {
         const int position = firstByte % 10 + 1;
-        texts[engine::MaxCurrent] = engine::TrackBar1Text(position, texts[engine::NoLoadCurrent]);
+        texts[engine::MaxCurrent] = engine::CurrentScaleText(position, texts[engine::NoLoadCurrent]);
         engine::ChangeParam(params, texts, engine::MaxCurrent, true, edit.separator);
         expected.MoveTrackBar1(position, edit.separator);
         break;
     }
     case Control::TrackBar2: {
         const int position = firstByte % 11;
-        texts[engine::PwmDuty] = engine::TrackBar2Text(position);
+        texts[engine::PwmDuty] = engine::DutyScaleText(position);
         engine::ChangeParam(params, texts, engine::PwmDuty, true, edit.separator);
         expected.MoveTrackBar2(position, edit.separator);
         break;

@@ -93,7 +93,7 @@ public:
     // Scenario files ("Save scenario...", "Load scenario..."): the ten box texts, the bridge
     // settings and the selected view.
     engine::Scenario CurrentScenario() const;
-    // Throws engine::LogWriteError.
+    // Throws engine::FileWriteError.
     void SaveScenarioFile(const QString& path) const;
     // Applies the file as the user's own edits, then runs once. Throws engine::ScenarioError
     // for a bad file, and then nothing has changed.

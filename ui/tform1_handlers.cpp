@@ -63,7 +63,7 @@ void TForm1::TrackBar1Change()
 {
     QLineEdit* maxCurrent = ParamEdits[engine::MaxCurrent];
     const std::string noLoad = ParamEdits[engine::NoLoadCurrent]->text().toStdString();
-    maxCurrent->setText(QString::fromStdString(engine::TrackBar1Text(TrackBar1->value(), noLoad)));
+    maxCurrent->setText(QString::fromStdString(engine::CurrentScaleText(TrackBar1->value(), noLoad)));
     ChangeParam(maxCurrent, true);
     Recalculate();
 }
@@ -71,7 +71,7 @@ void TForm1::TrackBar1Change()
 void TForm1::TrackBar2Change()
 {
     QLineEdit* duty = ParamEdits[engine::PwmDuty];
-    duty->setText(QString::fromStdString(engine::TrackBar2Text(TrackBar2->value())));
+    duty->setText(QString::fromStdString(engine::DutyScaleText(TrackBar2->value())));
     ChangeParam(duty, true);
     Recalculate();
 }

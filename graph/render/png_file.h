@@ -11,7 +11,7 @@
 namespace graph {
 
 // A picture that cannot be saved: nothing to save, or the encoder failed. A file that cannot
-// be written gives the log's engine::LogWriteError instead.
+// be written gives the log's engine::FileWriteError instead.
 class ExportError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

@@ -167,21 +167,21 @@ TEST(Params, ZeroImpedanceLeavesOnlyTheLowerBound)
 
 TEST(Params, TrackBarsGiveTheirScaleTexts)
 {
-    EXPECT_EQ(TrackBar1Text(1, "1,80"), "1,80");
+    EXPECT_EQ(CurrentScaleText(1, "1,80"), "1,80");
     const char* expected[] = {"", "", "5", "10", "15", "20", "25", "30", "40", "50", "60"};
     for (int position = 2; position <= 10; ++position) {
-        EXPECT_EQ(TrackBar1Text(position, "x"), expected[position]);
+        EXPECT_EQ(CurrentScaleText(position, "x"), expected[position]);
     }
-    EXPECT_EQ(TrackBar2Text(0), "0");
-    EXPECT_EQ(TrackBar2Text(7), "70");
-    EXPECT_EQ(TrackBar2Text(10), "100");
+    EXPECT_EQ(DutyScaleText(0), "0");
+    EXPECT_EQ(DutyScaleText(7), "70");
+    EXPECT_EQ(DutyScaleText(10), "100");
 
     Form form;
-    form.Type(MaxCurrent, TrackBar1Text(10, form.texts[NoLoadCurrent]));
+    form.Type(MaxCurrent, CurrentScaleText(10, form.texts[NoLoadCurrent]));
     EXPECT_EQ(form.texts[MaxCurrent], "60.0");
-    form.Type(MaxCurrent, TrackBar1Text(1, form.texts[NoLoadCurrent]));
+    form.Type(MaxCurrent, CurrentScaleText(1, form.texts[NoLoadCurrent]));
     EXPECT_EQ(form.params[MaxCurrent], 1.8f);
-    form.Type(PwmDuty, TrackBar2Text(0));
+    form.Type(PwmDuty, DutyScaleText(0));
     EXPECT_EQ(form.params[PwmDuty], 0.0f);
 }
 

@@ -151,11 +151,11 @@ TEST_F(SampleLogFile, UncreatableFileNamesThePathAndTheReason)
     try {
         SaveSampleLog(path, SampleBuffer{}, '.');
         FAIL() << "no error";
-    } catch (const LogWriteError& e) {
+    } catch (const FileWriteError& e) {
         EXPECT_EQ(std::string(e.what()),
                   "Cannot create file \"" + path + "\". No such file or directory");
     }
-    EXPECT_THROW(SaveSampleLog(folder_.string(), SampleBuffer{}, '.'), LogWriteError);
+    EXPECT_THROW(SaveSampleLog(folder_.string(), SampleBuffer{}, '.'), FileWriteError);
 }
 
 TEST(SampleLog, FullDeviceIsAStreamWriteError)
@@ -166,7 +166,7 @@ TEST(SampleLog, FullDeviceIsAStreamWriteError)
     try {
         SaveSampleLog("/dev/full", SampleBuffer{}, '.');
         FAIL() << "no error";
-    } catch (const LogWriteError& e) {
+    } catch (const FileWriteError& e) {
         EXPECT_STREQ(e.what(), "Stream write error");
     }
 }
@@ -189,7 +189,7 @@ TEST(SampleLog, AFailedWriteKeepsTheOldFile)
     try {
         const FileSizeLimit limit(4096);
         SaveSampleLog(path, run, '.');
-    } catch (const LogWriteError& e) {
+    } catch (const FileWriteError& e) {
         error = e.what();
     }
 

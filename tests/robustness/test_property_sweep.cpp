@@ -404,10 +404,10 @@ TEST(PropertySweep, SetsTheBoxesGiveFromRandomTexts)
             const std::size_t what = source.Pick(12);
             if (what == 10) {
                 texts[MaxCurrent] =
-                    TrackBar1Text(1 + static_cast<int>(source.Pick(10)), texts[NoLoadCurrent]);
+                    CurrentScaleText(1 + static_cast<int>(source.Pick(10)), texts[NoLoadCurrent]);
                 ChangeParam(p, texts, MaxCurrent, true, '.');
             } else if (what == 11) {
-                texts[PwmDuty] = TrackBar2Text(static_cast<int>(source.Pick(11)));
+                texts[PwmDuty] = DutyScaleText(static_cast<int>(source.Pick(11)));
                 ChangeParam(p, texts, PwmDuty, true, '.');
             } else {
                 const int tag = 1 + static_cast<int>(what % 9); // Edit10 is read-only

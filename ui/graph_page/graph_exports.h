@@ -44,7 +44,7 @@ struct CursorMarks {
 // columns of the lines and their letters differ from GraphImage.
 QImage GraphImage(const GraphHost& host, const CursorMarks& cursors);
 
-// File errors are the log's (engine::LogWriteError), with the same messages.
+// File errors are the log's (engine::FileWriteError), with the same messages.
 void SaveGraphPng(const GraphHost& host, const QString& path);
 void SaveGraphPng(const GraphHost& host, const QString& path, const CursorMarks& cursors);
 // The composed circuit picture; an ExportError when its picture files could not be read.
