@@ -1,6 +1,7 @@
 // The graph grid's one layout and paint order, which the window's grid and every picture of it
 // share.
 #include "graph/graph_grid.h"
+#include "graph/paint_summaries.h"
 #include "tests/support/recording_canvas.h"
 
 #include <QTest>
@@ -50,6 +51,29 @@ private slots:
         QCOMPARE(commands.front().Brush, engine::TColor{0x123456});
         // Two column lines and one line under each of the three rows in view.
         QCOMPARE(canvas.Only(graph::CanvasCommand::Kind::LineTo).size(), std::size_t{5});
+    }
+
+    // A picture's paint builds only the summaries its caller lacks or holds for other data.
+    void summariesAreBuiltOnlyWhereMissingOrStale()
+    {
+        engine::SampleBuffer run;
+        run.Samples.resize(4);
+        run.SampleCount = 4;
+        run.Samples[2].Switch[0] = 1;
+        engine::ChannelSet result;
+        result.ChannelCount = 1;
+        result.ChannelRows.resize(4);
+        const graph::GraphPaintParams bare = graph::MakeGraphPaintParams(run, result, {0, 4}, "");
+        graph::PaintSummaries summaries;
+        const graph::GraphPaintParams built = summaries.Complete(bare);
+        QVERIFY(built.Edges->Describe(run) && built.Envelope->Describe(result));
+        QCOMPARE(built.Edges->Of(0), (std::vector<std::int32_t>{2, 3}));
+        graph::PaintSummaries other;
+        const graph::GraphPaintParams kept = other.Complete(built);
+        QCOMPARE(kept.Edges, built.Edges);
+        QCOMPARE(kept.Envelope, built.Envelope);
+        result.ChannelRows.resize(8); // other rows: the envelope no longer describes them
+        QVERIFY(other.Complete(built).Envelope != built.Envelope);
     }
 };
 
