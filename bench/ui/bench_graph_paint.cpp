@@ -8,11 +8,11 @@
 #include "engine/emulation.h"
 #include "engine/params.h"
 #include "graph/channel_envelope.h"
+#include "graph/graph_grid.h"
 #include "graph/graph_painter.h"
 #include "graph/grid_size.h"
 #include "graph/render/graph_image.h"
 #include "graph/switch_edges.h"
-#include "ui/widgets/owner_drawn_grid.h"
 #include "graph/render/qpainter_canvas.h"
 
 #include <QApplication>
@@ -21,7 +21,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <array>
 #include <initializer_list>
 #include <cstdio>
 #include <memory>
@@ -58,20 +57,6 @@ std::unique_ptr<GraphData> MakeRun(std::initializer_list<std::pair<int, const ch
     return data;
 }
 
-// The cells of the grid at the window's minimum size (539 x 470).
-std::array<graph::TRect, 16> GridCells()
-{
-    std::array<graph::TRect, 16> cells{};
-    int top = 0;
-    for (int row = 0; row < 8; ++row) {
-        const int height = row == 0 ? 39 : row == 7 ? 234 : 31;
-        cells[static_cast<std::size_t>(2 * row)] = {0, top, 56, top + height};
-        cells[static_cast<std::size_t>(2 * row + 1)] = {57, top, 537, top + height};
-        top += height + 1;
-    }
-    return cells;
-}
-
 void PaintGrid(QImage& image, const GraphData& data, bool perColumn)
 {
     const graph::GraphPaintParams params{data.run,
@@ -82,12 +67,12 @@ void PaintGrid(QImage& image, const GraphData& data, bool perColumn)
                                          perColumn ? &data.edges : nullptr,
                                          perColumn ? &data.envelope : nullptr};
     QPainter painter(&image);
-    painter.setFont(ui::OwnerDrawnGrid::DefaultFont());
+    painter.setFont(graph::GraphFont());
     graph::QPainterCanvas canvas(painter);
-    const auto cells = GridCells();
-    for (std::size_t i = 0; i < cells.size(); ++i)
-        graph::DrawGraphCell(canvas, params, static_cast<int>(i % 2), static_cast<int>(i / 2),
-                             cells[i]);
+    const graph::GridLayout layout = graph::LayoutGraphGrid(graph::kDefaultGridSize);
+    for (int row = 0; row < graph::kGraphRowCount; ++row)
+        for (int col = 0; col < graph::kGraphColCount; ++col)
+            graph::DrawGraphCell(canvas, params, col, row, layout.CellRect(col, row));
 }
 
 // A repaint as the window makes it: with the run's edges and the channels' envelope.
