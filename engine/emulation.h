@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/circuit_settings.h"
 #include "engine/params.h"
 #include "engine/run_summary.h"
 #include "engine/sample.h"
@@ -98,7 +99,16 @@ inline constexpr RunThreads kOneLoop{.Count = 1, .BlockSteps = 2 * kMaxRunSteps}
 
 // The run: fills `buffer` from index 0 and sets SampleCount. On an error found before the
 // loop the buffer is untouched; on a fault inside the loop SampleCount counts the steps done.
+// This one runs the quasi-static model.
 RunSummary CalcPhases(const TParams& params, const RunSettings& settings, int pwmState,
                       float startAngle, SampleBuffer& buffer, const RunThreads& threads = {});
+
+// The run in the model `circuit` chooses. In the circuit model the recorded revolution is the periodic steady state (warm-up
+// revolutions first), buffer.Currents holds a record per sample, and a single-angle run is
+// that instant of the full run's steady state with the PWM output held; a fault of the circuit
+// leaves SampleCount at 0.
+RunSummary CalcPhases(const TParams& params, const RunSettings& settings,
+                      const CircuitSettings& circuit, int pwmState, float startAngle,
+                      SampleBuffer& buffer, const RunThreads& threads = {});
 
 } // namespace engine

@@ -1,0 +1,135 @@
+#include "engine/circuit_model.h"
+#include "engine/emulation.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace engine {
+namespace {
+
+CircuitSettings Circuit(float inductanceUh = 20.0f, float diodeDrop = 0.7f)
+{
+    return CircuitSettings{RunModel::Circuit, inductanceUh, diodeDrop};
+}
+
+TEST(CircuitModel, KeepsTheStepsAndSwitchesAndGivesABalancedPeriodicRevolution)
+{
+    const TParams params = DefaultParams();
+    SampleBuffer quasi;
+    CalcPhases(params, RunSettings{}, -1, -0.5f, quasi);
+    for (const float duty : {100.0f, 50.0f}) {
+        TParams p = params;
+        p[PwmDuty] = duty;
+        SampleBuffer run;
+        const RunSummary summary = CalcPhases(p, RunSettings{}, Circuit(), -1, -0.5f, run);
+        EXPECT_EQ(summary.Model, RunModel::Circuit);
+        EXPECT_TRUE(summary.Settled);
+        EXPECT_GE(summary.WarmUps, 2);
+        ASSERT_TRUE(run.HasCurrents());
+        SampleBuffer same;
+        CalcPhases(p, RunSettings{}, -1, -0.5f, same);
+        ASSERT_EQ(run.SampleCount, same.SampleCount);
+        double peak = 0;
+        for (int n = 0; n < run.SampleCount; ++n) {
+            const TSampleRec& r = run.Samples[static_cast<std::size_t>(n)];
+            const TSampleRec& q = same.Samples[static_cast<std::size_t>(n)];
+            ASSERT_EQ(r.Angle, q.Angle);
+            ASSERT_TRUE(std::equal(r.Switch, r.Switch + 6, q.Switch));
+            const TCurrentRec& c = run.Currents[static_cast<std::size_t>(n)];
+            ASSERT_NEAR(c.I[0] + c.I[1] + c.I[2], 0.0, 1e-4) << "step " << n;
+            for (int k = 0; k < 3; ++k) {
+                // The body diodes hold every terminal within a drop of the rails.
+                ASSERT_GE(r.PhaseV[k], -0.7f - 1e-4f) << "step " << n;
+                ASSERT_LE(r.PhaseV[k], r.VBatt + 0.7f + 1e-4f) << "step " << n;
+                peak = std::max(peak, std::fabs(static_cast<double>(c.I[k])));
+            }
+        }
+        EXPECT_GT(peak, 5.0);
+        // The revolution ends where it started: the next step would repeat the first.
+        const TCurrentRec& first = run.Currents.front();
+        const TCurrentRec& last = run.Currents[static_cast<std::size_t>(run.SampleCount - 1)];
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_NEAR(first.I[k], last.I[k], 0.05 * peak);
+        }
+    }
+    // A quasi-static run in the same buffer drops the currents; its voltages are unchanged.
+    SampleBuffer reused;
+    CalcPhases(params, RunSettings{}, Circuit(), -1, -0.5f, reused);
+    CalcPhases(params, RunSettings{}, CircuitSettings{}, -1, -0.5f, reused);
+    EXPECT_FALSE(reused.HasCurrents());
+    ASSERT_EQ(reused.SampleCount, quasi.SampleCount);
+    EXPECT_EQ(0, std::memcmp(reused.Samples.data(), quasi.Samples.data(),
+                             sizeof(TSampleRec) * static_cast<std::size_t>(quasi.SampleCount)));
+}
+
+TEST(CircuitModel, ASingleAngleRunIsThatInstantOfTheFullRun)
+{
+    TParams params = DefaultParams();
+    params[PwmDuty] = 50;
+    SampleBuffer full;
+    CalcPhases(params, RunSettings{}, Circuit(), -1, -0.5f, full);
+    const OperatingPoint op = ComputeOperatingPoint(params, RunSettings{}, -1, -0.5f);
+    for (const int n : {0, 700, 1234, 4000, full.SampleCount - 1}) {
+        const TSampleRec& r = full.Samples[static_cast<std::size_t>(n)];
+        SampleBuffer one;
+        CalcPhases(params, RunSettings{}, Circuit(), PwmOutputAt(op, r.Time), r.Angle, one);
+        ASSERT_EQ(one.SampleCount, 1);
+        const TSampleRec& s = one.Samples[0];
+        EXPECT_TRUE(std::equal(s.Switch, s.Switch + 6, r.Switch)) << "step " << n;
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_EQ(one.Currents[0].I[k], full.Currents[static_cast<std::size_t>(n)].I[k]);
+            EXPECT_EQ(s.PhaseV[k], r.PhaseV[k]) << "step " << n << " phase " << k;
+        }
+        EXPECT_EQ(s.VZero, r.VZero);
+    }
+}
+
+TEST(CircuitModel, CurrentsFollowTheExactRLSolutionAndZeroInductanceAtOnce)
+{
+    // A high and B low from zero current, C floating: the loop of two windings charges with
+    // the time constant L / R, whatever the number of steps.
+    const float e[3] = {1.0f, -2.0f, 1.0f};
+    const TransistorBits aHighBLow = 0b00'10'01;
+    for (const double uh : {20.0, 200.0, 0.0}) {
+        const BridgeCircuit b = MakeBridgeCircuit(0.05, uh, 0.7, 12.0, 0.0);
+        std::array<double, 3> i{};
+        CircuitStepOut out;
+        const double settle = (12.0 - (1.0 - -2.0)) / (2 * 0.05);
+        for (int n = 1; n <= 1000; ++n) {
+            CircuitStep(b, aHighBLow, e, i, out);
+            const double expected =
+                uh > 0 ? settle * (1 - std::exp(-0.05 * n * 1e-6 / (uh * 1e-6))) : settle;
+            ASSERT_NEAR(i[0], expected, 1e-9 * settle) << uh << " uH, step " << n;
+            ASSERT_EQ(i[1], -i[0]);
+            ASSERT_EQ(i[2], 0.0);
+        }
+        EXPECT_EQ(out.VZero, (12.0 - 1.0 + 0.0 - -2.0) / 2);
+    }
+}
+
+TEST(CircuitModel, OutOfRangeValuesAndAZeroResistanceAreRefused)
+{
+    TParams params = DefaultParams();
+    SampleBuffer run;
+    CalcPhases(params, RunSettings{}, Circuit(), -1, -0.5f, run);
+    const std::int32_t before = run.SampleCount;
+    for (const CircuitSettings& bad : {Circuit(-1.0f), Circuit(10001.0f), Circuit(20.0f, -0.1f),
+                                       Circuit(20.0f, 5.5f), Circuit(NAN)}) {
+        EXPECT_THROW(CalcPhases(params, RunSettings{}, bad, -1, -0.5f, run), EmulationError);
+        EXPECT_EQ(run.SampleCount, before);
+    }
+    params[MotorResistance] = 0;
+    EXPECT_THROW(CalcPhases(params, RunSettings{}, Circuit(), -1, -0.5f, run), EmulationError);
+    // A battery impedance the 1 us steps cannot follow without inductance is reported, not
+    // recorded as infinities.
+    params = DefaultParams();
+    params[BattImpedance] = 1.0f;
+    EXPECT_THROW(CalcPhases(params, RunSettings{}, Circuit(0.0f), -1, -0.5f, run), EmulationError);
+    EXPECT_EQ(run.SampleCount, 0);
+}
+
+} // namespace
+} // namespace engine
