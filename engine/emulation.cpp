@@ -451,17 +451,10 @@ RunSummary CalcPhases(const TParams& params, const RunSettings& settings, int pw
                       float startAngle, SampleBuffer& buffer, const RunThreads& threads)
 {
     const OperatingPoint op = ComputeOperatingPoint(params, settings, pwmState, startAngle);
-    return RunModelSteps(op, params, settings, buffer, threads, nullptr);
-}
-
-RunSummary CalcPhases(const TParams& params, const RunSettings& settings,
-                      const CircuitSettings& circuit, int pwmState, float startAngle,
-                      SampleBuffer& buffer, const RunThreads& threads)
-{
+    const CircuitSettings& circuit = settings.Circuit;
     if (circuit.Model != RunModel::Circuit) {
-        return CalcPhases(params, settings, pwmState, startAngle, buffer, threads);
+        return RunModelSteps(op, params, settings, buffer, threads, nullptr);
     }
-    const OperatingPoint op = ComputeOperatingPoint(params, settings, pwmState, startAngle);
     CheckCircuitValues(params, circuit);
     if (op.PwmState >= 0) {
         return RunSingleAngleCircuit(op, params, settings, circuit, buffer, threads);

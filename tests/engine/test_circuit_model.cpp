@@ -1,3 +1,5 @@
+#include "engine/channels.h"
+#include "engine/circuit_measurements.h"
 #include "engine/circuit_model.h"
 #include "engine/emulation.h"
 
@@ -10,9 +12,11 @@
 namespace engine {
 namespace {
 
-CircuitSettings Circuit(float inductanceUh = 20.0f, float diodeDrop = 0.7f)
+RunSettings Circuit(float inductanceUh = 20.0f, float diodeDrop = 0.7f,
+                    RunSettings settings = RunSettings{})
 {
-    return CircuitSettings{RunModel::Circuit, inductanceUh, diodeDrop};
+    settings.Circuit = CircuitSettings{RunModel::Circuit, inductanceUh, diodeDrop};
+    return settings;
 }
 
 TEST(CircuitModel, KeepsTheStepsAndSwitchesAndGivesABalancedPeriodicRevolution)
@@ -24,7 +28,7 @@ TEST(CircuitModel, KeepsTheStepsAndSwitchesAndGivesABalancedPeriodicRevolution)
         TParams p = params;
         p[PwmDuty] = duty;
         SampleBuffer run;
-        const RunSummary summary = CalcPhases(p, RunSettings{}, Circuit(), -1, -0.5f, run);
+        const RunSummary summary = CalcPhases(p, Circuit(), -1, -0.5f, run);
         EXPECT_EQ(summary.Model, RunModel::Circuit);
         EXPECT_TRUE(summary.Settled);
         EXPECT_GE(summary.WarmUps, 2);
@@ -57,8 +61,8 @@ TEST(CircuitModel, KeepsTheStepsAndSwitchesAndGivesABalancedPeriodicRevolution)
     }
     // A quasi-static run in the same buffer drops the currents; its voltages are unchanged.
     SampleBuffer reused;
-    CalcPhases(params, RunSettings{}, Circuit(), -1, -0.5f, reused);
-    CalcPhases(params, RunSettings{}, CircuitSettings{}, -1, -0.5f, reused);
+    CalcPhases(params, Circuit(), -1, -0.5f, reused);
+    CalcPhases(params, RunSettings{}, -1, -0.5f, reused);
     EXPECT_FALSE(reused.HasCurrents());
     ASSERT_EQ(reused.SampleCount, quasi.SampleCount);
     EXPECT_EQ(0, std::memcmp(reused.Samples.data(), quasi.Samples.data(),
@@ -70,12 +74,12 @@ TEST(CircuitModel, ASingleAngleRunIsThatInstantOfTheFullRun)
     TParams params = DefaultParams();
     params[PwmDuty] = 50;
     SampleBuffer full;
-    CalcPhases(params, RunSettings{}, Circuit(), -1, -0.5f, full);
+    CalcPhases(params, Circuit(), -1, -0.5f, full);
     const OperatingPoint op = ComputeOperatingPoint(params, RunSettings{}, -1, -0.5f);
     for (const int n : {0, 700, 1234, 4000, full.SampleCount - 1}) {
         const TSampleRec& r = full.Samples[static_cast<std::size_t>(n)];
         SampleBuffer one;
-        CalcPhases(params, RunSettings{}, Circuit(), PwmOutputAt(op, r.Time), r.Angle, one);
+        CalcPhases(params, Circuit(), PwmOutputAt(op, r.Time), r.Angle, one);
         ASSERT_EQ(one.SampleCount, 1);
         const TSampleRec& s = one.Samples[0];
         EXPECT_TRUE(std::equal(s.Switch, s.Switch + 6, r.Switch)) << "step " << n;
@@ -114,21 +118,62 @@ TEST(CircuitModel, OutOfRangeValuesAndAZeroResistanceAreRefused)
 {
     TParams params = DefaultParams();
     SampleBuffer run;
-    CalcPhases(params, RunSettings{}, Circuit(), -1, -0.5f, run);
+    CalcPhases(params, Circuit(), -1, -0.5f, run);
     const std::int32_t before = run.SampleCount;
-    for (const CircuitSettings& bad : {Circuit(-1.0f), Circuit(10001.0f), Circuit(20.0f, -0.1f),
+    for (const RunSettings& bad : {Circuit(-1.0f), Circuit(10001.0f), Circuit(20.0f, -0.1f),
                                        Circuit(20.0f, 5.5f), Circuit(NAN)}) {
-        EXPECT_THROW(CalcPhases(params, RunSettings{}, bad, -1, -0.5f, run), EmulationError);
+        EXPECT_THROW(CalcPhases(params, bad, -1, -0.5f, run), EmulationError);
         EXPECT_EQ(run.SampleCount, before);
     }
     params[MotorResistance] = 0;
-    EXPECT_THROW(CalcPhases(params, RunSettings{}, Circuit(), -1, -0.5f, run), EmulationError);
+    EXPECT_THROW(CalcPhases(params, Circuit(), -1, -0.5f, run), EmulationError);
     // A battery impedance the 1 us steps cannot follow without inductance is reported, not
     // recorded as infinities.
     params = DefaultParams();
     params[BattImpedance] = 1.0f;
-    EXPECT_THROW(CalcPhases(params, RunSettings{}, Circuit(0.0f), -1, -0.5f, run), EmulationError);
+    EXPECT_THROW(CalcPhases(params, Circuit(0.0f), -1, -0.5f, run), EmulationError);
     EXPECT_EQ(run.SampleCount, 0);
+}
+
+TEST(CircuitModel, TheBatteryEnergyOfARevolutionIsTheSumOfItsUses)
+{
+    struct Case {
+        float Duty;
+        RunSettings Settings;
+        float InductanceUh;
+    };
+    const RunSettings both{true, true, 1, 1, true, {}};
+    for (const Case& c : {Case{100, RunSettings{}, 20}, Case{30, both, 20}, Case{50, RunSettings{}, 5}}) {
+        TParams params = DefaultParams();
+        params[PwmDuty] = c.Duty;
+        const RunSettings settings = Circuit(c.InductanceUh, 0.7f, c.Settings);
+        SampleBuffer run;
+        CalcPhases(params, settings, -1, -0.5f, run);
+        const auto m = MeasureCircuit(run, params, settings, {0, run.SampleCount});
+        ASSERT_TRUE(m);
+        const double uses = m->CopperLoss + m->BackEmfPower + m->DiodeLoss + m->ImpedanceLoss;
+        EXPECT_NEAR(uses, m->BatteryPower, 0.005 * m->BatteryPower) << c.Duty << " %";
+        EXPECT_GT(m->DiodeLoss, 0.0);
+        EXPECT_GT(m->BackEmfPower, 0.0); // the circuit's back-EMF polarity motors
+        ASSERT_TRUE(m->Efficiency);
+        EXPECT_LT(*m->Efficiency, 1.0);
+        EXPECT_NEAR(m->Phases[0].Rms, m->Phases[1].Rms, 0.05 * m->Phases[0].Rms);
+    }
+    // The currents view: IA, IB, IC and IBatt of a circuit run; no channels without currents.
+    SampleBuffer run;
+    ChannelSet set;
+    CalcPhases(DefaultParams(), RunSettings{}, -1, -0.5f, run);
+    EXPECT_NE(ViewUnavailableText(kCurrentsView, run), nullptr);
+    PrepareView(kCurrentsView, ChannelTexts{}, '.', run, set);
+    EXPECT_EQ(set.ChannelCount, 0);
+    EXPECT_FALSE(MeasureCircuit(run, DefaultParams(), Circuit(), {0, 10}));
+    CalcPhases(DefaultParams(), Circuit(), -1, -0.5f, run);
+    EXPECT_EQ(ViewUnavailableText(kCurrentsView, run), nullptr);
+    PrepareView(kCurrentsView, ChannelTexts{}, '.', run, set);
+    ASSERT_EQ(set.ChannelCount, 4);
+    EXPECT_EQ(set.Channels[3].Name, "IBatt");
+    EXPECT_EQ(set.ChannelRows[100][1], run.Currents[100].I[1]);
+    EXPECT_EQ(set.ChannelRows[100][3], run.Currents[100].IBatt);
 }
 
 } // namespace
