@@ -287,6 +287,12 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
             out.flush();
             Report(err, std::string(engine::ZcEmptyReasonText(table.Reason)));
         }
+        if (table.Summary.Demag > 0) {
+            out.flush();
+            Report(err, std::to_string(table.Summary.Demag) + " of " +
+                            std::to_string(table.Rows.size()) +
+                            " intervals fired while a diode conducted (status demag)");
+        }
     }
     out.flush();
     if (!out) {

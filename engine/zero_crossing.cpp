@@ -94,7 +94,7 @@ std::vector<FloatingInterval> FloatingIntervals(const SampleBuffer& run, const O
 // Angle + Timing + 120 k = 90 + 180 n, and its back-EMF crosses zero where Angle + 120 k is
 // that same 90 + 180 n, Timing later.
 ZeroCrossing CrossingOf(const SampleBuffer& run, const OperatingPoint& op,
-                        const FloatingInterval& interval)
+                        const FloatingInterval& interval, bool circuit)
 {
     const int mid = interval.First + (interval.Last - interval.First) / 2;
     const double midAngle = run.Samples[static_cast<std::size_t>(mid)].Angle;
@@ -104,7 +104,9 @@ ZeroCrossing CrossingOf(const SampleBuffer& run, const OperatingPoint& op,
     row.Interval = interval;
     row.TrueAngle = 90.0 - 120.0 * interval.Phase + 180.0 * n;
     // -cos(x) rises through zero at x = 90 + 360 m and falls at 270 + 360 m.
-    row.Direction = std::fmod(std::fabs(n), 2.0) == 0 ? ZcDirection::Rising : ZcDirection::Falling;
+    // The circuit's back-EMF, +cos(x), does the opposite.
+    const bool rising = (std::fmod(std::fabs(n), 2.0) == 0) != circuit;
+    row.Direction = rising ? ZcDirection::Rising : ZcDirection::Falling;
     row.TrueTime = TimeAtAngle(run, row.TrueAngle);
     row.Commutation = run.Samples[static_cast<std::size_t>(interval.Last) + 1].Angle;
     return row;
@@ -116,6 +118,10 @@ void Summarise(ZcTable& table)
     double totalDeg = 0;
     double totalUs = 0;
     for (const ZeroCrossing& row : table.Rows) {
+        if (row.DuringDemag) {
+            ++sum.Demag;
+            continue;
+        }
         switch (row.Found.Status) {
         case ZcStatus::Already:
             ++sum.Already;
@@ -163,6 +169,47 @@ ZcEmptyReason CheckAnalysable(const SampleBuffer& run, const OperatingPoint& op,
     return ZcEmptyReason::None;
 }
 
+// The demagnetisation of a circuit-model interval, and whether the detector fired while the
+// phase conducted through a diode: during the demagnetisation, or later when the floating
+// terminal passed a rail by a diode drop.
+void AddDemagnetisation(const SampleBuffer& run, const OperatingPoint& op,
+                        const DetectorSettings& detector, ZeroCrossing& row)
+{
+    const FloatingInterval& in = row.Interval;
+    const auto current = [&](int i) {
+        return run.Currents[static_cast<std::size_t>(i)].I[in.Phase];
+    };
+    // The current left by the released transistor runs down to zero inside some step; the
+    // diode of the other rail may take over at once, so the sign's change ends it too.
+    const bool into = current(in.First) > 0;
+    int end = in.First;
+    while (end <= in.Last && current(end) != 0.0f && (current(end) > 0) == into) {
+        ++end;
+    }
+    const TSampleRec& first = run.Samples[static_cast<std::size_t>(in.First)];
+    const auto angleAt = [&](int i) {
+        return static_cast<double>(run.Samples[static_cast<std::size_t>(i)].Angle) - first.Angle;
+    };
+    // Sample Last + 1 exists: intervals cut by the run's end are not analysed.
+    row.DemagUs = static_cast<double>(run.Samples[static_cast<std::size_t>(end)].Time) - first.Time;
+    row.DemagDeg = angleAt(end);
+    int fired = -1;
+    if (row.Found.Status == ZcStatus::Detected) {
+        fired = row.Found.Index;
+    } else if (row.Found.Status == ZcStatus::Already) {
+        fired = FirstLookedAt(detector, op, run, in);
+    }
+    row.DuringDemag = fired >= 0 && current(fired) != 0.0f;
+    if (row.DuringDemag) {
+        // The detector must start looking where that conduction has ended.
+        int over = fired;
+        while (over <= in.Last && current(over) != 0.0f) {
+            ++over;
+        }
+        row.BlankingPastDemagDeg = angleAt(over);
+    }
+}
+
 } // namespace
 
 ZcTable AnalyseZeroCrossings(const SampleBuffer& run, const OperatingPoint& op,
@@ -181,11 +228,12 @@ ZcTable AnalyseZeroCrossings(const SampleBuffer& run, const OperatingPoint& op,
             anyFloating ? ZcEmptyReason::NoCompleteInterval : ZcEmptyReason::NoFloatingPhase;
         return table;
     }
+    table.Circuit = run.HasCurrents();
     for (const FloatingInterval& interval : intervals) {
         if (interval.Last < window.Start || interval.First >= window.End()) {
             continue;
         }
-        ZeroCrossing row = CrossingOf(run, op, interval);
+        ZeroCrossing row = CrossingOf(run, op, interval, table.Circuit);
         const int postLevel = row.Direction == ZcDirection::Rising ? 1 : 0;
         row.Found = Detect(detector, op, run, result, view, interval, postLevel);
         if (row.Found.Status == ZcStatus::Detected) {
@@ -194,6 +242,9 @@ ZcTable AnalyseZeroCrossings(const SampleBuffer& run, const OperatingPoint& op,
             row.ErrorDeg = at.Angle - row.TrueAngle;
             row.ErrorUs = at.Time - row.TrueTime;
             row.ImpliedCommutation = static_cast<double>(at.Angle) + 30.0 - op.Timing;
+        }
+        if (table.Circuit) {
+            AddDemagnetisation(run, op, detector, row);
         }
         table.Rows.push_back(row);
     }

@@ -1,6 +1,8 @@
 #include "engine/channels.h"
 #include "engine/circuit_measurements.h"
 #include "engine/circuit_model.h"
+#include "engine/zero_crossing.h"
+#include "engine/zero_crossing_text.h"
 #include "engine/emulation.h"
 
 #include <gtest/gtest.h>
@@ -174,6 +176,59 @@ TEST(CircuitModel, TheBatteryEnergyOfARevolutionIsTheSumOfItsUses)
     EXPECT_EQ(set.Channels[3].Name, "IBatt");
     EXPECT_EQ(set.ChannelRows[100][1], run.Currents[100].I[1]);
     EXPECT_EQ(set.ChannelRows[100][3], run.Currents[100].IBatt);
+}
+
+TEST(CircuitModel, ZeroCrossingsFallAfterHighAndKnowTheirDemagnetisation)
+{
+    // Constant rails (no battery impedance, full duty): after a commutation the released
+    // winding, the one staying on and the new one hold a diode's clamp, 0 and VBatt, so its
+    // current decays towards d = (Vdiode - VZero - e) / R with VZero = (sum V - sum e) / 3.
+    TParams params = DefaultParams();
+    params[BattImpedance] = 0;
+    const RunSettings settings = Circuit();
+    SampleBuffer run;
+    CalcPhases(params, settings, -1, -0.5f, run);
+    ChannelSet set;
+    PrepareRes(3, ChannelTexts{}, '.', run, set);
+    const OperatingPoint op = ComputeOperatingPoint(params, settings, -1, -0.5f);
+    const ZcTable table = AnalyseZeroCrossings(run, op, set, 3, DetectorSettings{});
+    ASSERT_TRUE(table.Circuit);
+    ASSERT_GE(table.Rows.size(), 5u);
+    const double r = params[MotorResistance];
+    const double tau = 20e-6 / r;
+    const double vBatt = params[NominalVoltage];
+    for (const ZeroCrossing& row : table.Rows) {
+        const int k = row.Interval.Phase;
+        const TSampleRec& at = run.Samples[static_cast<std::size_t>(row.Interval.First)];
+        const double i0 = run.Currents[static_cast<std::size_t>(row.Interval.First)].I[k];
+        const bool fromHigh = i0 > 0;
+        // Released from high, the phase falls through its crossing.
+        EXPECT_EQ(row.Direction, fromHigh ? ZcDirection::Falling : ZcDirection::Rising);
+        const double e = op.EmfAmplitude * std::cos((at.Angle + 120.0 * k) * 0.017453292f);
+        const double vDiode = fromHigh ? -0.7 : vBatt + 0.7;
+        // The other two: one at VBatt and one at 0; the three back-EMFs sum to zero.
+        const double vZero = (vDiode + vBatt) / 3;
+        const double d = (vDiode - vZero - e) / r;
+        const double closedUs = tau * std::log((i0 - d) / -d) * 1e6;
+        ASSERT_TRUE(row.DemagUs);
+        // The table counts whole steps: the first sample after the current's zero.
+        EXPECT_GE(*row.DemagUs, closedUs - 0.5) << k;
+        EXPECT_LE(*row.DemagUs, closedUs + 1.5) << k;
+        // Without blanking the detector looks first inside the demagnetisation.
+        EXPECT_TRUE(row.DuringDemag);
+        ASSERT_TRUE(row.BlankingPastDemagDeg);
+    }
+    EXPECT_EQ(table.Summary.Demag, static_cast<int>(table.Rows.size()));
+    EXPECT_NE(ZcTableTsv(table, '.').find("\tdemag\t"), std::string::npos);
+
+    // The blanking the table names avoids the diode: with it no row fires during one.
+    DetectorSettings past;
+    for (const ZeroCrossing& row : table.Rows) {
+        past.BlankingDeg = std::max(past.BlankingDeg, *row.BlankingPastDemagDeg);
+    }
+    const ZcTable blanked = AnalyseZeroCrossings(run, op, set, 3, past);
+    EXPECT_EQ(blanked.Summary.Demag, 0);
+    EXPECT_EQ(blanked.Summary.Detected, static_cast<int>(blanked.Rows.size()));
 }
 
 } // namespace
