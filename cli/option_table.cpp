@@ -355,7 +355,8 @@ std::vector<OptionRow> BuildTable()
          PairHandler(ApplyViewWindow)},
 
         {"--sweep", "", "N=FROM:TO:STEP", G::Study,
-         "run once for each value FROM, FROM+STEP, ... up to TO typed into parameter box N, "
+         "run once for each value FROM, FROM+STEP, ... up to TO typed into parameter box N "
+         "(or set as the circuit model's inductance or diode-drop, N being that name), "
          "starting each time from the parameters the other options give; prints a header, then "
          "one tab-separated line per run: value, RPM, timing, samples, then the minimum and "
          "maximum of each channel of the view (over the run or the --view-window); with --zc "

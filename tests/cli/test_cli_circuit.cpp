@@ -74,6 +74,16 @@ TEST(CliCircuit, TheCurrentsViewMeasurementsAndSweepsOfTheCircuitModel)
         ++rows;
     }
     EXPECT_EQ(rows, 3);
+
+    // A saved circuit scenario brings the model and its values back.
+    const std::string path = testing::TempDir() + "circuit-scenario.ini";
+    ASSERT_EQ(RunCli({"--model", "circuit", "--inductance", "50", "--view", "4", "--save", path})
+                  .status,
+              0);
+    const Outcome loaded = RunCli({"--load", path, "--channels"});
+    ASSERT_EQ(loaded.status, 0) << loaded.err;
+    EXPECT_EQ(loaded.out,
+              RunCli({"--model", "circuit", "--inductance", "50", "--view", "4", "--channels"}).out);
 }
 
 } // namespace
