@@ -28,6 +28,7 @@ struct BridgeCircuit {
     double StepSeconds = 1e-6;
     // exp(-R dt / L) over a whole step, 0 for L = 0: the share of a current that a step keeps.
     double StepDecay = 0;
+    double Conductance = 0; // 1 / Resistance: the steps multiply, off their critical path
 };
 
 BridgeCircuit MakeBridgeCircuit(double resistance, double inductanceUh, double diodeDrop,
@@ -59,22 +60,28 @@ struct CircuitInputs {
 
 inline constexpr int kMaxWarmUps = 50;
 inline constexpr double kSettledAmps = 1e-3;
+// A revolution is recorded (in case it settles) once the one before it changed the start
+// currents by less than this; before that, warm-ups only advance the currents.
+inline constexpr double kRecordBelowAmps = 0.1;
+// The first warm-up of a revolution longer than this many time constants L / R runs only its
+// last ones: the currents at its end no longer depend on where it started.
+inline constexpr double kForgetTimeConstants = 40.0;
 
 struct SteadyState {
-    std::array<double, 3> StartCurrents{};
-    int WarmUps = 0;
+    std::array<double, 3> StartCurrents{}; // of the recorded revolution
+    int WarmUps = 0;                       // revolutions before the recorded one
     bool Settled = true;
 };
 
-// Repeats the revolution from zero currents until its start currents change by less than
-// 1 mA from one revolution to the next (at most kMaxWarmUps times).
-SteadyState FindSteadyState(const BridgeCircuit& b, const CircuitInputs& in);
-
-// Replaces the voltages of records[0 ... count - 1] by the circuit's from `start` on and
-// writes the currents. Throws EmulationError when a current stops being finite.
-void RecordCircuit(const BridgeCircuit& b, const CircuitInputs& in,
-                   const std::array<double, 3>& start, TSampleRec* records, TCurrentRec* currents,
-                   std::int64_t count);
+// The periodic steady state, recorded: revolutions from zero currents, each starting where
+// the one before ended, until one ends with currents within 1 mA of those it started with
+// (they are then those an identical revolution before it ended with); the revolution after
+// the last of kMaxWarmUps warm-ups is recorded unsettled. WarmUps counts the revolutions
+// before the recorded one, the first of them shortened as kForgetTimeConstants says. Replaces the voltages of
+// records[0 ... steps - 1] and writes the currents. Throws EmulationError when the currents
+// stop being finite.
+SteadyState RecordSteadyState(const BridgeCircuit& b, const CircuitInputs& in,
+                              TSampleRec* records, TCurrentRec* currents);
 
 // Writes one step's voltages and currents into a record.
 void StoreCircuitStep(const CircuitStepOut& out, const std::array<double, 3>& i, TSampleRec& r,

@@ -386,18 +386,18 @@ RunSummary RunFullCircuit(const OperatingPoint& op, const TParams& params,
                           const RunSettings& settings, const CircuitSettings& circuit,
                           SampleBuffer& buffer, const RunThreads& threads)
 {
-    CircuitInputs inputs;
+    // Kept between runs: a long run's inputs would otherwise cost their pages anew each time.
+    thread_local CircuitInputs inputs;
     RunSummary summary = RunModelSteps(op, params, settings, buffer, threads, &inputs);
     summary.Model = RunModel::Circuit;
     const BridgeCircuit bridge = BridgeOf(params, circuit);
     const auto count = static_cast<std::int64_t>(inputs.Bits.size());
     try {
-        const SteadyState steady = FindSteadyState(bridge, inputs);
+        buffer.Currents.resize(static_cast<std::size_t>(count));
+        const SteadyState steady =
+            RecordSteadyState(bridge, inputs, buffer.Samples.data(), buffer.Currents.data());
         summary.WarmUps = steady.WarmUps;
         summary.Settled = steady.Settled;
-        buffer.Currents.resize(static_cast<std::size_t>(count));
-        RecordCircuit(bridge, inputs, steady.StartCurrents, buffer.Samples.data(),
-                      buffer.Currents.data(), count);
     } catch (...) {
         buffer.SampleCount = 0;
         buffer.Currents.clear();

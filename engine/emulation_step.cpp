@@ -116,6 +116,10 @@ void EmulateStep(const StepModel& m, int pwmOn, TSampleRec& r, std::int64_t inde
             m.CircuitEmf[3 * index + k] = static_cast<float>(-e[static_cast<std::size_t>(k)]);
         }
         m.CircuitBits[index] = bits;
+        // The circuit's solution writes the voltages later.
+        r.PhaseV[0] = r.PhaseV[1] = r.PhaseV[2] = 0.0f;
+        r.VBatt = r.VZero = 0.0f;
+        return;
     }
 
     switch (drivenCount) {
