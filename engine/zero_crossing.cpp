@@ -169,21 +169,35 @@ ZcEmptyReason CheckAnalysable(const SampleBuffer& run, const OperatingPoint& op,
     return ZcEmptyReason::None;
 }
 
+// The sample the detector fired at: its detection, or the first one it looked at when that
+// showed the crossing already; -1 when it missed.
+int FiredAt(const Detection& found, const DetectorSettings& detector, const OperatingPoint& op,
+            const SampleBuffer& run, const FloatingInterval& interval)
+{
+    if (found.Status == ZcStatus::Detected) {
+        return found.Index;
+    }
+    return found.Status == ZcStatus::Already ? FirstLookedAt(detector, op, run, interval) : -1;
+}
+
 // The demagnetisation of a circuit-model interval, and whether the detector fired while the
 // phase conducted through a diode: during the demagnetisation, or later when the floating
 // terminal passed a rail by a diode drop.
 void AddDemagnetisation(const SampleBuffer& run, const OperatingPoint& op,
-                        const DetectorSettings& detector, ZeroCrossing& row)
+                        const ChannelSet& result, int view, const DetectorSettings& detector,
+                        int postLevel, ZeroCrossing& row)
 {
     const FloatingInterval& in = row.Interval;
     const auto current = [&](int i) {
         return run.Currents[static_cast<std::size_t>(i)].I[in.Phase];
     };
-    // The current left by the released transistor runs down to zero inside some step; the
-    // diode of the other rail may take over at once, so the sign's change ends it too.
-    const bool into = current(in.First) > 0;
+    // A conduction ends where the current is zero, or where it changed sign: the diode of
+    // the other rail took over inside the step.
+    const auto ends = [&](int i) {
+        return current(i) == 0.0f || (current(i) > 0) != (current(i - 1) > 0);
+    };
     int end = in.First;
-    while (end <= in.Last && current(end) != 0.0f && (current(end) > 0) == into) {
+    while (end <= in.Last && current(end) != 0.0f && (end == in.First || !ends(end))) {
         ++end;
     }
     const TSampleRec& first = run.Samples[static_cast<std::size_t>(in.First)];
@@ -193,20 +207,28 @@ void AddDemagnetisation(const SampleBuffer& run, const OperatingPoint& op,
     // Sample Last + 1 exists: intervals cut by the run's end are not analysed.
     row.DemagUs = static_cast<double>(run.Samples[static_cast<std::size_t>(end)].Time) - first.Time;
     row.DemagDeg = angleAt(end);
-    int fired = -1;
-    if (row.Found.Status == ZcStatus::Detected) {
-        fired = row.Found.Index;
-    } else if (row.Found.Status == ZcStatus::Already) {
-        fired = FirstLookedAt(detector, op, run, in);
-    }
+    const int fired = FiredAt(row.Found, detector, op, run, in);
     row.DuringDemag = fired >= 0 && current(fired) != 0.0f;
-    if (row.DuringDemag) {
-        // The detector must start looking where that conduction has ended.
-        int over = fired;
-        while (over <= in.Last && current(over) != 0.0f) {
-            ++over;
+    if (!row.DuringDemag) {
+        return;
+    }
+    // The smallest blanking that ends where a conduction ends and keeps the detector from
+    // firing inside one.
+    DetectorSettings longer = detector;
+    for (int i = fired + 1; i <= in.Last + 1; ++i) {
+        if (i <= in.Last && !ends(i)) {
+            continue;
         }
-        row.BlankingPastDemagDeg = angleAt(over);
+        longer.BlankingDeg = angleAt(i);
+        if (longer.BlankingDeg > kMaxZcBlankingDeg) {
+            return;
+        }
+        const Detection found = Detect(longer, op, run, result, view, in, postLevel);
+        const int firedThen = FiredAt(found, longer, op, run, in);
+        if (firedThen < 0 || current(firedThen) == 0.0f) {
+            row.BlankingPastDemagDeg = longer.BlankingDeg;
+            return;
+        }
     }
 }
 
@@ -244,7 +266,7 @@ ZcTable AnalyseZeroCrossings(const SampleBuffer& run, const OperatingPoint& op,
             row.ImpliedCommutation = static_cast<double>(at.Angle) + 30.0 - op.Timing;
         }
         if (table.Circuit) {
-            AddDemagnetisation(run, op, detector, row);
+            AddDemagnetisation(run, op, result, view, detector, postLevel, row);
         }
         table.Rows.push_back(row);
     }

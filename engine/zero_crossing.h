@@ -47,7 +47,8 @@ struct ZeroCrossing {
     std::optional<double> DemagDeg;
     // The detector fired (a detection, or the post-crossing level at its first look) while the
     // phase conducted through a diode: it saw a clamp, not the back-EMF. The smallest blanking
-    // that starts looking after that conduction then goes with it.
+    // that keeps it from firing inside a conduction then goes with it (none when that would
+    // exceed the largest blanking).
     bool DuringDemag = false;
     std::optional<double> BlankingPastDemagDeg;
 };
