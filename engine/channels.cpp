@@ -10,6 +10,18 @@
 
 namespace engine {
 
+std::string WithUnit(std::string_view name, std::string_view unit)
+{
+    std::string text(name);
+    if (!unit.empty()) {
+        text += " (";
+        text += unit;
+        text += ')';
+    }
+    return text;
+}
+
+
 const std::array<const char*, kViewCount> kViewNames{
     "Vbatt",
     "A, B, C, Z",
@@ -29,12 +41,16 @@ constexpr float kDefaultR2 = 20.0f;
 struct ChannelStyle {
     const char* Name; // nullptr: the phase label of the circuit page
     TColor Color;
+    const char* Repeats = nullptr; // the log column this channel only repeats
 };
 
 // Names and colours by view, in channel order; the colours are $00BBGGRR.
 constexpr std::array<std::array<ChannelStyle, 6>, kViewCount> kStyles{{
-    {{{"Battery", 0x00FFFF}}},
-    {{{nullptr, 0x0000FF}, {nullptr, 0x00FF00}, {nullptr, 0xFF0000}, {"Zero-wire", 0xFF00FF}}},
+    {{{"Battery", 0x00FFFF, "VBatt"}}},
+    {{{nullptr, 0x0000FF, "A"},
+      {nullptr, 0x00FF00, "B"},
+      {nullptr, 0xFF0000, "C"},
+      {"Zero-wire", 0xFF00FF, "Z"}}},
     {{{"CompA+", 0x0000C0},
       {"CompA-", 0x8080FF},
       {"CompB+", 0x00C000},
@@ -214,6 +230,7 @@ void PrepareRes(int view, const ChannelTexts& texts, char separator, const Sampl
         desc.MinValue = minValue;
         desc.MaxValue = maxValue;
         desc.Color = style.Color;
+        desc.Repeats = style.Repeats;
     }
 }
 

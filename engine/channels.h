@@ -20,7 +20,15 @@ struct TChannelDesc {
     float MinValue = 0;
     float MaxValue = 0;
     TColor Color = 0;
+    // The unit tables write after the name ("CompA+ (V)"); a channel in another unit sets its own.
+    std::string Unit = "V";
+    // The sample log's column ("A", "Z", "VBatt") whose values this channel only repeats, or
+    // nullptr; a dump of the run's own signals need not write it twice.
+    const char* Repeats = nullptr;
 };
+
+// "NAME (unit)": how every table and JSON key names a value that has a unit.
+std::string WithUnit(std::string_view name, std::string_view unit);
 
 using TChannelRow = std::array<float, 8>;
 

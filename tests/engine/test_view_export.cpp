@@ -73,14 +73,15 @@ TEST(ViewExport, HeaderNamesTheViewsChannelsInOneLine)
 {
     DefaultRun d(2);
     EXPECT_EQ(BuildViewExport(d.run, d.result, {0, 0}, '.'),
-              "INDEX\tTIME(us)\tANGLE(deg)\tHA\tLA\tHB\tLB\tHC\tLC\t"
-              "CompA+\tCompA-\tCompB+\tCompB-\tCompC+\tCompC-\r\n");
+              "INDEX\tTIME (us)\tANGLE (deg)\tHA\tLA\tHB\tLB\tHC\tLC\t"
+              "CompA+ (V)\tCompA- (V)\tCompB+ (V)\tCompB- (V)\tCompC+ (V)\tCompC- (V)\r\n");
     // A label with a TAB or a line break must not add columns or lines.
     ChannelTexts texts;
     texts.PhaseLabels = {"Ph\tA", "B\r\n", "C"};
     PrepareRes(1, texts, '.', d.run, d.result);
     EXPECT_EQ(BuildViewExport(d.run, d.result, {0, 0}, '.'),
-              "INDEX\tTIME(us)\tANGLE(deg)\tHA\tLA\tHB\tLB\tHC\tLC\tPh A\tB  \tC\tZero-wire\r\n");
+              "INDEX\tTIME (us)\tANGLE (deg)\tHA\tLA\tHB\tLB\tHC\tLC\tPh A (V)\tB   (V)\tC (V)\t"
+              "Zero-wire (V)\r\n");
 }
 
 TEST(ViewExport, OneLinePerSampleOfTheWindowWithTheChannelValues)
