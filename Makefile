@@ -116,25 +116,38 @@ fuzz-replay: fuzz-build
 	  echo "fuzz_$$f: $$(ls fuzz/corpus/$$f | wc -l) corpus inputs replayed, no fault"; \
 	done
 
-# The Debian package, from a Release build of the programs with Debian's hardening flags;
-# CPack strips the binaries and asks dpkg-shlibdeps for the library dependencies.
+# The Debian package, from a Release build of the programs with Debian's hardening flags and
+# warnings as errors; CPack strips the binaries (with their .comment and .note sections) and
+# asks dpkg-shlibdeps for the library dependencies. The same commit gives the same bytes: every
+# date in the package is the last commit's (SOURCE_DATE_EPOCH, unless already set).
 DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
 DEB_CXXFLAGS = $$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CXXFLAGS)
 DEB_LDFLAGS = $$($(DEB_FLAGS) LDFLAGS)
+SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
+export SOURCE_DATE_EPOCH
+
+define build_package
+	@cmake -S . -B $(1) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DBLDC_WERROR=ON \
+	  -DBLDC_BUILD_TESTS=OFF -DBLDC_BUILD_BENCH=OFF -DBLDC_MAN_PAGES=ON \
+	  -DCMAKE_STRIP=$(CURDIR)/packaging/strip-for-package \
+	  "-DCMAKE_CXX_FLAGS=$(DEB_CXXFLAGS)" "-DCMAKE_EXE_LINKER_FLAGS=$(DEB_LDFLAGS)" > /dev/null
+	@cmake --build $(1) -j $(JOBS)
+	@cd $(1) && rm -f *.deb && cpack -G DEB > cpack.log 2>&1 || { cat cpack.log; exit 1; }
+endef
 
 package:
 	@bash scripts/install-deps run package
-	@cmake -S . -B $(PACKAGE_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release \
-	  -DBLDC_BUILD_TESTS=OFF -DBLDC_BUILD_BENCH=OFF -DBLDC_MAN_PAGES=ON \
-	  "-DCMAKE_CXX_FLAGS=$(DEB_CXXFLAGS)" "-DCMAKE_EXE_LINKER_FLAGS=$(DEB_LDFLAGS)" > /dev/null
-	@cmake --build $(PACKAGE_DIR) -j $(JOBS)
-	@cd $(PACKAGE_DIR) && rm -f *.deb && cpack -G DEB > cpack.log 2>&1 || { cat cpack.log; exit 1; }
+	$(call build_package,$(PACKAGE_DIR))
 	@ls $(PACKAGE_DIR)/*.deb
 
 # What a distribution would check: the desktop entry, the AppStream description and lintian,
-# on the files of the package itself.
+# on the files of the package itself; then a second build from scratch in another folder,
+# which must give the same bytes.
 package-check: package
 	@bash scripts/check-package $(PACKAGE_DIR)/*.deb
+	@rm -rf $(PACKAGE_DIR)-again
+	$(call build_package,$(PACKAGE_DIR)-again)
+	@bash scripts/compare-packages $(PACKAGE_DIR)/*.deb $(PACKAGE_DIR)-again/*.deb
 
 clean:
-	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(TSAN_DIR) $(FUZZ_DIR) $(PACKAGE_DIR)
+	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(TSAN_DIR) $(FUZZ_DIR) $(PACKAGE_DIR) $(PACKAGE_DIR)-again

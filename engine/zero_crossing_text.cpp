@@ -44,10 +44,10 @@ void AppendZcFixed(std::string& out, double value, int decimals, char separator)
                       [](char ch) { return ch >= '0' && ch <= '9'; }));
     const int padding = std::min(digits - kPrecision, decimals);
     if (padding > 0) {
-        out.resize(out.size() - static_cast<std::size_t>(padding));
-        if (padding == decimals) {
-            out.pop_back(); // the separator
-        }
+        // With the separator when no decimal is left; erase, as a shrinking resize makes GCC 12
+        // warn of an overlapping copy under the hardening flags.
+        const std::size_t cut = static_cast<std::size_t>(padding) + (padding == decimals ? 1 : 0);
+        out.erase(out.size() - cut);
     }
 }
 

@@ -180,6 +180,8 @@ private slots:
 
     void vcdExportIsTheCommandLinesBytes()
     {
+        // Both date the dump from the same fixed time, or the clock may tick between them.
+        qputenv("SOURCE_DATE_EPOCH", "1765000000");
         ExportFixture f;
         f.controls.Button1->click();
         const int count = f.form->Engine().Run.SampleCount;
@@ -203,6 +205,7 @@ private slots:
             QVERIFY(bytes.contains("$timescale 1 us $end"));
             QVERIFY2(bytes == b.readAll(), qPrintable(QString("view %1").arg(view)));
         }
+        qunsetenv("SOURCE_DATE_EPOCH");
         // A file that cannot be written is reported, and nothing else happens.
         QMenu menu;
         ui::AddGraphExportActions(f.Host(), menu);
