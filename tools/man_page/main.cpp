@@ -14,8 +14,8 @@ namespace {
 
 constexpr std::string_view kMarker = ".\\\" KEYS";
 
-// Text as roff reads it: a backslash escaped, a minus a real minus (keys are typed), a line
-// never starting with a control character.
+// Text as roff reads it: a backslash escaped, a minus a real minus (keys are typed), a quote
+// that cannot end a macro's argument, a line never starting with a control character.
 std::string Roff(std::string_view text)
 {
     std::string out;
@@ -24,6 +24,8 @@ std::string Roff(std::string_view text)
             out += "\\e";
         } else if (ch == '-') {
             out += "\\-";
+        } else if (ch == '"') {
+            out += "\\(dq";
         } else {
             out += ch;
         }
