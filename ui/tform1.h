@@ -45,6 +45,7 @@ class ScrollBarAdapter;
 class BridgeStateLayer;
 class FormGraphHost;
 class RunSession;
+struct WindowActionTargets;
 class ZcPage;
 
 struct TForm1Options {
@@ -208,6 +209,7 @@ private:
     AnchorLayout circuitAnchors_;
     AnchorLayout graphAnchors_;
     std::unique_ptr<FormGraphHost> graphHost_;
+    std::unique_ptr<WindowActionTargets> windowActions_;
     // Last, so that it goes first, while the controls it watches and its host still exist.
     std::unique_ptr<GraphTools> graphTools_;
 };

@@ -5,7 +5,7 @@
 #include "engine/decimal_separator.h"
 #include "engine/scenario.h"
 #include "engine/scenario_reader.h"
-#include "ui/graph_page/graph_exports.h"
+#include "ui/widgets/file_dialogs.h"
 #include "ui/graph_page/graph_tools.h"
 #include "ui/widgets/param_edit.h"
 #include "ui/widgets/radio_group.h"
