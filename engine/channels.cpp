@@ -10,6 +10,18 @@
 
 namespace engine {
 
+std::string ColourHex(TColor color)
+{
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text = "#";
+    for (const int shift : {0, 8, 16}) { // $00BBGGRR: red is the lowest byte
+        const unsigned byte = (color >> shift) & 0xFFu;
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 0xFu];
+    }
+    return text;
+}
+
 std::string WithUnit(std::string_view name, std::string_view unit)
 {
     std::string text(name);

@@ -27,6 +27,9 @@ struct TChannelDesc {
     const char* Repeats = nullptr;
 };
 
+// A colour as "#RRGGBB", as files for other programs write it.
+std::string ColourHex(TColor color);
+
 // "NAME (unit)": how every table and JSON key names a value that has a unit.
 std::string WithUnit(std::string_view name, std::string_view unit);
 

@@ -66,6 +66,48 @@ void WriteViewTable(const SampleBuffer& run, const ChannelSet& result, const Sam
     table.Finish();
 }
 
+void WriteChannelsJson(const SampleBuffer& run, const ChannelSet& result, const SampleWindow& view,
+                       JsonWriter& json)
+{
+    const auto channels =
+        static_cast<std::size_t>(std::clamp<std::int32_t>(result.ChannelCount, 0, kMaxChannels));
+    const SampleWindow range = ExportedSamples(run, result, view);
+    json.BeginArray();
+    for (std::size_t k = 0; k < channels; ++k) {
+        const TChannelDesc& channel = result.Channels[k];
+        json.BeginObject();
+        json.Key("name");
+        json.Text(channel.Name);
+        json.Key("unit");
+        json.Text(channel.Unit);
+        json.Key("color");
+        json.Text(ColourHex(channel.Color));
+        float low = 0;
+        float high = 0;
+        for (std::int64_t i = range.Start; i < range.End(); ++i) {
+            const float value = result.ChannelRows[static_cast<std::size_t>(i)][k];
+            low = i == range.Start ? value : std::min(low, value);
+            high = i == range.Start ? value : std::max(high, value);
+        }
+        const auto extreme = [&](const char* name, float value) {
+            json.Key(WithUnit(name, channel.Unit));
+            if (range.Empty()) {
+                json.Null();
+            } else {
+                json.Float(value);
+            }
+        };
+        extreme("data min", low);
+        extreme("data max", high);
+        json.Key(WithUnit("axis min", channel.Unit));
+        json.Float(channel.MinValue);
+        json.Key(WithUnit("axis max", channel.Unit));
+        json.Float(channel.MaxValue);
+        json.EndObject();
+    }
+    json.EndArray();
+}
+
 std::string BuildViewExport(const SampleBuffer& run, const ChannelSet& result,
                             const SampleWindow& view, char separator, TableFormat format)
 {

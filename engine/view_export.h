@@ -32,6 +32,12 @@ SampleWindow ExportedSamples(const SampleBuffer& run, const ChannelSet& result,
 void WriteViewTable(const SampleBuffer& run, const ChannelSet& result, const SampleWindow& view,
                     TableWriter& table, ChunkedText& out);
 
+// The view's channels for a JSON document: an array of {"name", "unit", "color" as #RRGGBB,
+// "data min (V)" and "data max (V)" over the samples of `view` (cut as ExportedSamples cuts
+// it; null without one), "axis min (V)" and "axis max (V)", the plot's limits}.
+void WriteChannelsJson(const SampleBuffer& run, const ChannelSet& result, const SampleWindow& view,
+                       JsonWriter& json);
+
 // The whole table of the view's samples; TSV with CR LF line ends.
 std::string BuildViewExport(const SampleBuffer& run, const ChannelSet& result,
                             const SampleWindow& view, char separator,

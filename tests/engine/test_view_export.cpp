@@ -4,7 +4,9 @@
 #include "engine/view_export.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -108,6 +110,32 @@ TEST(ViewExport, OneLinePerSampleOfTheWindowWithTheChannelValues)
         }
         ASSERT_EQ(lines[static_cast<std::size_t>(j) + 1], expected) << "sample " << i;
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(ViewExport, ChannelsJsonGivesColoursTheDatasExtremesAndTheAxisLimits)
+{
+    const DefaultRun d(1);
+    std::string text;
+    JsonWriter json(text);
+    WriteChannelsJson(d.run, d.result, {1000, 200}, json);
+    const nlohmann::json channels = nlohmann::json::parse(text);
+    ASSERT_EQ(channels.size(), 4u);
+    EXPECT_EQ(channels[0]["color"], "#FF0000"); // phase A is drawn red ($000000FF)
+    EXPECT_EQ(channels[3]["color"], "#FF00FF");
+    float low = d.result.ChannelRows[1000][3];
+    for (int i = 1000; i < 1200; ++i) {
+        low = std::min(low, d.result.ChannelRows[static_cast<std::size_t>(i)][3]);
+    }
+    EXPECT_EQ(channels[3]["data min (V)"].get<float>(), low);
+    EXPECT_EQ(channels[3]["axis min (V)"].get<float>(), d.result.Channels[3].MinValue);
+    EXPECT_LT(channels[3]["axis min (V)"].get<float>(), low);
+    text.clear();
+    WriteChannelsJson(d.run, d.result, {0, 0}, json);
+    EXPECT_TRUE(nlohmann::json::parse(text)[0]["data max (V)"].is_null());
 }
 
 } // namespace
