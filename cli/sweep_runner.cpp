@@ -1,7 +1,6 @@
 #include "cli/sweep_runner.h"
 
-#include "cli/cli_outputs.h"
-#include "cli/cli_runner.h"
+#include "cli/exit_codes.h"
 #include "cli/report_line.h"
 #include "engine/channels.h"
 #include "engine/emulation.h"
@@ -61,6 +60,22 @@ std::vector<std::pair<float, float>> Extremes(const engine::ChannelSet& channels
     return extremes;
 }
 
+// Samples, extremes and zero-crossing figures of a run that went through. Throws
+// std::bad_alloc.
+void FillRow(const SweepJob& job, const engine::TParams& params, const engine::SampleBuffer& run,
+             engine::ChannelSet& channels, engine::SweepRow& row)
+{
+    engine::PrepareRes(job.Request.View, engine::ChannelTexts{}, job.Separator, run, channels);
+    const engine::SampleWindow window = EffectiveWindow(job.Request.Window, run.SampleCount);
+    row.Samples = run.SampleCount;
+    row.Extremes = Extremes(channels, window);
+    if (job.Request.ShowZc) {
+        const engine::ZcSummary zc =
+            AnalyseRun(job.Request, params, job.Start, run, channels, window).Summary;
+        row.Zc = engine::SweepZc{zc.MeanErrorDeg, zc.MaxErrorDeg, zc.Undetected()};
+    }
+}
+
 // The run of value `index` in the caller's buffers.
 SweepLine RunLine(const SweepJob& job, int index, engine::SampleBuffer& run,
                   engine::ChannelSet& channels)
@@ -77,6 +92,14 @@ SweepLine RunLine(const SweepJob& job, int index, engine::SampleBuffer& run,
     try {
         line.Row.Summary = engine::CalcPhases(params, job.Request.Settings, job.Start.PwmState,
                                               job.Start.StartAngle, run, job.Threads);
+        try {
+            FillRow(job, params, run, channels, line.Row);
+        } catch (const std::bad_alloc&) {
+            engine::SweepRow failed;
+            failed.Value = std::move(line.Row.Value);
+            failed.Failure = "not enough memory for the view's channels";
+            line.Row = std::move(failed);
+        }
     } catch (const engine::EmulationError& error) {
         line.Row.Failure = error.what();
     } catch (const std::bad_alloc&) {
@@ -84,16 +107,6 @@ SweepLine RunLine(const SweepJob& job, int index, engine::SampleBuffer& run,
     }
     if (line.Row.Failure) {
         line.Failure = std::to_string(sweep.Tag) + "=" + line.Typed + ": " + *line.Row.Failure;
-        return line;
-    }
-    engine::PrepareRes(job.Request.View, engine::ChannelTexts{}, job.Separator, run, channels);
-    const engine::SampleWindow window = EffectiveWindow(job.Request.Window, run.SampleCount);
-    line.Row.Samples = run.SampleCount;
-    line.Row.Extremes = Extremes(channels, window);
-    if (job.Request.ShowZc) {
-        const engine::ZcSummary zc =
-            AnalyseRun(job.Request, params, job.Start, run, channels, window).Summary;
-        line.Row.Zc = engine::SweepZc{zc.MeanErrorDeg, zc.MaxErrorDeg, zc.Undetected()};
     }
     return line;
 }
@@ -185,8 +198,8 @@ private:
 } // namespace
 
 int RunSweep(const CliRequest& request, const engine::TParams& params,
-             const engine::ParamTexts& texts, char separator, std::ostream& out, std::ostream& err,
-             const RunContext& context)
+             const engine::ParamTexts& texts, char separator, RunOutput& printed,
+             std::ostream& out, std::ostream& err, const RunContext& context)
 {
     const int count = request.Sweep->Count;
     const unsigned jobs = JobsFor(request, context);
@@ -200,14 +213,7 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
     engine::ChannelSet view;
     engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, engine::SampleBuffer{},
                        view);
-    const auto channelCount = static_cast<std::size_t>(view.ChannelCount);
-    std::optional<FormattedOutput> formatted;
-    if (request.Format) {
-        formatted.emplace(out, *request.Format, separator);
-        formatted->BeginSweep(view, request.ShowZc);
-    } else {
-        out << ClassicSweepHeader(view, request.ShowZc) << '\n';
-    }
+    printed.BeginSweep(view, request.ShowZc);
     out << std::flush;
 
     ReadyLines ready(count);
@@ -256,11 +262,7 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
             progress.Clear();
             std::rethrow_exception(line->Error);
         }
-        if (formatted) {
-            formatted->SweepRow(line->Row);
-        } else {
-            out << ClassicSweepLine(line->Typed, line->Row, channelCount, separator) << '\n';
-        }
+        printed.SweepRow(line->Typed, line->Row);
         out << std::flush;
         if (!line->Failure.empty()) {
             failed = true;
@@ -269,14 +271,7 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
         }
     }
     progress.Clear();
-    if (formatted) {
-        formatted->EndSweep();
-        formatted.reset();
-    }
-    if (!out) {
-        Report(err, "cannot write the output");
-        return kExitRunFailed;
-    }
+    printed.EndSweep();
     return failed ? kExitRunFailed : kExitSuccess;
 }
 
