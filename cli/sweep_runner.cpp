@@ -6,17 +6,15 @@
 #include "engine/emulation.h"
 #include "engine/run_summary.h"
 #include "engine/run_tables.h"
+#include "engine/worker_pool.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
 #include <new>
 #include <optional>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace cli {
@@ -217,39 +215,25 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
     out << std::flush;
 
     ReadyLines ready(count);
-    std::atomic<int> next{0};
+    // Whatever ends this function, the runners stop after their current run before they are
+    // joined.
+    engine::WorkerPool runners(count);
     const auto work = [&] {
         engine::SampleBuffer run;
         engine::ChannelSet channels;
-        for (int index = next.fetch_add(1); index < count; index = next.fetch_add(1)) {
+        for (auto index = runners.Next(); index < count; index = runners.Next()) {
             SweepLine line;
             try {
-                line = RunLine(job, index, run, channels);
+                line = RunLine(job, static_cast<int>(index), run, channels);
             } catch (...) {
                 line.Error = std::current_exception();
             }
-            ready.Put(index, std::move(line));
+            ready.Put(static_cast<int>(index), std::move(line));
         }
     };
-    std::vector<std::jthread> runners;
-    runners.reserve(workers);
-    for (unsigned w = 0; w < workers; ++w) {
-        try {
-            runners.emplace_back(work);
-        } catch (const std::system_error&) {
-            break; // the runners started so far take every run
-        }
-    }
-    if (runners.empty()) {
+    if (runners.Start(workers, work) == 0) {
         work();
     }
-    // Whatever ends this function, the runners stop after their current run before they are
-    // joined.
-    struct StopRunners {
-        std::atomic<int>& Next;
-        int Count;
-        ~StopRunners() { Next = Count; }
-    } const stopRunners{next, count};
 
     SweepProgress progress(err, context.ErrIsTerminal, count);
     bool failed = false;
