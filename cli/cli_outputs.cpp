@@ -60,7 +60,7 @@ void WriteClassicChannels(std::ostream& out, const engine::ChannelSet& set,
     const std::size_t end =
         std::min(first + static_cast<std::size_t>(std::max(window.Len, 0)), set.ChannelRows.size());
     for (std::size_t i = first; i < end; ++i) {
-        const engine::TChannelRow& row = set.ChannelRows[i];
+        const engine::ConstChannelRowRef row = set.ChannelRows[i];
         for (std::size_t k = 0; k < count; ++k) {
             if (k > 0) {
                 text += '\t';

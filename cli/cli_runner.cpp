@@ -112,6 +112,7 @@ graph::ReferenceRun RunReference(const CliRequest& request, RunStart start, char
                 params, request.Reference->Settings, start.PwmState, start.StartAngle, run,
                 engine::RunThreads{.Count = threads});
             engine::ChannelSet channels;
+            channels.CompactRows = true;
             engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run, channels);
             return graph::HoldReference(run, channels, request.View, summary);
         });
@@ -235,6 +236,7 @@ int RunEdited(const CliRequest& request, char separator, std::ostream& out, std:
                                   engine::RunThreads{.Count = JobsFor(request, context)});
     });
     run.Window = EffectiveWindow(request.Window, run.Samples.SampleCount);
+    run.Channels.CompactRows = true; // no output reads more than the view's channels
     if (NeedsChannels(request)) {
         WithMemoryFor("the view's channels", [&] {
             engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run.Samples,

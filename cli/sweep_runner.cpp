@@ -40,20 +40,24 @@ struct SweepLine {
     std::exception_ptr Error; // anything else that went wrong, passed on to the caller
 };
 
-// The extremes of every channel over the window; nothing for an empty window.
+// The extremes of every channel over the window; nothing for an empty window. As with
+// std::minmax_element, the first of equal lowest values and the last of equal highest ones
+// count (0 and -0 print differently).
 std::vector<std::pair<float, float>> Extremes(const engine::ChannelSet& channels,
                                               const engine::SampleWindow& window)
 {
     std::vector<std::pair<float, float>> extremes;
     const auto count = static_cast<std::size_t>(channels.ChannelCount);
+    const auto first = static_cast<std::size_t>(window.Start);
     for (std::size_t k = 0; k < count && window.Len > 0; ++k) {
-        const auto first = channels.ChannelRows.begin() + window.Start;
-        const auto [low, high] =
-            std::minmax_element(first, first + window.Len,
-                                [k](const engine::TChannelRow& a, const engine::TChannelRow& b) {
-                                    return a[k] < b[k];
-                                });
-        extremes.emplace_back((*low)[k], (*high)[k]);
+        float low = channels.ChannelRows[first][k];
+        float high = low;
+        for (std::size_t i = first + 1; i < first + static_cast<std::size_t>(window.Len); ++i) {
+            const float v = channels.ChannelRows[i][k];
+            low = v < low ? v : low;
+            high = v < high ? high : v;
+        }
+        extremes.emplace_back(low, high);
     }
     return extremes;
 }
@@ -221,6 +225,7 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
     const auto work = [&] {
         engine::SampleBuffer run;
         engine::ChannelSet channels;
+        channels.CompactRows = true;
         for (auto index = runners.Next(); index < count; index = runners.Next()) {
             SweepLine line;
             try {
