@@ -34,7 +34,7 @@ test:
 	@bash scripts/install-deps run test
 	@$(CONFIGURE) -DBLDC_BUILD_TESTS=ON -DBLDC_BUILD_BENCH=OFF > /dev/null
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
-	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) -LE long
 
 # The long checks, outside CI: the monkey with more seeds and actions, and the rest of the
 # robustness tests, for as long as they take.
@@ -44,6 +44,7 @@ LONG_ACTIONS ?= 10000
 test-long: test
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -L robustness \
 		-E tst_monkey -j $(JOBS)
+	@cd $(BUILD_DIR) && ctest --output-on-failure -L long -V
 	@MONKEY_SEEDS=$(LONG_SEEDS) MONKEY_ACTIONS=$(LONG_ACTIONS) QT_QPA_PLATFORM=offscreen \
 		$(BUILD_DIR)/bin/tst_monkey
 
@@ -74,7 +75,7 @@ test-sanitize:
 	  -DBLDC_BUILD_TESTS=ON -DBLDC_BUILD_BENCH=OFF -DBLDC_MAN_PAGES=OFF \
 	  "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" > /dev/null
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
-	@cd $(SANITIZE_DIR) && $(SANITIZE_ENV) ctest --output-on-failure -j $(JOBS)
+	@cd $(SANITIZE_DIR) && $(SANITIZE_ENV) ctest --output-on-failure -j $(JOBS) -LE long
 
 # The engine's, the command line's and the property sweep's tests under ThreadSanitizer: long
 # runs and sweeps use threads. Without the window, whose toolkit is not instrumented, and
@@ -87,7 +88,7 @@ test-tsan:
 	  "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" > /dev/null
 	@cmake --build $(TSAN_DIR) -j $(JOBS)
 	@cd $(TSAN_DIR) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-	  ctest --output-on-failure -j $(JOBS) -E '^FormatFixedAgainstReference\.'
+	  ctest --output-on-failure -j $(JOBS) -LE long -E '^FormatFixedAgainstReference\.'
 
 # libFuzzer targets, built by clang in a folder of their own.
 fuzz-build:

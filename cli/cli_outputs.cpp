@@ -60,7 +60,7 @@ void WriteClassicChannels(std::ostream& out, const engine::ChannelSet& set,
     const std::size_t end =
         std::min(first + static_cast<std::size_t>(std::max(window.Len, 0)), set.ChannelRows.size());
     for (std::size_t i = first; i < end; ++i) {
-        const engine::TChannelRow& row = set.ChannelRows[i];
+        const engine::ConstChannelRowRef row = set.ChannelRows[i];
         for (std::size_t k = 0; k < count; ++k) {
             if (k > 0) {
                 text += '\t';
@@ -123,6 +123,49 @@ std::string ClassicSweepLine(const std::string& typed, const engine::SweepRow& r
     return line;
 }
 
+std::unique_ptr<RunOutput> MakeRunOutput(std::ostream& out,
+                                         std::optional<engine::TableFormat> format,
+                                         char separator)
+{
+    if (format) {
+        return std::make_unique<FormattedOutput>(out, *format, separator);
+    }
+    return std::make_unique<ClassicOutput>(out, separator);
+}
+
+void ClassicOutput::Params(const engine::TParams&, const engine::ParamTexts& texts)
+{
+    WriteClassicParams(out_, texts);
+}
+
+void ClassicOutput::Summary(const engine::RunSummary& summary, int sampleCount)
+{
+    WriteClassicSummary(out_, summary, sampleCount, separator_);
+}
+
+void ClassicOutput::Channels(const engine::SampleBuffer&, const engine::ChannelSet& result, int,
+                             const engine::SampleWindow& window)
+{
+    WriteClassicChannels(out_, result, window, separator_);
+}
+
+void ClassicOutput::Measurements(const engine::ViewMeasurements& m,
+                                 const engine::ChannelSet& result)
+{
+    FormattedOutput(out_, engine::TableFormat::Tsv, separator_).Measurements(m, result);
+}
+
+void ClassicOutput::BeginSweep(const engine::ChannelSet& view, bool zc)
+{
+    sweepChannels_ = static_cast<std::size_t>(view.ChannelCount);
+    out_ << ClassicSweepHeader(view, zc) << '\n';
+}
+
+void ClassicOutput::SweepRow(const std::string& typed, const engine::SweepRow& row)
+{
+    out_ << ClassicSweepLine(typed, row, sweepChannels_, separator_) << '\n';
+}
+
 FormattedOutput::FormattedOutput(std::ostream& out, engine::TableFormat format, char separator)
     : out_(out), format_(format), separator_(separator), text_([this](std::string_view piece) {
           out_.write(piece.data(), static_cast<std::streamsize>(piece.size()));
@@ -161,7 +204,7 @@ void FormattedOutput::End()
     text_.Flush();
 }
 
-void FormattedOutput::Params(const engine::TParams& params)
+void FormattedOutput::Params(const engine::TParams& params, const engine::ParamTexts&)
 {
     engine::TableWriter& table = Begin("params");
     json_.ExternalValue();
@@ -235,7 +278,7 @@ void FormattedOutput::BeginSweep(const engine::ChannelSet& view, bool zc)
     text_.Flush();
 }
 
-void FormattedOutput::SweepRow(const engine::SweepRow& row)
+void FormattedOutput::SweepRow(const std::string&, const engine::SweepRow& row)
 {
     engine::WriteSweepRow(row, sweepChannels_, sweepZc_, *table_);
     // Each run's line is seen as soon as the run is done, as in the classic table.

@@ -13,6 +13,7 @@
 
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,32 @@
 // JSON document with a member per output.
 
 namespace cli {
+
+// What a request prints on standard output, in the order the request prints it. Destroying it
+// ends what it began (a JSON document is closed, also after a failure).
+class RunOutput {
+public:
+    virtual ~RunOutput() = default;
+
+    virtual void Params(const engine::TParams& params, const engine::ParamTexts& texts) = 0;
+    virtual void Summary(const engine::RunSummary& summary, int sampleCount) = 0;
+    // The samples of the window with the view's channels.
+    virtual void Channels(const engine::SampleBuffer& run, const engine::ChannelSet& result,
+                          int view, const engine::SampleWindow& window) = 0;
+    virtual void Measurements(const engine::ViewMeasurements& m,
+                              const engine::ChannelSet& result) = 0;
+
+    // The sweep's table: its header, one row per run (`typed`: the value as the user typed
+    // it), and its end.
+    virtual void BeginSweep(const engine::ChannelSet& view, bool zc) = 0;
+    virtual void SweepRow(const std::string& typed, const engine::SweepRow& row) = 0;
+    virtual void EndSweep() = 0;
+};
+
+// The classic outputs without a format, else the formatted ones.
+std::unique_ptr<RunOutput> MakeRunOutput(std::ostream& out,
+                                         std::optional<engine::TableFormat> format,
+                                         char separator);
 
 // "N<TAB>text" per box.
 void WriteClassicParams(std::ostream& out, const engine::ParamTexts& texts);
@@ -38,25 +65,47 @@ std::string ClassicSweepHeader(const engine::ChannelSet& view, bool zc);
 std::string ClassicSweepLine(const std::string& typed, const engine::SweepRow& row,
                              std::size_t channels, char separator);
 
-class FormattedOutput {
+// The outputs as the lines they always had; --measure, which has none, as a TSV table.
+class ClassicOutput final : public RunOutput {
+public:
+    ClassicOutput(std::ostream& out, char separator) : out_(out), separator_(separator) {}
+
+    void Params(const engine::TParams& params, const engine::ParamTexts& texts) override;
+    void Summary(const engine::RunSummary& summary, int sampleCount) override;
+    void Channels(const engine::SampleBuffer& run, const engine::ChannelSet& result, int view,
+                  const engine::SampleWindow& window) override;
+    void Measurements(const engine::ViewMeasurements& m,
+                      const engine::ChannelSet& result) override;
+
+    void BeginSweep(const engine::ChannelSet& view, bool zc) override;
+    void SweepRow(const std::string& typed, const engine::SweepRow& row) override;
+    void EndSweep() override {}
+
+private:
+    std::ostream& out_;
+    char separator_;
+    std::size_t sweepChannels_ = 0;
+};
+
+class FormattedOutput final : public RunOutput {
 public:
     FormattedOutput(std::ostream& out, engine::TableFormat format, char separator);
     // Closes the JSON document, also when the run failed after some outputs were written.
-    ~FormattedOutput();
+    ~FormattedOutput() override;
     FormattedOutput(const FormattedOutput&) = delete;
     FormattedOutput& operator=(const FormattedOutput&) = delete;
 
-    void Params(const engine::TParams& params);
-    void Summary(const engine::RunSummary& summary, int sampleCount);
-    // The samples of the window with the view's channels; in JSON also the channels' names,
-    // colours and ranges.
+    void Params(const engine::TParams& params, const engine::ParamTexts& texts) override;
+    void Summary(const engine::RunSummary& summary, int sampleCount) override;
+    // In JSON also the channels' names, colours and ranges.
     void Channels(const engine::SampleBuffer& run, const engine::ChannelSet& result, int view,
-                  const engine::SampleWindow& window);
-    void Measurements(const engine::ViewMeasurements& m, const engine::ChannelSet& result);
+                  const engine::SampleWindow& window) override;
+    void Measurements(const engine::ViewMeasurements& m,
+                      const engine::ChannelSet& result) override;
 
-    void BeginSweep(const engine::ChannelSet& view, bool zc);
-    void SweepRow(const engine::SweepRow& row);
-    void EndSweep();
+    void BeginSweep(const engine::ChannelSet& view, bool zc) override;
+    void SweepRow(const std::string& typed, const engine::SweepRow& row) override;
+    void EndSweep() override;
 
 private:
     // A new table (TSV: after a blank line) or JSON member.

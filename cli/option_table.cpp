@@ -48,7 +48,7 @@ ValueHandler IntoSwitch(std::function<void(CliRequest&, bool)> set)
 
 // Every option that writes a file takes "-" for standard output, so it is built here alone.
 OptionRow OutputFileRow(std::string_view name, std::string help,
-                        std::optional<std::string> CliRequest::*path)
+                        std::optional<Destination> CliRequest::*path)
 {
     return {name,
             "",

@@ -193,13 +193,14 @@ void PrepareRes(int view, const ChannelTexts& texts, char separator, const Sampl
     }
     const std::size_t count = std::min(
         static_cast<std::size_t>(std::max(run.SampleCount, std::int32_t{0})), run.Samples.size());
-    out.ChannelRows.resize(count);
+    const auto v = static_cast<std::size_t>(view);
+    out.ChannelRows.Reshape(count, out.CompactRows ? kChannelCounts[v] : kMaxChannels);
 
     Extremes extremes;
     const double k = view == 3 ? DividerRatio(texts, separator) : 0.0;
     for (std::size_t i = 0; i < count; ++i) {
         const TSampleRec& s = run.Samples[i];
-        TChannelRow& row = out.ChannelRows[i];
+        const ChannelRowRef row = out.ChannelRows[i];
         const double a = s.PhaseV[0];
         const double b = s.PhaseV[1];
         const double c = s.PhaseV[2];
@@ -232,7 +233,6 @@ void PrepareRes(int view, const ChannelTexts& texts, char separator, const Sampl
     }
 
     const auto [minValue, maxValue] = PadRange(extremes.Min, extremes.Max);
-    const auto v = static_cast<std::size_t>(view);
     out.ChannelCount = kChannelCounts[v];
     for (std::size_t ch = 0; ch < static_cast<std::size_t>(out.ChannelCount); ++ch) {
         const ChannelStyle& style = kStyles[v][ch];

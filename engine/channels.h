@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/channel_rows.h"
 #include "engine/sample.h"
 
 #include <array>
@@ -33,9 +34,6 @@ std::string ColourHex(TColor color);
 // "NAME (unit)": how every table and JSON key names a value that has a unit.
 std::string WithUnit(std::string_view name, std::string_view unit);
 
-using TChannelRow = std::array<float, 8>;
-
-inline constexpr int kMaxChannels = 8;
 inline constexpr int kViewCount = 4;
 inline constexpr std::size_t kChannelNameLength = 20;
 
@@ -45,9 +43,10 @@ extern const std::array<const char*, kViewCount> kViewNames;
 struct ChannelSet {
     std::array<TChannelDesc, kMaxChannels> Channels{};
     std::int32_t ChannelCount = 0;
-    // Held like the samples, on huge pages where the system has them: the first run of a long
-    // run otherwise spends much of its time taking the rows' small pages one by one.
-    std::vector<TChannelRow, SampleAllocator<TChannelRow>> ChannelRows;
+    ChannelRowBuffer ChannelRows;
+    // Set by the caller: PrepareRes keeps only the view's channels in each row instead of all
+    // eight slots (an output that reads nothing else; not the window).
+    bool CompactRows = false;
 };
 
 // The texts PrepareRes reads from the window: the phase labels Edit111 ... Edit113 (view 1)
