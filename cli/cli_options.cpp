@@ -92,6 +92,9 @@ std::optional<std::string> CheckCombination(const CliRequest& request)
         return "the --ref- options set the reference run that --png draws: give --png FILE as "
                "well";
     }
+    if (request.GtkwavePath && (!request.VcdPath || request.VcdPath == kStandardOutput)) {
+        return "--gtkw writes a save file that opens the dump of --vcd: give --vcd FILE as well";
+    }
     if (request.PngSizeGiven && !request.PngPath) {
         return "--png-size applies to --png: give --png FILE as well";
     }

@@ -3,6 +3,7 @@
 #include "engine/measurement_export.h"
 #include "engine/emulation.h"
 #include "engine/format_fixed.h"
+#include "engine/number_forms.h"
 #include "engine/view_export.h"
 #include "engine/zero_crossing_text.h"
 
@@ -15,6 +16,9 @@
 namespace cli {
 
 namespace {
+
+// A channel's value and range in the classic outputs.
+constexpr engine::NumberForm kForm = engine::kChannelForm;
 
 std::string ColourText(engine::TColor colour)
 {
@@ -50,9 +54,11 @@ void WriteClassicChannels(std::ostream& out, const engine::ChannelSet& set,
         text += '\t';
         text += ColourText(channel.Color);
         text += '\t';
-        engine::AppendFormatFixed(text, channel.MinValue, 7, 4, separator);
+        engine::AppendFormatFixed(text, channel.MinValue, kForm.Precision, kForm.Decimals,
+                                  separator);
         text += '\t';
-        engine::AppendFormatFixed(text, channel.MaxValue, 7, 4, separator);
+        engine::AppendFormatFixed(text, channel.MaxValue, kForm.Precision, kForm.Decimals,
+                                  separator);
         text += '\n';
     }
     constexpr std::size_t kChunk = 1 << 16;
@@ -65,7 +71,7 @@ void WriteClassicChannels(std::ostream& out, const engine::ChannelSet& set,
             if (k > 0) {
                 text += '\t';
             }
-            engine::AppendFormatFixed(text, row[k], 7, 4, separator);
+            engine::AppendFormatFixed(text, row[k], kForm.Precision, kForm.Decimals, separator);
         }
         text += '\n';
         if (text.size() >= kChunk) {
@@ -105,18 +111,22 @@ std::string ClassicSweepLine(const std::string& typed, const engine::SweepRow& r
     for (std::size_t k = 0; k < channels; ++k) {
         line += '\t';
         if (k < row.Extremes.size()) {
-            engine::AppendFormatFixed(line, row.Extremes[k].first, 7, 4, separator);
+            engine::AppendFormatFixed(line, row.Extremes[k].first, kForm.Precision,
+                                      kForm.Decimals, separator);
         }
         line += '\t';
         if (k < row.Extremes.size()) {
-            engine::AppendFormatFixed(line, row.Extremes[k].second, 7, 4, separator);
+            engine::AppendFormatFixed(line, row.Extremes[k].second, kForm.Precision,
+                                      kForm.Decimals, separator);
         }
     }
     if (row.Zc) {
         line += '\t';
-        engine::AppendOptionalFixed(line, row.Zc->MeanErrorDeg, 4, separator);
+        engine::AppendOptionalFixed(line, row.Zc->MeanErrorDeg, engine::kZcAngleForm.Decimals,
+                                    separator);
         line += '\t';
-        engine::AppendOptionalFixed(line, row.Zc->MaxErrorDeg, 4, separator);
+        engine::AppendOptionalFixed(line, row.Zc->MaxErrorDeg, engine::kZcAngleForm.Decimals,
+                                    separator);
         line += '\t';
         line += std::to_string(row.Zc->Undetected);
     }
@@ -155,7 +165,12 @@ void ClassicOutput::Measurements(const engine::ViewMeasurements& m,
     FormattedOutput(out_, engine::TableFormat::Tsv, separator_).Measurements(m, result);
 }
 
-void ClassicOutput::BeginSweep(const engine::ChannelSet& view, bool zc)
+void ClassicOutput::ZeroCrossings(const engine::ZcTable& table)
+{
+    out_ << engine::ZcTableTsv(table, separator_);
+}
+
+void ClassicOutput::BeginSweep(const engine::ChannelSet& view, bool zc, int)
 {
     sweepChannels_ = static_cast<std::size_t>(view.ChannelCount);
     out_ << ClassicSweepHeader(view, zc) << '\n';
@@ -229,22 +244,7 @@ void FormattedOutput::Channels(const engine::SampleBuffer& run, const engine::Ch
         json_.Key("view");
         json_.Integer(view);
         json_.Key("channels");
-        json_.BeginArray();
-        const int channels = std::clamp(result.ChannelCount, 0, engine::kMaxChannels);
-        for (std::size_t k = 0; k < static_cast<std::size_t>(channels); ++k) {
-            const engine::TChannelDesc& channel = result.Channels[k];
-            json_.BeginObject();
-            json_.Key("name");
-            json_.Text(channel.Name);
-            json_.Key("color");
-            json_.Text(ColourText(channel.Color));
-            json_.Key("min");
-            json_.Float(channel.MinValue);
-            json_.Key("max");
-            json_.Float(channel.MaxValue);
-            json_.EndObject();
-        }
-        json_.EndArray();
+        engine::WriteChannelsJson(run, result, window, json_);
         json_.Key("samples");
     }
     json_.ExternalValue();
@@ -267,14 +267,22 @@ void FormattedOutput::Measurements(const engine::ViewMeasurements& m,
     End();
 }
 
-void FormattedOutput::BeginSweep(const engine::ChannelSet& view, bool zc)
+void FormattedOutput::ZeroCrossings(const engine::ZcTable& table)
+{
+    engine::TableWriter& writer = Begin("zc");
+    json_.ExternalValue();
+    engine::WriteZcTable(table, writer);
+    End();
+}
+
+void FormattedOutput::BeginSweep(const engine::ChannelSet& view, bool zc, int sweptTag)
 {
     sweepZc_ = zc;
     sweepChannels_ =
         static_cast<std::size_t>(std::clamp(view.ChannelCount, 0, engine::kMaxChannels));
     engine::TableWriter& table = Begin("sweep");
     json_.ExternalValue();
-    table.Header(engine::SweepColumns(view, zc));
+    table.Header(engine::SweepColumns(view, zc, sweptTag));
     text_.Flush();
 }
 

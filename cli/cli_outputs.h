@@ -10,6 +10,7 @@
 #include "engine/chunked_text.h"
 #include "engine/run_summary.h"
 #include "engine/sample_window.h"
+#include "engine/zero_crossing.h"
 
 #include <iosfwd>
 #include <memory>
@@ -38,9 +39,12 @@ public:
     virtual void Measurements(const engine::ViewMeasurements& m,
                               const engine::ChannelSet& result) = 0;
 
-    // The sweep's table: its header, one row per run (`typed`: the value as the user typed
-    // it), and its end.
-    virtual void BeginSweep(const engine::ChannelSet& view, bool zc) = 0;
+    // The zero-crossing table of the view window.
+    virtual void ZeroCrossings(const engine::ZcTable& table) = 0;
+
+    // The sweep's table: its header (`sweptTag`: the parameter box swept), one row per run
+    // (`typed`: the value as the user typed it), and its end.
+    virtual void BeginSweep(const engine::ChannelSet& view, bool zc, int sweptTag) = 0;
     virtual void SweepRow(const std::string& typed, const engine::SweepRow& row) = 0;
     virtual void EndSweep() = 0;
 };
@@ -77,7 +81,9 @@ public:
     void Measurements(const engine::ViewMeasurements& m,
                       const engine::ChannelSet& result) override;
 
-    void BeginSweep(const engine::ChannelSet& view, bool zc) override;
+    void ZeroCrossings(const engine::ZcTable& table) override;
+
+    void BeginSweep(const engine::ChannelSet& view, bool zc, int sweptTag) override;
     void SweepRow(const std::string& typed, const engine::SweepRow& row) override;
     void EndSweep() override {}
 
@@ -103,7 +109,9 @@ public:
     void Measurements(const engine::ViewMeasurements& m,
                       const engine::ChannelSet& result) override;
 
-    void BeginSweep(const engine::ChannelSet& view, bool zc) override;
+    void ZeroCrossings(const engine::ZcTable& table) override;
+
+    void BeginSweep(const engine::ChannelSet& view, bool zc, int sweptTag) override;
     void SweepRow(const std::string& typed, const engine::SweepRow& row) override;
     void EndSweep() override;
 

@@ -73,6 +73,7 @@ struct CliRequest {
     bool ShowMeasure = false;
     std::optional<Destination> LogPath;
     std::optional<Destination> VcdPath;
+    std::optional<std::string> GtkwavePath; // a save file for the dump of VcdPath
     std::optional<Destination> PngPath;
     graph::GridSize PngSize = graph::kDefaultGridSize; // "--png-size WxH"
     bool PngSizeGiven = false;

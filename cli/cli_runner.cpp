@@ -23,6 +23,7 @@
 #include "engine/zero_crossing_text.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <optional>
@@ -133,8 +134,24 @@ struct FinishedRun {
     engine::ChannelSet Channels; // the view's, when an output needs them
 };
 
-// --summary (also when nothing is asked for), --channels and --measure.
-void PrintTables(const FinishedRun& run, RunOutput& printed)
+// --zc: the table, and on standard error why it is empty.
+void PrintZcTable(const FinishedRun& run, RunOutput& printed, std::ostream& out,
+                  std::ostream& err)
+{
+    const engine::ZcEmptyReason reason = WithMemoryFor("the zero-crossing table", [&] {
+        const engine::ZcTable table = AnalyseRun(run.Request, run.Params, run.Start, run.Samples,
+                                                 run.Channels, run.Window);
+        printed.ZeroCrossings(table);
+        return table.Reason;
+    });
+    if (reason != engine::ZcEmptyReason::None) {
+        out.flush();
+        Report(err, std::string(engine::ZcEmptyReasonText(reason)));
+    }
+}
+
+// --summary (also when nothing is asked for), --channels, --measure, and in a format --zc.
+void PrintTables(const FinishedRun& run, RunOutput& printed, std::ostream& out, std::ostream& err)
 {
     const CliRequest& request = run.Request;
     if (request.ShowSummary || !request.HasOutput()) {
@@ -151,10 +168,14 @@ void PrintTables(const FinishedRun& run, RunOutput& printed)
                                  run.Channels);
         });
     }
+    if (request.ShowZc && request.Format) {
+        PrintZcTable(run, printed, out, err);
+    }
 }
 
 // --log, --vcd and --png. Throws engine::FileWriteError and PictureError.
-void WriteFiles(const FinishedRun& run, std::ostream& out, const RunContext& context)
+void WriteFiles(const FinishedRun& run, const engine::ParamTexts& texts, std::ostream& out,
+                const RunContext& context)
 {
     const CliRequest& request = run.Request;
     if (request.LogPath) {
@@ -165,10 +186,18 @@ void WriteFiles(const FinishedRun& run, std::ostream& out, const RunContext& con
     if (request.VcdPath) {
         const engine::ChannelSet* view = request.ViewChosen ? &run.Channels : nullptr;
         WithMemoryFor("the Value Change Dump", [&] {
+            const engine::VcdAbout about{engine::Scenario{texts, request.Settings, request.View}};
             request.VcdPath->WriteText(out, [&](engine::ChunkedText& text) {
-                engine::WriteVcd(run.Samples, view, run.Window, text);
+                engine::WriteVcd(run.Samples, view, run.Window, text, about);
             });
         });
+        if (request.GtkwavePath) {
+            std::error_code error;
+            const std::filesystem::path dump =
+                std::filesystem::absolute(request.VcdPath->Path(), error);
+            engine::SaveGtkwave(*request.GtkwavePath, view,
+                                error ? request.VcdPath->Path() : dump.string());
+        }
     }
     if (request.PngPath) {
         std::optional<graph::ReferenceRun> reference;
@@ -186,20 +215,7 @@ void WriteFiles(const FinishedRun& run, std::ostream& out, const RunContext& con
     }
 }
 
-// --zc: the table, and on standard error why it is empty.
-void PrintZcTable(const FinishedRun& run, std::ostream& out, std::ostream& err)
-{
-    const auto [text, reason] = WithMemoryFor("the zero-crossing table", [&] {
-        const engine::ZcTable table = AnalyseRun(run.Request, run.Params, run.Start, run.Samples,
-                                                 run.Channels, run.Window);
-        return std::pair(engine::ZcTableTsv(table, run.Separator), table.Reason);
-    });
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    if (reason != engine::ZcEmptyReason::None) {
-        out.flush();
-        Report(err, std::string(engine::ZcEmptyReasonText(reason)));
-    }
-}
+
 
 bool NeedsChannels(const CliRequest& request)
 {
@@ -243,11 +259,13 @@ int RunEdited(const CliRequest& request, char separator, std::ostream& out, std:
                                run.Channels);
         });
     }
-    PrintTables(run, *printed);
-    printed.reset(); // a JSON document is complete before the files are written
-    WriteFiles(run, out, context);
-    if (request.ShowZc) {
-        PrintZcTable(run, out, err);
+    PrintTables(run, *printed, out, err);
+    if (request.Format) {
+        printed.reset(); // a JSON document is complete before the files are written
+    }
+    WriteFiles(run, texts, out, context);
+    if (request.ShowZc && !request.Format) {
+        PrintZcTable(run, *printed, out, err); // the classic table comes after the files
     }
     return kExitSuccess;
 }

@@ -259,6 +259,17 @@ std::vector<OptionRow> BuildTable()
                       "switches and drive flags as wires, the voltages and the angle as reals, "
                       "with --view or --load the view's channels too",
                       &CliRequest::VcdPath),
+        {"--gtkw", "", "FILE", G::Output,
+         "write a save file for GTKWave to FILE that shows the dump of --vcd FILE arranged: "
+         "the switches, drive flags, voltages and view channels in groups, the voltages as "
+         "analog traces",
+         ValueHandler([](std::string_view value, CliRequest& request) -> Expectation {
+             if (value.empty() || value == kStandardOutput) {
+                 return std::string("a file name");
+             }
+             request.GtkwavePath = std::string(value);
+             return Accepted();
+         })},
         OutputFileRow("--png",
                       "write the graph as the window shows it to FILE (PNG), drawn offscreen "
                       "with the view chosen by --view",

@@ -215,7 +215,7 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
     engine::ChannelSet view;
     engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, engine::SampleBuffer{},
                        view);
-    printed.BeginSweep(view, request.ShowZc);
+    printed.BeginSweep(view, request.ShowZc, request.Sweep->Tag);
     out << std::flush;
 
     ReadyLines ready(count);

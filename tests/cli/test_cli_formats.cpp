@@ -93,7 +93,9 @@ TEST(CliFormats, JsonIsOneDocumentWithAMemberPerOutput)
     EXPECT_EQ(doc["summary"]["SAMPLES"], 8650);
     EXPECT_EQ(doc["channels"]["view"], 1);
     EXPECT_EQ(doc["channels"]["channels"][3]["name"], "Zero-wire");
-    EXPECT_EQ(doc["channels"]["channels"][3]["color"], "$00FF00FF");
+    const Json& zeroWire = doc["channels"]["channels"][3];
+    EXPECT_EQ(zeroWire["color"], "#FF00FF");
+    EXPECT_LT(zeroWire["axis min (V)"].get<float>(), zeroWire["data min (V)"].get<float>());
     ASSERT_EQ(doc["channels"]["samples"].size(), 4000u);
     EXPECT_EQ(doc["channels"]["samples"][3999]["INDEX"], 3999);
     EXPECT_EQ(doc["measurements"]["samples"], 4000);
@@ -125,7 +127,7 @@ TEST(CliFormats, MeasureIsAHeaderedTableAndSweepsTakeTheFormatToo)
     EXPECT_EQ(sweep.status, 0) << sweep.err;
     const auto records = ReadStrictCsv(sweep.out);
     ASSERT_EQ(records.size(), 3u);
-    EXPECT_EQ(records[0][0], "VALUE"); // the swept box's name comes with the cli's tag
+    EXPECT_EQ(records[0][0], "PwmDuty (%)");
     EXPECT_EQ(records[1][0], "50");
     EXPECT_EQ(records[2][2], "25.0");
     // With --zc the sweep's zero-crossing columns join the table.
@@ -186,16 +188,18 @@ TEST(CliFormats, StandardOutputHoldsOneDocument)
 {
     EXPECT_EQ(ErrorOf({"--format", "csv", "--params", "--summary"}),
               "--format csv writes one table: give only one of --params, --summary, "
-              "--channels and --measure");
+              "--channels, --measure and --zc");
     EXPECT_EQ(ErrorOf({"--format", "json", "--summary", "--log", "-"}),
               "with --format csv or json standard output holds that document alone: write "
               "--log, --vcd and --save to files");
     EXPECT_EQ(ErrorOf({"--vcd", "-", "--measure"}),
               "--vcd - fills standard output: it cannot be combined with --params, --summary, "
               "--channels, --measure, --zc, --log - or --save -");
-    EXPECT_EQ(ErrorOf({"--format", "csv", "--zc"}),
-              "--zc prints a tab-separated table of its own: it cannot share standard output "
-              "with --format csv or json (--sweep --zc takes the format)");
+    EXPECT_EQ(ErrorOf({"--format", "csv", "--zc", "--measure"}),
+              "--format csv writes one table: give only one of --params, --summary, "
+              "--channels, --measure and --zc");
+    EXPECT_EQ(ErrorOf({"--gtkw", "run.gtkw", "--vcd", "-"}),
+              "--gtkw writes a save file that opens the dump of --vcd: give --vcd FILE as well");
     EXPECT_EQ(ErrorOf({"--png", "-", "--measure"}),
               "--png - writes the picture to standard output: no other output can go there "
               "(write the others to files)");
@@ -204,6 +208,37 @@ TEST(CliFormats, StandardOutputHoldsOneDocument)
     EXPECT_EQ(ErrorOf({"--sweep", "1=1:2:1", "--measure"}),
               "--sweep prints a table of its own: it cannot be combined with --measure");
     EXPECT_EQ(ErrorOf({"--format", "json", "--params", "--summary", "--log", "l.txt"}), "");
+}
+
+TEST(CliFormats, ZeroCrossingsTakeTheFormatAndTheDumpComesWithItsSetUpAndSaveFile)
+{
+    const Outcome classic = RunCli({"--view", "2", "--zc"});
+    const Outcome csv = RunCli({"--view", "2", "--zc", "--format", "csv"});
+    const Outcome json = RunCli({"--view", "2", "--zc", "--summary", "--format", "json"});
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    ASSERT_EQ(json.status, 0) << json.err;
+    const auto records = ReadStrictCsv(csv.out);
+    ASSERT_EQ(records.size(), Lines(classic.out).size());
+    EXPECT_EQ(records[0][2], "TRUE ANGLE (deg)");
+    const Json doc = Json::parse(json.out);
+    ASSERT_EQ(doc["zc"].size(), records.size() - 1);
+    EXPECT_EQ(doc["zc"][0]["STATUS"], records[1][4]);
+    EXPECT_EQ(doc["summary"]["SAMPLES"], 4326);
+
+    const std::string dir = std::filesystem::temp_directory_path() /
+                            ("bldc-emu-gtkw-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string vcd = dir + "/run.vcd";
+    const std::string save = dir + "/run.gtkw";
+    ASSERT_EQ(RunCli({"--set", "10=50", "--view", "3", "--vcd", vcd, "--gtkw", save}).status, 0);
+    std::ifstream dumpFile(vcd);
+    const std::string dump(std::istreambuf_iterator<char>(dumpFile), {});
+    EXPECT_NE(dump.find("  PwmDuty = \"50\"\n"), std::string::npos);
+    std::ifstream saveFile(save);
+    const std::string saved(std::istreambuf_iterator<char>(saveFile), {});
+    EXPECT_NE(saved.find("[dumpfile] \"" + vcd + "\"\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("bldc.view.CompX-\n"), std::string::npos);
+    std::filesystem::remove_all(dir);
 }
 
 } // namespace

@@ -212,7 +212,13 @@ private slots:
             QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
             const QByteArray bytes = a.readAll();
             QVERIFY(bytes.contains("$timescale 1 us $end"));
-            QVERIFY2(bytes == b.readAll(), qPrintable(QString("view %1").arg(view)));
+            // The command line's dump also holds its scenario in a comment, which the window's
+            // leaves out until it hands its own over.
+            QByteArray theirBytes = b.readAll();
+            const qsizetype scenario = theirBytes.indexOf("$comment\n  the scenario of this run");
+            QVERIFY(scenario > 0);
+            theirBytes.remove(scenario, theirBytes.indexOf("$end\n", scenario) + 5 - scenario);
+            QVERIFY2(bytes == theirBytes, qPrintable(QString("view %1").arg(view)));
         }
         qunsetenv("SOURCE_DATE_EPOCH");
         // A file that cannot be written is reported, and nothing else happens.
