@@ -280,10 +280,12 @@ std::vector<OptionRow> BuildTable()
          ValueHandler(ApplyPngSize)},
 
         {"--format", "", "tsv|csv|json", G::Output,
-         "the form of --params, --summary, --channels, --measure and --sweep: tables with a "
-         "header row, --channels with INDEX, TIME(us), ANGLE(deg) and the switches before the "
-         "channels (tsv with the decimal separator, csv after RFC 4180 with \".\" always), or "
-         "one JSON document with a member per output; without it they keep their classic form",
+         "the form of --params, --summary, --channels, --measure, --zc and --sweep: tables "
+         "with a header row that names each value with its unit, such as \"TIME (us)\", "
+         "--channels with INDEX, TIME and ANGLE and the switches before the channels (tsv with "
+         "the window's digits and the decimal separator, csv after RFC 4180 with \".\" and "
+         "every digit of each value), or one JSON document with a member per output; without it "
+         "they keep their classic form",
          ValueHandler(ApplyFormatOption)},
         {"--zc", "", "", G::Output,
          "the zero-crossing table of the comparators of --view (1 to 3): a header, then one "
