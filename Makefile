@@ -34,7 +34,7 @@ test:
 	@bash scripts/install-deps run test
 	@$(CONFIGURE) -DBLDC_BUILD_TESTS=ON -DBLDC_BUILD_BENCH=OFF > /dev/null
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
-	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) -LE long
 
 # The long checks, outside CI: the monkey with more seeds and actions, the rest of the
 # robustness tests, for as long as they take, and every case of the circuit against ngspice.
@@ -44,6 +44,7 @@ LONG_ACTIONS ?= 10000
 test-long: test
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -L robustness \
 		-E tst_monkey -j $(JOBS)
+	@cd $(BUILD_DIR) && ctest --output-on-failure -L long -V
 	@MONKEY_SEEDS=$(LONG_SEEDS) MONKEY_ACTIONS=$(LONG_ACTIONS) QT_QPA_PLATFORM=offscreen \
 		$(BUILD_DIR)/bin/tst_monkey
 	@SPICE_LONG=1 $(BUILD_DIR)/bin/spice_tests
@@ -75,7 +76,7 @@ test-sanitize:
 	  -DBLDC_BUILD_TESTS=ON -DBLDC_BUILD_BENCH=OFF -DBLDC_MAN_PAGES=OFF \
 	  "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" > /dev/null
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
-	@cd $(SANITIZE_DIR) && $(SANITIZE_ENV) ctest --output-on-failure -j $(JOBS)
+	@cd $(SANITIZE_DIR) && $(SANITIZE_ENV) ctest --output-on-failure -j $(JOBS) -LE long
 
 # The engine's, the command line's and the property sweep's tests under ThreadSanitizer: long
 # runs and sweeps use threads. Without the window, whose toolkit is not instrumented, and
@@ -88,7 +89,7 @@ test-tsan:
 	  "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" > /dev/null
 	@cmake --build $(TSAN_DIR) -j $(JOBS)
 	@cd $(TSAN_DIR) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-	  ctest --output-on-failure -j $(JOBS) -E '^FormatFixedAgainstReference\.'
+	  ctest --output-on-failure -j $(JOBS) -LE long -E '^FormatFixedAgainstReference\.'
 
 # libFuzzer targets, built by clang in a folder of their own.
 fuzz-build:
@@ -117,25 +118,38 @@ fuzz-replay: fuzz-build
 	  echo "fuzz_$$f: $$(ls fuzz/corpus/$$f | wc -l) corpus inputs replayed, no fault"; \
 	done
 
-# The Debian package, from a Release build of the programs with Debian's hardening flags;
-# CPack strips the binaries and asks dpkg-shlibdeps for the library dependencies.
+# The Debian package, from a Release build of the programs with Debian's hardening flags and
+# warnings as errors; CPack strips the binaries (with their .comment and .note sections) and
+# asks dpkg-shlibdeps for the library dependencies. The same commit gives the same bytes: every
+# date in the package is the last commit's (SOURCE_DATE_EPOCH, unless already set).
 DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
 DEB_CXXFLAGS = $$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CXXFLAGS)
 DEB_LDFLAGS = $$($(DEB_FLAGS) LDFLAGS)
+SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
+export SOURCE_DATE_EPOCH
+
+define build_package
+	@cmake -S . -B $(1) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DBLDC_WERROR=ON \
+	  -DBLDC_BUILD_TESTS=OFF -DBLDC_BUILD_BENCH=OFF -DBLDC_MAN_PAGES=ON \
+	  -DCMAKE_STRIP=$(CURDIR)/packaging/strip-for-package \
+	  "-DCMAKE_CXX_FLAGS=$(DEB_CXXFLAGS)" "-DCMAKE_EXE_LINKER_FLAGS=$(DEB_LDFLAGS)" > /dev/null
+	@cmake --build $(1) -j $(JOBS)
+	@cd $(1) && rm -f *.deb && cpack -G DEB > cpack.log 2>&1 || { cat cpack.log; exit 1; }
+endef
 
 package:
 	@bash scripts/install-deps run package
-	@cmake -S . -B $(PACKAGE_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release \
-	  -DBLDC_BUILD_TESTS=OFF -DBLDC_BUILD_BENCH=OFF -DBLDC_MAN_PAGES=ON \
-	  "-DCMAKE_CXX_FLAGS=$(DEB_CXXFLAGS)" "-DCMAKE_EXE_LINKER_FLAGS=$(DEB_LDFLAGS)" > /dev/null
-	@cmake --build $(PACKAGE_DIR) -j $(JOBS)
-	@cd $(PACKAGE_DIR) && rm -f *.deb && cpack -G DEB > cpack.log 2>&1 || { cat cpack.log; exit 1; }
+	$(call build_package,$(PACKAGE_DIR))
 	@ls $(PACKAGE_DIR)/*.deb
 
 # What a distribution would check: the desktop entry, the AppStream description and lintian,
-# on the files of the package itself.
+# on the files of the package itself; then a second build from scratch in another folder,
+# which must give the same bytes.
 package-check: package
 	@bash scripts/check-package $(PACKAGE_DIR)/*.deb
+	@rm -rf $(PACKAGE_DIR)-again
+	$(call build_package,$(PACKAGE_DIR)-again)
+	@bash scripts/compare-packages $(PACKAGE_DIR)/*.deb $(PACKAGE_DIR)-again/*.deb
 
 clean:
-	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(TSAN_DIR) $(FUZZ_DIR) $(PACKAGE_DIR)
+	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(TSAN_DIR) $(FUZZ_DIR) $(PACKAGE_DIR) $(PACKAGE_DIR)-again

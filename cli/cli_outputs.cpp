@@ -3,6 +3,7 @@
 #include "engine/measurement_export.h"
 #include "engine/emulation.h"
 #include "engine/format_fixed.h"
+#include "engine/number_forms.h"
 #include "engine/view_export.h"
 #include "engine/zero_crossing_text.h"
 
@@ -15,6 +16,9 @@
 namespace cli {
 
 namespace {
+
+// A channel's value and range in the classic outputs.
+constexpr engine::NumberForm kForm = engine::kChannelForm;
 
 std::string ColourText(engine::TColor colour)
 {
@@ -50,9 +54,11 @@ void WriteClassicChannels(std::ostream& out, const engine::ChannelSet& set,
         text += '\t';
         text += ColourText(channel.Color);
         text += '\t';
-        engine::AppendFormatFixed(text, channel.MinValue, 7, 4, separator);
+        engine::AppendFormatFixed(text, channel.MinValue, kForm.Precision, kForm.Decimals,
+                                  separator);
         text += '\t';
-        engine::AppendFormatFixed(text, channel.MaxValue, 7, 4, separator);
+        engine::AppendFormatFixed(text, channel.MaxValue, kForm.Precision, kForm.Decimals,
+                                  separator);
         text += '\n';
     }
     constexpr std::size_t kChunk = 1 << 16;
@@ -60,12 +66,12 @@ void WriteClassicChannels(std::ostream& out, const engine::ChannelSet& set,
     const std::size_t end =
         std::min(first + static_cast<std::size_t>(std::max(window.Len, 0)), set.ChannelRows.size());
     for (std::size_t i = first; i < end; ++i) {
-        const engine::TChannelRow& row = set.ChannelRows[i];
+        const engine::ConstChannelRowRef row = set.ChannelRows[i];
         for (std::size_t k = 0; k < count; ++k) {
             if (k > 0) {
                 text += '\t';
             }
-            engine::AppendFormatFixed(text, row[k], 7, 4, separator);
+            engine::AppendFormatFixed(text, row[k], kForm.Precision, kForm.Decimals, separator);
         }
         text += '\n';
         if (text.size() >= kChunk) {
@@ -105,22 +111,75 @@ std::string ClassicSweepLine(const std::string& typed, const engine::SweepRow& r
     for (std::size_t k = 0; k < channels; ++k) {
         line += '\t';
         if (k < row.Extremes.size()) {
-            engine::AppendFormatFixed(line, row.Extremes[k].first, 7, 4, separator);
+            engine::AppendFormatFixed(line, row.Extremes[k].first, kForm.Precision,
+                                      kForm.Decimals, separator);
         }
         line += '\t';
         if (k < row.Extremes.size()) {
-            engine::AppendFormatFixed(line, row.Extremes[k].second, 7, 4, separator);
+            engine::AppendFormatFixed(line, row.Extremes[k].second, kForm.Precision,
+                                      kForm.Decimals, separator);
         }
     }
     if (row.Zc) {
         line += '\t';
-        engine::AppendOptionalFixed(line, row.Zc->MeanErrorDeg, 4, separator);
+        engine::AppendOptionalFixed(line, row.Zc->MeanErrorDeg, engine::kZcAngleForm.Decimals,
+                                    separator);
         line += '\t';
-        engine::AppendOptionalFixed(line, row.Zc->MaxErrorDeg, 4, separator);
+        engine::AppendOptionalFixed(line, row.Zc->MaxErrorDeg, engine::kZcAngleForm.Decimals,
+                                    separator);
         line += '\t';
         line += std::to_string(row.Zc->Undetected);
     }
     return line;
+}
+
+std::unique_ptr<RunOutput> MakeRunOutput(std::ostream& out,
+                                         std::optional<engine::TableFormat> format,
+                                         char separator)
+{
+    if (format) {
+        return std::make_unique<FormattedOutput>(out, *format, separator);
+    }
+    return std::make_unique<ClassicOutput>(out, separator);
+}
+
+void ClassicOutput::Params(const engine::TParams&, const engine::ParamTexts& texts)
+{
+    WriteClassicParams(out_, texts);
+}
+
+void ClassicOutput::Summary(const engine::RunSummary& summary, int sampleCount)
+{
+    WriteClassicSummary(out_, summary, sampleCount, separator_);
+}
+
+void ClassicOutput::Channels(const engine::SampleBuffer&, const engine::ChannelSet& result, int,
+                             const engine::SampleWindow& window)
+{
+    WriteClassicChannels(out_, result, window, separator_);
+}
+
+void ClassicOutput::Measurements(const engine::ViewMeasurements& m,
+                                 const engine::ChannelSet& result,
+                                 const engine::CircuitMeasurements* circuit)
+{
+    FormattedOutput(out_, engine::TableFormat::Tsv, separator_).Measurements(m, result, circuit);
+}
+
+void ClassicOutput::ZeroCrossings(const engine::ZcTable& table)
+{
+    out_ << engine::ZcTableTsv(table, separator_);
+}
+
+void ClassicOutput::BeginSweep(const engine::ChannelSet& view, bool zc, int)
+{
+    sweepChannels_ = static_cast<std::size_t>(view.ChannelCount);
+    out_ << ClassicSweepHeader(view, zc) << '\n';
+}
+
+void ClassicOutput::SweepRow(const std::string& typed, const engine::SweepRow& row)
+{
+    out_ << ClassicSweepLine(typed, row, sweepChannels_, separator_) << '\n';
 }
 
 FormattedOutput::FormattedOutput(std::ostream& out, engine::TableFormat format, char separator)
@@ -161,7 +220,7 @@ void FormattedOutput::End()
     text_.Flush();
 }
 
-void FormattedOutput::Params(const engine::TParams& params)
+void FormattedOutput::Params(const engine::TParams& params, const engine::ParamTexts&)
 {
     engine::TableWriter& table = Begin("params");
     json_.ExternalValue();
@@ -186,22 +245,7 @@ void FormattedOutput::Channels(const engine::SampleBuffer& run, const engine::Ch
         json_.Key("view");
         json_.Integer(view);
         json_.Key("channels");
-        json_.BeginArray();
-        const int channels = std::clamp(result.ChannelCount, 0, engine::kMaxChannels);
-        for (std::size_t k = 0; k < static_cast<std::size_t>(channels); ++k) {
-            const engine::TChannelDesc& channel = result.Channels[k];
-            json_.BeginObject();
-            json_.Key("name");
-            json_.Text(channel.Name);
-            json_.Key("color");
-            json_.Text(ColourText(channel.Color));
-            json_.Key("min");
-            json_.Float(channel.MinValue);
-            json_.Key("max");
-            json_.Float(channel.MaxValue);
-            json_.EndObject();
-        }
-        json_.EndArray();
+        engine::WriteChannelsJson(run, result, window, json_);
         json_.Key("samples");
     }
     json_.ExternalValue();
@@ -225,18 +269,26 @@ void FormattedOutput::Measurements(const engine::ViewMeasurements& m,
     End();
 }
 
-void FormattedOutput::BeginSweep(const engine::ChannelSet& view, bool zc)
+void FormattedOutput::ZeroCrossings(const engine::ZcTable& table)
+{
+    engine::TableWriter& writer = Begin("zc");
+    json_.ExternalValue();
+    engine::WriteZcTable(table, writer);
+    End();
+}
+
+void FormattedOutput::BeginSweep(const engine::ChannelSet& view, bool zc, int sweptTag)
 {
     sweepZc_ = zc;
     sweepChannels_ =
         static_cast<std::size_t>(std::clamp(view.ChannelCount, 0, engine::kMaxChannels));
     engine::TableWriter& table = Begin("sweep");
     json_.ExternalValue();
-    table.Header(engine::SweepColumns(view, zc));
+    table.Header(engine::SweepColumns(view, zc, sweptTag));
     text_.Flush();
 }
 
-void FormattedOutput::SweepRow(const engine::SweepRow& row)
+void FormattedOutput::SweepRow(const std::string&, const engine::SweepRow& row)
 {
     engine::WriteSweepRow(row, sweepChannels_, sweepZc_, *table_);
     // Each run's line is seen as soon as the run is done, as in the classic table.

@@ -4,7 +4,6 @@
 #include "graph/render/png_file.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -75,19 +74,8 @@ QImage RenderPicture(const graph::GraphPaintParams& params, graph::GridSize size
 
 } // namespace
 
-void WriteGraphPng(const std::string& path, const graph::GraphPaintParams& params,
-                   graph::GridSize size, const graph::HeldReference& reference)
-{
-    const GuiForPicture gui;
-    const QImage image = RenderPicture(params, size, reference);
-    try {
-        graph::SavePng(image, QFile::decodeName(QByteArray::fromStdString(path)));
-    } catch (const std::runtime_error& error) {
-        throw PictureError(error.what());
-    }
-}
-
-void WriteGraphPng(std::ostream& out, const graph::GraphPaintParams& params, graph::GridSize size,
+void WriteGraphPng(const Destination& destination, std::ostream& out,
+                   const graph::GraphPaintParams& params, graph::GridSize size,
                    const graph::HeldReference& reference)
 {
     const GuiForPicture gui;
@@ -98,7 +86,8 @@ void WriteGraphPng(std::ostream& out, const graph::GraphPaintParams& params, gra
     } catch (const std::runtime_error& error) {
         throw PictureError(error.what());
     }
-    out.write(bytes.constData(), bytes.size());
+    destination.WriteBytes(out, std::string_view(bytes.constData(),
+                                                 static_cast<std::size_t>(bytes.size())));
 }
 
 } // namespace cli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/destination.h"
 #include "graph/graph_paint_params.h"
 #include "graph/grid_size.h"
 #include "graph/reference_run.h"
@@ -20,13 +21,11 @@ public:
 };
 
 // Renders the grid of outer size `size`, with `reference` under the live traces when one is
-// held, and writes it; throws PictureError.
-void WriteGraphPng(const std::string& path, const graph::GraphPaintParams& params,
-                   graph::GridSize size, const graph::HeldReference& reference = {});
-
-// Renders the same picture and writes its PNG bytes to `out`, whose state tells whether that
-// worked; throws PictureError when it cannot be made.
-void WriteGraphPng(std::ostream& out, const graph::GraphPaintParams& params, graph::GridSize size,
+// held, and writes it to `destination` (standard output: `out`, whose state tells whether that
+// worked). Throws PictureError when it cannot be made, engine::FileWriteError when the file
+// cannot be written.
+void WriteGraphPng(const Destination& destination, std::ostream& out,
+                   const graph::GraphPaintParams& params, graph::GridSize size,
                    const graph::HeldReference& reference = {});
 
 } // namespace cli

@@ -9,14 +9,8 @@ constexpr const char* kUnavailable = "this bldc-emu was built without the graph 
 
 } // namespace
 
-void WriteGraphPng(const std::string&, const graph::GraphPaintParams&, graph::GridSize,
-                   const graph::HeldReference&)
-{
-    throw PictureError(kUnavailable);
-}
-
-void WriteGraphPng(std::ostream&, const graph::GraphPaintParams&, graph::GridSize,
-                   const graph::HeldReference&)
+void WriteGraphPng(const Destination&, std::ostream&, const graph::GraphPaintParams&,
+                   graph::GridSize, const graph::HeldReference&)
 {
     throw PictureError(kUnavailable);
 }

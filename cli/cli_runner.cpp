@@ -1,5 +1,6 @@
 #include "cli/cli_runner.h"
 
+#include "cli/cli_options.h"
 #include "cli/cli_outputs.h"
 #include "cli/cli_png.h"
 #include "cli/help_text.h"
@@ -23,8 +24,14 @@
 #include "graph/paint_summaries.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <memory>
 #include <new>
+#include <optional>
 #include <ostream>
+#include <stdexcept>
+#include <string>
+#include <utility>
 
 namespace cli {
 namespace {
@@ -55,14 +62,27 @@ struct ApplyEdit {
     // Throws engine::FileWriteError.
     void operator()(const SaveScenarioFile& edit) const
     {
-        const engine::Scenario scenario{Texts, edit.Settings, edit.View};
-        if (edit.Path == kStandardOutput) {
-            Out << engine::ScenarioText(scenario);
-        } else {
-            engine::SaveScenario(edit.Path, scenario);
-        }
+        edit.Path.WriteBytes(Out, engine::ScenarioText({Texts, edit.Settings, edit.View}));
     }
 };
+
+// A failure of a request under way: the message is for the user.
+class RunFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// What `step` returns; when memory runs out in it, a RunFailure "not enough memory for
+// <what>".
+template <typename Step>
+decltype(auto) WithMemoryFor(std::string_view what, Step&& step)
+{
+    try {
+        return std::forward<Step>(step)();
+    } catch (const std::bad_alloc&) {
+        throw RunFailure("not enough memory for " + std::string(what));
+    }
+}
 
 // Standard output that failed (closed, full, a broken pipe) fails the command, whatever it
 // printed.
@@ -76,26 +96,7 @@ int Finish(std::ostream& out, std::ostream& err, int status)
     return status;
 }
 
-// The run, or the window, as a Value Change Dump to a file or standard output, written piece
-// by piece. Throws engine::FileWriteError.
-void WriteVcd(const std::string& path, const engine::SampleBuffer& run,
-              const engine::ChannelSet* view, const engine::SampleWindow& window, std::ostream& out)
-{
-    if (path == kStandardOutput) {
-        engine::ChunkedText text([&out](std::string_view piece) {
-            out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
-        });
-        engine::WriteVcd(run, view, window, text);
-        return;
-    }
-    engine::ByteFileWriter file(path);
-    engine::ChunkedText text([&file](std::string_view piece) { file.Write(piece); });
-    engine::WriteVcd(run, view, window, text);
-    file.Close();
-}
-
-// The run of the --ref- options, with the channels of the live graph's view. Throws
-// engine::EmulationError and std::bad_alloc.
+// The run of the --ref- options, with the channels of the live graph's view.
 graph::ReferenceRun RunReference(const CliRequest& request, RunStart start, char separator,
                                  std::ostream& out, unsigned threads)
 {
@@ -106,13 +107,194 @@ graph::ReferenceRun RunReference(const CliRequest& request, RunStart start, char
     for (const ParamEdit& edit : request.Reference->Edits) {
         std::visit(apply, edit);
     }
-    engine::SampleBuffer run;
-    const engine::RunSummary summary =
-        engine::CalcPhases(params, request.Reference->Settings, start.PwmState, start.StartAngle,
-                           run, engine::RunThreads{.Count = threads});
-    engine::ChannelSet channels;
-    engine::PrepareView(request.View, engine::ChannelTexts{}, separator, run, channels);
-    return graph::HoldReference(run, channels, request.View, summary);
+    try {
+        return WithMemoryFor("the reference run", [&] {
+            engine::SampleBuffer run;
+            const engine::RunSummary summary = engine::CalcPhases(
+                params, request.Reference->Settings, start.PwmState, start.StartAngle, run,
+                engine::RunThreads{.Count = threads});
+            engine::ChannelSet channels;
+            channels.CompactRows = true;
+            engine::PrepareView(request.View, engine::ChannelTexts{}, separator, run, channels);
+            return graph::HoldReference(run, channels, request.View, summary);
+        });
+    } catch (const engine::EmulationError& error) {
+        throw RunFailure(std::string("the reference run: ") + error.what());
+    }
+}
+
+// A run that went through, and what its outputs look at.
+struct FinishedRun {
+    const CliRequest& Request;
+    char Separator;
+    RunStart Start;
+    const engine::TParams& Params;
+    engine::SampleBuffer Samples;
+    engine::RunSummary Summary;
+    engine::SampleWindow Window;
+    engine::ChannelSet Channels; // the view's, when an output needs them
+};
+
+// --zc: the table, and on standard error why it is empty.
+void PrintZcTable(const FinishedRun& run, RunOutput& printed, std::ostream& out,
+                  std::ostream& err)
+{
+    struct Told {
+        engine::ZcEmptyReason Reason;
+        int Demag;
+        std::size_t Rows;
+    };
+    const Told told = WithMemoryFor("the zero-crossing table", [&] {
+        const engine::ZcTable table = AnalyseRun(run.Request, run.Params, run.Start, run.Samples,
+                                                 run.Channels, run.Window);
+        printed.ZeroCrossings(table);
+        return Told{table.Reason, table.Summary.Demag, table.Rows.size()};
+    });
+    if (told.Reason != engine::ZcEmptyReason::None) {
+        out.flush();
+        Report(err, std::string(engine::ZcEmptyReasonText(told.Reason)));
+    }
+    if (told.Demag > 0) {
+        out.flush();
+        Report(err, std::to_string(told.Demag) + " of " + std::to_string(told.Rows) +
+                        " intervals fired while a diode conducted (status demag)");
+    }
+}
+
+// --summary (also when nothing is asked for), --channels, --measure, and in a format --zc.
+void PrintTables(const FinishedRun& run, RunOutput& printed, std::ostream& out, std::ostream& err)
+{
+    const CliRequest& request = run.Request;
+    if (request.ShowSummary || !request.HasOutput()) {
+        printed.Summary(run.Summary, run.Samples.SampleCount);
+    }
+    if (request.ShowChannels) {
+        WithMemoryFor("the channel table", [&] {
+            printed.Channels(run.Samples, run.Channels, request.View, run.Window);
+        });
+    }
+    if (request.ShowMeasure) {
+        WithMemoryFor("the measurements", [&] {
+            const std::optional<engine::CircuitMeasurements> circuit = engine::MeasureCircuit(
+                run.Samples, run.Params, run.Request.Settings, run.Window);
+            printed.Measurements(engine::MeasureView(run.Samples, run.Channels, run.Window),
+                                 run.Channels, circuit ? &*circuit : nullptr);
+        });
+    }
+    if (request.ShowZc && request.Format) {
+        PrintZcTable(run, printed, out, err);
+    }
+}
+
+// --log, --vcd and --png. Throws engine::FileWriteError and PictureError.
+void WriteFiles(const FinishedRun& run, const engine::ParamTexts& texts, std::ostream& out,
+                const RunContext& context)
+{
+    const CliRequest& request = run.Request;
+    if (request.LogPath) {
+        const std::string log = WithMemoryFor(
+            "the sample log", [&] { return engine::BuildSampleLog(run.Samples, run.Separator); });
+        request.LogPath->WriteBytes(out, log);
+    }
+    if (request.VcdPath) {
+        const engine::ChannelSet* view = request.ViewChosen ? &run.Channels : nullptr;
+        WithMemoryFor("the Value Change Dump", [&] {
+            const engine::VcdAbout about{engine::Scenario{texts, request.Settings, request.View}};
+            request.VcdPath->WriteText(out, [&](engine::ChunkedText& text) {
+                engine::WriteVcd(run.Samples, view, run.Window, text, about);
+            });
+        });
+        if (request.GtkwavePath) {
+            std::error_code error;
+            const std::filesystem::path dump =
+                std::filesystem::absolute(request.VcdPath->Path(), error);
+            engine::SaveGtkwave(*request.GtkwavePath, view,
+                                error ? request.VcdPath->Path() : dump.string());
+        }
+    }
+    if (request.PngPath) {
+        std::optional<graph::ReferenceRun> reference;
+        if (request.Reference) {
+            reference = RunReference(request, run.Start, run.Separator, out,
+                                     JobsFor(request, context));
+        }
+        WithMemoryFor("the picture", [&] {
+            const graph::HeldReference held{reference ? &*reference : nullptr, request.View};
+            // The run's summaries, as the window's session builds them with its run: the paint
+            // then works per pixel column instead of per sample.
+            graph::PaintSummaries summaries;
+            const graph::GraphPaintParams params = summaries.Complete(
+                graph::MakeGraphPaintParams(run.Samples, run.Channels, run.Window,
+                                            engine::RunSummaryText(run.Summary, run.Separator)));
+            WriteGraphPng(*request.PngPath, out, params, request.PngSize, held);
+        });
+    }
+}
+
+
+
+bool NeedsChannels(const CliRequest& request)
+{
+    return request.ShowChannels || request.PngPath || request.ShowZc || request.ShowMeasure ||
+           (request.VcdPath && request.ViewChosen);
+}
+
+// The edits, the run and its outputs; returns the exit status. Throws what fails the request.
+int RunEdited(const CliRequest& request, char separator, std::ostream& out, std::ostream& err,
+              const RunContext& context)
+{
+    engine::TParams params;
+    engine::ParamTexts texts = engine::DefaultParamTexts();
+    engine::ReadStartupParams(params, texts, separator);
+    const ApplyEdit apply{params, texts, separator, out};
+    for (const ParamEdit& edit : request.Edits) {
+        std::visit(apply, edit);
+    }
+    std::unique_ptr<RunOutput> printed = MakeRunOutput(out, request.Format, separator);
+    // The texts are final before the run, so they are shown also when the run is refused.
+    if (request.ShowParams) {
+        printed->Params(params, texts);
+    }
+    if (const char* unavailable =
+            engine::ViewUnavailableText(request.View, request.Settings.Circuit.Model);
+        unavailable != nullptr && (NeedsChannels(request) || request.Sweep)) {
+        printed.reset(); // a JSON document begun is closed
+        out.flush();
+        Report(err, "view " + std::to_string(request.View) + ": " + unavailable);
+        return kExitUsage;
+    }
+    if (request.Sweep) {
+        return RunSweep(request, params, texts, separator, *printed, out, err, context);
+    }
+    if (request.SavesScenario() && !request.NeedsRun()) {
+        return kExitSuccess; // nothing asked for needs the run
+    }
+    FinishedRun run{request, separator, StartOf(request), params, {}, {}, {}, {}};
+    run.Summary = WithMemoryFor("the run", [&] {
+        return engine::CalcPhases(params, request.Settings, run.Start.PwmState,
+                                  run.Start.StartAngle, run.Samples,
+                                  engine::RunThreads{.Count = JobsFor(request, context)});
+    });
+    if (!run.Summary.Settled) {
+        Report(err, engine::SettleNote(run.Summary));
+    }
+    run.Window = EffectiveWindow(request.Window, run.Samples.SampleCount);
+    run.Channels.CompactRows = true; // no output reads more than the view's channels
+    if (NeedsChannels(request)) {
+        WithMemoryFor("the view's channels", [&] {
+            engine::PrepareView(request.View, engine::ChannelTexts{}, separator, run.Samples,
+                                run.Channels);
+        });
+    }
+    PrintTables(run, *printed, out, err);
+    if (request.Format) {
+        printed.reset(); // a JSON document is complete before the files are written
+    }
+    WriteFiles(run, texts, out, context);
+    if (request.ShowZc && !request.Format) {
+        PrintZcTable(run, *printed, out, err); // the classic table comes after the files
+    }
+    return kExitSuccess;
 }
 
 } // namespace
@@ -130,180 +312,15 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
     const char separator = request.Separator.value_or(engine::ReadLocaleDecimalSeparator());
     const engine::ScopedDecimalSeparator scopedSeparator(separator);
     ReportAngleWithoutSamples(request, separator, err);
-
-    engine::TParams params;
-    engine::ParamTexts texts = engine::DefaultParamTexts();
-    engine::ReadStartupParams(params, texts, separator);
-    const ApplyEdit apply{params, texts, separator, out};
     try {
-        for (const ParamEdit& edit : request.Edits) {
-            std::visit(apply, edit);
-        }
-    } catch (const engine::FileWriteError& error) {
-        Report(err, error.what());
-        return Finish(out, err, kExitRunFailed);
-    }
-
-    // --measure has no classic form: without --format it is a tab-separated table.
-    std::optional<FormattedOutput> formatted;
-    if (request.Format || request.ShowMeasure) {
-        formatted.emplace(out, request.Format.value_or(engine::TableFormat::Tsv), separator);
-    }
-    // The texts are final before the run, so they are shown also when the run is refused.
-    if (request.ShowParams) {
-        if (request.Format) {
-            formatted->Params(params);
-        } else {
-            WriteClassicParams(out, texts);
-        }
-    }
-
-    const bool showsView = request.ShowChannels || request.PngPath || request.ShowZc ||
-                           request.ShowMeasure || (request.VcdPath && request.ViewChosen);
-    if (const char* unavailable =
-            engine::ViewUnavailableText(request.View, request.Settings.Circuit.Model);
-        unavailable != nullptr && (showsView || request.Sweep)) {
-        formatted.reset();
-        out.flush();
-        Report(err, "view " + std::to_string(request.View) + ": " + unavailable);
-        return kExitUsage;
-    }
-    if (request.Sweep) {
-        formatted.reset();
-        return RunSweep(request, params, texts, separator, out, err, context);
-    }
-    if (request.SavesScenario() && !request.NeedsRun()) {
-        formatted.reset();
-        return Finish(out, err, kExitSuccess); // nothing asked for needs the run
-    }
-    const RunStart start = StartOf(request);
-
-    engine::SampleBuffer run;
-    engine::RunSummary summary;
-    try {
-        summary = engine::CalcPhases(params, request.Settings, start.PwmState, start.StartAngle,
-                                     run, engine::RunThreads{.Count = JobsFor(request, context)});
-    } catch (const engine::EmulationError& error) {
-        formatted.reset(); // a JSON document begun is closed
+        return Finish(out, err, RunEdited(request, separator, out, err, context));
+    } catch (const std::runtime_error& error) {
+        // A refused run, a file or picture that failed, or memory that ran out; what was
+        // printed before stays (a JSON document begun is closed).
         out.flush();
         Report(err, error.what());
         return kExitRunFailed;
-    } catch (const std::bad_alloc&) {
-        formatted.reset();
-        out.flush();
-        Report(err, "not enough memory for the run");
-        return kExitRunFailed;
     }
-
-    if (!summary.Settled) {
-        Report(err, engine::SettleNote(summary));
-    }
-    const bool summaryOnly = !request.HasOutput();
-    if (request.ShowSummary || summaryOnly) {
-        if (request.Format) {
-            formatted->Summary(summary, run.SampleCount);
-        } else {
-            WriteClassicSummary(out, summary, run.SampleCount, separator);
-        }
-    }
-    const engine::SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
-    engine::ChannelSet channels;
-    if (showsView) {
-        engine::PrepareView(request.View, engine::ChannelTexts{}, separator, run, channels);
-    }
-    if (request.ShowChannels) {
-        if (request.Format) {
-            formatted->Channels(run, channels, request.View, window);
-        } else {
-            WriteClassicChannels(out, channels, window, separator);
-        }
-    }
-    if (request.ShowMeasure) {
-        const std::optional<engine::CircuitMeasurements> circuit =
-            engine::MeasureCircuit(run, params, request.Settings, window);
-        formatted->Measurements(engine::MeasureView(run, channels, window), channels,
-                                circuit ? &*circuit : nullptr);
-    }
-    formatted.reset();
-    if (request.LogPath) {
-        if (*request.LogPath == kStandardOutput) {
-            const std::string log = engine::BuildSampleLog(run, separator);
-            out.write(log.data(), static_cast<std::streamsize>(log.size()));
-        } else {
-            try {
-                engine::SaveSampleLog(*request.LogPath, run, separator);
-            } catch (const engine::FileWriteError& error) {
-                out.flush();
-                Report(err, error.what());
-                return kExitRunFailed;
-            }
-        }
-    }
-    if (request.VcdPath) {
-        const engine::ChannelSet* view = request.ViewChosen ? &channels : nullptr;
-        try {
-            WriteVcd(*request.VcdPath, run, view, window, out);
-        } catch (const engine::FileWriteError& error) {
-            out.flush();
-            Report(err, error.what());
-            return kExitRunFailed;
-        }
-    }
-    if (request.PngPath) {
-        std::optional<graph::ReferenceRun> reference;
-        if (request.Reference) {
-            try {
-                reference =
-                    RunReference(request, start, separator, out, JobsFor(request, context));
-            } catch (const engine::EmulationError& error) {
-                out.flush();
-                Report(err, std::string("the reference run: ") + error.what());
-                return kExitRunFailed;
-            } catch (const std::bad_alloc&) {
-                out.flush();
-                Report(err, "not enough memory for the reference run");
-                return kExitRunFailed;
-            }
-        }
-        const graph::HeldReference held{reference ? &*reference : nullptr, request.View};
-        // The run's summaries, as the window's session builds them with its run: the paint
-        // then works per pixel column instead of per sample.
-        graph::PaintSummaries summaries;
-        const graph::GraphPaintParams params = summaries.Complete(graph::MakeGraphPaintParams(
-            run, channels, window, engine::RunSummaryText(summary, separator)));
-        try {
-            if (*request.PngPath == kStandardOutput) {
-                WriteGraphPng(out, params, request.PngSize, held);
-            } else {
-                WriteGraphPng(*request.PngPath, params, request.PngSize, held);
-            }
-        } catch (const PictureError& error) {
-            out.flush();
-            Report(err, error.what());
-            return kExitRunFailed;
-        }
-    }
-    if (request.ShowZc) {
-        const engine::ZcTable table = AnalyseRun(request, params, start, run, channels, window);
-        const std::string text = engine::ZcTableTsv(table, separator);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        if (table.Reason != engine::ZcEmptyReason::None) {
-            out.flush();
-            Report(err, std::string(engine::ZcEmptyReasonText(table.Reason)));
-        }
-        if (table.Summary.Demag > 0) {
-            out.flush();
-            Report(err, std::to_string(table.Summary.Demag) + " of " +
-                            std::to_string(table.Rows.size()) +
-                            " intervals fired while a diode conducted (status demag)");
-        }
-    }
-    out.flush();
-    if (!out) {
-        Report(err, "cannot write the output");
-        return kExitRunFailed;
-    }
-    return kExitSuccess;
 }
 
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,

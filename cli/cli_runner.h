@@ -1,6 +1,7 @@
 #pragma once
 
-#include "cli/cli_options.h"
+#include "cli/cli_request.h"
+#include "cli/exit_codes.h"
 #include "cli/run_shared.h"
 
 #include <iosfwd>
@@ -11,10 +12,6 @@
 // order, one emulation run, then the requested outputs.
 
 namespace cli {
-
-inline constexpr int kExitSuccess = 0;
-inline constexpr int kExitRunFailed = 1; // the run was refused or failed, or a file failed
-inline constexpr int kExitUsage = 2;
 
 // Writes results to `out` and one "bldc-emu: ..." line per failure to `err`.
 // Returns the exit status.

@@ -19,6 +19,10 @@ constexpr std::string_view kAbout =
     "Emulates one electrical revolution of a sensorless brushless-DC motor controller in 1 us "
     "steps, starting from the window's default parameters, and prints the results.";
 
+constexpr std::string_view kArguments =
+    "A value that looks like an option (\"-\" and a letter) is given as OPTION=VALUE. \"--\" ends "
+    "the options; as bldc-emu takes no other arguments, anything after it is refused.";
+
 constexpr std::string_view kExitStatus =
     "Exit status: 0 success, 1 the run (or a run of the sweep) or a file failed (also a scenario "
     "given to --load), 2 a bad command line (also a --set TEXT read only in part under --strict).";
@@ -127,6 +131,8 @@ std::string UsageText()
             }
         }
     }
+    text += '\n';
+    AppendFilled(text, "", kArguments, 0);
     text += '\n';
     AppendFilled(text, "", kExitStatus, 0);
     return text;

@@ -48,7 +48,7 @@ ValueHandler IntoSwitch(std::function<void(CliRequest&, bool)> set)
 
 // Every option that writes a file takes "-" for standard output, so it is built here alone.
 OptionRow OutputFileRow(std::string_view name, std::string help,
-                        std::optional<std::string> CliRequest::*path)
+                        std::optional<Destination> CliRequest::*path)
 {
     return {name,
             "",
@@ -307,6 +307,17 @@ std::vector<OptionRow> BuildTable()
                       "switches and drive flags as wires, the voltages and the angle as reals, "
                       "with --view or --load the view's channels too",
                       &CliRequest::VcdPath),
+        {"--gtkw", "", "FILE", G::Output,
+         "write a save file for GTKWave to FILE that shows the dump of --vcd FILE arranged: "
+         "the switches, drive flags, voltages and view channels in groups, the voltages as "
+         "analog traces",
+         ValueHandler([](std::string_view value, CliRequest& request) -> Expectation {
+             if (value.empty() || value == kStandardOutput) {
+                 return std::string("a file name");
+             }
+             request.GtkwavePath = std::string(value);
+             return Accepted();
+         })},
         OutputFileRow("--png",
                       "write the graph as the window shows it to FILE (PNG), drawn offscreen "
                       "with the view chosen by --view",
@@ -317,10 +328,12 @@ std::vector<OptionRow> BuildTable()
          ValueHandler(ApplyPngSize)},
 
         {"--format", "", "tsv|csv|json", G::Output,
-         "the form of --params, --summary, --channels, --measure and --sweep: tables with a "
-         "header row, --channels with INDEX, TIME(us), ANGLE(deg) and the switches before the "
-         "channels (tsv with the decimal separator, csv after RFC 4180 with \".\" always), or "
-         "one JSON document with a member per output; without it they keep their classic form",
+         "the form of --params, --summary, --channels, --measure, --zc and --sweep: tables "
+         "with a header row that names each value with its unit, such as \"TIME (us)\", "
+         "--channels with INDEX, TIME and ANGLE and the switches before the channels (tsv with "
+         "the window's digits and the decimal separator, csv after RFC 4180 with \".\" and "
+         "every digit of each value), or one JSON document with a member per output; without it "
+         "they keep their classic form",
          ValueHandler(ApplyFormatOption)},
         {"--zc", "", "", G::Output,
          "the zero-crossing table of the comparators of --view (1 to 3): a header, then one "

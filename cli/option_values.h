@@ -4,7 +4,7 @@
 #include <string_view>
 
 // Readers for the values of command-line options. Unlike the parameter boxes, options are read
-// strictly: the whole text must be the value.
+// strictly (engine/strict_number.h): the whole text must be the value.
 
 namespace cli {
 

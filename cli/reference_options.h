@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/option_table.h"
+#include "cli/option_row.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/cli_options.h"
+#include "cli/cli_request.h"
 #include "engine/channels.h"
 #include "engine/emulation.h"
 #include "engine/sample_window.h"

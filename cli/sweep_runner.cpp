@@ -1,16 +1,15 @@
 #include "cli/sweep_runner.h"
 
-#include "cli/cli_outputs.h"
-#include "cli/cli_runner.h"
+#include "cli/exit_codes.h"
 #include "cli/report_line.h"
 #include "engine/channels.h"
 #include "engine/emulation.h"
 #include "engine/run_summary.h"
 #include "engine/run_tables.h"
+#include "engine/worker_pool.h"
 
 #include <algorithm>
 #include <charconv>
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <exception>
@@ -18,8 +17,6 @@
 #include <mutex>
 #include <new>
 #include <optional>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace cli {
@@ -45,22 +42,42 @@ struct SweepLine {
     std::exception_ptr Error; // anything else that went wrong, passed on to the caller
 };
 
-// The extremes of every channel over the window; nothing for an empty window.
+// The extremes of every channel over the window; nothing for an empty window. As with
+// std::minmax_element, the first of equal lowest values and the last of equal highest ones
+// count (0 and -0 print differently).
 std::vector<std::pair<float, float>> Extremes(const engine::ChannelSet& channels,
                                               const engine::SampleWindow& window)
 {
     std::vector<std::pair<float, float>> extremes;
     const auto count = static_cast<std::size_t>(channels.ChannelCount);
+    const auto first = static_cast<std::size_t>(window.Start);
     for (std::size_t k = 0; k < count && window.Len > 0; ++k) {
-        const auto first = channels.ChannelRows.begin() + window.Start;
-        const auto [low, high] =
-            std::minmax_element(first, first + window.Len,
-                                [k](const engine::TChannelRow& a, const engine::TChannelRow& b) {
-                                    return a[k] < b[k];
-                                });
-        extremes.emplace_back((*low)[k], (*high)[k]);
+        float low = channels.ChannelRows[first][k];
+        float high = low;
+        for (std::size_t i = first + 1; i < first + static_cast<std::size_t>(window.Len); ++i) {
+            const float v = channels.ChannelRows[i][k];
+            low = v < low ? v : low;
+            high = v < high ? high : v;
+        }
+        extremes.emplace_back(low, high);
     }
     return extremes;
+}
+
+// Samples, extremes and zero-crossing figures of a run that went through. Throws
+// std::bad_alloc.
+void FillRow(const SweepJob& job, const engine::TParams& params, const engine::SampleBuffer& run,
+             engine::ChannelSet& channels, engine::SweepRow& row)
+{
+    engine::PrepareView(job.Request.View, engine::ChannelTexts{}, job.Separator, run, channels);
+    const engine::SampleWindow window = EffectiveWindow(job.Request.Window, run.SampleCount);
+    row.Samples = run.SampleCount;
+    row.Extremes = Extremes(channels, window);
+    if (job.Request.ShowZc) {
+        const engine::ZcSummary zc =
+            AnalyseRun(job.Request, params, job.Start, run, channels, window).Summary;
+        row.Zc = engine::SweepZc{zc.MeanErrorDeg, zc.MaxErrorDeg, zc.Undetected()};
+    }
 }
 
 // The run of value `index` in the caller's buffers.
@@ -88,6 +105,14 @@ SweepLine RunLine(const SweepJob& job, int index, engine::SampleBuffer& run,
     try {
         line.Row.Summary = engine::CalcPhases(params, settings, job.Start.PwmState,
                                               job.Start.StartAngle, run, job.Threads);
+        try {
+            FillRow(job, params, run, channels, line.Row);
+        } catch (const std::bad_alloc&) {
+            engine::SweepRow failed;
+            failed.Value = std::move(line.Row.Value);
+            failed.Failure = "not enough memory for the view's channels";
+            line.Row = std::move(failed);
+        }
     } catch (const engine::EmulationError& error) {
         line.Row.Failure = error.what();
     } catch (const std::bad_alloc&) {
@@ -95,16 +120,6 @@ SweepLine RunLine(const SweepJob& job, int index, engine::SampleBuffer& run,
     }
     if (line.Row.Failure) {
         line.Failure = sweep.Name() + "=" + line.Typed + ": " + *line.Row.Failure;
-        return line;
-    }
-    engine::PrepareView(job.Request.View, engine::ChannelTexts{}, job.Separator, run, channels);
-    const engine::SampleWindow window = EffectiveWindow(job.Request.Window, run.SampleCount);
-    line.Row.Samples = run.SampleCount;
-    line.Row.Extremes = Extremes(channels, window);
-    if (job.Request.ShowZc) {
-        const engine::ZcSummary zc =
-            AnalyseRun(job.Request, params, job.Start, run, channels, window).Summary;
-        line.Row.Zc = engine::SweepZc{zc.MeanErrorDeg, zc.MaxErrorDeg, zc.Undetected()};
     }
     return line;
 }
@@ -196,8 +211,8 @@ private:
 } // namespace
 
 int RunSweep(const CliRequest& request, const engine::TParams& params,
-             const engine::ParamTexts& texts, char separator, std::ostream& out, std::ostream& err,
-             const RunContext& context)
+             const engine::ParamTexts& texts, char separator, RunOutput& printed,
+             std::ostream& out, std::ostream& err, const RunContext& context)
 {
     const int count = request.Sweep->Count;
     const unsigned jobs = JobsFor(request, context);
@@ -211,50 +226,30 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
     engine::ChannelSet view;
     engine::PrepareView(request.View, engine::ChannelTexts{}, separator, engine::SampleBuffer{},
                        view);
-    const auto channelCount = static_cast<std::size_t>(view.ChannelCount);
-    std::optional<FormattedOutput> formatted;
-    if (request.Format) {
-        formatted.emplace(out, *request.Format, separator);
-        formatted->BeginSweep(view, request.ShowZc);
-    } else {
-        out << ClassicSweepHeader(view, request.ShowZc) << '\n';
-    }
+    printed.BeginSweep(view, request.ShowZc, request.Sweep->Tag);
     out << std::flush;
 
     ReadyLines ready(count);
-    std::atomic<int> next{0};
+    // Whatever ends this function, the runners stop after their current run before they are
+    // joined.
+    engine::WorkerPool runners(count);
     const auto work = [&] {
         engine::SampleBuffer run;
         engine::ChannelSet channels;
-        for (int index = next.fetch_add(1); index < count; index = next.fetch_add(1)) {
+        channels.CompactRows = true;
+        for (auto index = runners.Next(); index < count; index = runners.Next()) {
             SweepLine line;
             try {
-                line = RunLine(job, index, run, channels);
+                line = RunLine(job, static_cast<int>(index), run, channels);
             } catch (...) {
                 line.Error = std::current_exception();
             }
-            ready.Put(index, std::move(line));
+            ready.Put(static_cast<int>(index), std::move(line));
         }
     };
-    std::vector<std::jthread> runners;
-    runners.reserve(workers);
-    for (unsigned w = 0; w < workers; ++w) {
-        try {
-            runners.emplace_back(work);
-        } catch (const std::system_error&) {
-            break; // the runners started so far take every run
-        }
-    }
-    if (runners.empty()) {
+    if (runners.Start(workers, work) == 0) {
         work();
     }
-    // Whatever ends this function, the runners stop after their current run before they are
-    // joined.
-    struct StopRunners {
-        std::atomic<int>& Next;
-        int Count;
-        ~StopRunners() { Next = Count; }
-    } const stopRunners{next, count};
 
     SweepProgress progress(err, context.ErrIsTerminal, count);
     bool failed = false;
@@ -267,11 +262,7 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
             progress.Clear();
             std::rethrow_exception(line->Error);
         }
-        if (formatted) {
-            formatted->SweepRow(line->Row);
-        } else {
-            out << ClassicSweepLine(line->Typed, line->Row, channelCount, separator) << '\n';
-        }
+        printed.SweepRow(line->Typed, line->Row);
         out << std::flush;
         if (!line->Failure.empty()) {
             failed = true;
@@ -280,14 +271,7 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
         }
     }
     progress.Clear();
-    if (formatted) {
-        formatted->EndSweep();
-        formatted.reset();
-    }
-    if (!out) {
-        Report(err, "cannot write the output");
-        return kExitRunFailed;
-    }
+    printed.EndSweep();
     return failed ? kExitRunFailed : kExitSuccess;
 }
 

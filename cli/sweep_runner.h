@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/cli_outputs.h"
 #include "cli/run_shared.h"
 #include "engine/params.h"
 
@@ -10,9 +11,10 @@
 
 namespace cli {
 
-// `params` and `texts` are those of the other options. Returns the exit status.
+// `params` and `texts` are those of the other options; the table goes to `printed`, which
+// writes to `out`. Returns the exit status; standard output is checked by the caller.
 int RunSweep(const CliRequest& request, const engine::TParams& params,
-             const engine::ParamTexts& texts, char separator, std::ostream& out, std::ostream& err,
-             const RunContext& context);
+             const engine::ParamTexts& texts, char separator, RunOutput& printed,
+             std::ostream& out, std::ostream& err, const RunContext& context);
 
 } // namespace cli

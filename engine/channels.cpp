@@ -10,6 +10,30 @@
 
 namespace engine {
 
+std::string ColourHex(TColor color)
+{
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text = "#";
+    for (const int shift : {0, 8, 16}) { // $00BBGGRR: red is the lowest byte
+        const unsigned byte = (color >> shift) & 0xFFu;
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 0xFu];
+    }
+    return text;
+}
+
+std::string WithUnit(std::string_view name, std::string_view unit)
+{
+    std::string text(name);
+    if (!unit.empty()) {
+        text += " (";
+        text += unit;
+        text += ')';
+    }
+    return text;
+}
+
+
 const std::array<const char*, kViewCount> kViewNames{
     "Vbatt",
     "A, B, C, Z",
@@ -52,12 +76,16 @@ constexpr float kDefaultR2 = 20.0f;
 struct ChannelStyle {
     const char* Name; // nullptr: the phase label of the circuit page
     TColor Color;
+    const char* Repeats = nullptr; // the log column this channel only repeats
 };
 
 // Names and colours by view, in channel order; the colours are $00BBGGRR.
 constexpr std::array<std::array<ChannelStyle, 6>, kAllViewCount> kStyles{{
-    {{{"Battery", 0x00FFFF}}},
-    {{{nullptr, 0x0000FF}, {nullptr, 0x00FF00}, {nullptr, 0xFF0000}, {"Zero-wire", 0xFF00FF}}},
+    {{{"Battery", 0x00FFFF, "VBatt"}}},
+    {{{nullptr, 0x0000FF, "A"},
+      {nullptr, 0x00FF00, "B"},
+      {nullptr, 0xFF0000, "C"},
+      {"Zero-wire", 0xFF00FF, "Z"}}},
     {{{"CompA+", 0x0000C0},
       {"CompA-", 0x8080FF},
       {"CompB+", 0x00C000},
@@ -191,13 +219,14 @@ void PrepareRes(int view, const ChannelTexts& texts, char separator, const Sampl
     }
     const std::size_t count = std::min(
         static_cast<std::size_t>(std::max(run.SampleCount, std::int32_t{0})), run.Samples.size());
-    out.ChannelRows.resize(count);
+    const auto v = static_cast<std::size_t>(view);
+    out.ChannelRows.Reshape(count, out.CompactRows ? kChannelCounts[v] : kMaxChannels);
 
     Extremes extremes;
     const double k = view == 3 ? DividerRatio(texts, separator) : 0.0;
     for (std::size_t i = 0; i < count; ++i) {
         const TSampleRec& s = run.Samples[i];
-        TChannelRow& row = out.ChannelRows[i];
+        const ChannelRowRef row = out.ChannelRows[i];
         const double a = s.PhaseV[0];
         const double b = s.PhaseV[1];
         const double c = s.PhaseV[2];
@@ -240,11 +269,11 @@ void PrepareCurrents(const SampleBuffer& run, ChannelSet& out)
         return;
     }
     const auto count = static_cast<std::size_t>(run.RecordCount());
-    out.ChannelRows.resize(count);
+    out.ChannelRows.Reshape(count, out.CompactRows ? kChannelCounts[kCurrentsView] : kMaxChannels);
     Extremes extremes;
     for (std::size_t i = 0; i < count; ++i) {
         const TCurrentRec& c = run.Currents[i];
-        TChannelRow& row = out.ChannelRows[i];
+        const ChannelRowRef row = out.ChannelRows[i];
         extremes.Take(c.I[0], row[0]);
         extremes.Take(c.I[1], row[1]);
         extremes.Take(c.I[2], row[2]);
@@ -278,6 +307,8 @@ void SetDescriptors(int view, const ChannelTexts& texts, const Extremes& extreme
         desc.MinValue = minValue;
         desc.MaxValue = maxValue;
         desc.Color = style.Color;
+        desc.Repeats = style.Repeats;
+        desc.Unit = view == kCurrentsView ? "A" : "V";
     }
 }
 

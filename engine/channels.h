@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/channel_rows.h"
 #include "engine/circuit_settings.h"
 #include "engine/sample.h"
 
@@ -21,11 +22,19 @@ struct TChannelDesc {
     float MinValue = 0;
     float MaxValue = 0;
     TColor Color = 0;
+    // The unit tables write after the name ("CompA+ (V)"); a channel in another unit sets its own.
+    std::string Unit = "V";
+    // The sample log's column ("A", "Z", "VBatt") whose values this channel only repeats, or
+    // nullptr; a dump of the run's own signals need not write it twice.
+    const char* Repeats = nullptr;
 };
 
-using TChannelRow = std::array<float, 8>;
+// A colour as "#RRGGBB", as files for other programs write it.
+std::string ColourHex(TColor color);
 
-inline constexpr int kMaxChannels = 8;
+// "NAME (unit)": how every table and JSON key names a value that has a unit.
+std::string WithUnit(std::string_view name, std::string_view unit);
+
 inline constexpr int kViewCount = 4;
 // View 4, "Currents": the phase and battery currents of a circuit-model run, in amperes. It
 // lies beyond the window's four voltage views, so that their list stays as it was.
@@ -41,9 +50,10 @@ const char* ViewName(int view);
 struct ChannelSet {
     std::array<TChannelDesc, kMaxChannels> Channels{};
     std::int32_t ChannelCount = 0;
-    // Held like the samples, on huge pages where the system has them: the first run of a long
-    // run otherwise spends much of its time taking the rows' small pages one by one.
-    std::vector<TChannelRow, SampleAllocator<TChannelRow>> ChannelRows;
+    ChannelRowBuffer ChannelRows;
+    // Set by the caller: PrepareRes keeps only the view's channels in each row instead of all
+    // eight slots (an output that reads nothing else; not the window).
+    bool CompactRows = false;
 };
 
 // The texts PrepareRes reads from the window: the phase labels Edit111 ... Edit113 (view 1)

@@ -2,25 +2,14 @@
 
 #include "engine/crossing_detector.h"
 #include "engine/format_fixed.h"
-
-#include <charconv>
-#include <cmath>
+#include "engine/strict_number.h"
 
 namespace engine {
 
 std::optional<double> ReadZcBlanking(std::string_view text)
 {
-    std::string number(text);
-    for (char& ch : number) {
-        if (ch == ',') {
-            ch = '.';
-        }
-    }
-    double value = 0;
-    const char* end = number.data() + number.size();
-    const auto [ptr, error] = std::from_chars(number.data(), end, value, std::chars_format::fixed);
-    if (number.empty() || error != std::errc() || ptr != end || !std::isfinite(value) ||
-        value < 0 || value > kMaxZcBlankingDeg) {
+    const std::optional<double> value = ReadStrictDecimal(text);
+    if (!value || *value < 0 || *value > kMaxZcBlankingDeg) {
         return std::nullopt;
     }
     return value;
@@ -33,13 +22,7 @@ std::string ZcBlankingExpected()
 
 std::optional<int> ReadZcFilter(std::string_view text)
 {
-    int value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || ptr != end || value < 1 || value > kMaxZcFilter) {
-        return std::nullopt;
-    }
-    return value;
+    return ReadStrictInt(text, 1, kMaxZcFilter);
 }
 
 std::string ZcFilterExpected()

@@ -248,6 +248,11 @@ bool PhaseFloats(const OperatingPoint& op, float angle, int k)
            static_cast<double>(op.ConductThreshold);
 }
 
+bool UsesPattern120(const OperatingPoint& op)
+{
+    return op.ConductThreshold == kConductThreshold120;
+}
+
 OperatingPoint ComputeOperatingPoint(const TParams& params, const RunSettings& settings,
                                      int pwmState, float startAngle)
 {

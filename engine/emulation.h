@@ -76,6 +76,9 @@ double CommutationCos(float timing, float angle, int k);
 // True when the commutation logic leaves phase k undriven at `angle`; PWM plays no part.
 bool PhaseFloats(const OperatingPoint& op, float angle, int k);
 
+// True for the 120-degree pattern, in which every phase floats 60 degrees of each 180.
+bool UsesPattern120(const OperatingPoint& op);
+
 // The PWM output (0 or 1) of the step at `time`: in a full run on while the time's fraction
 // of the PWM period is at most the duty, in a single-angle run the held state.
 inline int PwmOutputAt(const OperatingPoint& op, float time)

@@ -84,6 +84,14 @@ void AppendShortestFloat(std::string& out, float value)
     out.append(digits.data(), result.ptr);
 }
 
+void AppendSignificant(std::string& out, double value)
+{
+    std::array<char, 32> digits{};
+    const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), value,
+                                      std::chars_format::general, kMachineDigits);
+    out.append(digits.data(), result.ptr);
+}
+
 void JsonWriter::BeforeValue()
 {
     if (afterKey_) {
@@ -178,6 +186,16 @@ void JsonWriter::Float(float value)
     }
     BeforeValue();
     AppendShortestFloat(out_, value);
+}
+
+void JsonWriter::Significant(double value)
+{
+    if (!std::isfinite(value)) {
+        Null();
+        return;
+    }
+    BeforeValue();
+    AppendSignificant(out_, value);
 }
 
 void JsonWriter::Number(std::string_view pointed)

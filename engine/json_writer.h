@@ -29,6 +29,8 @@ public:
     void Fixed(double value, int precision, int decimals);
     // The shortest text that reads back as exactly this float.
     void Float(float value);
+    // A double with the 9 significant digits that give back any float it came from.
+    void Significant(double value);
     // A number already written in JSON's form, such as "12.5"; an empty text gives null.
     void Number(std::string_view pointed);
     void Bool(bool value);
@@ -55,5 +57,10 @@ void AppendJsonString(std::string& out, std::string_view text);
 
 // The shortest decimal text that reads back as exactly `value` ("11.1", "1e+20"); "." always.
 void AppendShortestFloat(std::string& out, float value);
+
+// `value` with 9 significant digits and no trailing zeros ("0.1", "11998535900", "1.5e-07");
+// "." always.
+inline constexpr int kMachineDigits = 9;
+void AppendSignificant(std::string& out, double value);
 
 } // namespace engine

@@ -1,5 +1,7 @@
 #include "engine/measurement_export.h"
 
+#include "engine/number_forms.h"
+
 #include <array>
 #include <optional>
 #include <vector>
@@ -9,28 +11,33 @@ namespace engine {
 
 namespace {
 
-// The readout's precisions (graph/readout_table.cpp), so that a script reads what the window
-// shows.
-struct Form {
-    int Precision;
-    int Decimals;
-};
-constexpr Form kVolts{8, 3};
-constexpr Form kPercent{6, 1};
-constexpr Form kHertz{12, 1};
-constexpr Form kMicros{12, 1};
-constexpr Form kDegrees{10, 3};
-constexpr Form kAmperes{8, 3};
-constexpr Form kWatts{10, 3};
+// The readout's digits in TSV, so that a script reads what the window shows; the exact values
+// in CSV and JSON.
+constexpr NumberForm kVolts = kReadoutVoltsForm;
+constexpr NumberForm kPercent = kReadoutPercentForm;
+constexpr NumberForm kHertz = kReadoutHertzForm;
+constexpr NumberForm kMicros = kReadoutMicrosForm;
+constexpr NumberForm kDegrees = kReadoutDegreesForm;
+constexpr NumberForm kAmperes = kReadoutAmperesForm;
+constexpr NumberForm kWatts = kReadoutWattsForm;
 
-TableCell Cell(double value, Form form)
+// Floats (a channel's extremes) stay floats, so that machines get their shortest exact text.
+template <typename Number> TableCell Cell(Number value, NumberForm form)
 {
-    return TableCell::Fixed(value, form.Precision, form.Decimals);
+    return TableCell::Fixed(value, form);
 }
 
-void Fixed(JsonWriter& json, double value, Form form)
+// A JSON key names the quantity as the table's QUANTITY column does, with the table's UNIT.
+void Quantity(JsonWriter& json, std::string_view quantity, std::string_view unit, double value)
 {
-    json.Fixed(value, form.Precision, form.Decimals);
+    json.Key(WithUnit(quantity, unit));
+    json.Significant(value);
+}
+
+void Quantity(JsonWriter& json, std::string_view quantity, std::string_view unit, float value)
+{
+    json.Key(WithUnit(quantity, unit));
+    json.Float(value);
 }
 
 // A period that can be measured: present and above 0, as the readout requires.
@@ -55,12 +62,6 @@ void PeriodRows(TableWriter& table, std::string_view signal, const std::optional
     Row(table, signal, "period", period ? Cell(*period, kMicros) : TableCell::Empty(), "us");
 }
 
-// The unit of a view's channels: the currents view is in amperes, every other in volts.
-std::string_view ChannelUnit(const ChannelSet& result)
-{
-    return result.ChannelCount > 0 && result.Channels[0].Name == "IA" ? "A" : "V";
-}
-
 // The circuit's quantities: signal, quantity, value, unit, form.
 struct CircuitQuantity {
     std::string_view Signal;
@@ -68,7 +69,7 @@ struct CircuitQuantity {
     std::string_view JsonName;
     std::optional<double> Value;
     std::string_view Unit;
-    Form Shape;
+    NumberForm Shape;
 };
 
 std::vector<CircuitQuantity> CircuitQuantities(const CircuitMeasurements& c)
@@ -100,17 +101,16 @@ std::vector<CircuitQuantity> CircuitQuantities(const CircuitMeasurements& c)
 void WriteMeasurementTable(const ViewMeasurements& m, const ChannelSet& result, TableWriter& table,
                            const CircuitMeasurements* circuit)
 {
-    const std::string_view unit = ChannelUnit(result);
     table.Header({"SIGNAL", "QUANTITY", "VALUE", "UNIT"});
     Row(table, "", "first sample", TableCell::Integer(m.Measured.Start), "");
     Row(table, "", "samples", TableCell::Integer(m.Measured.Len), "");
     for (std::size_t k = 0; k < m.Channels.size(); ++k) {
-        const std::string& name = result.Channels[k].Name;
+        const TChannelDesc& channel = result.Channels[k];
         const ChannelStats& stats = m.Channels[k];
-        Row(table, name, "min", Cell(stats.Min, kVolts), unit);
-        Row(table, name, "max", Cell(stats.Max, kVolts), unit);
-        Row(table, name, "mean", Cell(stats.Mean, kVolts), unit);
-        Row(table, name, "RMS", Cell(stats.Rms, kVolts), unit);
+        Row(table, channel.Name, "min", Cell(stats.Min, kVolts), channel.Unit);
+        Row(table, channel.Name, "max", Cell(stats.Max, kVolts), channel.Unit);
+        Row(table, channel.Name, "mean", Cell(stats.Mean, kVolts), channel.Unit);
+        Row(table, channel.Name, "RMS", Cell(stats.Rms, kVolts), channel.Unit);
     }
     for (std::size_t k = 0; k < m.Switches.size(); ++k) {
         Row(table, kSwitchNames[k], "duty", Cell(m.Switches[k].Duty * 100, kPercent), "%");
@@ -134,25 +134,22 @@ void WriteMeasurementJson(const ViewMeasurements& m, const ChannelSet& result, J
                           const CircuitMeasurements* circuit)
 {
     json.BeginObject();
-    json.Key("first");
+    json.Key("first sample");
     json.Integer(m.Measured.Start);
     json.Key("samples");
     json.Integer(m.Measured.Len);
     json.Key("channels");
     json.BeginArray();
     for (std::size_t k = 0; k < m.Channels.size(); ++k) {
+        const TChannelDesc& channel = result.Channels[k];
         const ChannelStats& stats = m.Channels[k];
         json.BeginObject();
         json.Key("name");
-        json.Text(result.Channels[k].Name);
-        json.Key("min");
-        Fixed(json, stats.Min, kVolts);
-        json.Key("max");
-        Fixed(json, stats.Max, kVolts);
-        json.Key("mean");
-        Fixed(json, stats.Mean, kVolts);
-        json.Key("rms");
-        Fixed(json, stats.Rms, kVolts);
+        json.Text(channel.Name);
+        Quantity(json, "min", channel.Unit, stats.Min);
+        Quantity(json, "max", channel.Unit, stats.Max);
+        Quantity(json, "mean", channel.Unit, stats.Mean);
+        Quantity(json, "RMS", channel.Unit, stats.Rms);
         json.EndObject();
     }
     json.EndArray();
@@ -162,8 +159,7 @@ void WriteMeasurementJson(const ViewMeasurements& m, const ChannelSet& result, J
         json.BeginObject();
         json.Key("name");
         json.Text(kSwitchNames[k]);
-        json.Key("duty_percent");
-        Fixed(json, m.Switches[k].Duty * 100, kPercent);
+        Quantity(json, "duty", "%", m.Switches[k].Duty * 100);
         json.Key("edges");
         json.Integer(m.Switches[k].Edges);
         json.EndObject();
@@ -178,25 +174,26 @@ void WriteMeasurementJson(const ViewMeasurements& m, const ChannelSet& result, J
             return;
         }
         json.BeginObject();
-        json.Key("frequency_hz");
-        Fixed(json, 1e6 / *p, kHertz);
-        json.Key("period_us");
-        Fixed(json, *p, kMicros);
+        Quantity(json, "frequency", "Hz", 1e6 / *p);
+        Quantity(json, "period", "us", *p);
         if (deg) {
-            json.Key("period_deg");
-            Fixed(json, *deg, kDegrees);
+            Quantity(json, "angle", "deg", *deg);
         }
         json.EndObject();
     };
-    period("pwm", m.PwmPeriodUs, std::nullopt);
+    period("PWM", m.PwmPeriodUs, std::nullopt);
     period("commutation", m.CommutationPeriodUs, m.CommutationPeriodDeg);
     if (circuit != nullptr) {
         json.Key("circuit");
         json.BeginObject();
+        // Named as the table's rows are, with the unit, like every other key.
         for (const CircuitQuantity& q : CircuitQuantities(*circuit)) {
-            json.Key(q.JsonName);
+            const std::string quantity = q.Signal.empty()
+                                             ? std::string(q.Quantity)
+                                             : std::string(q.Signal) + " " + std::string(q.Quantity);
+            json.Key(WithUnit(quantity, q.Unit));
             if (q.Value) {
-                Fixed(json, *q.Value, q.Shape);
+                json.Significant(*q.Value);
             } else {
                 json.Null();
             }

@@ -1,9 +1,9 @@
 #include "engine/parallel_steps.h"
 
+#include "engine/worker_pool.h"
+
 #include <algorithm>
 #include <atomic>
-#include <system_error>
-#include <thread>
 
 namespace engine {
 
@@ -36,34 +36,24 @@ StepPlan PlanSteps(const StepModel& m, float startAngle, float endAngle, std::in
 std::int64_t EmulateOnThreads(const StepModel& m, const StepPlan& plan, TSampleRec* records,
                               unsigned threads)
 {
-    const auto blocks = static_cast<std::int64_t>(plan.BlockStarts.size());
-    // Blocks are handed out one at a time, so a thread that the system holds back takes fewer.
-    std::atomic<std::int64_t> nextBlock{0};
     std::atomic<std::int64_t> firstFault{plan.Count};
-    const auto work = [&]() noexcept {
-        for (std::int64_t b = nextBlock.fetch_add(1); b < blocks; b = nextBlock.fetch_add(1)) {
-            const std::int64_t first = b * plan.BlockSteps;
-            const std::int64_t end = std::min(plan.Count, first + plan.BlockSteps);
-            StepClock clock = plan.BlockStarts[static_cast<std::size_t>(b)];
-            const std::int64_t fault = EmulateSteps(m, records, first, end, clock);
-            if (fault < end) {
-                std::int64_t seen = firstFault.load();
-                while (fault < seen && !firstFault.compare_exchange_weak(seen, fault)) {
+    {
+        WorkerPool pool(static_cast<std::int64_t>(plan.BlockStarts.size()));
+        const auto work = [&]() noexcept {
+            for (std::int64_t b = pool.Next(); b < pool.Count(); b = pool.Next()) {
+                const std::int64_t first = b * plan.BlockSteps;
+                const std::int64_t end = std::min(plan.Count, first + plan.BlockSteps);
+                StepClock clock = plan.BlockStarts[static_cast<std::size_t>(b)];
+                const std::int64_t fault = EmulateSteps(m, records, first, end, clock);
+                if (fault < end) {
+                    std::int64_t seen = firstFault.load();
+                    while (fault < seen && !firstFault.compare_exchange_weak(seen, fault)) {
+                    }
                 }
             }
-        }
-    };
-    {
-        std::vector<std::jthread> helpers;
-        helpers.reserve(threads);
-        for (unsigned t = 1; t < threads; ++t) {
-            try {
-                helpers.emplace_back(work);
-            } catch (const std::system_error&) {
-                break; // the threads started so far and the caller share the blocks
-            }
-        }
-        work();
+        };
+        pool.Start(threads > 0 ? threads - 1 : 0, work);
+        work(); // the caller takes blocks too
     } // joins the helpers
     return firstFault.load();
 }

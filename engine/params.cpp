@@ -13,6 +13,8 @@ namespace engine {
 const std::array<const char*, kParamCount + 1> kParamNames{
     "", "NominalVoltage", "BattImpedance", "RpmPerVolt", "MotorResistance", "NoLoadCurrent",
     "PwmFrequency", "Timing10", "Timing100", "MaxCurrent", "PwmDuty"};
+const std::array<const char*, kParamCount + 1> kParamUnits{
+    "", "V", "Ohm", "RPM/V", "Ohm", "A", "Hz", "deg", "deg", "A", "%"};
 // clang-format on
 
 namespace {

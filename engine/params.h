@@ -27,6 +27,8 @@ inline constexpr int kParamCount = 10;
 
 // The names of the slots, by tag ("NominalVoltage", ...); slot 0 is empty.
 extern const std::array<const char*, kParamCount + 1> kParamNames;
+// The unit of each box's value, by tag ("V", "Ohm", "RPM/V", ...); slot 0 is unused.
+extern const std::array<const char*, kParamCount + 1> kParamUnits;
 
 // Indexed 1 ... 10 by the tag of the parameter's edit box; slot 0 is unused.
 struct TParams {

@@ -1,6 +1,7 @@
 #include "engine/run_tables.h"
 
 #include "engine/json_writer.h"
+#include "engine/number_forms.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,12 +10,6 @@
 namespace engine {
 
 namespace {
-
-constexpr int kChannelPrecision = 7;
-constexpr int kChannelDecimals = 4;
-// The zero-crossing table's form of an error in degrees.
-constexpr int kZcPrecision = 12;
-constexpr int kZcDecimals = 4;
 
 // The summary's numbers as the graph's header writes them, with '.'; a table cell only views
 // its text, so the texts live here as long as the row.
@@ -32,7 +27,7 @@ struct SummaryTexts {
 
 void WriteParamsTable(const TParams& params, TableWriter& table)
 {
-    table.Header({"TAG", "NAME", "TEXT", "VALUE"});
+    table.Header({"TAG", "NAME", "TEXT", "VALUE", "UNIT"});
     for (int tag = 1; tag <= kParamCount; ++tag) {
         const float value = params[tag];
         const std::string text = NormalisedParamText(tag, value, table.Separator());
@@ -43,7 +38,8 @@ void WriteParamsTable(const TParams& params, TableWriter& table)
         const TableCell cells[] = {
             TableCell::Integer(tag), TableCell::Text(kParamNames[static_cast<std::size_t>(tag)]),
             TableCell::Text(text),
-            pointed.empty() ? TableCell::Empty() : TableCell::Number(pointed)};
+            pointed.empty() ? TableCell::Empty() : TableCell::Number(pointed),
+            TableCell::Text(kParamUnits[static_cast<std::size_t>(tag)])};
         table.Row(cells);
     }
     table.Finish();
@@ -51,7 +47,7 @@ void WriteParamsTable(const TParams& params, TableWriter& table)
 
 void WriteSummaryTable(const RunSummary& summary, int sampleCount, TableWriter& table)
 {
-    table.Header({"RPM", "TIMING(deg)", "SAMPLES"});
+    table.Header(SummaryColumns(), TableWriter::Rows::One);
     const SummaryTexts texts(summary);
     const TableCell cells[] = {TableCell::Number(texts.Rpm), TableCell::Number(texts.Timing),
                                TableCell::Integer(sampleCount)};
@@ -59,16 +55,32 @@ void WriteSummaryTable(const RunSummary& summary, int sampleCount, TableWriter& 
     table.Finish();
 }
 
-std::vector<std::string> SweepColumns(const ChannelSet& view, bool zc)
+std::vector<std::string> SummaryColumns()
 {
-    std::vector<std::string> columns{"VALUE", "RPM", "TIMING(deg)", "SAMPLES"};
+    return {"RPM", WithUnit("TIMING", "deg"), "SAMPLES"};
+}
+
+std::vector<std::string> SweepColumns(const ChannelSet& view, bool zc, int sweptTag)
+{
+    std::vector<std::string> columns;
+    if (sweptTag >= 1 && sweptTag <= kParamCount) {
+        const auto tag = static_cast<std::size_t>(sweptTag);
+        columns.push_back(WithUnit(kParamNames[tag], kParamUnits[tag]));
+    } else {
+        columns.emplace_back("VALUE");
+    }
+    for (std::string& column : SummaryColumns()) {
+        columns.push_back(std::move(column));
+    }
     const auto count = static_cast<std::size_t>(std::clamp(view.ChannelCount, 0, kMaxChannels));
     for (std::size_t k = 0; k < count; ++k) {
-        columns.push_back(view.Channels[k].Name + " MIN");
-        columns.push_back(view.Channels[k].Name + " MAX");
+        const TChannelDesc& channel = view.Channels[k];
+        columns.push_back(WithUnit(channel.Name + " MIN", channel.Unit));
+        columns.push_back(WithUnit(channel.Name + " MAX", channel.Unit));
     }
     if (zc) {
-        columns.insert(columns.end(), {"ZC_MEAN_ERROR(deg)", "ZC_MAX_ERROR(deg)", "ZC_UNDETECTED"});
+        columns.insert(columns.end(), {WithUnit("ZC MEAN ERROR", "deg"),
+                                       WithUnit("ZC MAX ERROR", "deg"), "ZC UNDETECTED"});
     }
     columns.emplace_back("ERROR");
     return columns;
@@ -89,10 +101,8 @@ void WriteSweepRow(const SweepRow& row, std::size_t channels, bool zc, TableWrit
     cells.push_back(TableCell::Integer(row.Samples));
     for (std::size_t k = 0; k < channels; ++k) {
         if (k < row.Extremes.size()) {
-            cells.push_back(
-                TableCell::Fixed(row.Extremes[k].first, kChannelPrecision, kChannelDecimals));
-            cells.push_back(
-                TableCell::Fixed(row.Extremes[k].second, kChannelPrecision, kChannelDecimals));
+            cells.push_back(TableCell::Fixed(row.Extremes[k].first, kChannelForm));
+            cells.push_back(TableCell::Fixed(row.Extremes[k].second, kChannelForm));
         } else {
             cells.push_back(TableCell::Empty());
             cells.push_back(TableCell::Empty());
@@ -101,8 +111,7 @@ void WriteSweepRow(const SweepRow& row, std::size_t channels, bool zc, TableWrit
     if (zc) {
         const SweepZc found = row.Zc.value_or(SweepZc{});
         for (const std::optional<double>& error : {found.MeanErrorDeg, found.MaxErrorDeg}) {
-            cells.push_back(error ? TableCell::Fixed(*error, kZcPrecision, kZcDecimals)
-                                  : TableCell::Empty());
+            cells.push_back(error ? TableCell::Fixed(*error, kZcAngleForm) : TableCell::Empty());
         }
         cells.push_back(TableCell::Integer(found.Undetected));
     }

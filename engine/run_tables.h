@@ -16,12 +16,14 @@
 
 namespace engine {
 
-// TAG, NAME, TEXT, VALUE: the box's normalised text (with the table's separator) and the
-// value the emulation uses, which may hold more digits than the box shows.
+// TAG, NAME, TEXT, VALUE, UNIT: the box's normalised text (with the table's separator), the
+// value the emulation uses, which may hold more digits than the box shows, and its unit.
 void WriteParamsTable(const TParams& params, TableWriter& table);
 
-// RPM, TIMING(deg), SAMPLES: one row, rounded as the graph's header shows them.
+// RPM, TIMING (deg), SAMPLES: one row, rounded as the graph's header shows them; in JSON one
+// object rather than a list of one.
 void WriteSummaryTable(const RunSummary& summary, int sampleCount, TableWriter& table);
+std::vector<std::string> SummaryColumns();
 
 // The zero-crossing columns of a sweep's run: the mean and the largest detection error
 // (empty without a detection) and the intervals without a detection.
@@ -42,10 +44,10 @@ struct SweepRow {
     std::optional<std::string> Failure;
 };
 
-// VALUE, RPM, TIMING(deg), SAMPLES, "<channel> MIN", "<channel> MAX" for every channel of the
-// view named by `view`, with `zc` ZC_MEAN_ERROR(deg), ZC_MAX_ERROR(deg), ZC_UNDETECTED, and
-// ERROR.
-std::vector<std::string> SweepColumns(const ChannelSet& view, bool zc);
+// The swept box with its unit ("PwmDuty (%)"; VALUE without a box), RPM, TIMING (deg), SAMPLES,
+// "<channel> MIN (V)", "<channel> MAX (V)" for every channel of the view named by `view`,
+// with `zc` ZC MEAN ERROR (deg), ZC MAX ERROR (deg), ZC UNDETECTED, and ERROR.
+std::vector<std::string> SweepColumns(const ChannelSet& view, bool zc, int sweptTag = 0);
 void WriteSweepRow(const SweepRow& row, std::size_t channels, bool zc, TableWriter& table);
 
 } // namespace engine

@@ -2,6 +2,7 @@
 
 #include "engine/format_fixed.h"
 #include "engine/log_fields.h"
+#include "engine/number_forms.h"
 #include "engine/sample_allocator.h"
 
 #include <algorithm>
@@ -14,12 +15,12 @@ namespace engine {
 
 namespace {
 
-constexpr int kTimePrecision = 10;
-constexpr int kTimeDecimals = 1;
-constexpr int kAnglePrecision = 7;
-constexpr int kAngleDecimals = 4;
-constexpr int kVoltagePrecision = 5;
-constexpr int kVoltageDecimals = 3;
+constexpr int kTimePrecision = kLogTimeForm.Precision;
+constexpr int kTimeDecimals = kLogTimeForm.Decimals;
+constexpr int kAnglePrecision = kLogAngleForm.Precision;
+constexpr int kAngleDecimals = kLogAngleForm.Decimals;
+constexpr int kVoltagePrecision = kLogVoltageForm.Precision;
+constexpr int kVoltageDecimals = kLogVoltageForm.Decimals;
 constexpr int kVoltageColumns = 5; // A, B, C, Z, VBatt
 constexpr int kSwitchColumns = 6;
 constexpr int kColumns = 14;

@@ -2,6 +2,8 @@
 
 #include "engine/format_fixed.h"
 
+#include <cmath>
+
 namespace engine {
 
 namespace {
@@ -55,11 +57,14 @@ TableWriter::TableWriter(TableFormat format, std::string& out, char tsvSeparator
 {
 }
 
-void TableWriter::Header(std::vector<std::string> columns)
+void TableWriter::Header(std::vector<std::string> columns, Rows rows)
 {
     columns_ = std::move(columns);
+    oneRow_ = rows == Rows::One;
     if (format_ == TableFormat::Json) {
-        json_.BeginArray();
+        if (!oneRow_) {
+            json_.BeginArray();
+        }
         return;
     }
     for (std::size_t i = 0; i < columns_.size(); ++i) {
@@ -85,7 +90,7 @@ void TableWriter::Row(std::span<const TableCell> cells)
 
 void TableWriter::Finish()
 {
-    if (format_ == TableFormat::Json) {
+    if (format_ == TableFormat::Json && !oneRow_) {
         json_.EndArray();
     }
 }
@@ -102,7 +107,11 @@ void TableWriter::Field(std::size_t index, const TableCell& cell)
             json_.Integer(cell.Int);
             break;
         case TableCell::Kind::Fixed:
-            json_.Fixed(cell.Value, cell.Precision, cell.Decimals);
+            if (cell.Single) {
+                json_.Float(static_cast<float>(cell.Value));
+            } else {
+                json_.Significant(cell.Value);
+            }
             break;
         case TableCell::Kind::Number:
             json_.Number(cell.Str);
@@ -130,7 +139,15 @@ void TableWriter::Field(std::size_t index, const TableCell& cell)
         break;
     }
     case TableCell::Kind::Fixed:
-        AppendFormatFixed(out_, cell.Value, cell.Precision, cell.Decimals, separator_);
+        if (format_ == TableFormat::Tsv) {
+            AppendFormatFixed(out_, cell.Value, cell.Precision, cell.Decimals, separator_);
+        } else if (!std::isfinite(cell.Value)) {
+            // Left empty, as JSON has null: a reader must not choke on a word.
+        } else if (cell.Single) {
+            AppendShortestFloat(out_, static_cast<float>(cell.Value));
+        } else {
+            AppendSignificant(out_, cell.Value);
+        }
         break;
     case TableCell::Kind::Number:
         for (const char ch : cell.Str) {

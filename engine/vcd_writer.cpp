@@ -5,15 +5,19 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <vector>
+
+#ifndef BLDC_VERSION
+#error "BLDC_VERSION must be the project's version"
+#endif
 
 namespace engine {
 
 namespace {
 
-constexpr std::array<const char*, 3> kDriveNames{"DriveA", "DriveB", "DriveC"};
-constexpr std::array<const char*, 5> kVoltageNames{"A", "B", "C", "Z", "VBatt"};
 
 // Identifier codes are printable characters from '!' on; the 22 variables at most need one.
 std::string Code(std::size_t index)
@@ -26,55 +30,102 @@ std::string Code(std::size_t index)
     return code;
 }
 
-// A reference name may hold no blank or control character: viewers split on them.
-std::string ReferenceName(std::string_view name)
-{
-    std::string out;
-    for (const char ch : name) {
-        out += static_cast<unsigned char>(ch) <= ' ' || ch == 0x7F ? '_' : ch;
-    }
-    return out.empty() ? "_" : out;
-}
 
 struct Variable {
     std::string Code;
     bool Real = false;
 };
 
+// A comment may hold anything but the keyword that ends it.
+std::string CommentText(std::string_view text)
+{
+    std::string out(text);
+    std::replace(out.begin(), out.end(), '$', '?');
+    return out;
+}
+
+// The view's channels that a dump writes: all but those that repeat a base voltage.
+std::vector<std::size_t> WrittenChannels(const ChannelSet* view, std::size_t channels)
+{
+    std::vector<std::size_t> written;
+    for (std::size_t k = 0; k < channels; ++k) {
+        if (view->Channels[k].Repeats == nullptr) {
+            written.push_back(k);
+        }
+    }
+    return written;
+}
+
+std::string UnitsComment(const ChannelSet* view, std::size_t channels)
+{
+    std::string text = "$comment\n  units: time in us, one step per sample; A B C Z VBatt in V; "
+                       "ANGLE in deg; switches and drive flags 0 or 1";
+    for (std::size_t k = 0; k < channels; ++k) {
+        const TChannelDesc& channel = view->Channels[k];
+        text += "\n  view channel " + CommentText(VcdReferenceName(channel.Name));
+        if (channel.Repeats != nullptr) {
+            text += std::string(" is bldc.") + channel.Repeats + ", not written twice";
+        } else {
+            text += " in " + CommentText(channel.Unit);
+        }
+    }
+    return text + "\n$end\n";
+}
+
+std::string ScenarioComment(const Scenario& scenario)
+{
+    std::string text = "$comment\n  the scenario of this run, as bldc-emu --load reads it:\n";
+    const std::string file = ScenarioText(scenario);
+    std::string_view rest = file;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        text += "  " + CommentText(rest.substr(0, end)) + "\n";
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    }
+    return text + "$end\n";
+}
+
 class Dump {
 public:
     Dump(const SampleBuffer& run, const ChannelSet* view, std::size_t channels, ChunkedText& out)
-        : run_(run), view_(view), channels_(channels), out_(out.Text())
+        : run_(run), view_(view), channels_(channels),
+          written_(view != nullptr ? WrittenChannels(view, channels) : std::vector<std::size_t>()),
+          out_(out.Text())
     {
     }
 
-    void Declare()
+    void Declare(const VcdAbout& about)
     {
-        out_ += "$version bldc-emu $end\n";
+        out_ += "$date " + VcdDateText() + " $end\n";
+        out_ += "$version bldc-demo " BLDC_VERSION " $end\n";
         out_ += "$comment one electrical revolution in 1 us steps $end\n";
+        out_ += UnitsComment(view_, channels_);
+        if (about.Setup) {
+            out_ += ScenarioComment(*about.Setup);
+        }
         out_ += "$timescale 1 us $end\n";
         out_ += "$scope module bldc $end\n";
         for (const char* name : kSwitchNames) {
             Add(name, false);
         }
-        for (const char* name : kDriveNames) {
+        for (const char* name : kVcdDriveNames) {
             Add(name, false);
         }
-        for (const char* name : kVoltageNames) {
+        for (const char* name : kVcdVoltageNames) {
             Add(name, true);
         }
         Add("ANGLE", true);
-        if (channels_ > 0) {
+        if (!written_.empty()) {
             out_ += "$scope module view $end\n";
-            for (std::size_t k = 0; k < channels_; ++k) {
-                Add(ReferenceName(view_->Channels[k].Name), true);
+            for (const std::size_t k : written_) {
+                Add(VcdReferenceName(view_->Channels[k].Name), true);
             }
             out_ += "$upscope $end\n";
         }
         out_ += "$upscope $end\n";
         out_ += "$enddefinitions $end\n";
         bits_.assign(9, -1);
-        reals_.assign(6 + channels_, 0);
+        reals_.assign(6 + written_.size(), 0);
     }
 
     // The values of sample `i`; all of them for the first sample, then only changes.
@@ -97,7 +148,7 @@ public:
         for (const float value : values) {
             Real(v++, value, first);
         }
-        for (std::size_t k = 0; k < channels_; ++k) {
+        for (const std::size_t k : written_) {
             Real(v++, view_->ChannelRows[static_cast<std::size_t>(i)][k], first);
         }
         if (first) {
@@ -156,6 +207,7 @@ private:
     const SampleBuffer& run_;
     const ChannelSet* view_;
     std::size_t channels_;
+    std::vector<std::size_t> written_;
     std::string& out_;
     std::vector<Variable> variables_;
     std::vector<std::int32_t> bits_;
@@ -164,8 +216,17 @@ private:
 
 } // namespace
 
+std::string VcdReferenceName(std::string_view name)
+{
+    std::string out;
+    for (const char ch : name) {
+        out += static_cast<unsigned char>(ch) <= ' ' || ch == 0x7F ? '_' : ch;
+    }
+    return out.empty() ? "_" : out;
+}
+
 void WriteVcd(const SampleBuffer& run, const ChannelSet* view, const SampleWindow& window,
-              ChunkedText& out)
+              ChunkedText& out, const VcdAbout& about)
 {
     std::int64_t held = run.RecordCount();
     std::size_t channels = 0;
@@ -176,7 +237,7 @@ void WriteVcd(const SampleBuffer& run, const ChannelSet* view, const SampleWindo
     const SampleWindow range = CutToRun(window, held);
 
     Dump dump(run, view, channels, out);
-    dump.Declare();
+    dump.Declare(about);
     for (std::int64_t i = range.Start; i < range.End(); ++i) {
         dump.Sample(i, i == range.Start);
         out.Pass();
@@ -187,26 +248,47 @@ void WriteVcd(const SampleBuffer& run, const ChannelSet* view, const SampleWindo
     out.Flush();
 }
 
-std::string BuildVcd(const SampleBuffer& run, const ChannelSet* view, const SampleWindow& window)
+std::string BuildVcd(const SampleBuffer& run, const ChannelSet* view, const SampleWindow& window,
+                     const VcdAbout& about)
 {
     std::string text;
     ChunkedText out([&text](std::string_view piece) { text += piece; });
-    WriteVcd(run, view, window, out);
+    WriteVcd(run, view, window, out, about);
     return text;
 }
 
-void SaveVcd(const std::string& path, const SampleBuffer& run, const ChannelSet* view)
+void SaveVcd(const std::string& path, const SampleBuffer& run, const ChannelSet* view,
+             const VcdAbout& about)
 {
-    SaveVcd(path, run, view, {0, run.RecordCount()});
+    SaveVcd(path, run, view, {0, run.RecordCount()}, about);
 }
 
 void SaveVcd(const std::string& path, const SampleBuffer& run, const ChannelSet* view,
-             const SampleWindow& window)
+             const SampleWindow& window, const VcdAbout& about)
 {
     ByteFileWriter file(path);
     ChunkedText out([&file](std::string_view piece) { file.Write(piece); });
-    WriteVcd(run, view, window, out);
+    WriteVcd(run, view, window, out, about);
     file.Close();
+}
+
+std::string VcdDateText()
+{
+    std::time_t seconds = std::time(nullptr);
+    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch != nullptr && *epoch != 0) {
+        char* end = nullptr;
+        const long long given = std::strtoll(epoch, &end, 10);
+        if (*end == 0 && given >= 0) {
+            seconds = static_cast<std::time_t>(given);
+        }
+    }
+    std::tm utc{};
+    char text[32] = "";
+    if (gmtime_r(&seconds, &utc) == nullptr ||
+        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &utc) == 0) {
+        return "unknown";
+    }
+    return text;
 }
 
 } // namespace engine

@@ -1,5 +1,7 @@
 #include "engine/view_export.h"
 
+#include "engine/number_forms.h"
+
 #include <algorithm>
 #include <array>
 #include <string_view>
@@ -9,10 +11,6 @@ namespace engine {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr int kTimePrecision = 10;
-constexpr int kTimeDecimals = 1;
-constexpr int kValuePrecision = 7;
-constexpr int kValueDecimals = 4;
 constexpr std::size_t kFixedColumns = 9; // index, time, angle and the six switches
 
 std::vector<std::string> HeaderColumns(const ChannelSet& result, std::size_t channels)
@@ -25,7 +23,7 @@ std::vector<std::string> HeaderColumns(const ChannelSet& result, std::size_t cha
     }
     columns.emplace_back(fixed);
     for (std::size_t k = 0; k < channels; ++k) {
-        columns.push_back(result.Channels[k].Name);
+        columns.push_back(WithUnit(result.Channels[k].Name, result.Channels[k].Unit));
     }
     return columns;
 }
@@ -54,18 +52,60 @@ void WriteViewTable(const SampleBuffer& run, const ChannelSet& result, const Sam
         const TSampleRec& s = run.Samples[static_cast<std::size_t>(i)];
         const TChannelRow& row = result.ChannelRows[static_cast<std::size_t>(i)];
         cells[0] = TableCell::Integer(i);
-        cells[1] = TableCell::Fixed(s.Time, kTimePrecision, kTimeDecimals);
-        cells[2] = TableCell::Fixed(s.Angle, kValuePrecision, kValueDecimals);
+        cells[1] = TableCell::Fixed(s.Time, kLogTimeForm);
+        cells[2] = TableCell::Fixed(s.Angle, kChannelForm);
         for (std::size_t j = 0; j < 6; ++j) {
             cells[3 + j] = TableCell::Integer(s.Switch[j]);
         }
         for (std::size_t k = 0; k < channels; ++k) {
-            cells[kFixedColumns + k] = TableCell::Fixed(row[k], kValuePrecision, kValueDecimals);
+            cells[kFixedColumns + k] = TableCell::Fixed(row[k], kChannelForm);
         }
         table.Row(std::span(cells.data(), kFixedColumns + channels));
         out.Pass();
     }
     table.Finish();
+}
+
+void WriteChannelsJson(const SampleBuffer& run, const ChannelSet& result, const SampleWindow& view,
+                       JsonWriter& json)
+{
+    const auto channels =
+        static_cast<std::size_t>(std::clamp<std::int32_t>(result.ChannelCount, 0, kMaxChannels));
+    const SampleWindow range = ExportedSamples(run, result, view);
+    json.BeginArray();
+    for (std::size_t k = 0; k < channels; ++k) {
+        const TChannelDesc& channel = result.Channels[k];
+        json.BeginObject();
+        json.Key("name");
+        json.Text(channel.Name);
+        json.Key("unit");
+        json.Text(channel.Unit);
+        json.Key("color");
+        json.Text(ColourHex(channel.Color));
+        float low = 0;
+        float high = 0;
+        for (std::int64_t i = range.Start; i < range.End(); ++i) {
+            const float value = result.ChannelRows[static_cast<std::size_t>(i)][k];
+            low = i == range.Start ? value : std::min(low, value);
+            high = i == range.Start ? value : std::max(high, value);
+        }
+        const auto extreme = [&](const char* name, float value) {
+            json.Key(WithUnit(name, channel.Unit));
+            if (range.Empty()) {
+                json.Null();
+            } else {
+                json.Float(value);
+            }
+        };
+        extreme("data min", low);
+        extreme("data max", high);
+        json.Key(WithUnit("axis min", channel.Unit));
+        json.Float(channel.MinValue);
+        json.Key(WithUnit("axis max", channel.Unit));
+        json.Float(channel.MaxValue);
+        json.EndObject();
+    }
+    json.EndArray();
 }
 
 std::string BuildViewExport(const SampleBuffer& run, const ChannelSet& result,

@@ -31,6 +31,10 @@ std::string_view ZcEmptyReasonText(ZcEmptyReason reason)
     case ZcEmptyReason::NoFloatingPhase:
         return "No phase floats in this run: the 180-degree pattern drives all three phases "
                "at nearly every step, so there is no back-EMF to compare.";
+    case ZcEmptyReason::AdvanceTooLarge:
+        return "No phase floats in this run: the timing advance is so large that the "
+               "commutation angle, computed to about 16 digits, jumps past every 60-degree "
+               "floating interval or stands still.";
     case ZcEmptyReason::NoCompleteInterval:
         return "Every floating interval is cut by the start or the end of the run.";
     case ZcEmptyReason::NoneInWindow:
@@ -246,8 +250,9 @@ ZcTable AnalyseZeroCrossings(const SampleBuffer& run, const OperatingPoint& op,
     bool anyFloating = false;
     const std::vector<FloatingInterval> intervals = FloatingIntervals(run, op, anyFloating);
     if (intervals.empty()) {
-        table.Reason =
-            anyFloating ? ZcEmptyReason::NoCompleteInterval : ZcEmptyReason::NoFloatingPhase;
+        table.Reason = anyFloating           ? ZcEmptyReason::NoCompleteInterval
+                       : UsesPattern120(op) ? ZcEmptyReason::AdvanceTooLarge
+                                            : ZcEmptyReason::NoFloatingPhase;
         return table;
     }
     table.Circuit = run.HasCurrents();

@@ -61,6 +61,7 @@ enum class ZcEmptyReason {
     NoComparator,       // view 0
     StaleChannels,      // the channels were not built from this run for this view
     NoFloatingPhase,    // the commutation never leaves a phase undriven
+    AdvanceTooLarge,    // 120 degrees, but the commutation angle is too coarse to float a phase
     NoCompleteInterval, // every floating interval is cut by the start or end of the run
     NoneInWindow,       // none of them touches the samples asked for
 };

@@ -27,6 +27,8 @@ void ChannelEnvelope::Build(const engine::ChannelSet& result)
     const std::size_t count = result.ChannelRows.size();
     const auto channels = static_cast<std::size_t>(std::clamp(result.ChannelCount, 0,
                                                               engine::kMaxChannels));
+    // All slots a row holds, used or not, so that the loop runs on whole rows.
+    const auto width = static_cast<std::size_t>(result.ChannelRows.Width());
     blocks_.resize((count + kBlock - 1) / kBlock);
     for (std::size_t b = 0; b < blocks_.size(); ++b) {
         // All eight slots, used or not, so that the loop runs on whole rows in vector
@@ -38,8 +40,8 @@ void ChannelEnvelope::Build(const engine::ChannelSet& result)
         std::array<bool, engine::kMaxChannels> nan{};
         const std::size_t end = std::min(count, (b + 1) * kBlock);
         for (std::size_t r = b * kBlock; r < end; ++r) {
-            const engine::TChannelRow& row = result.ChannelRows[r];
-            for (std::size_t k = 0; k < row.size(); ++k) {
+            const engine::ConstChannelRowRef row = result.ChannelRows[r];
+            for (std::size_t k = 0; k < width; ++k) {
                 const float v = row[k];
                 lo[k] = v < lo[k] ? v : lo[k];
                 hi[k] = v > hi[k] ? v : hi[k];
@@ -61,22 +63,23 @@ void ChannelEnvelope::Build(const engine::ChannelSet& result)
 void ChannelEnvelope::Clear()
 {
     blocks_.clear();
-    rows_ = nullptr;
+    rows_ = {};
     rowCount_ = 0;
     channels_ = -1;
 }
 
-ColumnExtremes ChannelEnvelope::Extremes(const engine::TChannelRow* rows, int channels,
+ColumnExtremes ChannelEnvelope::Extremes(engine::ChannelRowPointer rows, int channels,
                                          int first, int end, float nanAs) const
 {
     const auto n = static_cast<std::size_t>(std::clamp(channels, 0, engine::kMaxChannels));
     ColumnExtremes e;
     e.Lo.fill(kInf);
     e.Hi.fill(-kInf);
+    const auto width = static_cast<std::size_t>(rows.Width());
     const auto rowsOf = [&](int from, int to) {
         // Whole rows, used slots or not, so that the loop runs in vector registers.
         for (int r = from; r < to; ++r)
-            for (std::size_t k = 0; k < engine::kMaxChannels; ++k) {
+            for (std::size_t k = 0; k < width; ++k) {
                 const float raw = rows[r][k];
                 const float v = raw != raw ? nanAs : raw;
                 e.Lo[k] = v < e.Lo[k] ? v : e.Lo[k];

@@ -33,7 +33,7 @@ public:
 
     // The extremes of the first `channels` channels over rows [first, end) of `rows` (the rows
     // it was built from), a NaN counting as `nanAs`. first < end.
-    ColumnExtremes Extremes(const engine::TChannelRow* rows, int channels, int first, int end,
+    ColumnExtremes Extremes(engine::ChannelRowPointer rows, int channels, int first, int end,
                             float nanAs) const;
 
 private:
@@ -44,7 +44,7 @@ private:
     };
 
     std::vector<Block> blocks_;
-    const engine::TChannelRow* rows_ = nullptr;
+    engine::ChannelRowPointer rows_;
     std::size_t rowCount_ = 0;
     std::int32_t channels_ = -1;
 };

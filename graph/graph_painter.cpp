@@ -152,7 +152,7 @@ void AddEnvelopeColumns(const CellContext& c, const ChannelEnvelope& envelope,
 {
     const engine::ChannelSet& result = c.params.Result;
     const int first = c.map.First();
-    const engine::TChannelRow* rows = result.ChannelRows.data() + first;
+    const engine::ChannelRowPointer rows = result.ChannelRows.data() + first;
     const int len = c.map.Len();
     const auto n = static_cast<std::size_t>(count);
     for (int j = 1; j < len;) {
@@ -181,7 +181,7 @@ void AddEnvelopeColumns(const CellContext& c, const ChannelEnvelope& envelope,
 void AddSampleColumns(const CellContext& c, const PlotScale& scale, int count,
                       std::array<PolylineReducer, engine::kMaxChannels>& traces)
 {
-    const engine::TChannelRow* rows = c.params.Result.ChannelRows.data() + c.map.First();
+    const engine::ChannelRowPointer rows = c.params.Result.ChannelRows.data() + c.map.First();
     const int len = c.map.Len();
     // Column by column, and within a column channel by channel: the samples of one
     // pixel column stay in the cache while each trace takes its share of them.
@@ -231,7 +231,7 @@ void DrawAnalogPlot(const CellContext& c)
         static_cast<std::int64_t>(result.ChannelRows.size()) >= c.map.Window().End();
     std::array<PolylineReducer, engine::kMaxChannels> traces;
     if (rowsCover && !c.map.Flat()) {
-        const engine::TChannelRow* rows = result.ChannelRows.data() + c.map.First();
+        const engine::ChannelRowPointer rows = result.ChannelRows.data() + c.map.First();
         for (int i = 0; i < count; ++i)
             traces[static_cast<std::size_t>(i)].Start(
                 {r.Left, scale.Y(rows[0][static_cast<std::size_t>(i)])});

@@ -106,8 +106,8 @@ void TForm1::ConfigChange()
 {
     if (!circuitBitmap_)
         return;
-    ComposeCircuitPicture(*circuitBitmap_, options_.ProgramFolder, RadioGroup1->ItemIndex() == 1,
-                          RadioGroup2->ItemIndex() == 1);
+    ComposeCircuitPicture(*circuitBitmap_, PictureFolder(options_.ProgramFolder),
+                          RadioGroup1->ItemIndex() == 1, RadioGroup2->ItemIndex() == 1);
     PaintBox1->repaint();
 }
 

@@ -41,7 +41,7 @@ TEST(CliCircuit, TheCurrentsViewMeasurementsAndSweepsOfTheCircuitModel)
     const Outcome channels = RunCli({"--model", "circuit", "--inductance", "20", "--view", "4",
                                      "--channels", "--format", "csv", "--view-window", "0", "2"});
     ASSERT_EQ(channels.status, 0) << channels.err;
-    EXPECT_NE(channels.out.substr(0, channels.out.find('\n')).find(",IA,IB,IC,IBatt"),
+    EXPECT_NE(channels.out.substr(0, channels.out.find('\n')).find(",IA (A),IB (A),IC (A),IBatt (A)"),
               std::string::npos);
     EXPECT_EQ(Lines(channels.out), 3);
 

@@ -60,21 +60,23 @@ TEST(CliFormats, ChannelsAsCsvAreTheClassicValuesWithIndexTimeAndAngle)
     ASSERT_EQ(f.status, 0) << f.err;
     const auto records = ReadStrictCsv(f.out);
     ASSERT_EQ(records.size(), 201u);
-    EXPECT_EQ(records[0], (std::vector<std::string>{"INDEX", "TIME(us)", "ANGLE(deg)", "HA", "LA",
-                                                    "HB", "LB", "HC", "LC", "CompA+", "CompA-",
-                                                    "CompB+", "CompB-", "CompC+", "CompC-"}));
+    EXPECT_EQ(records[0],
+              (std::vector<std::string>{"INDEX", "TIME (us)", "ANGLE (deg)", "HA", "LA", "HB", "LB",
+                                        "HC", "LC", "CompA+ (V)", "CompA- (V)", "CompB+ (V)",
+                                        "CompB- (V)", "CompC+ (V)", "CompC- (V)"}));
     const std::vector<std::string> classicLines = Lines(c.out);
     ASSERT_EQ(classicLines.size(), 6u + 200);
     for (std::size_t j = 0; j < 200; ++j) {
         const auto& record = records[j + 1];
         ASSERT_EQ(record[0], std::to_string(1000 + j));
-        ASSERT_EQ(record[1], std::to_string(1000 + j) + ".0"); // 1 us per sample
-        std::vector<std::string> values(record.begin() + 9, record.end());
+        ASSERT_EQ(record[1], std::to_string(1000 + j)); // 1 us per sample
+        // CSV writes '.' and every digit of the value, the classic form its 4 decimals.
         std::vector<std::string> expected = Fields(classicLines[6 + j]);
-        for (std::string& value : expected) {
-            std::replace(value.begin(), value.end(), ',', '.'); // CSV always writes '.'
+        ASSERT_EQ(record.size(), 9 + expected.size());
+        for (std::size_t k = 0; k < expected.size(); ++k) {
+            std::replace(expected[k].begin(), expected[k].end(), ',', '.');
+            ASSERT_NEAR(std::stod(record[9 + k]), std::stod(expected[k]), 5.001e-5) << j;
         }
-        ASSERT_EQ(values, expected) << j;
     }
 }
 
@@ -87,15 +89,17 @@ TEST(CliFormats, JsonIsOneDocumentWithAMemberPerOutput)
     const Json doc = Json::parse(o.out);
     EXPECT_EQ(doc["params"][9]["TEXT"], "50");
     EXPECT_EQ(doc["params"][0]["VALUE"].get<float>(), 11.1f);
-    EXPECT_EQ(doc["summary"][0]["RPM"], 6946);
-    EXPECT_EQ(doc["summary"][0]["SAMPLES"], 8650);
+    EXPECT_EQ(doc["summary"]["RPM"], 6946);
+    EXPECT_EQ(doc["summary"]["SAMPLES"], 8650);
     EXPECT_EQ(doc["channels"]["view"], 1);
     EXPECT_EQ(doc["channels"]["channels"][3]["name"], "Zero-wire");
-    EXPECT_EQ(doc["channels"]["channels"][3]["color"], "$00FF00FF");
+    const Json& zeroWire = doc["channels"]["channels"][3];
+    EXPECT_EQ(zeroWire["color"], "#FF00FF");
+    EXPECT_LT(zeroWire["axis min (V)"].get<float>(), zeroWire["data min (V)"].get<float>());
     ASSERT_EQ(doc["channels"]["samples"].size(), 4000u);
     EXPECT_EQ(doc["channels"]["samples"][3999]["INDEX"], 3999);
     EXPECT_EQ(doc["measurements"]["samples"], 4000);
-    EXPECT_NEAR(doc["measurements"]["pwm"]["frequency_hz"].get<double>(), 4000, 1);
+    EXPECT_NEAR(doc["measurements"]["PWM"]["frequency (Hz)"].get<double>(), 4000, 1);
 
     // A refused run still closes the document it began.
     const Outcome refused = RunCli({"--format", "json", "--set", "9=100", "--params", "--summary"});
@@ -123,7 +127,7 @@ TEST(CliFormats, MeasureIsAHeaderedTableAndSweepsTakeTheFormatToo)
     EXPECT_EQ(sweep.status, 0) << sweep.err;
     const auto records = ReadStrictCsv(sweep.out);
     ASSERT_EQ(records.size(), 3u);
-    EXPECT_EQ(records[0][0], "VALUE");
+    EXPECT_EQ(records[0][0], "PwmDuty (%)");
     EXPECT_EQ(records[1][0], "50");
     EXPECT_EQ(records[2][2], "25.0");
     // With --zc the sweep's zero-crossing columns join the table.
@@ -131,8 +135,8 @@ TEST(CliFormats, MeasureIsAHeaderedTableAndSweepsTakeTheFormatToo)
     ASSERT_EQ(zc.status, 0) << zc.err;
     const Json zcRows = Json::parse(zc.out)["sweep"];
     ASSERT_EQ(zcRows.size(), 2u);
-    EXPECT_TRUE(zcRows[1]["ZC_MEAN_ERROR(deg)"].is_number());
-    EXPECT_TRUE(zcRows[1]["ZC_UNDETECTED"].is_number_integer());
+    EXPECT_TRUE(zcRows[1]["ZC MEAN ERROR (deg)"].is_number());
+    EXPECT_TRUE(zcRows[1]["ZC UNDETECTED"].is_number_integer());
 
     const Outcome failing = RunCli({"--format", "json", "--sweep", "3=0:1390:1390"});
     EXPECT_EQ(failing.status, kExitRunFailed);
@@ -184,16 +188,18 @@ TEST(CliFormats, StandardOutputHoldsOneDocument)
 {
     EXPECT_EQ(ErrorOf({"--format", "csv", "--params", "--summary"}),
               "--format csv writes one table: give only one of --params, --summary, "
-              "--channels and --measure");
+              "--channels, --measure and --zc");
     EXPECT_EQ(ErrorOf({"--format", "json", "--summary", "--log", "-"}),
               "with --format csv or json standard output holds that document alone: write "
               "--log, --vcd and --save to files");
     EXPECT_EQ(ErrorOf({"--vcd", "-", "--measure"}),
               "--vcd - fills standard output: it cannot be combined with --params, --summary, "
               "--channels, --measure, --zc, --log - or --save -");
-    EXPECT_EQ(ErrorOf({"--format", "csv", "--zc"}),
-              "--zc prints a tab-separated table of its own: it cannot share standard output "
-              "with --format csv or json (--sweep --zc takes the format)");
+    EXPECT_EQ(ErrorOf({"--format", "csv", "--zc", "--measure"}),
+              "--format csv writes one table: give only one of --params, --summary, "
+              "--channels, --measure and --zc");
+    EXPECT_EQ(ErrorOf({"--gtkw", "run.gtkw", "--vcd", "-"}),
+              "--gtkw writes a save file that opens the dump of --vcd: give --vcd FILE as well");
     EXPECT_EQ(ErrorOf({"--png", "-", "--measure"}),
               "--png - writes the picture to standard output: no other output can go there "
               "(write the others to files)");
@@ -202,6 +208,37 @@ TEST(CliFormats, StandardOutputHoldsOneDocument)
     EXPECT_EQ(ErrorOf({"--sweep", "1=1:2:1", "--measure"}),
               "--sweep prints a table of its own: it cannot be combined with --measure");
     EXPECT_EQ(ErrorOf({"--format", "json", "--params", "--summary", "--log", "l.txt"}), "");
+}
+
+TEST(CliFormats, ZeroCrossingsTakeTheFormatAndTheDumpComesWithItsSetUpAndSaveFile)
+{
+    const Outcome classic = RunCli({"--view", "2", "--zc"});
+    const Outcome csv = RunCli({"--view", "2", "--zc", "--format", "csv"});
+    const Outcome json = RunCli({"--view", "2", "--zc", "--summary", "--format", "json"});
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    ASSERT_EQ(json.status, 0) << json.err;
+    const auto records = ReadStrictCsv(csv.out);
+    ASSERT_EQ(records.size(), Lines(classic.out).size());
+    EXPECT_EQ(records[0][2], "TRUE ANGLE (deg)");
+    const Json doc = Json::parse(json.out);
+    ASSERT_EQ(doc["zc"].size(), records.size() - 1);
+    EXPECT_EQ(doc["zc"][0]["STATUS"], records[1][4]);
+    EXPECT_EQ(doc["summary"]["SAMPLES"], 4326);
+
+    const std::string dir = std::filesystem::temp_directory_path() /
+                            ("bldc-emu-gtkw-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string vcd = dir + "/run.vcd";
+    const std::string save = dir + "/run.gtkw";
+    ASSERT_EQ(RunCli({"--set", "10=50", "--view", "3", "--vcd", vcd, "--gtkw", save}).status, 0);
+    std::ifstream dumpFile(vcd);
+    const std::string dump(std::istreambuf_iterator<char>(dumpFile), {});
+    EXPECT_NE(dump.find("  PwmDuty = \"50\"\n"), std::string::npos);
+    std::ifstream saveFile(save);
+    const std::string saved(std::istreambuf_iterator<char>(saveFile), {});
+    EXPECT_NE(saved.find("[dumpfile] \"" + vcd + "\"\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("bldc.view.CompX-\n"), std::string::npos);
+    std::filesystem::remove_all(dir);
 }
 
 } // namespace

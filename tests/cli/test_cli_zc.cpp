@@ -55,8 +55,9 @@ TEST(CliZc, TheTableIsTheEnginesForTheSameRunAndDetector)
     EXPECT_EQ(o.out, engine::ZcTableTsv(table, '.'));
 
     const std::vector<std::string> lines = Split(o.out, '\n');
-    EXPECT_EQ(lines[0], "phase\tdirection\ttrue_angle\ttrue_time\tstatus\tindex\tangle\t"
-                        "error_deg\terror_us\timplied_commutation\tcommutation");
+    EXPECT_EQ(lines[0], "PHASE\tDIRECTION\tTRUE ANGLE (deg)\tTRUE TIME (us)\tSTATUS\tINDEX\t"
+                        "ANGLE (deg)\tERROR (deg)\tERROR (us)\tIMPLIED COMMUTATION (deg)\t"
+                        "COMMUTATION (deg)");
     const std::vector<std::string> first = Split(lines[1], '\t');
     ASSERT_EQ(first.size(), 11u);
     EXPECT_EQ(first[0], "A");

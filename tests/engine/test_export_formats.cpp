@@ -59,9 +59,10 @@ TEST(TableFormats, EachFormatReadsBackToTheSameFields)
     const auto csv = ReadStrictCsv(Table(TableFormat::Csv, ',', AwkwardTable));
     ASSERT_EQ(csv.size(), 3u);
     EXPECT_EQ(csv[0], (std::vector<std::string>{"NAME", "VALUE", "COUNT", "NOTE"}));
-    EXPECT_EQ(csv[1], (std::vector<std::string>{"a,\"b\"\r\nc\td", "-1234.57", "-42", ""}));
+    // Machines get 9 significant digits, not the 7 the TSV shows.
+    EXPECT_EQ(csv[1], (std::vector<std::string>{"a,\"b\"\r\nc\td", "-1234.5678", "-42", ""}));
     EXPECT_EQ(csv[2][1], "1.5e+20");
-    EXPECT_EQ(csv[2][3], "1.2346E005");
+    EXPECT_EQ(csv[2][3], "123456.7");
 
     // TSV: the user's separator, and a TAB or line break in a text becomes a blank.
     EXPECT_EQ(Table(TableFormat::Tsv, ',', AwkwardTable),
@@ -74,12 +75,12 @@ TEST(TableFormats, EachFormatReadsBackToTheSameFields)
     ASSERT_TRUE(json.is_array());
     ASSERT_EQ(json.size(), 2u);
     EXPECT_EQ(json[0]["NAME"], "a,\"b\"\r\nc\td");
-    EXPECT_DOUBLE_EQ(json[0]["VALUE"].get<double>(), -1234.57);
+    EXPECT_DOUBLE_EQ(json[0]["VALUE"].get<double>(), -1234.5678);
     EXPECT_EQ(json[0]["COUNT"], -42);
     EXPECT_TRUE(json[0]["NOTE"].is_null());
     EXPECT_EQ(json[1]["NAME"], "\xC3\xA9t\xEF\xBF\xBD");
     EXPECT_DOUBLE_EQ(json[1]["VALUE"].get<double>(), 1.5e20);
-    EXPECT_DOUBLE_EQ(json[1]["NOTE"].get<double>(), 1.2346e5); // the exponent form is JSON too
+    EXPECT_DOUBLE_EQ(json[1]["NOTE"].get<double>(), 123456.7);
 }
 
 TEST(TableFormats, ViewTableAsCsvAndJsonCarriesTheSamplesOfTheWindow)
@@ -91,8 +92,8 @@ TEST(TableFormats, ViewTableAsCsvAndJsonCarriesTheSamplesOfTheWindow)
         ReadStrictCsv(BuildViewExport(d.run, d.result, {start, len}, ',', TableFormat::Csv));
     ASSERT_EQ(csv.size(), static_cast<std::size_t>(len) + 1);
     EXPECT_EQ(csv[0][0], "INDEX");
-    EXPECT_EQ(csv[0][2], "ANGLE(deg)");
-    EXPECT_EQ(csv[0][9], "CompA+");
+    EXPECT_EQ(csv[0][2], "ANGLE (deg)");
+    EXPECT_EQ(csv[0][9], "CompA+ (V)");
     std::string json;
     {
         ChunkedText out([&json](std::string_view piece) { json += piece; });
@@ -106,15 +107,13 @@ TEST(TableFormats, ViewTableAsCsvAndJsonCarriesTheSamplesOfTheWindow)
         const auto i = static_cast<std::size_t>(start + j);
         const auto& row = csv[static_cast<std::size_t>(j) + 1];
         ASSERT_EQ(row[0], std::to_string(i));
-        std::string angle;
-        AppendFormatFixed(angle, d.run.Samples[i].Angle, 7, 4, '.');
-        ASSERT_EQ(row[2], angle);
+        // Every number reads back as exactly the stored float, in both formats.
+        ASSERT_EQ(std::strtof(row[2].c_str(), nullptr), d.run.Samples[i].Angle);
         for (std::size_t k = 0; k < 6; ++k) {
-            std::string value;
-            AppendFormatFixed(value, d.result.ChannelRows[i][k], 7, 4, '.');
-            ASSERT_EQ(row[9 + k], value) << i;
-            ASSERT_EQ(records[static_cast<std::size_t>(j)][d.result.Channels[k].Name].get<double>(),
-                      std::strtod(value.c_str(), nullptr));
+            const float value = d.result.ChannelRows[i][k];
+            ASSERT_EQ(std::strtof(row[9 + k].c_str(), nullptr), value) << i;
+            const std::string key = d.result.Channels[k].Name + " (V)";
+            ASSERT_EQ(records[static_cast<std::size_t>(j)][key].get<float>(), value);
         }
         ASSERT_EQ(records[static_cast<std::size_t>(j)]["HA"], d.run.Samples[i].Switch[0]);
     }
@@ -127,8 +126,8 @@ TEST(TableFormats, ParamsAndSummaryTables)
     const auto csv =
         ReadStrictCsv(Table(TableFormat::Csv, ',', [&](auto& t) { WriteParamsTable(params, t); }));
     ASSERT_EQ(csv.size(), 11u);
-    EXPECT_EQ(csv[1], (std::vector<std::string>{"1", "NominalVoltage", "11.1", "11.1"}));
-    EXPECT_EQ(csv[3], (std::vector<std::string>{"3", "RpmPerVolt", "1390", "1390.5"}));
+    EXPECT_EQ(csv[1], (std::vector<std::string>{"1", "NominalVoltage", "11.1", "11.1", "V"}));
+    EXPECT_EQ(csv[3], (std::vector<std::string>{"3", "RpmPerVolt", "1390", "1390.5", "RPM/V"}));
     EXPECT_EQ(csv[4][2], "0.0530");
     // The value reads back as exactly the stored float.
     for (int tag = 1; tag <= kParamCount; ++tag) {
@@ -136,12 +135,13 @@ TEST(TableFormats, ParamsAndSummaryTables)
     }
     const std::string tsv =
         Table(TableFormat::Tsv, ',', [&](auto& t) { WriteParamsTable(params, t); });
-    EXPECT_NE(tsv.find("\n2\tBattImpedance\t0,0342\t0,0342\n"), std::string::npos) << tsv;
+    EXPECT_NE(tsv.find("\n2\tBattImpedance\t0,0342\t0,0342\tOhm\n"), std::string::npos) << tsv;
 
     const RunSummary summary{13892.4f, 25.0f};
     const Json json = Json::parse(
         Table(TableFormat::Json, ',', [&](auto& t) { WriteSummaryTable(summary, 4326, t); }));
-    EXPECT_EQ(json, Json::parse(R"j([{"RPM":13892,"TIMING(deg)":25.0,"SAMPLES":4326}])j"));
+    // One run's summary is an object, not a list of one.
+    EXPECT_EQ(json, Json::parse(R"j({"RPM":13892,"TIMING (deg)":25.0,"SAMPLES":4326})j"));
 }
 
 TEST(TableFormats, SweepRowsKeepTheirWidthWhenARunFails)
@@ -154,24 +154,26 @@ TEST(TableFormats, SweepRowsKeepTheirWidthWhenARunFails)
     bad.Failure = "The motor does not turn, at this operating point";
     for (const bool zc : {false, true}) {
         const auto csv = ReadStrictCsv(Table(TableFormat::Csv, ',', [&](auto& t) {
-            t.Header(SweepColumns(d.result, zc));
+            t.Header(SweepColumns(d.result, zc, PwmDuty));
             WriteSweepRow(good, 4, zc, t);
             WriteSweepRow(bad, 4, zc, t);
         }));
         ASSERT_EQ(csv.size(), 3u);
         ASSERT_EQ(csv[0].size(), zc ? 16u : 13u);
-        EXPECT_EQ(csv[0][4], "A MIN");
-        EXPECT_EQ(csv[0][11], "Zero-wire MAX");
+        EXPECT_EQ(csv[0][0], "PwmDuty (%)");
+        EXPECT_EQ(csv[0][2], "TIMING (deg)");
+        EXPECT_EQ(csv[0][4], "A MIN (V)");
+        EXPECT_EQ(csv[0][11], "Zero-wire MAX (V)");
         EXPECT_EQ(csv[0].back(), "ERROR");
         EXPECT_EQ(csv[1][0], "20.5");
-        EXPECT_EQ(csv[1][5], "2.0000");
+        EXPECT_EQ(csv[1][5], "2");
         EXPECT_EQ(csv[1].back(), "");
         EXPECT_EQ(csv[2][1], "");
         EXPECT_EQ(csv[2].back(), bad.Failure);
         if (zc) {
-            EXPECT_EQ(csv[0][12], "ZC_MEAN_ERROR(deg)");
+            EXPECT_EQ(csv[0][12], "ZC MEAN ERROR (deg)");
             EXPECT_EQ((std::vector<std::string>(csv[1].begin() + 12, csv[1].end() - 1)),
-                      (std::vector<std::string>{"1.2500", "", "3"}));
+                      (std::vector<std::string>{"1.25", "", "3"}));
         }
     }
 }
@@ -185,13 +187,17 @@ TEST(TableFormats, MeasurementsAsTheReadoutShowsThem)
         Table(TableFormat::Csv, ',', [&](auto& t) { WriteMeasurementTable(m, d.result, t); }));
     // Window, 4 channels x 4, 6 switches x 2, PWM x 2, commutation x 3.
     ASSERT_EQ(csv.size(), 1u + 2 + 16 + 12 + 2 + 3);
-    EXPECT_EQ(csv[3],
-              (std::vector<std::string>{"A", "min", FormatFixed(m.Channels[0].Min, 8, 3), "V"}));
+    EXPECT_EQ(csv[3][1], "min");
+    EXPECT_EQ(std::strtof(csv[3][2].c_str(), nullptr), m.Channels[0].Min);
     EXPECT_EQ(csv[19][0], "HA");
     EXPECT_EQ(csv[19][1], "duty");
-    EXPECT_EQ(csv[19][2], FormatFixed(m.Switches[0].Duty * 100, 6, 1));
-    EXPECT_EQ(csv[31], (std::vector<std::string>{"PWM", "frequency",
-                                                 FormatFixed(1e6 / *m.PwmPeriodUs, 12, 1), "Hz"}));
+    EXPECT_NEAR(std::strtod(csv[19][2].c_str(), nullptr), m.Switches[0].Duty * 100, 1e-6);
+    EXPECT_EQ(csv[31][3], "Hz");
+    // The tab-separated table keeps the readout's digits.
+    const std::string tsv =
+        Table(TableFormat::Tsv, '.', [&](auto& t) { WriteMeasurementTable(m, d.result, t); });
+    EXPECT_NE(tsv.find("\nHA\tduty\t" + FormatFixed(m.Switches[0].Duty * 100, 6, 1) + "\t%\n"),
+              std::string::npos);
 
     std::string text;
     JsonWriter json(text);
@@ -199,10 +205,10 @@ TEST(TableFormats, MeasurementsAsTheReadoutShowsThem)
     const Json doc = Json::parse(text);
     EXPECT_EQ(doc["samples"], d.run.SampleCount);
     EXPECT_EQ(doc["channels"][3]["name"], "Zero-wire");
-    EXPECT_NEAR(doc["channels"][3]["rms"].get<double>(), m.Channels[3].Rms, 5e-4);
+    EXPECT_NEAR(doc["channels"][3]["RMS (V)"].get<double>(), m.Channels[3].Rms, 1e-6);
     EXPECT_EQ(doc["switches"][5]["edges"], m.Switches[5].Edges);
-    EXPECT_NEAR(doc["pwm"]["frequency_hz"].get<double>(), 4000, 50);
-    EXPECT_NEAR(doc["commutation"]["period_deg"].get<double>(), 60, 1);
+    EXPECT_NEAR(doc["PWM"]["frequency (Hz)"].get<double>(), 4000, 50);
+    EXPECT_NEAR(doc["commutation"]["angle (deg)"].get<double>(), 60, 1);
 
     // At full duty there is no PWM: an empty value and null, never a made-up number.
     const DefaultRun full(1, 100);
@@ -213,7 +219,7 @@ TEST(TableFormats, MeasurementsAsTheReadoutShowsThem)
     text.clear();
     JsonWriter fullJson(text);
     WriteMeasurementJson(f, full.result, fullJson);
-    EXPECT_TRUE(Json::parse(text)["pwm"].is_null());
+    EXPECT_TRUE(Json::parse(text)["PWM"].is_null());
 }
 
 } // namespace

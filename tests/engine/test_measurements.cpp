@@ -114,7 +114,7 @@ TEST(Measurements, ChannelStatisticsOfKnownValues)
     set.ChannelCount = 2;
     set.ChannelRows.resize(10);
     for (int i = 0; i < 10; ++i) {
-        auto& row = set.ChannelRows[static_cast<std::size_t>(i)];
+        const ChannelRowRef row = set.ChannelRows[static_cast<std::size_t>(i)];
         row[0] = i % 2 == 0 ? 3.0f : -4.0f;
         row[1] = static_cast<float>(i);
         buffer.Samples[static_cast<std::size_t>(i)].Switch[2] = i >= 2 ? 1 : 0;

@@ -1,9 +1,12 @@
 // A run spread over threads leaves the buffer exactly as the one-pass run does: every record,
 // the buffer's length and the stale records past the count.
 #include "engine/emulation.h"
+#include "engine/worker_pool.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <string>
 
@@ -112,6 +115,28 @@ TEST(ParallelRun, GrowingKeepsStaleRecordsAndZeroesTheNewTail)
     ASSERT_EQ(single.buffer.Samples.size(), 300u);
     EXPECT_EQ(single.buffer.Samples[1].Time, 1.0f);
     EXPECT_EQ(single.buffer.Samples[299].VZero, -1.5f);
+}
+
+TEST(WorkerPool, EachItemIsTakenOnceAndNoneAfterStop)
+{
+    constexpr std::int64_t kItems = 1000;
+    std::vector<std::atomic<int>> taken(kItems);
+    {
+        WorkerPool pool(kItems);
+        const auto work = [&] {
+            for (std::int64_t i = pool.Next(); i < pool.Count(); i = pool.Next()) {
+                ++taken[static_cast<std::size_t>(i)];
+            }
+        };
+        pool.Start(3, work);
+        work();
+    }
+    EXPECT_EQ(std::count(taken.begin(), taken.end(), 1), kItems);
+
+    WorkerPool stopped(kItems);
+    EXPECT_EQ(stopped.Next(), 0);
+    stopped.Stop();
+    EXPECT_EQ(stopped.Next(), kItems);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 
 namespace engine {
@@ -84,10 +85,10 @@ TEST(VcdWriter, EverySampleReadsBackAtItsMicrosecond)
 
 TEST(VcdWriter, AWindowWithoutViewStartsAtItsFirstSample)
 {
-    HalfDutyRun d(1);
-    d.result.Channels[0].Name = "Phase A"; // a blank would split the name for a viewer
+    HalfDutyRun d(3);
+    d.result.Channels[0].Name = "Comp A"; // a blank would split the name for a viewer
     const VcdDump withView = ReadVcd(BuildVcd(d.run, &d.result, {100, 50}));
-    EXPECT_NO_THROW(withView.Find("bldc.view", "Phase_A"));
+    EXPECT_NO_THROW(withView.Find("bldc.view", "Comp_A"));
 
     const VcdDump dump = ReadVcd(BuildVcd(d.run, nullptr, {d.run.SampleCount - 20, 1000}));
     EXPECT_EQ(dump.Variables.size(), 15u);
@@ -111,6 +112,32 @@ TEST(VcdWriter, AWindowWithoutViewStartsAtItsFirstSample)
     const VcdDump empty = ReadVcd(BuildVcd(d.run, nullptr, {d.run.SampleCount + 5, 10}));
     EXPECT_TRUE(empty.Steps.empty());
     EXPECT_EQ(empty.Variables.size(), 15u);
+}
+
+TEST(VcdWriter, HeaderSaysWhenWhatAndFromWhichSetUpWithoutRepeatingTheRunsVoltages)
+{
+    ::setenv("SOURCE_DATE_EPOCH", "86400", 1);
+    const HalfDutyRun phases(1);
+    Scenario setup;
+    setup.Texts = DefaultParamTexts();
+    setup.Texts[1] = "11,1 $end"; // a typed text cannot end the comment early
+    const std::string text = BuildVcd(phases.run, &phases.result, {0, 10}, {setup});
+    ::unsetenv("SOURCE_DATE_EPOCH");
+    EXPECT_EQ(text.rfind("$date 1970-01-02 00:00:00 UTC $end\n$version bldc-demo ", 0), 0u) << text;
+    EXPECT_NE(text.find("  NominalVoltage = \"11,1 ?end\"\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("view channel Zero-wire is bldc.Z"), std::string::npos);
+    // View 1 only repeats A, B, C and Z, view 0 VBatt: no view scope at all.
+    EXPECT_EQ(ReadVcd(text).Variables.size(), 15u);
+    const HalfDutyRun battery(0);
+    EXPECT_EQ(ReadVcd(BuildVcd(battery.run, &battery.result, {0, 10})).Variables.size(), 15u);
+    // The viewer's save file draws what the dump holds, the view's channels in a group.
+    const std::string save = GtkwaveSaveText(&battery.result, "/tmp/a \"b\".vcd");
+    EXPECT_EQ(save.find("-View"), std::string::npos);
+    EXPECT_NE(save.find("[dumpfile] \"/tmp/a 'b'.vcd\"\n"), std::string::npos);
+    const HalfDutyRun comparators(3);
+    const std::string viewSave = GtkwaveSaveText(&comparators.result, "run.vcd");
+    EXPECT_NE(viewSave.find("@800200\n-View\n@90028\nbldc.view.CompA+\n"), std::string::npos);
+    EXPECT_NE(viewSave.find("@28\nbldc.LC\n@1000200\n-Switches\n"), std::string::npos);
 }
 
 } // namespace

@@ -4,7 +4,9 @@
 #include "engine/view_export.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -73,14 +75,15 @@ TEST(ViewExport, HeaderNamesTheViewsChannelsInOneLine)
 {
     DefaultRun d(2);
     EXPECT_EQ(BuildViewExport(d.run, d.result, {0, 0}, '.'),
-              "INDEX\tTIME(us)\tANGLE(deg)\tHA\tLA\tHB\tLB\tHC\tLC\t"
-              "CompA+\tCompA-\tCompB+\tCompB-\tCompC+\tCompC-\r\n");
+              "INDEX\tTIME (us)\tANGLE (deg)\tHA\tLA\tHB\tLB\tHC\tLC\t"
+              "CompA+ (V)\tCompA- (V)\tCompB+ (V)\tCompB- (V)\tCompC+ (V)\tCompC- (V)\r\n");
     // A label with a TAB or a line break must not add columns or lines.
     ChannelTexts texts;
     texts.PhaseLabels = {"Ph\tA", "B\r\n", "C"};
     PrepareRes(1, texts, '.', d.run, d.result);
     EXPECT_EQ(BuildViewExport(d.run, d.result, {0, 0}, '.'),
-              "INDEX\tTIME(us)\tANGLE(deg)\tHA\tLA\tHB\tLB\tHC\tLC\tPh A\tB  \tC\tZero-wire\r\n");
+              "INDEX\tTIME (us)\tANGLE (deg)\tHA\tLA\tHB\tLB\tHC\tLC\tPh A (V)\tB   (V)\tC (V)\t"
+              "Zero-wire (V)\r\n");
 }
 
 TEST(ViewExport, OneLinePerSampleOfTheWindowWithTheChannelValues)
@@ -107,6 +110,32 @@ TEST(ViewExport, OneLinePerSampleOfTheWindowWithTheChannelValues)
         }
         ASSERT_EQ(lines[static_cast<std::size_t>(j) + 1], expected) << "sample " << i;
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(ViewExport, ChannelsJsonGivesColoursTheDatasExtremesAndTheAxisLimits)
+{
+    const DefaultRun d(1);
+    std::string text;
+    JsonWriter json(text);
+    WriteChannelsJson(d.run, d.result, {1000, 200}, json);
+    const nlohmann::json channels = nlohmann::json::parse(text);
+    ASSERT_EQ(channels.size(), 4u);
+    EXPECT_EQ(channels[0]["color"], "#FF0000"); // phase A is drawn red ($000000FF)
+    EXPECT_EQ(channels[3]["color"], "#FF00FF");
+    float low = d.result.ChannelRows[1000][3];
+    for (int i = 1000; i < 1200; ++i) {
+        low = std::min(low, d.result.ChannelRows[static_cast<std::size_t>(i)][3]);
+    }
+    EXPECT_EQ(channels[3]["data min (V)"].get<float>(), low);
+    EXPECT_EQ(channels[3]["axis min (V)"].get<float>(), d.result.Channels[3].MinValue);
+    EXPECT_LT(channels[3]["axis min (V)"].get<float>(), low);
+    text.clear();
+    WriteChannelsJson(d.run, d.result, {0, 0}, json);
+    EXPECT_TRUE(nlohmann::json::parse(text)[0]["data max (V)"].is_null());
 }
 
 } // namespace

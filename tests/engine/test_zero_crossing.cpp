@@ -3,8 +3,11 @@
 #include "engine/channels.h"
 #include "engine/emulation.h"
 #include "engine/params.h"
+#include "engine/zero_crossing_text.h"
+#include "tests/support/strict_csv.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cmath>
 
@@ -239,6 +242,18 @@ TEST(ZeroCrossing, AnEmptyTableSaysWhy)
     EXPECT_EQ(none.Reason, ZcEmptyReason::NoFloatingPhase);
     EXPECT_NE(ZcEmptyReasonText(none.Reason).find("180-degree"), std::string_view::npos);
 
+    // In the 120-degree pattern only an absurd advance leaves no phase floating, and the
+    // reason says so rather than blaming the other pattern.
+    TParams absurd = DefaultParams();
+    absurd[Timing10] = absurd[Timing100] = 1e24f;
+    Analysed advanced;
+    advanced.Op = ComputeOperatingPoint(absurd, {}, -1, -0.5f);
+    CalcPhases(absurd, {}, -1, -0.5f, advanced.Run);
+    PrepareRes(1, ChannelTexts{}, '.', advanced.Run, advanced.Result);
+    EXPECT_EQ(advanced.Table().Reason, ZcEmptyReason::AdvanceTooLarge);
+    EXPECT_EQ(ZcEmptyReasonText(ZcEmptyReason::AdvanceTooLarge).find("180"),
+              std::string_view::npos);
+
     Analysed single;
     single.Op = ComputeOperatingPoint(DefaultParams(), {}, 1, 30.0f);
     CalcPhases(DefaultParams(), {}, 1, 30.0f, single.Run);
@@ -261,6 +276,43 @@ TEST(ZeroCrossing, AnEmptyTableSaysWhy)
     ASSERT_EQ(one.Rows.size(), 1u);
     EXPECT_EQ(one.Rows[0].Interval.Phase, 1);
     EXPECT_EQ(one.Rows[0].Found.Status, ZcStatus::Detected);
+}
+
+TEST(ZeroCrossingText, NumbersShowTheComputedDigitsWithoutPaddingAndExactOnesForMachines)
+{
+    std::string text;
+    AppendZcFixed(text, 11998535940.545, 3, ',');
+    EXPECT_EQ(text, "11998535940,5"); // 12 digits, none made up
+    text.clear();
+    AppendZcFixed(text, 123456789012.4, 4, '.');
+    EXPECT_EQ(text, "123456789012");
+    text.clear();
+    AppendZcFixed(text, -27.98661, 4, '.');
+    EXPECT_EQ(text, "-27.9866");
+
+    // CSV and JSON: the same columns, the numbers with 9 significant digits.
+    const Analysed a = Emulate(1, 100);
+    const ZcTable table = a.Table();
+    ASSERT_FALSE(table.Rows.empty());
+    std::string csv;
+    TableWriter csvWriter(TableFormat::Csv, csv, ',');
+    WriteZcTable(table, csvWriter);
+    const auto rows = testing_support::ReadStrictCsv(csv);
+    ASSERT_EQ(rows.size(), table.Rows.size() + 1);
+    EXPECT_EQ(rows[0][2], "TRUE ANGLE (deg)");
+    EXPECT_EQ(rows[0][8], "ERROR (us)");
+    const ZeroCrossing& first = table.Rows[0];
+    EXPECT_EQ(rows[1][4], "detected");
+    EXPECT_NEAR(std::strtod(rows[1][3].c_str(), nullptr), first.TrueTime,
+                std::fabs(first.TrueTime) * 1e-8);
+    EXPECT_EQ(std::strtof(rows[1][6].c_str(), nullptr), first.Angle);
+    std::string json;
+    TableWriter jsonWriter(TableFormat::Json, json, ',');
+    WriteZcTable(table, jsonWriter);
+    const auto records = nlohmann::json::parse(json);
+    ASSERT_EQ(records.size(), table.Rows.size());
+    EXPECT_EQ(records[0]["INDEX"], first.Found.Index);
+    EXPECT_NEAR(records[0]["ERROR (deg)"].get<double>(), first.ErrorDeg, 1e-6);
 }
 
 } // namespace

@@ -53,10 +53,8 @@ struct Fixture {
         result.ChannelCount = 4;
         for (std::size_t k = 0; k < 4; ++k)
             result.Channels[k] = {names[k], 0.0f, 13.3f, colors[k]};
-        result.ChannelRows.assign(static_cast<std::size_t>(count), engine::TChannelRow{});
-        for (auto& row : result.ChannelRows)
-            for (std::size_t k = 0; k < 4; ++k)
-                row[k] = static_cast<float>(k);
+        result.ChannelRows.assign(static_cast<std::size_t>(count),
+                                  engine::TChannelRow{0.0f, 1.0f, 2.0f, 3.0f});
         params.View = {0, count};
         params.HeaderText = "RPM = 13892;   Timing = 25.0 deg";
         params.SwitchLabels = {"HighA", "LowA", "HighB", "LowB", "HighC", "LowC"};
@@ -159,7 +157,7 @@ struct AdversarialRun {
             state[5] = chance(40) ? state[5] ^ 1 : state[5];
             for (std::size_t k = 0; k < 6; ++k)
                 s.Switch[k] = state[k];
-            engine::TChannelRow& row = result.ChannelRows[static_cast<std::size_t>(i)];
+            const engine::ChannelRowRef row = result.ChannelRows[static_cast<std::size_t>(i)];
             walk += noise(rng) * 0.05f;
             row[0] = 5 + noise(rng) + (chance(2000) ? 40.0f : 0.0f);  // noise, spikes off scale
             row[1] = chance(5000) ? -1.5f : 3.0f;                    // flat, one-sample dips

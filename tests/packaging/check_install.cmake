@@ -1,4 +1,4 @@
-# cmake -DBUILD_DIR=... -DPREFIX=... -DPROGRAM_DIR=... -DAPP_ID=... -DWITH_UI=ON|OFF
+# cmake -DBUILD_DIR=... -DPREFIX=... -DPROGRAM_DIR=... -DDATA_DIR=... -DAPP_ID=... -DWITH_UI=ON|OFF
 #       -DWITH_EMU_MAN_PAGE=0|1 -P check_install.cmake
 
 function(fail)
@@ -41,8 +41,8 @@ endif()
 
 if(WITH_UI)
   # The window program and its pictures side by side, reached through a relative link.
-  require_files(${PROGRAM_DIR}/bldc-demo ${PROGRAM_DIR}/circuit.bmp ${PROGRAM_DIR}/inv-drv.bmp
-                ${PROGRAM_DIR}/p-mosfet.bmp share/man/man1/bldc-demo.1.gz
+  require_files(${PROGRAM_DIR}/bldc-demo ${DATA_DIR}/circuit.bmp ${DATA_DIR}/inv-drv.bmp
+                ${DATA_DIR}/p-mosfet.bmp share/man/man1/bldc-demo.1.gz
                 share/applications/${APP_ID}.desktop share/metainfo/${APP_ID}.metainfo.xml
                 share/icons/hicolor/scalable/apps/${APP_ID}.svg)
   if(NOT IS_SYMLINK "${PREFIX}/bin/bldc-demo")
@@ -69,6 +69,22 @@ if(WITH_UI)
     fail("the metainfo does not launch ${APP_ID}.desktop")
   endif()
 
+  # Data that is the same on every architecture lives under share/, not beside the program.
+  file(GLOB beside "${PREFIX}/${PROGRAM_DIR}/*.bmp")
+  if(beside)
+    fail("pictures beside the installed program: ${beside}")
+  endif()
+
+  # The window's manual page lists the window's keys, from the list its help box shows.
+  execute_process(COMMAND gzip -dc "${PREFIX}/share/man/man1/bldc-demo.1.gz"
+                  OUTPUT_VARIABLE page RESULT_VARIABLE result)
+  foreach(expected "MOUSE AND KEYS" "Ctrl+E" "Shift+H" "Zero crossings" "scenario")
+    string(FIND "${page}" "${expected}" at)
+    if(NOT result EQUAL 0 OR at EQUAL -1)
+      fail("bldc-demo.1 does not mention '${expected}'")
+    endif()
+  endforeach()
+
   # Each PNG icon has the size its folder promises.
   file(GLOB pngs RELATIVE "${PREFIX}/share/icons/hicolor"
        "${PREFIX}/share/icons/hicolor/*/apps/${APP_ID}.png")
@@ -85,6 +101,16 @@ if(WITH_UI)
   endforeach()
 endif()
 
+# No placeholder address or home page anywhere in what is installed.
+file(GLOB_RECURSE texts "${PREFIX}/share/*.desktop" "${PREFIX}/share/*.xml"
+     "${PREFIX}/share/doc/*/copyright")
+foreach(text IN LISTS texts)
+  file(READ "${text}" content)
+  if(content MATCHES "example\\.(org|com)")
+    fail("a placeholder address in ${text}")
+  endif()
+endforeach()
+
 # The installed front end runs from anywhere: the default run, and a picture of the graph,
 # which needs Qt's offscreen platform to be found from the installed program.
 set(emu "${PREFIX}/bin/bldc-emu")
@@ -92,6 +118,10 @@ execute_process(COMMAND "${emu}" --summary WORKING_DIRECTORY "${PREFIX}"
                 RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 120)
 if(NOT result EQUAL 0 OR NOT out MATCHES "RPM = 13892;")
   fail("installed bldc-emu --summary: exit ${result}\n${out}${err}")
+endif()
+execute_process(COMMAND "${emu}" --help RESULT_VARIABLE result OUTPUT_VARIABLE out)
+if(NOT out MATCHES "\"--\" ends the options")
+  fail("bldc-emu --help does not say what \"--\" does")
 endif()
 if(WITH_UI)
   execute_process(COMMAND "${emu}" --png "${PREFIX}/graph.png" WORKING_DIRECTORY "${PREFIX}"

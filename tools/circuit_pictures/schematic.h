@@ -55,6 +55,8 @@ QPoint UpperTerminal(const Mosfet& mosfet);
 QPoint LowerTerminal(const Mosfet& mosfet);
 
 // A resistor body of 20 x 8 centred on `centre`; its terminals are the ends of the body.
+inline constexpr int kResistorLength = 20;
+inline constexpr int kResistorWidth = 8;
 struct Resistor {
     QPoint centre;
     Qt::Orientation orientation = Qt::Horizontal;

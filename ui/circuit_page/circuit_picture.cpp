@@ -10,6 +10,10 @@
 #include <cstring>
 #include <optional>
 
+#ifndef BLDC_DATA_FROM_PROGRAM
+#error "BLDC_DATA_FROM_PROGRAM must be the installed data folder relative to the program's"
+#endif
+
 namespace ui {
 
 namespace {
@@ -219,6 +223,16 @@ QString ProgramFolder()
         folder.chop(1);
     }
     return folder;
+}
+
+QString PictureFolder(const QString& programFolder)
+{
+    const QString base = QStringLiteral("circuit.bmp");
+    if (QFileInfo::exists(JoinPath(programFolder, base)))
+        return programFolder;
+    const QString installed =
+        QDir::cleanPath(JoinPath(programFolder, QString::fromUtf8(BLDC_DATA_FROM_PROGRAM)));
+    return QFileInfo::exists(JoinPath(installed, base)) ? installed : programFolder;
 }
 
 } // namespace ui

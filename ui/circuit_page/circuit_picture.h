@@ -41,4 +41,10 @@ void ComposeCircuitPicture(QImage& circuitBitmap, const QString& folder, bool in
 // for the root folder itself, "/", which has no other spelling).
 QString ProgramFolder();
 
+// Where the pictures are read from: `programFolder` when "circuit.bmp" is there (a build
+// folder, a copy moved anywhere), otherwise the installed data folder, found from the program's
+// folder as installed (<prefix>/lib/bldc-demo -> <prefix>/share/bldc-demo) when the base
+// picture is there; otherwise `programFolder`, so that the error names it.
+QString PictureFolder(const QString& programFolder);
+
 } // namespace ui

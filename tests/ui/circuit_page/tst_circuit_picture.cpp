@@ -302,6 +302,22 @@ private slots:
         const QString folder = QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
         QCOMPARE(folder, QFileInfo(probe).canonicalPath());
     }
+
+    // Pictures beside the program win (a build folder, a moved copy); an installed program
+    // finds them in the data folder of its tree; with neither, errors name the program's.
+    void picturesAreBesideTheProgramOrInTheInstalledDataFolder()
+    {
+        QTemporaryDir tree;
+        QVERIFY(tree.isValid());
+        const QString program = tree.filePath("lib/bldc-demo");
+        const QString data = tree.filePath("share/bldc-demo");
+        QVERIFY(QDir().mkpath(program) && QDir().mkpath(data));
+        QCOMPARE(ui::PictureFolder(program), program);
+        Save(Filled(224, 240, qRgb(1, 2, 3)), data + "/circuit.bmp");
+        QCOMPARE(ui::PictureFolder(program), data);
+        Save(Filled(224, 240, qRgb(1, 2, 3)), program + "/circuit.bmp");
+        QCOMPARE(ui::PictureFolder(program), program);
+    }
 };
 
 QTEST_MAIN(TestCircuitPicture)
