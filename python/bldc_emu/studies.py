@@ -12,9 +12,10 @@ scenario, the points and the result rows travel, never samples. The table is the
 same order and with the same bytes, for any number of workers and any chunk size; a chunk
 lost with a worker is run again by Dask.
 
-Tolerance studies (parameters drawn around their nominal values) will be studies of the same
-kind: a subclass of Study whose points() are the drawn texts and whose key_columns() name the
-draw. run() needs nothing else of them.
+Points is a study over any list of points, such as parameters drawn around their nominal
+values. The tolerance study of the engine will be a study of the same kind: a subclass of
+Study whose points() are its draws and whose key_columns() name them; run() needs nothing
+else of it.
 """
 
 from __future__ import annotations
@@ -30,7 +31,7 @@ from . import _core
 from ._core import EntryError, EntryWarning, RowSpec, Scenario
 from ._tables import SweepTable
 
-__all__ = ["Study", "Sweep", "run"]
+__all__ = ["Study", "Sweep", "Points", "run"]
 
 Point = list  # [(tag, text), ...], typed in order
 
@@ -65,6 +66,17 @@ def _box_text(value: Union[str, int, float]) -> str:
     return repr(value) if isinstance(value, float) else str(value)
 
 
+def _checked_texts(tag: int, values: Sequence, scenario: Scenario) -> list[str]:
+    texts = [_box_text(v) for v in values]
+    for text in texts:
+        note = _core.unread_note(int(tag), text)
+        if note is not None:
+            if scenario.strict:
+                raise EntryError(note + " (refused under --strict)")
+            warnings.warn(note, EntryWarning, stacklevel=3)
+    return texts
+
+
 class Sweep(Study):
     """A grid over parameter boxes: {tag: [texts or numbers to type], ...}. The rows run
     through the grid with the first box outermost; each point types its texts in the grid's
@@ -85,15 +97,9 @@ class Sweep(Study):
                             pwm=pwm)
         self.grid: dict[int, list[str]] = {}
         for tag, values in grid.items():
-            texts = [_box_text(v) for v in values]
+            texts = _checked_texts(int(tag), values, self.scenario)
             if not texts:
                 raise ValueError(f"box {tag} has no values")
-            for text in texts:
-                note = _core.unread_note(int(tag), text)
-                if note is not None:
-                    if self.scenario.strict:
-                        raise EntryError(note + " (refused under --strict)")
-                    warnings.warn(note, EntryWarning, stacklevel=2)
             self.grid[int(tag)] = texts
 
     def points(self) -> list[Point]:
@@ -111,6 +117,41 @@ class Sweep(Study):
 
     def __repr__(self) -> str:
         return f"<studies.Sweep {self.grid!r}, {len(self)} runs>"
+
+
+class Points(Study):
+    """A study over a list of points, each {tag: text or number} typed in the dict's order on
+    top of `scenario`; every point names the same boxes. The key columns are the boxes' names,
+    the rows keep the list's order. The other arguments are those of Sweep."""
+
+    def __init__(self, points: Sequence[Mapping[int, Union[str, int, float]]],
+                 scenario: Optional[Scenario] = None, **row_options: Any):
+        row_options.setdefault("zc", True)
+        self.scenario = scenario.copy() if scenario is not None else Scenario()
+        self.spec = RowSpec(self.scenario, **row_options)
+        if not points:
+            raise ValueError("a study needs at least one point")
+        self.tags = [int(tag) for tag in points[0]]
+        columns: dict[int, list[str]] = {tag: [] for tag in self.tags}
+        for point in points:
+            if [int(tag) for tag in point] != self.tags:
+                raise ValueError(f"every point names boxes {self.tags}, not {list(point)}")
+            for tag, value in point.items():
+                columns[int(tag)].append(value)
+        texts = {tag: _checked_texts(tag, values, self.scenario) for tag, values in columns.items()}
+        self._keys = list(zip(*texts.values()))
+
+    def points(self) -> list[Point]:
+        return [list(zip(self.tags, key)) for key in self._keys]
+
+    def keys(self) -> list[tuple]:
+        return list(self._keys)
+
+    def key_columns(self) -> list[str]:
+        return [_core.BOX_NAMES[tag] for tag in self.tags]
+
+    def __len__(self) -> int:
+        return len(self._keys)
 
 
 def _run_chunk(scenario: Scenario, spec: RowSpec, points: list[Point]) -> list[tuple]:
