@@ -131,5 +131,29 @@ class ScenarioFilesAndSweeps(unittest.TestCase):
         self.assertGreater(spins, 10000)  # the main thread ran while the run went on
 
 
+class StubsNameTheModule(unittest.TestCase):
+    def test_every_public_name_has_a_stub(self):
+        import ast
+        stub = os.path.join(os.path.dirname(bldc_emu.__file__), "_core.pyi")
+        with open(stub) as f:
+            tree = ast.parse(f.read())
+        stubbed = {}
+        for node in tree.body:
+            if isinstance(node, ast.ClassDef):
+                stubbed[node.name] = {n.target.id if isinstance(n, ast.AnnAssign) else n.name
+                                      for n in node.body
+                                      if isinstance(n, (ast.FunctionDef, ast.AnnAssign))}
+            elif isinstance(node, ast.FunctionDef):
+                stubbed[node.name] = set()
+        for name in dir(bldc_emu._core):
+            item = getattr(bldc_emu._core, name)
+            if name.startswith("__") or not callable(item):
+                continue
+            self.assertIn(name, stubbed)
+            if isinstance(item, type) and not issubclass(item, BaseException):
+                members = {m for m in vars(item) if not m.startswith("_")}
+                self.assertEqual(members - stubbed[name], set(), name)
+
+
 if __name__ == "__main__":
     unittest.main()
