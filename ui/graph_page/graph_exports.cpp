@@ -6,6 +6,7 @@
 #include "engine/view_export.h"
 #include "graph/render/graph_image.h"
 #include "ui/graph_page/graph_host.h"
+#include "ui/session/run_session.h"
 #include "ui/widgets/busy_cursor.h"
 #include "ui/widgets/owner_drawn_grid.h"
 
@@ -84,14 +85,13 @@ void Configure(QFileDialog& dialog)
 
 graph::GraphPaintParams GraphParamsOf(const GraphHost& host)
 {
-    return graph::MakeGraphPaintParams(host.Engine().Run, host.Engine().Result, host.View(),
-                                       host.Grid().Cell(1, 0).toStdString(), host.SwitchLabels());
+    return host.Session().PaintParams(host.SwitchLabels());
 }
 
 QImage GraphImage(const GraphHost& host)
 {
     return graph::RenderGraphImage(GraphParamsOf(host), host.Grid().size(), host.Grid().font(),
-                                   host.Reference());
+                                   host.Session().HeldReference());
 }
 
 QImage GraphImage(const GraphHost& host, const CursorMarks& cursors)
@@ -128,8 +128,8 @@ void SaveCircuitPng(const GraphHost& host, const QString& path)
 
 void ExportView(const GraphHost& host, const QString& path, engine::TableFormat format)
 {
-    const engine::EngineState& state = host.Engine();
-    const engine::SampleWindow view = host.View();
+    const engine::EngineState& state = host.Session().Engine();
+    const engine::SampleWindow view = host.Session().Window();
     engine::SaveViewExport(LocalPath(path), state.Run, state.Result, view,
                            engine::DecimalSeparator(), format);
 }
@@ -147,17 +147,17 @@ engine::TableFormat ViewTableFormat(const QString& path, const QString& filter)
 
 void ExportVcd(const GraphHost& host, const QString& path)
 {
-    const engine::EngineState& state = host.Engine();
+    const engine::EngineState& state = host.Session().Engine();
     const int count = state.Run.SampleCount;
     // The window as the command line takes --view-window: kept inside the run, then cut to it.
     const engine::SampleWindow window =
-        engine::CutToRun(engine::ShiftIntoRun(host.View(), count), count);
+        engine::CutToRun(engine::ShiftIntoRun(host.Session().Window(), count), count);
     engine::SaveVcd(LocalPath(path), state.Run, &state.Result, window);
 }
 
 void SaveLog(const GraphHost& host, const QString& path)
 {
-    engine::SaveSampleLog(LocalPath(path), host.Engine().Run, engine::DecimalSeparator());
+    engine::SaveSampleLog(LocalPath(path), host.Session().Engine().Run, engine::DecimalSeparator());
 }
 
 QString AskSavePath(QWidget* parent, const QString& caption, const QString& fileName,

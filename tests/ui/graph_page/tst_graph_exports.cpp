@@ -6,6 +6,7 @@
 #include "graph/render/graph_image.h"
 #include "ui/widgets/owner_drawn_grid.h"
 #include "ui/widgets/page_control.h"
+#include "ui/session/run_session.h"
 #include "ui/tform1.h"
 #include "tests/support/form_controls.h"
 #include "tests/support/form_fixture.h"
@@ -123,10 +124,10 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromLatin1(file.readAll()).split("\r\n");
         QCOMPARE(lines.size(),
-                 f.form->View().Len + 2); // the header, the samples, "" after the last CR LF
+                 f.form->Session().Window().Len + 2); // the header, the samples, "" after the last CR LF
         QCOMPARE(lines[0],
                  "INDEX\tTIME(us)\tANGLE(deg)\tHA\tLA\tHB\tLB\tHC\tLC\tA\tB\tC\tZero-wire");
-        QCOMPARE(lines[1].section('\t', 0, 0).toInt(), f.form->View().Start);
+        QCOMPARE(lines[1].section('\t', 0, 0).toInt(), f.form->Session().Window().Start);
         QVERIFY(lines[1].section('\t', 2, 2).contains(','));
     }
 
@@ -153,10 +154,10 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const std::vector<testing_support::CsvRecord> records =
             testing_support::ReadStrictCsv(file.readAll().toStdString());
-        QCOMPARE(int(records.size()), f.form->View().Len + 1);
+        QCOMPARE(int(records.size()), f.form->Session().Window().Len + 1);
         QCOMPARE(records[0].front(), std::string("INDEX"));
         QCOMPARE(records[0].back(), std::string("Zero-wire"));
-        QCOMPARE(std::stoi(records[1][0]), f.form->View().Start);
+        QCOMPARE(std::stoi(records[1][0]), f.form->Session().Window().Start);
         // "." whatever the user's separator, and the same values as the TSV export.
         QVERIFY(records[1][2].find('.') != std::string::npos);
         const QString tsv = f.folder.filePath("view.tsv");
@@ -182,14 +183,14 @@ private slots:
     {
         ExportFixture f;
         f.controls.Button1->click();
-        const int count = f.form->Engine().Run.SampleCount;
+        const int count = f.form->Session().Engine().Run.SampleCount;
         // A window inside the run, one reaching past its end, and the whole run, each view.
         const std::vector<std::pair<int, engine::SampleWindow>> cases{
             {2, {1234, 567}}, {3, {count - 100, 400}}, {0, {0, count}}, {1, {0, count}}};
         for (const auto& [view, window] : cases) {
             f.controls.ComboBox1->setCurrentIndex(view);
-            f.Host().ShowWindow(window);
-            const engine::SampleWindow shown = f.form->View();
+            f.Host().Session().SetWindow(window);
+            const engine::SampleWindow shown = f.form->Session().Window();
             const QString mine = f.folder.filePath("window.vcd");
             ui::ExportVcd(f.Host(), mine);
             const std::string theirs = f.folder.filePath("cli.vcd").toStdString();
