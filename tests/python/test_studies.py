@@ -18,8 +18,8 @@ def table_bytes(table):
 
 
 def slow_study():
-    # Slow motors: some 20,000 steps a run, about a second of work over all of it.
-    return studies.Sweep({3: [250, 300, "350"], 10: list(range(20, 101, 4)), 8: [0, 20]})
+    # Slow motors: some 20,000 steps a run, about a hundred runs.
+    return studies.Sweep({3: [300, 350, "400"], 10: list(range(70, 101, 2)), 8: [0, 20]})
 
 
 class LocalStudies(unittest.TestCase):
@@ -78,7 +78,7 @@ class ClusterStudies(unittest.TestCase):
         pids = self.client.run(os.getpid)
         result = {}
         runner = threading.Thread(target=lambda: result.update(
-            table=studies.run(slow_study(), self.client, chunk_size=2)))
+            table=studies.run(slow_study(), self.client, chunk_size=1)))
         runner.start()
 
         def finished(dask_scheduler):
