@@ -22,6 +22,13 @@ import bldc_emu  # noqa: E402
 from bldc_emu import studies  # noqa: E402
 
 
+def column(table, *words):
+    """The values of the table's column whose name holds every word (names carry units)."""
+    name = next(c for c in table.columns
+                if all(w in c.upper().replace("_", " ") for w in words))
+    return table.column(name)
+
+
 def one_run(scenario, out):
     """The terminal voltages and the comparator inputs of one revolution."""
     r = scenario.run()
@@ -45,11 +52,11 @@ def one_run(scenario, out):
 def duty_sweep(scenario, out):
     """The mean and the largest detection error against the duty cycle (box 10)."""
     table = bldc_emu.sweep("10=10:100:5", scenario, zc=True)
-    duty = [float(v) for v in table.column("VALUE")]
+    duty = [float(v) for v in table.column(table.columns[0])]
     fig, ax = plt.subplots(figsize=(8, 4))
-    for column in ["ZC_MEAN_ERROR(deg)", "ZC_MAX_ERROR(deg)"]:
-        values = [np.nan if v is None else v for v in table.column(column)]
-        ax.plot(duty, values, marker="o", label=column)
+    for label, words in [("mean", ("ZC", "MEAN")), ("largest", ("ZC", "MAX"))]:
+        values = [np.nan if v is None else v for v in column(table, *words)]
+        ax.plot(duty, values, marker="o", label=label)
     ax.set_xlabel("PWM duty cycle (%)")
     ax.set_ylabel("detection error (electrical degrees)")
     ax.legend()
@@ -66,7 +73,7 @@ def tolerance_histogram(scenario, out, draws, client=None, seed=1):
     resistance = scenario.value(4) * rng.normal(1, 0.10, draws)
     points = [{3: f"{k:.0f}", 4: f"{r:.4f}"} for k, r in zip(rpm_per_volt, resistance)]
     table = studies.run(studies.Points(points, scenario), client)
-    errors = [e for e in table.column("ZC_MEAN_ERROR(deg)") if e is not None]
+    errors = [e for e in column(table, "ZC", "MEAN") if e is not None]
     fig, ax = plt.subplots(figsize=(8, 4))
     ax.hist(errors, bins=30)
     ax.set_xlabel("mean detection error (electrical degrees)")

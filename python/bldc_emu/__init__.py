@@ -68,4 +68,4 @@ def sweep(spec: str, scenario: Optional[Scenario] = None, *, view: Optional[int]
     with ThreadPoolExecutor(max_workers=workers) as pool:
         parts = list(pool.map(lambda c: _core.sweep_rows(base, row_spec, c), chunks))
     rows = [(value,) + row for (value, _), row in zip(values, (r for p in parts for r in p))]
-    return SweepTable(["VALUE"] + row_spec.columns(), rows, row_spec, keys=1)
+    return SweepTable(row_spec.columns(tag), rows, row_spec, keys=1, tag=tag)

@@ -110,7 +110,7 @@ class Sweep(Study):
         return list(itertools.product(*self.grid.values()))
 
     def key_columns(self) -> list[str]:
-        return [_core.BOX_NAMES[tag] for tag in self.grid]
+        return [_core.box_column(tag) for tag in self.grid]
 
     def __len__(self) -> int:
         return math.prod(len(v) for v in self.grid.values())
@@ -148,7 +148,7 @@ class Points(Study):
         return list(self._keys)
 
     def key_columns(self) -> list[str]:
-        return [_core.BOX_NAMES[tag] for tag in self.tags]
+        return [_core.box_column(tag) for tag in self.tags]
 
     def __len__(self) -> int:
         return len(self._keys)
@@ -194,4 +194,4 @@ def run(study: Study, client: Any = None, *, chunk_size: Optional[int] = None,
         parts = client.gather(futures)
     rows = [key + row for key, row in zip(study.keys(), itertools.chain.from_iterable(parts))]
     keys = study.key_columns()
-    return SweepTable(keys + study.spec.columns(), rows, study.spec, keys=len(keys))
+    return SweepTable(keys + study.spec.columns()[1:], rows, study.spec, keys=len(keys))

@@ -6,7 +6,6 @@
 #include "py_scenario.h"
 #include "py_sweep.h"
 
-#include "cli/cli_options.h"
 #include "cli/run_warnings.h"
 
 #include <pybind11/stl.h>

@@ -2,7 +2,6 @@
 
 #include "py_errors.h"
 
-#include "cli/cli_options.h"
 #include "cli/unread_text.h"
 #include "engine/scenario_reader.h"
 

@@ -249,15 +249,17 @@ bldc_emu.sweep and bldc_emu.studies; picklable, so it travels to a cluster's wor
         .def_readonly("zc", &RowSpec::Zc)
         .def(
             "columns",
-            [](const RowSpec& s) {
+            [](const RowSpec& s, int tag) {
                 engine::ChannelSet view;
                 engine::PrepareRes(s.View, engine::ChannelTexts{}, kSeparator,
                                    engine::SampleBuffer{}, view);
-                std::vector<std::string> columns = engine::SweepColumns(view, s.Zc);
-                columns.erase(columns.begin()); // VALUE: the caller's key columns
-                return columns;
+                if (tag != 0) {
+                    CheckTag(tag);
+                }
+                return engine::SweepColumns(view, s.Zc);
             },
-            "The columns of a row after the point's own: RPM ... ERROR, as bldc-emu --sweep.")
+            py::arg("tag") = 0,
+            "The columns of bldc-emu --sweep on box `tag`: the value's, then RPM ... ERROR.")
         .def(py::pickle(&SpecState, &SpecFromState));
 
     m.def(
@@ -291,13 +293,14 @@ runs go on one thread with the GIL released. A refused run gives a row with only
 
     m.def(
         "sweep_text",
-        [](const RowSpec& spec, const std::vector<std::string>& values,
+        [](const RowSpec& spec, int tag, const std::vector<std::string>& values,
            const std::vector<py::tuple>& rows, const std::string& format,
            const std::string& sep) {
             const auto chosen = engine::TableFormatNamed(format);
             if (!chosen) {
                 ThrowBadValue(py::str(format), "format", "tsv, csv or json");
             }
+            CheckTag(tag);
             if (values.size() != rows.size() || sep.size() != 1) {
                 throw py::value_error("one VALUE per row and a one-character separator");
             }
@@ -314,7 +317,8 @@ runs go on one thread with the GIL released. A refused run gives a row with only
             table.Finish();
             return text;
         },
-        py::arg("spec"), py::arg("values"), py::arg("rows"), py::arg("format") = "csv",
+        py::arg("spec"), py::arg("tag"), py::arg("values"), py::arg("rows"),
+        py::arg("format") = "csv",
         py::arg("sep") = ".", "The table bldc-emu --sweep --format FORMAT prints for these rows.");
 
     m.def(
@@ -340,6 +344,12 @@ runs go on one thread with the GIL released. A refused run gives a row with only
         names.append(name);
     }
     m.attr("BOX_NAMES") = names;
+    m.def(
+        "box_column", [](int tag) {
+            CheckTag(tag);
+            return std::string(engine::kParamNames[static_cast<std::size_t>(tag)]);
+        },
+        py::arg("tag"), "The name of a study's column of the texts typed into box `tag`.");
 
     m.def(
         "unread_note",
