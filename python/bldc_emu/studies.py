@@ -168,9 +168,10 @@ def run(study: Study, client: Any = None, *, chunk_size: Optional[int] = None,
         jobs: Optional[int] = None) -> SweepTable:
     """Runs every point of `study` and returns its table in the study's order.
 
-    client: a dask.distributed Client; its workers run the chunks (each worker should run one
-    task per core: `dask worker --nthreads 1`, or LocalCluster(threads_per_worker=1)). Without
-    one the chunks run here on `jobs` threads (default: one per core). chunk_size: points per
+    client: a dask.distributed Client; its workers run the chunks, one per worker thread (the
+    runs release the GIL, so threads and processes both use the cores; give each machine as
+    many in all as it has cores). Without one the chunks run here on `jobs` threads (default:
+    one per core). chunk_size: points per
     task (default: about four tasks per worker). The table is the same for every choice."""
     points = study.points()
     if chunk_size is not None and chunk_size < 1:
