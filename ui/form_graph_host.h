@@ -17,7 +17,6 @@ struct FormGraphWidgets {
     RunSession* Session = nullptr;
     OwnerDrawnGrid* Grid = nullptr;
     std::array<QLineEdit*, 6> SwitchLabels{}; // Edit101 ... Edit106
-    const std::optional<QImage>* CircuitPicture = nullptr;
     QWidget* MainWindow = nullptr;
     PageControl* Pages = nullptr;
     QWidget* GraphPage = nullptr;
@@ -34,7 +33,6 @@ public:
     RunSession& Session() const override { return *w_.Session; }
     OwnerDrawnGrid& Grid() const override { return *w_.Grid; }
     std::array<std::string, 6> SwitchLabels() const override;
-    const std::optional<QImage>& CircuitPicture() const override { return *w_.CircuitPicture; }
     QWidget& MainWindow() const override { return *w_.MainWindow; }
     QWidget& GraphPage() const override { return *w_.GraphPage; }
     bool GraphPageShown() const override;

@@ -10,6 +10,7 @@
 #include "ui/graph_page/window_bindings.h"
 #include "ui/form_graph_host.h"
 #include "ui/session/run_session.h"
+#include "ui/window_actions.h"
 #include "ui/widgets/owner_drawn_grid.h"
 #include "ui/widgets/page_control.h"
 #include "ui/widgets/paint_box.h"
@@ -65,7 +66,6 @@ TForm1::TForm1(TForm1Options options, QWidget* parent)
         .Session = session_,
         .Grid = StringGrid1,
         .SwitchLabels = SwitchLabels,
-        .CircuitPicture = &circuitBitmap_,
         .MainWindow = this,
         .Pages = PageControl1,
         .GraphPage = TabSheet2,
@@ -78,7 +78,7 @@ TForm1::TForm1(TForm1Options options, QWidget* parent)
     CreateInstantViews();
     CreateReferenceActions();
     CreateScenarioActions();
-    graphTools_->EndMenuWithHelp();
+    AddHelpActions(*windowActions_, *graphTools_->GraphContextMenu());
     CreateZcPage();
     AddToolTips();
     AddHelpShortcut(*this);
@@ -89,10 +89,21 @@ TForm1::~TForm1() = default;
 
 void TForm1::AddExports()
 {
-    AddExportShortcuts(*graphHost_);
+    windowActions_ = std::make_unique<WindowActionTargets>(WindowActionTargets{
+        .Window = this,
+        .Session = session_,
+        .Graph = graphHost_.get(),
+        .CircuitPicture = &circuitBitmap_,
+        .PageShown = [this] { return PageControl1->Page(PageControl1->ActivePageIndex()); },
+        .GraphPage = TabSheet2,
+        .CircuitPage = TabSheet1,
+        .Guarded = [this](const std::function<void()>& action) { Guarded(action); }});
+    AddWindowShortcuts(*windowActions_);
+    // After the graph's own exports, where it always stood.
+    AddSaveLogAction(*windowActions_, *graphTools_->GraphContextMenu());
 
     CircuitMenu = new QMenu(this);
-    AddCircuitExportActions(*graphHost_, *CircuitMenu);
+    AddCircuitExportActions(*windowActions_, *CircuitMenu);
     PaintBox1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(PaintBox1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { CircuitMenu->popup(PaintBox1->mapToGlobal(pos)); });
@@ -198,6 +209,7 @@ void TForm1::FormResize()
     if (graphTools_)
         graphTools_->LayoutChanged();
     TellZcPageColumns();
+    RefreshInstantViews();
 }
 
 void TForm1::ConnectSession()

@@ -45,6 +45,7 @@ class ScrollBarAdapter;
 class BridgeStateLayer;
 class FormGraphHost;
 class RunSession;
+struct WindowActionTargets;
 class ZcPage;
 
 struct TForm1Options {
@@ -140,6 +141,9 @@ private:
     void CreateReferenceActions();
     void CreateScenarioActions();
     void ApplyScenario(const engine::Scenario& scenario);
+    engine::ParamTexts BoxTexts() const;
+    // The track bars to the notches of the boxes' values (a loaded scenario), without a run.
+    void FollowBoxesWithTrackBars();
     void AddToolTips();
     void RefreshReferenceNote();
     void CreateZcPage();
@@ -208,6 +212,7 @@ private:
     AnchorLayout circuitAnchors_;
     AnchorLayout graphAnchors_;
     std::unique_ptr<FormGraphHost> graphHost_;
+    std::unique_ptr<WindowActionTargets> windowActions_;
     // Last, so that it goes first, while the controls it watches and its host still exist.
     std::unique_ptr<GraphTools> graphTools_;
 };

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QImage>
-
 #include <array>
 #include <functional>
 #include <optional>
@@ -28,8 +26,6 @@ public:
     virtual OwnerDrawnGrid& Grid() const = 0;
     // The texts of Edit101 ... Edit106, the labels of the switch rows.
     virtual std::array<std::string, 6> SwitchLabels() const = 0;
-    // The composed circuit picture; empty once released or while its files could not be read.
-    virtual const std::optional<QImage>& CircuitPicture() const = 0;
 
     // The main window: owner of the menus, the readout and the dialogs.
     virtual QWidget& MainWindow() const = 0;

@@ -73,8 +73,6 @@ public:
 
     // The graph's right-click menu; the cursor actions use the position it was opened at.
     QMenu* GraphContextMenu() const { return menu_.Menu(); }
-    // After the window has added its own entries to that menu.
-    void EndMenuWithHelp() { menu_.KeepHelpLast(); }
     // The grid sample the menu was last opened over, if it was over the plot.
     std::optional<int> MenuSample() const { return menu_.Sample(); }
 

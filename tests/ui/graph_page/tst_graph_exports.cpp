@@ -1,6 +1,8 @@
 #include "graph/grid_size.h"
 #include "engine/decimal_separator.h"
 #include "ui/graph_page/graph_exports.h"
+#include "ui/widgets/file_dialogs.h"
+#include "ui/window_actions.h"
 #include "ui/graph_page/graph_host.h"
 #include "ui/graph_page/graph_tools.h"
 #include "graph/render/graph_image.h"
@@ -13,6 +15,7 @@
 #include "tests/support/strict_csv.h"
 #include "tests/cli/run_in_process.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -58,6 +61,9 @@ void AnswerNextDialog(std::function<QString(QFileDialog&)> answer)
         const QString name = answer(*dialog);
         if (name.isEmpty())
             return dialog->reject();
+        // As typed over the name the dialog proposed: the file it had selected is let go.
+        for (auto* list : dialog->findChildren<QAbstractItemView*>())
+            list->clearSelection();
         dialog->findChild<QLineEdit*>("fileNameEdit")->setText(name);
         QMetaObject::invokeMethod(dialog, "accept");
     });
@@ -105,11 +111,11 @@ private slots:
         QCOMPARE(QColor(read.pixel(300, 450)), QColor(0x20, 0x20, 0x20));
 
         const QString circuit = f.folder.filePath("circuit.png");
-        ui::SaveCircuitPng(f.Host(), circuit);
+        ui::SaveCircuitPng(*f.form->CircuitBitmap(), circuit);
         QCOMPARE(QImage(circuit, "PNG").convertToFormat(QImage::Format_RGB32),
                  f.form->CircuitBitmap()->convertToFormat(QImage::Format_RGB32));
         ExportFixture bare(false);
-        QVERIFY_THROWS_EXCEPTION(graph::ExportError, ui::SaveCircuitPng(bare.Host(), circuit));
+        QVERIFY_THROWS_EXCEPTION(graph::ExportError, ui::SaveCircuitPng(*bare.form->CircuitBitmap(), circuit));
     }
 
     void viewExportIsTheFormsWindowInTheUsersSeparator()
@@ -252,13 +258,26 @@ private slots:
         QVERIFY2(left.isEmpty(), qPrintable("left behind: " + left));
     }
 
+    void dialogStartsInTheFolderLastChosen()
+    {
+        ExportFixture f;
+        AnswerNextDialog([&](QFileDialog&) { return f.folder.filePath("first.png"); });
+        QCOMPARE(ui::AskSavePath(f.form.get(), "Save", "graph.png", "PNG pictures (*.png)", "png"),
+                 f.folder.filePath("first.png"));
+        QString shown;
+        AnswerNextDialog([&](QFileDialog& dialog) { return shown = dialog.directory().path(), ""; });
+        ui::AskOpenPath(f.form.get(), "Load", "All files (*)");
+        QCOMPARE(shown, QDir(f.folder.path()).path());
+    }
+
     void ctrlSSavesThePictureOfThePageShown()
     {
         // The form binds the shortcuts itself.
         ExportFixture f;
         f.form->show();
         QStringList titles;
-        for (const auto& [page, key] : {std::pair{1, Qt::Key_S}, {0, Qt::Key_S}, {0, Qt::Key_E}}) {
+        for (const auto& [page, key] :
+             {std::pair{1, Qt::Key_S}, {0, Qt::Key_S}, {2, Qt::Key_S}, {0, Qt::Key_E}}) {
             f.controls.PageControl1->SetActivePageIndex(page);
             // A closed dialog leaves no window active on the offscreen platform.
             QApplication::setActiveWindow(f.form.get());
@@ -266,7 +285,8 @@ private slots:
                 [&](QFileDialog& dialog) { return titles << dialog.windowTitle(), QString(); });
             QTest::keyClick(f.form.get(), key, Qt::ControlModifier);
         }
-        QCOMPARE(titles, (QStringList{"Save graph as PNG", "Save circuit as PNG", "Export view"}));
+        QCOMPARE(titles, (QStringList{"Save graph as PNG", "Save circuit as PNG",
+                                      "Save page as PNG", "Export view"}));
     }
 
     void saveLogAsWritesTheBytesOfTxt()

@@ -39,7 +39,6 @@ public:
     {
         return {"HighA", "LowA", "HighB", "LowB", "HighC", "LowC"};
     }
-    const std::optional<QImage>& CircuitPicture() const override { return picture_; }
     QWidget& MainWindow() const override { return window_; }
     QWidget& GraphPage() const override { return page_; }
     bool GraphPageShown() const override { return false; }
@@ -53,7 +52,6 @@ private:
     mutable QWidget page_;
     ui::OwnerDrawnGrid* grid_;
     mutable ui::RunSession session_;
-    std::optional<QImage> picture_;
 };
 
 QString Cell(const ui::GraphTools& tools, const char* section, const std::string& row, int column)
