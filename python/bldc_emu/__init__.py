@@ -30,12 +30,13 @@ from ._core import (  # noqa: F401
     ScenarioError,
 )
 from . import _core
+from ._core import DIODE_DROP, INDUCTANCE  # noqa: F401  the circuit's values in sweeps and studies
 from ._tables import Measurements, SweepTable, Table, ZcTable  # noqa: F401
 
 __all__ = [
     "Scenario", "Result", "RunSummary", "RowSpec", "Table", "ZcTable", "SweepTable",
     "Measurements", "sweep", "Error", "RunError", "ScenarioError", "FileWriteError",
-    "EntryError", "EntryWarning",
+    "EntryError", "EntryWarning", "INDUCTANCE", "DIODE_DROP",
 ]
 
 

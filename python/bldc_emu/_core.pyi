@@ -8,6 +8,10 @@ import numpy.typing as npt
 from ._tables import Measurements, ZcTable
 
 BOX_NAMES: list[str]
+INDUCTANCE: int
+"""The tag studies and sweeps use for the winding inductance (circuit model)."""
+DIODE_DROP: int
+"""The tag studies and sweeps use for the body diodes' drop (circuit model)."""
 
 class Error(Exception):
     """Base of the errors bldc_emu raises for a run or a file."""
@@ -37,6 +41,14 @@ class RunSummary:
     @property
     def text(self) -> str:
         """"RPM = 13892;   Timing = 25.0 deg"."""
+    @property
+    def model(self) -> str: ...
+    @property
+    def warm_ups(self) -> int:
+        """Circuit model: the revolutions run before the recorded one."""
+    @property
+    def settled(self) -> bool:
+        """Circuit model: whether the start currents settled."""
 
 class Scenario:
     """The ten parameter boxes (tags 1 to 10), the two track bars, the bridge settings and the
@@ -51,7 +63,13 @@ class Scenario:
     pattern: int
     """120 or 180 (degrees)."""
     view: int
-    """0 battery, 1 to 3 the comparator views."""
+    """0 battery, 1 to 3 the comparator views, 4 the currents (circuit model)."""
+    model: str
+    """"static" or "circuit"."""
+    inductance_uh: float
+    """The winding inductance per phase, 0 to 10000 uH (circuit model)."""
+    diode_drop: float
+    """The body diodes' forward drop, 0 to 5 V (circuit model)."""
     def __init__(self, strict: bool = False) -> None: ...
     def set(self, tag: int, text: str) -> None:
         """Types `text` into box `tag` as bldc-emu --set TAG=TEXT does: a text read only in
@@ -103,6 +121,12 @@ class Result:
     @property
     def drive(self) -> npt.NDArray[np.int32]:
         """1 while phase k is driven high with the PWM output on, samples x 3."""
+    @property
+    def currents(self) -> Optional[npt.NDArray[np.float32]]:
+        """Phase currents A, B, C in amperes, samples x 3; None without the circuit model."""
+    @property
+    def ibatt(self) -> Optional[npt.NDArray[np.float32]]:
+        """The battery current in amperes; None without the circuit model."""
     @property
     def samples(self) -> np.ndarray:
         """Every record as one structured array."""

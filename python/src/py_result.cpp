@@ -23,7 +23,7 @@ const engine::ChannelSet& RunResult::ChannelsOf(int view)
     std::unique_ptr<engine::ChannelSet>& slot = channels_[view];
     if (!slot) {
         auto built = std::make_unique<engine::ChannelSet>();
-        engine::PrepareRes(view, engine::ChannelTexts{}, kSeparator, Run, *built);
+        engine::PrepareView(view, engine::ChannelTexts{}, kSeparator, Run, *built);
         slot = std::move(built);
     }
     return *slot;
@@ -51,15 +51,11 @@ std::shared_ptr<RunResult> RunScenario(const ScenarioState& scenario, int pwmSta
     return result;
 }
 
-int ViewOr(const std::optional<int>& view, int scenarioView)
+int ViewOr(const std::optional<int>& view, const ScenarioState& scenario)
 {
-    if (!view) {
-        return scenarioView;
-    }
-    if (*view < 0 || *view >= engine::kViewCount) {
-        ThrowBadValue(py::int_(*view), "view", "a view from 0 to 3");
-    }
-    return *view;
+    const int chosen = view.value_or(scenario.View);
+    CheckView(chosen, scenario.Settings.Circuit.Model);
+    return chosen;
 }
 
 engine::SampleWindow WindowOf(const std::optional<int>& start, const std::optional<int>& length,
@@ -164,7 +160,10 @@ py::array Records(const py::object& self)
 py::dict Channels(const py::object& self, const std::optional<int>& view)
 {
     RunResult& r = *self.cast<Shared>();
-    const int chosen = ViewOr(view, r.Scenario.View);
+    const int chosen = ViewOr(view, r.Scenario);
+    if (const char* unavailable = engine::ViewUnavailableText(chosen, r.Run)) {
+        throw py::value_error("view " + std::to_string(chosen) + ": " + unavailable);
+    }
     const engine::ChannelSet* set = nullptr;
     {
         const py::gil_scoped_release release;
@@ -204,6 +203,14 @@ void BindResult(py::module_& m)
         .def_property_readonly("text", [](const engine::RunSummary& s) {
             return engine::RunSummaryText(s, kSeparator);
         })
+        .def_property_readonly(
+            "model", [](const engine::RunSummary& s) { return engine::RunModelName(s.Model); })
+        .def_property_readonly(
+            "warm_ups", [](const engine::RunSummary& s) { return s.WarmUps; },
+            "Circuit model: the revolutions run before the recorded one.")
+        .def_property_readonly(
+            "settled", [](const engine::RunSummary& s) { return s.Settled; },
+            "Circuit model: whether the start currents settled (always True otherwise).")
         .def("__str__", [](const engine::RunSummary& s) {
             return engine::RunSummaryText(s, kSeparator);
         })
@@ -257,6 +264,30 @@ copy: each keeps the result alive through its base.)doc")
                 return SampleField<std::int32_t>(self, offsetof(engine::TSampleRec, Drive), 3);
             },
             "1 while phase k is driven high and the PWM output is on (int32, samples x 3).")
+        .def_property_readonly(
+            "currents",
+            [](const py::object& self) -> py::object {
+                const RunResult& r = *self.cast<Shared>();
+                if (!r.Run.HasCurrents()) {
+                    return py::none();
+                }
+                return FieldView(self, r.Run.Currents.front().I, r.Run.RecordCount(),
+                                 static_cast<py::ssize_t>(sizeof(engine::TCurrentRec)), 3);
+            },
+            "The phase currents A, B, C in amperes, positive into the motor (float32, samples "
+            "x 3); None unless the run used the circuit model.")
+        .def_property_readonly(
+            "ibatt",
+            [](const py::object& self) -> py::object {
+                const RunResult& r = *self.cast<Shared>();
+                if (!r.Run.HasCurrents()) {
+                    return py::none();
+                }
+                return FieldView(self, &r.Run.Currents.front().IBatt, r.Run.RecordCount(),
+                                 static_cast<py::ssize_t>(sizeof(engine::TCurrentRec)), 1);
+            },
+            "The current drawn from the battery in amperes (negative while the motor feeds "
+            "back); None unless the run used the circuit model.")
         .def_property_readonly("samples", &Records,
                                "Every record as one structured array (Time, Angle, Switch, "
                                "PhaseV, VBatt, VZero, Drive).")
@@ -281,7 +312,7 @@ The analog channels of `view` (default: the scenario's), as a dict from each cha
                const py::object& blanking, int filter, std::optional<int> start,
                std::optional<int> length) {
                 RunResult& r = *self.cast<Shared>();
-                const int chosen = ViewOr(view, r.Scenario.View);
+                const int chosen = ViewOr(view, r.Scenario);
                 const engine::DetectorSettings detector = DetectorOf(sampling, blanking, filter);
                 const engine::SampleWindow window = WindowOf(start, length, r.Run.SampleCount);
                 engine::ZcTable table;
@@ -304,7 +335,7 @@ command line reads it); filter: qualifying samples in a row, 1 to 1000.)doc")
             [](const py::object& self, std::optional<int> start, std::optional<int> length,
                std::optional<int> view) {
                 RunResult& r = *self.cast<Shared>();
-                const int chosen = ViewOr(view, r.Scenario.View);
+                const int chosen = ViewOr(view, r.Scenario);
                 const engine::SampleWindow window = WindowOf(start, length, r.Run.SampleCount);
                 const engine::ChannelSet* set = nullptr;
                 engine::ViewMeasurements measured;

@@ -43,8 +43,8 @@ private:
 std::shared_ptr<RunResult> RunScenario(const ScenarioState& scenario, int pwmState,
                                        float startAngle, unsigned threads);
 
-// The view to use: `view` when given (checked), else the scenario's.
-int ViewOr(const std::optional<int>& view, int scenarioView);
+// The view to use: `view` when given, else the scenario's; checked against its model.
+int ViewOr(const std::optional<int>& view, const ScenarioState& scenario);
 
 // The samples a table looks at: the whole run, or `start` and `length` shifted into the run
 // and cut to it as bldc-emu's --view-window is.

@@ -59,14 +59,17 @@ engine::Scenario ScenarioState::FileContent() const
     return engine::Scenario{Texts, Settings, View};
 }
 
-namespace {
-
-void CheckView(int view)
+void CheckView(int view, engine::RunModel model)
 {
-    if (view < 0 || view >= engine::kViewCount) {
-        ThrowBadValue(py::int_(view), "view", "a view from 0 to 3");
+    if (view < 0 || view >= engine::kAllViewCount) {
+        ThrowBadValue(py::int_(view), "view", "a view from 0 to 4");
+    }
+    if (const char* unavailable = engine::ViewUnavailableText(view, model)) {
+        throw py::value_error("view " + std::to_string(view) + ": " + unavailable);
     }
 }
+
+namespace {
 
 void CheckChoice(int value, const char* name, const char* expected)
 {
@@ -87,15 +90,22 @@ py::tuple GetState(const ScenarioState& s)
         texts.append(py::bytes(s.Texts[static_cast<std::size_t>(tag)]));
     }
     const engine::RunSettings& r = s.Settings;
-    return py::make_tuple(1, values, texts,
+    const engine::CircuitSettings& c = r.Circuit;
+    return py::make_tuple(2, values, texts,
                           py::make_tuple(r.HighSidePwm, r.LowSidePwm, r.DriverKind, r.MosfetKind,
                                          r.Pattern120),
-                          s.View, s.Strict);
+                          s.View, s.Strict,
+                          py::make_tuple(static_cast<int>(c.Model), c.InductanceUh, c.DiodeDrop));
+}
+
+std::string FormatLimit(float value)
+{
+    return py::repr(py::float_(value)).cast<std::string>();
 }
 
 ScenarioState SetState(const py::tuple& t)
 {
-    if (t.size() != 6 || t[0].cast<int>() != 1) {
+    if (t.size() != 7 || t[0].cast<int>() != 2) {
         throw py::value_error("not the state of a bldc_emu.Scenario");
     }
     ScenarioState s;
@@ -109,6 +119,9 @@ ScenarioState SetState(const py::tuple& t)
     const auto r = t[3].cast<py::tuple>();
     s.Settings = engine::RunSettings{r[0].cast<bool>(), r[1].cast<bool>(), r[2].cast<int>(),
                                      r[3].cast<int>(), r[4].cast<bool>()};
+    const auto c = t[6].cast<py::tuple>();
+    s.Settings.Circuit = engine::CircuitSettings{static_cast<engine::RunModel>(c[0].cast<int>()),
+                                                 c[1].cast<float>(), c[2].cast<float>()};
     s.View = t[4].cast<int>();
     s.Strict = t[5].cast<bool>();
     return s;
@@ -199,11 +212,48 @@ raises EntryError and changes nothing.)doc")
         .def_property(
             "view", [](const S& s) { return s.View; },
             [](S& s, int view) {
-                CheckView(view);
+                CheckView(view, s.Settings.Circuit.Model);
                 s.View = view;
             },
-            "The analog view (0 battery, 1 to 3 the comparator views) a run's channels and "
-            "zero-crossing analysis use unless told otherwise.")
+            "The analog view (0 battery, 1 to 3 the comparator views, 4 the currents of the "
+            "circuit model) a run's channels and zero-crossing analysis use unless told "
+            "otherwise.")
+        .def_property(
+            "model",
+            [](const S& s) { return std::string(engine::RunModelName(s.Settings.Circuit.Model)); },
+            [](S& s, const std::string& name) {
+                engine::RunModel model{};
+                if (!engine::ParseRunModel(name.c_str(), model)) {
+                    ThrowBadValue(py::str(name), "model", "static or circuit");
+                }
+                s.Settings.Circuit.Model = model;
+                if (model != engine::RunModel::Circuit && s.View == engine::kCurrentsView) {
+                    s.View = 1; // the currents exist only in the circuit model
+                }
+            },
+            "The model of the bridge: \"static\" (the voltages of the conducting phases, no "
+            "currents) or \"circuit\" (R-L windings, body diodes, the battery behind its "
+            "impedance; phase and battery currents in every sample).")
+        .def_property(
+            "inductance_uh", [](const S& s) { return s.Settings.Circuit.InductanceUh; },
+            [](S& s, float uh) {
+                if (!engine::InductanceInRange(uh)) {
+                    ThrowBadValue(py::float_(uh), "inductance_uh",
+                                  "microhenries from 0 to " + FormatLimit(engine::kMaxInductanceUh));
+                }
+                s.Settings.Circuit.InductanceUh = uh;
+            },
+            "The winding inductance per phase in microhenries (circuit model).")
+        .def_property(
+            "diode_drop", [](const S& s) { return s.Settings.Circuit.DiodeDrop; },
+            [](S& s, float volts) {
+                if (!engine::DiodeDropInRange(volts)) {
+                    ThrowBadValue(py::float_(volts), "diode_drop",
+                                  "volts from 0 to " + FormatLimit(engine::kMaxDiodeDrop));
+                }
+                s.Settings.Circuit.DiodeDrop = volts;
+            },
+            "The forward drop of each body diode in volts (circuit model).")
         .def_static(
             "load",
             [](const std::string& path, bool strict) {

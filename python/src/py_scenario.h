@@ -37,6 +37,8 @@ struct ScenarioState {
 
 // Throws ValueError unless 1 <= tag <= 10.
 void CheckTag(int tag);
+// Throws ValueError unless `view` is one of the views, the currents only with the circuit model.
+void CheckView(int view, engine::RunModel model);
 
 py::class_<ScenarioState> BindScenario(py::module_& m);
 

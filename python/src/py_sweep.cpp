@@ -14,6 +14,8 @@
 #include <pybind11/stl.h>
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <new>
 #include <optional>
 #include <string>
@@ -36,12 +38,49 @@ struct RowSpec {
     int ChannelCount() const
     {
         engine::ChannelSet view;
-        engine::PrepareRes(View, engine::ChannelTexts{}, kSeparator, engine::SampleBuffer{}, view);
+        engine::PrepareView(View, engine::ChannelTexts{}, kSeparator, engine::SampleBuffer{}, view);
         return view.ChannelCount;
     }
 };
 
 using Point = std::vector<std::pair<int, std::string>>;
+
+// A point's tags: 1 ... 10 a parameter box, or one of the circuit's values as --sweep numbers
+// them (inductance, diode drop).
+bool IsCircuitTag(int tag)
+{
+    return tag == cli::kSweepInductance || tag == cli::kSweepDiodeDrop;
+}
+
+void CheckPointTag(int tag)
+{
+    if (!IsCircuitTag(tag)) {
+        CheckTag(tag);
+    }
+}
+
+// The circuit value a point's text stands for: the whole text a number in the value's range.
+std::optional<float> CircuitValue(int tag, const std::string& text)
+{
+    float value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    const bool whole = error == std::errc{} && end == text.data() + text.size();
+    const bool inRange = tag == cli::kSweepInductance ? engine::InductanceInRange(value)
+                                                      : engine::DiodeDropInRange(value);
+    return whole && inRange ? std::optional<float>(value) : std::nullopt;
+}
+
+void CheckPoint(const Point& point)
+{
+    for (const auto& [tag, text] : point) {
+        CheckPointTag(tag);
+        if (IsCircuitTag(tag) && !CircuitValue(tag, text)) {
+            const bool inductance = tag == cli::kSweepInductance;
+            ThrowBadValue(py::str(text), inductance ? "inductance" : "diode-drop",
+                          inductance ? "microhenries from 0 to 10000" : "volts from 0 to 5");
+        }
+    }
+}
 
 // The extremes of every channel over the window, as the command line's sweep takes them:
 // the first smallest and the first largest value; nothing for an empty window.
@@ -69,14 +108,20 @@ engine::SweepRow RowOf(const ScenarioState& base, const RowSpec& spec, const Poi
 {
     engine::TParams params = base.Params;
     engine::ParamTexts texts = base.Texts;
+    engine::RunSettings settings = base.Settings;
     for (const auto& [tag, text] : point) {
+        if (IsCircuitTag(tag)) {
+            (tag == cli::kSweepInductance ? settings.Circuit.InductanceUh
+                                          : settings.Circuit.DiodeDrop) = *CircuitValue(tag, text);
+            continue;
+        }
         texts[static_cast<std::size_t>(tag)] = text;
         engine::ChangeParam(params, texts, tag, true, kSeparator);
     }
     engine::SweepRow row;
     try {
-        row.Summary = engine::CalcPhases(params, base.Settings, spec.PwmState, spec.StartAngle,
-                                         run, engine::kOneLoop);
+        row.Summary = engine::CalcPhases(params, settings, spec.PwmState, spec.StartAngle, run,
+                                         engine::kOneLoop);
     } catch (const engine::EmulationError& error) {
         row.Failure = error.what();
     } catch (const std::bad_alloc&) {
@@ -85,13 +130,13 @@ engine::SweepRow RowOf(const ScenarioState& base, const RowSpec& spec, const Poi
     if (row.Failure) {
         return row;
     }
-    engine::PrepareRes(spec.View, engine::ChannelTexts{}, kSeparator, run, channels);
+    engine::PrepareView(spec.View, engine::ChannelTexts{}, kSeparator, run, channels);
     const engine::SampleWindow window = cli::EffectiveWindow(spec.Window, run.SampleCount);
     row.Samples = run.SampleCount;
     row.Extremes = Extremes(channels, window);
     if (spec.Zc) {
-        const engine::OperatingPoint op = engine::ComputeOperatingPoint(
-            params, base.Settings, spec.PwmState, spec.StartAngle);
+        const engine::OperatingPoint op =
+            engine::ComputeOperatingPoint(params, settings, spec.PwmState, spec.StartAngle);
         const engine::ZcSummary zc =
             engine::AnalyseZeroCrossings(run, op, channels, spec.View, spec.Detector, window)
                 .Summary;
@@ -178,7 +223,7 @@ RowSpec MakeSpec(std::optional<int> view, std::optional<int> start, std::optiona
                  std::optional<float> angle, std::optional<int> pwm, const ScenarioState* scenario)
 {
     RowSpec spec;
-    spec.View = ViewOr(view, scenario ? scenario->View : 1);
+    spec.View = ViewOr(view, scenario ? *scenario : ScenarioState{});
     if (start || length) {
         if (!start || !length || *start < 0 || *length < 1) {
             ThrowBadValue(py::make_tuple(start, length), "the window",
@@ -251,10 +296,10 @@ bldc_emu.sweep and bldc_emu.studies; picklable, so it travels to a cluster's wor
             "columns",
             [](const RowSpec& s, int tag) {
                 engine::ChannelSet view;
-                engine::PrepareRes(s.View, engine::ChannelTexts{}, kSeparator,
+                engine::PrepareView(s.View, engine::ChannelTexts{}, kSeparator,
                                    engine::SampleBuffer{}, view);
                 if (tag != 0) {
-                    CheckTag(tag);
+                    CheckPointTag(tag);
                 }
                 return engine::SweepColumns(view, s.Zc);
             },
@@ -266,9 +311,7 @@ bldc_emu.sweep and bldc_emu.studies; picklable, so it travels to a cluster's wor
         "sweep_rows",
         [](const ScenarioState& scenario, const RowSpec& spec, const std::vector<Point>& points) {
             for (const Point& point : points) {
-                for (const auto& edit : point) {
-                    CheckTag(edit.first);
-                }
+                CheckPoint(point);
             }
             std::vector<engine::SweepRow> rows;
             rows.reserve(points.size());
@@ -300,12 +343,12 @@ runs go on one thread with the GIL released. A refused run gives a row with only
             if (!chosen) {
                 ThrowBadValue(py::str(format), "format", "tsv, csv or json");
             }
-            CheckTag(tag);
+            CheckPointTag(tag);
             if (values.size() != rows.size() || sep.size() != 1) {
                 throw py::value_error("one VALUE per row and a one-character separator");
             }
             engine::ChannelSet view;
-            engine::PrepareRes(spec.View, engine::ChannelTexts{}, kSeparator,
+            engine::PrepareView(spec.View, engine::ChannelTexts{}, kSeparator,
                                engine::SampleBuffer{}, view);
             std::string text;
             engine::TableWriter table(*chosen, text, sep[0]);
@@ -344,9 +387,15 @@ runs go on one thread with the GIL released. A refused run gives a row with only
         names.append(name);
     }
     m.attr("BOX_NAMES") = names;
+    // What studies type into the circuit's values instead of a box, as --sweep numbers them.
+    m.attr("INDUCTANCE") = cli::kSweepInductance;
+    m.attr("DIODE_DROP") = cli::kSweepDiodeDrop;
     m.def(
         "box_column", [](int tag) {
-            CheckTag(tag);
+            CheckPointTag(tag);
+            if (IsCircuitTag(tag)) {
+                return cli::SweepRequest{.Tag = tag}.Name();
+            }
             return std::string(engine::kParamNames[static_cast<std::size_t>(tag)]);
         },
         py::arg("tag"), "The name of a study's column of the texts typed into box `tag`.");
@@ -354,6 +403,10 @@ runs go on one thread with the GIL released. A refused run gives a row with only
     m.def(
         "unread_note",
         [](int tag, const std::string& text) {
+            if (IsCircuitTag(tag)) {
+                CheckPoint(Point{{tag, text}}); // read whole or refused
+                return std::optional<std::string>();
+            }
             CheckTag(tag);
             return cli::UnreadTextNote(cli::SetBoxText{tag, text, {}});
         },
@@ -375,7 +428,7 @@ runs go on one thread with the GIL released. A refused run gives a row with only
                     const engine::OperatingPoint op = engine::ComputeOperatingPoint(
                         scenario.Params, scenario.Settings, -1, -0.5f);
                     engine::ChannelSet channels;
-                    engine::PrepareRes(scenario.View, engine::ChannelTexts{}, kSeparator, run,
+                    engine::PrepareView(scenario.View, engine::ChannelTexts{}, kSeparator, run,
                                        channels);
                     const engine::ZcTable table = engine::AnalyseZeroCrossings(
                         run, op, channels, scenario.View, engine::DetectorSettings{});

@@ -31,19 +31,32 @@ py::object ZcTableObject(const engine::ZcTable& table)
     for (const char* name : engine::kZcColumnNames) {
         columns.append(name);
     }
+    if (table.Circuit) {
+        for (const char* name : engine::kZcCircuitColumnNames) {
+            columns.append(name);
+        }
+    }
     py::list rows;
     for (const engine::ZeroCrossing& row : table.Rows) {
         const bool found = row.Found.Status == engine::ZcStatus::Detected;
         const py::object none = py::none();
-        rows.append(py::make_tuple(
+        // A detector that fired while a diode conducted saw a clamp, not the back-EMF.
+        const std::string status =
+            row.DuringDemag ? "demag" : std::string(engine::ZcStatusName(row.Found.Status));
+        py::tuple cells = py::make_tuple(
             std::string(1, static_cast<char>('A' + row.Interval.Phase)),
             std::string(engine::ZcDirectionName(row.Direction)), row.TrueAngle, row.TrueTime,
-            std::string(engine::ZcStatusName(row.Found.Status)),
+            status,
             found ? py::object(py::int_(row.Found.Index)) : none,
             found ? py::object(py::float_(row.Angle)) : none,
             found ? py::object(py::float_(row.ErrorDeg)) : none,
             found ? py::object(py::float_(row.ErrorUs)) : none,
-            found ? py::object(py::float_(row.ImpliedCommutation)) : none, row.Commutation));
+            found ? py::object(py::float_(row.ImpliedCommutation)) : none, row.Commutation);
+        if (table.Circuit) {
+            cells = py::tuple(cells + py::make_tuple(Optional(row.DemagUs), Optional(row.DemagDeg),
+                                                     Optional(row.BlankingPastDemagDeg)));
+        }
+        rows.append(cells);
     }
     const engine::ZcSummary& s = table.Summary;
     py::dict summary;
@@ -51,6 +64,7 @@ py::object ZcTableObject(const engine::ZcTable& table)
     summary["already"] = s.Already;
     summary["missed"] = s.Missed;
     summary["early"] = s.Early;
+    summary["demag"] = s.Demag;
     summary["undetected"] = s.Undetected();
     summary["mean_error_deg"] = Optional(s.MeanErrorDeg);
     summary["mean_error_us"] = Optional(s.MeanErrorUs);

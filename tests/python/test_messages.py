@@ -75,7 +75,11 @@ class MessagesAreTheCommandLines(unittest.TestCase):
                                      "to 10"),
             (lambda: r.zc(sampling="half"), "bad value 'half' for sampling: expected on, off "
                                             "or all"),
-            (lambda: r.zc(view=4), "bad value 4 for view: expected a view from 0 to 3"),
+            (lambda: r.zc(view=5), "bad value 5 for view: expected a view from 0 to 4"),
+            (lambda: r.zc(view=4), "view 4: There are no currents: the quasi-static model has "
+                                   "none (choose the circuit model)"),
+            (lambda: setattr(s, "inductance_uh", -1), "bad value -1.0 for inductance_uh: "
+                                                       "expected microhenries from 0 to 10000.0"),
             (lambda: bldc_emu.sweep("6=1:0:1"), None),
         ]:
             with self.assertRaises(ValueError) as raised:
@@ -106,16 +110,19 @@ class ScenarioFilesAndSweeps(unittest.TestCase):
         self.assertEqual(copy.run().log_bytes(), s.run().log_bytes())
 
     def test_sweep_prints_the_command_lines_table(self):
-        for spec, options in [("10=10:100:15", ["--zc"]), ("6=0:2000:1000", []),
-                              ("8=0:30:7.5", ["--view", "3", "--zc", "--zc-blanking", "5"])]:
-            kwargs = {"zc": "--zc" in options}
-            if "--view" in options:
-                kwargs.update(view=3, blanking=5)
-            table = bldc_emu.sweep(spec, **kwargs, jobs=2)
+        circuit = bldc_emu.Scenario()
+        circuit.model = "circuit"
+        for spec, options, scenario, kwargs in [
+                ("10=10:100:15", ["--zc"], None, {"zc": True}),
+                ("6=0:2000:1000", [], None, {}),
+                ("8=0:30:7.5", ["--view", "3", "--zc", "--zc-blanking", "5"], None,
+                 {"view": 3, "zc": True, "blanking": 5}),
+                ("inductance=10:90:40", ["--model", "circuit", "--zc"], circuit, {"zc": True})]:
+            table = bldc_emu.sweep(spec, scenario, **kwargs, jobs=2)
             for fmt in ["csv", "tsv"]:
-                out, _, _ = cli("--sweep", spec, *options, "--format", fmt, check=False)
+                out, _, _ = cli(*options, "--sweep", spec, "--format", fmt, check=False)
                 self.assertEqual(table.text(fmt).encode(), out, f"{spec} {fmt}")
-            out, _, _ = cli("--sweep", spec, *options, "--format", "json", check=False)
+            out, _, _ = cli(*options, "--sweep", spec, "--format", "json", check=False)
             self.assertEqual(json.loads(table.text("json")), json.loads(out)["sweep"])
         self.assertEqual(len(table.to_pandas()), len(table))
 

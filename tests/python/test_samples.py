@@ -16,6 +16,8 @@ CASES = [
     ({6: "8000", 10: "35"}, {"view": 2}),
     ({10: "60", 8: "10"}, {"pattern": 180, "view": 3}),
     ({1: "24", 3: "800", 9: "40"}, {"low_side_pwm": True, "mosfets": 0, "driver": 0}),
+    ({10: "70"}, {"model": "circuit", "inductance_uh": 50.0, "diode_drop": 0.5, "view": 4}),
+    ({6: "12000"}, {"model": "circuit", "view": 2}),
 ]
 
 
@@ -42,6 +44,10 @@ def bridge_args(settings):
         args += ["--mosfet", str(settings["mosfets"])]
     if "pattern" in settings:
         args += ["--pattern", str(settings["pattern"])]
+    for key, option in [("model", "--model"), ("inductance_uh", "--inductance"),
+                        ("diode_drop", "--diode-drop")]:
+        if key in settings:
+            args += [option, str(settings[key])]
     return args + ["--view", str(settings.get("view", 1))]
 
 
@@ -74,6 +80,13 @@ class SamplesEqualTheCommandLine(unittest.TestCase):
         for name, channel in r.channels().items():
             dumped = vcd["view." + name]
             self.assertTrue(np.array_equal(dumped.view(np.uint32), channel.view(np.uint32)), name)
+        if s.model == "circuit":  # the currents view holds IA, IB, IC and IBatt as they are
+            currents = read_vcd(cli(*args, "--view", "4", "--vcd", "-")[0].decode(), n)
+            dumped = [v for k, v in currents.items() if k.startswith("view.")]
+            for k, expected in enumerate([*r.currents.T, r.ibatt]):
+                self.assertTrue(np.array_equal(dumped[k].view(np.uint32), expected.view(np.uint32)))
+        else:
+            self.assertIsNone(r.currents)
         times = [line.split(b"\t")[1] for line in log.split(b"\r\n")[1:-1]]
         self.assertTrue(np.array_equal(np.array(times, dtype=np.float32), r.time))
 
@@ -85,6 +98,7 @@ class SamplesEqualTheCommandLine(unittest.TestCase):
 
     def test_single_angle(self):
         self.check({10: "40"}, {"view": 1}, angle=37.5)
+        self.check({10: "40"}, {"model": "circuit", "view": 4}, angle=95)
 
 
 class ArraysAreTheEnginesMemory(unittest.TestCase):
@@ -101,6 +115,13 @@ class ArraysAreTheEnginesMemory(unittest.TestCase):
             with self.assertRaises(ValueError):
                 array[0] = 1
         self.assertTrue(np.shares_memory(r.samples, r.vzero))
+        s = bldc_emu.Scenario()
+        s.model = "circuit"
+        c = s.run()
+        self.assertIs(c.currents.base, c)
+        self.assertEqual(c.ibatt.__array_interface__["data"][0],
+                         c.currents.__array_interface__["data"][0] + 12)
+        self.assertEqual((c.currents.strides, c.currents.flags.writeable), ((16, 4), False))
         self.assertEqual(r.samples["VZero"].tobytes(), r.vzero.tobytes())
         channel = next(iter(r.channels().values()))
         self.assertIs(channel.base, r)
