@@ -14,12 +14,12 @@ JOBS ?= $(shell nproc)
 CONFIGURE := cmake -S . -B $(BUILD_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	-DBLDC_WERROR=$${CI:+ON}
 
-.PHONY: deps build run test test-long bench screenshots test-sanitize test-tsan fuzz-build fuzz \
+.PHONY: deps build run python test test-long bench screenshots test-sanitize test-tsan fuzz-build fuzz \
 	fuzz-replay package package-check clean
 
 # Everything any target needs.
 deps:
-	@bash scripts/install-deps run test bench fuzz package
+	@bash scripts/install-deps run test bench fuzz package python
 
 # The two programs only.
 build:
@@ -29,6 +29,13 @@ build:
 
 run: build
 	@bash scripts/run-app $(BUILD_DIR)
+
+# The Python module bldc_emu, importable with PYTHONPATH=$(BUILD_DIR)/python.
+python:
+	@bash scripts/install-deps run python
+	@$(CONFIGURE) -DBLDC_BUILD_TESTS=OFF -DBLDC_BUILD_BENCH=OFF > /dev/null
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target bldc_emu_core bldc-emu
+	@echo "PYTHONPATH=$(CURDIR)/$(BUILD_DIR)/python /usr/bin/python3 -c 'import bldc_emu'"
 
 test:
 	@bash scripts/install-deps run test
@@ -56,9 +63,10 @@ BENCH_ARGS ?= --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 bench:
 	@bash scripts/install-deps run bench
 	@$(CONFIGURE) -DBLDC_BUILD_TESTS=OFF -DBLDC_BUILD_BENCH=ON > /dev/null
-	@cmake --build $(BUILD_DIR) -j $(JOBS) --target engine_bench ui_bench
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target engine_bench ui_bench bldc_emu_core
 	@$(BUILD_DIR)/bin/engine_bench $(BENCH_ARGS)
 	@QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bin/ui_bench
+	@PYTHONPATH=$(CURDIR)/$(BUILD_DIR)/python /usr/bin/python3 bench/python/python_bench.py
 
 screenshots: build
 	@bash scripts/screenshots $(BUILD_DIR)

@@ -1,5 +1,5 @@
 # cmake -DBUILD_DIR=... -DPREFIX=... -DPROGRAM_DIR=... -DDATA_DIR=... -DAPP_ID=... -DWITH_UI=ON|OFF
-#       -DWITH_EMU_MAN_PAGE=0|1 -P check_install.cmake
+#       -DWITH_EMU_MAN_PAGE=0|1 [-DPYTHON=... -DPYTHON_DIR=...] -P check_install.cmake
 
 function(fail)
   string(JOIN "" message ${ARGN})
@@ -132,5 +132,19 @@ if(WITH_UI)
   png_size("${PREFIX}/graph.png" size)
   if(NOT size STREQUAL "539x470")
     fail("installed bldc-emu --png drew ${size}")
+  endif()
+endif()
+
+# The Python module, where Debian's Python looks for it, runs the default run.
+if(PYTHON)
+  set(package "${PREFIX}/${PYTHON_DIR}/bldc_emu")
+  require_files("${PYTHON_DIR}/bldc_emu/__init__.py" "${PYTHON_DIR}/bldc_emu/studies.py"
+                "${PYTHON_DIR}/bldc_emu/_core.pyi")
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env "PYTHONPATH=${PREFIX}/${PYTHON_DIR}"
+                          "${PYTHON}" -c "import bldc_emu; print(bldc_emu.__file__); print(bldc_emu.Scenario().run().summary)"
+                  WORKING_DIRECTORY "${PREFIX}"
+                  RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 120)
+  if(NOT result EQUAL 0 OR NOT out MATCHES "^${package}/__init__.py\nRPM = 13892;")
+    fail("the installed module: exit ${result}\n${out}${err}")
   endif()
 endif()
