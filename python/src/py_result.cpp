@@ -173,9 +173,11 @@ py::dict Channels(const py::object& self, const std::optional<int>& view)
                                             static_cast<py::ssize_t>(set->ChannelRows.size()));
     py::dict channels;
     for (int k = 0; k < set->ChannelCount; ++k) {
-        const float* first = rows > 0 ? set->ChannelRows.front().data() + k : nullptr;
-        channels[py::str(set->Channels[static_cast<std::size_t>(k)].Name)] = FieldView(
-            self, first, rows, static_cast<py::ssize_t>(sizeof(engine::TChannelRow)), 1);
+        // Rows hold the view's channels only when they are compact: the stride is the width.
+        const float* first = rows > 0 ? &set->ChannelRows[0][static_cast<std::size_t>(k)] : nullptr;
+        channels[py::str(set->Channels[static_cast<std::size_t>(k)].Name)] =
+            FieldView(self, first, rows,
+                      static_cast<py::ssize_t>(set->ChannelRows.Width() * sizeof(float)), 1);
     }
     return channels;
 }

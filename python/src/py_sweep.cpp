@@ -89,14 +89,16 @@ std::vector<std::pair<float, float>> Extremes(const engine::ChannelSet& channels
 {
     std::vector<std::pair<float, float>> extremes;
     const auto count = static_cast<std::size_t>(channels.ChannelCount);
+    const auto first = static_cast<std::size_t>(window.Start);
     for (std::size_t k = 0; k < count && window.Len > 0; ++k) {
-        const auto first = channels.ChannelRows.begin() + window.Start;
-        const auto [low, high] =
-            std::minmax_element(first, first + window.Len,
-                                [k](const engine::TChannelRow& a, const engine::TChannelRow& b) {
-                                    return a[k] < b[k];
-                                });
-        extremes.emplace_back((*low)[k], (*high)[k]);
+        float low = channels.ChannelRows[first][k];
+        float high = low;
+        for (std::size_t i = first + 1; i < first + static_cast<std::size_t>(window.Len); ++i) {
+            const float v = channels.ChannelRows[i][k];
+            low = v < low ? v : low;
+            high = v < high ? high : v;
+        }
+        extremes.emplace_back(low, high);
     }
     return extremes;
 }
@@ -352,7 +354,7 @@ runs go on one thread with the GIL released. A refused run gives a row with only
                                engine::SampleBuffer{}, view);
             std::string text;
             engine::TableWriter table(*chosen, text, sep[0]);
-            table.Header(engine::SweepColumns(view, spec.Zc));
+            table.Header(engine::SweepColumns(view, spec.Zc, tag));
             for (std::size_t i = 0; i < rows.size(); ++i) {
                 engine::WriteSweepRow(RowFromTuple(values[i], rows[i], view.ChannelCount, spec.Zc),
                                       static_cast<std::size_t>(view.ChannelCount), spec.Zc, table);

@@ -78,7 +78,9 @@ class SamplesEqualTheCommandLine(unittest.TestCase):
             self.assertTrue(np.array_equal(vcd[name].view(np.uint32), values.view(np.uint32)),
                             f"{name} of {texts} {settings}")
         for name, channel in r.channels().items():
-            dumped = vcd["view." + name]
+            # A channel that only repeats a base signal is dumped once, as that signal.
+            repeated = {"Battery": "VBatt", "Zero-wire": "Z"}.get(name, name)
+            dumped = vcd["view." + name] if "view." + name in vcd else vcd[repeated]
             self.assertTrue(np.array_equal(dumped.view(np.uint32), channel.view(np.uint32)), name)
         if s.model == "circuit":  # the currents view holds IA, IB, IC and IBatt as they are
             currents = read_vcd(cli(*args, "--view", "4", "--vcd", "-")[0].decode(), n)
