@@ -1,5 +1,6 @@
 #include "cli/cli_png.h"
 
+#include "engine/byte_file.h"
 #include "graph/render/graph_image.h"
 #include "graph/render/png_file.h"
 
@@ -82,6 +83,8 @@ void WriteGraphPng(const std::string& path, const graph::GraphPaintParams& param
     const QImage image = RenderPicture(params, size, reference);
     try {
         graph::SavePng(image, QFile::decodeName(QByteArray::fromStdString(path)));
+    } catch (const engine::FileWriteError& error) {
+        throw PictureError(error.FullText());
     } catch (const std::runtime_error& error) {
         throw PictureError(error.what());
     }

@@ -139,7 +139,7 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
             std::visit(apply, edit);
         }
     } catch (const engine::FileWriteError& error) {
-        Report(err, error.what());
+        Report(err, error.FullText());
         return Finish(out, err, kExitRunFailed);
     }
 
@@ -218,7 +218,7 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
                 engine::SaveSampleLog(*request.LogPath, run, separator);
             } catch (const engine::FileWriteError& error) {
                 out.flush();
-                Report(err, error.what());
+                Report(err, error.FullText());
                 return kExitRunFailed;
             }
         }
@@ -229,7 +229,7 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
             WriteVcd(*request.VcdPath, run, view, window, out);
         } catch (const engine::FileWriteError& error) {
             out.flush();
-            Report(err, error.what());
+            Report(err, error.FullText());
             return kExitRunFailed;
         }
     }
