@@ -1,6 +1,7 @@
 #include "engine/scenario_reader.h"
 
 #include "engine/byte_file.h" // SystemErrorReason
+#include "engine/echoed_text.h"
 
 #include <array>
 #include <cerrno>
@@ -149,14 +150,13 @@ public:
         if (text.substr(0, 3) == "\xEF\xBB\xBF") {
             text.remove_prefix(3);
         }
+        // Lines end with LF, CR LF or, as old editors save them, a CR alone.
         do {
             ++line_;
-            const std::size_t end = std::min(text.find('\n'), text.size());
-            std::string_view raw = text.substr(0, end);
-            text.remove_prefix(std::min(end + 1, text.size()));
-            if (!raw.empty() && raw.back() == '\r') {
-                raw.remove_suffix(1);
-            }
+            const std::size_t end = std::min(text.find_first_of("\r\n"), text.size());
+            const std::string_view raw = text.substr(0, end);
+            const bool crlf = text.substr(end, 2) == "\r\n";
+            text.remove_prefix(std::min(end + (crlf ? 2 : 1), text.size()));
             Line(Trim(raw));
         } while (!text.empty());
         if (!format_) {
@@ -175,8 +175,8 @@ public:
 private:
     [[noreturn]] void Fail(const std::string& what) const
     {
-        throw ScenarioError("Scenario \"" + file_ + "\", line " + std::to_string(line_) + ": " +
-                            what);
+        throw ScenarioError("Scenario \"" + EchoedText(file_, std::string::npos) + "\", line " +
+                            std::to_string(line_) + ": " + what);
     }
 
     void Line(std::string_view line)
@@ -219,7 +219,7 @@ private:
         }
         const std::string_view name = line.substr(1, line.size() - 2);
         if (name != "parameters" && name != "bridge" && name != "graph") {
-            Fail("unknown section [" + std::string(name) + "]");
+            Fail("unknown section [" + EchoedText(name) + "]");
         }
         if (!format_) {
             Fail("the [scenario] section has no format line");
@@ -230,7 +230,7 @@ private:
     void Format(std::string_view name, std::string_view value)
     {
         if (name != "format") {
-            Fail("unknown key \"" + std::string(name) + "\" in [scenario]");
+            Fail("unknown key \"" + EchoedText(name) + "\" in [scenario]");
         }
         if (format_) {
             Fail("format is given twice");
@@ -239,7 +239,7 @@ private:
         const bool digits = word && word->find_first_not_of("0123456789") == std::string_view::npos;
         if (!digits) {
             Fail("format: expected a whole number such as " + std::to_string(kScenarioFormat) +
-                 ", not " + std::string(value.empty() ? "nothing" : value));
+                 ", not " + (value.empty() ? std::string("nothing") : EchoedText(value)));
         }
         int version = 0;
         const std::from_chars_result read =
@@ -248,7 +248,7 @@ private:
             version = std::numeric_limits<int>::max(); // more digits than any format we write
         }
         if (version > kScenarioFormat) {
-            Fail("written by a newer version of the program (format " + std::string(*word) +
+            Fail("written by a newer version of the program (format " + EchoedText(*word) +
                  "; this one reads format " + std::to_string(kScenarioFormat) + " and older)");
         }
         if (version < 1) {
@@ -264,7 +264,7 @@ private:
             ++k;
         }
         if (k == keys_.size()) {
-            Fail("unknown key \"" + std::string(name) + "\" in [" + std::string(section_) + "]");
+            Fail("unknown key \"" + EchoedText(name) + "\" in [" + std::string(section_) + "]");
         }
         const Key& key = keys_[k];
         if (seenOn_[k] != 0) {
@@ -282,7 +282,7 @@ private:
         }
         if (problem) {
             Fail(key.Name + ": " + *problem + ", not " +
-                 std::string(value.empty() ? "nothing" : value));
+                 (value.empty() ? std::string("nothing") : EchoedText(value)));
         }
     }
 
@@ -298,7 +298,7 @@ private:
 
 std::string CannotRead(const std::string& path, const std::string& reason)
 {
-    return "Cannot read scenario \"" + path + "\". " + reason;
+    return "Cannot read scenario \"" + EchoedText(path, std::string::npos) + "\". " + reason;
 }
 
 // Closes the file on every way out of the read.
