@@ -10,6 +10,7 @@
 #include <functional>
 #include <limits>
 #include <optional>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -336,11 +337,22 @@ Scenario LoadScenario(const std::string& path)
     if (!S_ISREG(info.st_mode)) {
         throw ScenarioError(CannotRead(path, "It is not a regular file"));
     }
+    return ReadScenario(file.Fd, path);
+}
+
+Scenario ReadScenario(int fd, const std::string& path)
+{
     std::string text;
     std::array<char, 8192> buffer{};
     while (text.size() <= kMaxScenarioBytes) {
-        const ssize_t got = ::read(file.Fd, buffer.data(), buffer.size());
+        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
         if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        // A pipe another program left non-blocking: wait for its bytes.
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd wait{fd, POLLIN, 0};
+            ::poll(&wait, 1, -1);
             continue;
         }
         if (got < 0) {
