@@ -56,8 +56,10 @@ struct ReferenceRequest {
 inline constexpr int kMaxPictureSide = 8192;
 inline constexpr int kMaxJobs = 256;
 
-// The file name that stands for standard output in every option that writes a file.
+// The file name that stands for standard output in every option that writes a file, and for
+// standard input in --load.
 inline constexpr std::string_view kStandardOutput = "-";
+inline constexpr std::string_view kStandardInput = "-";
 
 struct CliRequest {
     std::vector<ParamEdit> Edits; // applied in the order given

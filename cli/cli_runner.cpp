@@ -123,10 +123,10 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
         out << (request.ShowHelp ? UsageText() : VersionText());
         return Finish(out, err, kExitSuccess);
     }
-    if (!ReportUnreadTexts(request, err)) {
+    const char separator = request.Separator.value_or(engine::ReadLocaleDecimalSeparator());
+    if (!ReportUnreadTexts(request, separator, err)) {
         return kExitUsage;
     }
-    const char separator = request.Separator.value_or(engine::ReadLocaleDecimalSeparator());
     const engine::ScopedDecimalSeparator scopedSeparator(separator);
     ReportAngleWithoutSamples(request, separator, err);
 
@@ -286,8 +286,12 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
 {
     const ParseResult parsed = ParseCommandLine(args);
     if (const auto* usage = std::get_if<UsageError>(&parsed)) {
+        if (usage->BadFile) {
+            ReportEscaped(err, usage->Message); // the scenario reader escapes what it quotes
+            return kExitRunFailed;
+        }
         Report(err, usage->Message);
-        return usage->BadFile ? kExitRunFailed : kExitUsage;
+        return kExitUsage;
     }
     return RunRequest(std::get<CliRequest>(parsed), out, err, context);
 }
