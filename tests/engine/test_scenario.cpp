@@ -171,11 +171,16 @@ TEST(Scenario, MessagesQuoteTheFileEscapedAndCut)
     EXPECT_EQ(refusal, head + "12: unknown key \"" + std::string(kEchoCharacters, 'k') +
                            "...\" in [parameters]");
 
-    // Lines that end with a CR alone are lines.
+    // Lines that end with a CR alone are lines; a CR LF is one line end.
     Scenario s = Awkward();
     std::string text = ScenarioText(s);
     std::replace(text.begin(), text.end(), '\n', '\r');
     EXPECT_EQ(ParseScenario(text, "a.scenario"), s);
+    std::string windows;
+    for (const char ch : With("View = 1", "View = 5")) {
+        windows += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+    }
+    EXPECT_EQ(Refusal(windows), head + "25: View: expected 0, 1, 2 or 3, not 5");
 }
 
 TEST(Scenario, FilesThatCannotBeReadAreRefusedWithoutWaiting)
