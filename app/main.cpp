@@ -1,6 +1,7 @@
 #include "engine/decimal_separator.h"
 #include "ui/graph_page/about_box.h"
 #include "ui/widgets/form_style.h"
+#include "ui/session/run_session.h"
 #include "ui/tform1.h"
 
 #include <QApplication>

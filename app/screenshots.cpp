@@ -6,6 +6,7 @@
 #include "ui/graph_page/graph_tools.h"
 #include "ui/widgets/page_control.h"
 #include "ui/graph_page/readout_window.h"
+#include "ui/session/run_session.h"
 #include "ui/tform1.h"
 
 #include <QApplication>

@@ -8,7 +8,9 @@
 #include "ui/graph_page/graph_exports.h"
 #include "ui/graph_page/graph_tools.h"
 #include "ui/graph_page/window_bindings.h"
-#include "ui/tform1_graph_host.h"
+#include "ui/form_graph_host.h"
+#include "ui/session/run_session.h"
+#include "ui/window_actions.h"
 #include "ui/widgets/owner_drawn_grid.h"
 #include "ui/widgets/page_control.h"
 #include "ui/widgets/paint_box.h"
@@ -51,6 +53,7 @@ TForm1::TForm1(TForm1Options options, QWidget* parent)
     move(187, 110);
     resize(kClientSize);
     setMinimumSize(kClientSize);
+    session_ = new RunSession(this);
 
     CreateParameterColumn();
     CreateCircuitPage();
@@ -59,26 +62,48 @@ TForm1::TForm1(TForm1Options options, QWidget* parent)
     LayoutControls();
     FormCreate();
     ConnectHandlers();
-    graphHost_ = std::make_unique<Host>(*this);
+    graphHost_ = std::make_unique<FormGraphHost>(FormGraphWidgets{
+        .Session = session_,
+        .Grid = StringGrid1,
+        .SwitchLabels = SwitchLabels,
+        .MainWindow = this,
+        .Pages = PageControl1,
+        .GraphPage = TabSheet2,
+        .ZoomIn = [this] { SpeedButton1Click(); },
+        .ZoomOut = [this] { SpeedButton2Click(); },
+        .WholeRun = [this] { SpeedButton3Click(); },
+        .Guarded = [this](const std::function<void()>& handler) { Guarded(handler); }});
     graphTools_ = std::make_unique<GraphTools>(*graphHost_);
     AddExports();
     CreateInstantViews();
     CreateReferenceActions();
     CreateScenarioActions();
-    graphTools_->EndMenuWithHelp();
+    AddHelpActions(*windowActions_, *graphTools_->GraphContextMenu());
     CreateZcPage();
     AddToolTips();
     AddHelpShortcut(*this);
+    ConnectSession();
 }
 
 TForm1::~TForm1() = default;
 
 void TForm1::AddExports()
 {
-    AddExportShortcuts(*graphHost_);
+    windowActions_ = std::make_unique<WindowActionTargets>(WindowActionTargets{
+        .Window = this,
+        .Session = session_,
+        .Graph = graphHost_.get(),
+        .CircuitPicture = &circuitBitmap_,
+        .PageShown = [this] { return PageControl1->Page(PageControl1->ActivePageIndex()); },
+        .GraphPage = TabSheet2,
+        .CircuitPage = TabSheet1,
+        .Guarded = [this](const std::function<void()>& action) { Guarded(action); }});
+    AddWindowShortcuts(*windowActions_);
+    // After the graph's own exports, where it always stood.
+    AddSaveLogAction(*windowActions_, *graphTools_->GraphContextMenu());
 
     CircuitMenu = new QMenu(this);
-    AddCircuitExportActions(*graphHost_, *CircuitMenu);
+    AddCircuitExportActions(*windowActions_, *CircuitMenu);
     PaintBox1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(PaintBox1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { CircuitMenu->popup(PaintBox1->mapToGlobal(pos)); });
@@ -90,10 +115,6 @@ void TForm1::FormCreate()
     // rest of the start-up goes on.
     circuitBitmap_.emplace();
     Guarded([this] { ConfigChange(); });
-
-    state_.Run.SampleCount = 0;
-    ViewStart = 0;
-    ViewLen = 1;
 
     // The default row height resets every row, so it comes before the header row's height.
     StringGrid1->SetColCount(2);
@@ -185,14 +206,27 @@ void TForm1::FormResize()
     for (int row = 0; row <= 6; ++row)
         fixedRows += StringGrid1->RowHeight(row) + 1;
     StringGrid1->SetRowHeight(7, std::max(0, StringGrid1->height() - 4 - fixedRows));
-    TellGraphTools(&GraphTools::LayoutChanged);
-    TellZcPage();
+    if (graphTools_)
+        graphTools_->LayoutChanged();
+    TellZcPageColumns();
 }
 
-void TForm1::TellGraphTools(void (GraphTools::*notice)())
+void TForm1::ConnectSession()
 {
-    if (graphTools_)
-        (graphTools_.get()->*notice)();
+    // The graph tools and the zero-crossing page connect themselves as they are made; the
+    // form's own notes come after the tools, whose cursor A the bridge layer reads.
+    connect(session_, &RunSession::RunEnded, this, [this] {
+        RefreshInstantViews();
+        RefreshReferenceNote();
+    });
+    connect(session_, &RunSession::ReferenceChanged, this, [this] {
+        RefreshReferenceNote();
+        StringGrid1->Repaint();
+    });
+    connect(session_, &RunSession::WindowMoved, this, [this] {
+        if (!movingWindow_)
+            FollowWindow();
+    });
 }
 
 engine::RunSettings TForm1::CurrentRunSettings() const

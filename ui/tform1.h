@@ -1,15 +1,11 @@
 #pragma once
 
+#include "engine/channels.h"
 #include "engine/emulation.h"
-#include "engine/engine_state.h"
 #include "engine/scenario.h"
-#include "ui/widgets/anchor_layout.h"
 #include "graph/canvas.h"
-#include "graph/channel_envelope.h"
 #include "graph/graph_paint_params.h"
-#include "graph/reference_run.h"
-#include "graph/switch_edges.h"
-#include "graph/view_window.h"
+#include "ui/widgets/anchor_layout.h"
 #include "ui/widgets/error_report.h"
 
 #include <QImage>
@@ -34,8 +30,8 @@ class QSlider;
 class QToolButton;
 
 // The main window: the parameter column, the "Circuit", "Graph" and "Zero crossings" pages, and
-// the handlers that join the controls to the engine. Each handler is a few lines that call the
-// engine or a view.
+// the handlers that join the controls to the session. Each handler reads the controls, calls
+// the session and writes the results back; the pages follow the session themselves.
 
 namespace ui {
 
@@ -47,6 +43,9 @@ class ParamEdit;
 class RadioGroup;
 class ScrollBarAdapter;
 class BridgeStateLayer;
+class FormGraphHost;
+class RunSession;
+struct WindowActionTargets;
 class ZcPage;
 
 struct TForm1Options {
@@ -65,8 +64,7 @@ public:
 
     // Read access for the tests and the screenshot tool; they reach the controls by the names
     // the form gives them, as a user does.
-    const engine::EngineState& Engine() const { return state_; }
-    engine::SampleWindow View() const { return {ViewStart, ViewLen}; }
+    RunSession& Session() const { return *session_; }
     const std::optional<QImage>& CircuitBitmap() const { return circuitBitmap_; }
     // The graph's cursors, readout, navigation and right-click menu.
     GraphTools& Tools() const { return *graphTools_; }
@@ -80,13 +78,12 @@ public:
     // Brings the bridge layer and the graph's note in line with the last run and cursor A.
     void RefreshInstantViews();
 
-    // The reference run: a copy of the current run, drawn under every later run's traces.
+    // "Hold as reference" and "Clear reference": the session keeps the run, the graph draws it.
     void HoldReference();
     void ClearReference();
-    const std::optional<graph::ReferenceRun>& Reference() const { return reference_; }
     QLabel* ReferenceNote = nullptr; // the reference's summary and the differences
 
-    // The "Zero crossings" page, told of every run, view and view-window change.
+    // The "Zero crossings" page; it follows the session.
     QWidget* TabSheet3 = nullptr;
     ZcPage* ZcPage1 = nullptr;
 
@@ -104,8 +101,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    class Host; // what the graph tools see of the window (tform1_graph_host.h)
-
     static constexpr int kGraphScrollBarTag = 12345;
 
     // The program's operations.
@@ -149,28 +144,26 @@ private:
     void AddToolTips();
     void RefreshReferenceNote();
     void CreateZcPage();
-    void TellZcPage();
-    std::optional<engine::ZcSummary> LiveZc() const;
+    void TellZcPageColumns();
+    void ConnectSession();
 
     void Recalculate();
-    void RunPhases(int PwmState, float StartAngle);
-    void RunCompletion(const engine::RunSummary& summary);
+    void RunCompletion();
     void ViewReset();
+    // The window moved by the form's own handlers, which then bring the scroll bar and the
+    // grid in line themselves (UpdateGraph).
+    void MoveWindow(const engine::SampleWindow& window);
+    // The scroll bar and the grid in line with a window another page moved.
+    void FollowWindow();
     engine::RunSettings CurrentRunSettings() const;
     engine::ChannelTexts CurrentChannelTexts() const;
     QString LogPath() const;
-    // Tells the graph tools of a change (none while the window is being built).
-    void TellGraphTools(void (GraphTools::*notice)());
 
     // Runs a handler; an error escaping it goes to the error box.
     template <typename Handler> void Guarded(Handler&& handler)
     {
         RunGuarded(this, options_.ShowError, handler);
     }
-
-    // The view window: the samples the graph shows.
-    int ViewStart = 0;
-    int ViewLen = 1;
 
     // Controls, named as the form names them.
     std::array<ParamEdit*, engine::kParamCount + 1> ParamEdits{}; // Edit1 ... Edit10 by tag
@@ -207,33 +200,16 @@ private:
     QMenu* CircuitMenu = nullptr; // PaintBox1's right-click menu
 
     TForm1Options options_;
-    engine::EngineState state_;
+    RunSession* session_ = nullptr; // a child of the form, made before the controls
     std::optional<QImage> circuitBitmap_;
-    // What the last run was made with: the bridge layer reads the transistors through the
-    // inversion of that run, not of a driver option changed since.
-    engine::RunSettings lastRunSettings_;
-    std::optional<int> lastSingleAnglePwm_;         // the held PWM state of a single-angle run
-    std::optional<engine::RunSummary> lastSummary_; // none after a run that failed
-    // The operating point of the last run begun: the zero-crossing analysis reads its timing
-    // and commutation rule, not those of boxes changed since.
-    std::optional<engine::OperatingPoint> lastOperatingPoint_;
-    std::uint64_t runCount_ = 0;
-    // The live run's crossings for the comparison with the reference: taken once per run and
-    // view, not at every move of the pointer that refreshes the readout.
-    struct LiveZcCache {
-        std::uint64_t Run = 0;
-        int View = 0;
-        std::optional<engine::ZcSummary> Zc;
-    };
-    mutable std::optional<LiveZcCache> liveZc_;
-    std::optional<graph::ReferenceRun> reference_;
-    // What the grid paints per pixel column from: rebuilt with every run and every PrepareRes.
-    graph::SwitchEdges switchEdges_;
-    graph::ChannelEnvelope channelEnvelope_;
+    // Set while a handler of the form moves the window itself: it brings the scroll bar and
+    // the grid in line on its own (UpdateGraph).
+    bool movingWindow_ = false;
     AnchorLayout formAnchors_;
     AnchorLayout circuitAnchors_;
     AnchorLayout graphAnchors_;
-    std::unique_ptr<Host> graphHost_;
+    std::unique_ptr<FormGraphHost> graphHost_;
+    std::unique_ptr<WindowActionTargets> windowActions_;
     // Last, so that it goes first, while the controls it watches and its host still exist.
     std::unique_ptr<GraphTools> graphTools_;
 };

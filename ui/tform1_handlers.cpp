@@ -1,6 +1,5 @@
 // The handlers that join the controls to the engine.
 #include "ui/tform1.h"
-#include "ui/tform1_graph_host.h"
 
 #include "engine/channels.h"
 #include "engine/decimal_separator.h"
@@ -16,6 +15,7 @@
 #include "ui/widgets/paint_box.h"
 #include "ui/widgets/param_edit.h"
 #include "ui/widgets/radio_group.h"
+#include "ui/session/run_session.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -37,7 +37,7 @@ void TForm1::ChangeParam(QLineEdit* Sender, bool Recalc)
     for (int i = 1; i <= engine::kParamCount; ++i)
         texts[static_cast<std::size_t>(i)] =
             ParamEdits[static_cast<std::size_t>(i)]->text().toStdString();
-    engine::ChangeParam(state_.Params, texts, tag, Recalc, engine::DecimalSeparator());
+    engine::ChangeParam(session_->Params(), texts, tag, Recalc, engine::DecimalSeparator());
     for (int i = 1; i <= engine::kParamCount; ++i) {
         const QString text = QString::fromStdString(texts[static_cast<std::size_t>(i)]);
         QLineEdit* box = ParamEdits[static_cast<std::size_t>(i)];
@@ -87,8 +87,6 @@ void TForm1::ComboBox1Change()
 {
     const BusyCursor busy;
     PrepareRes(ComboBox1->currentIndex());
-    TellGraphTools(&GraphTools::ChannelsChanged);
-    TellZcPage();
     StringGrid1->Repaint();
 }
 
@@ -96,7 +94,7 @@ void TForm1::SpeedButton4Click()
 {
     const std::string path = QFile::encodeName(LogPath()).toStdString();
     const BusyCursor busy;
-    engine::SaveSampleLog(path, state_.Run, engine::DecimalSeparator());
+    engine::SaveSampleLog(path, session_->Samples(), engine::DecimalSeparator());
 }
 
 void TForm1::RadioGroupClick()
@@ -136,60 +134,24 @@ void TForm1::ScrollBar1Change()
 
 void TForm1::CalcPhases(int PwmState, float StartAngle)
 {
-    // However the run ends (whole, refused before its loop, or stopped part-way), the graph
-    // tools hear of it, whether the "Graph" page is shown or not.
+    // However the run ends (whole, refused before its loop, or stopped part-way), the session
+    // says so once and every page follows. A run that replaced the samples, whole or in part,
+    // ends with the run completion's scroll bar and header cell.
+    const std::uint64_t runsBefore = session_->RunCount();
     try {
-        RunPhases(PwmState, StartAngle);
+        session_->Run(CurrentRunSettings(), PwmState, StartAngle, ComboBox1->currentIndex(),
+                      CurrentChannelTexts());
     } catch (...) {
-        TellGraphTools(&GraphTools::RunEnded);
-        TellZcPage();
+        if (session_->RunCount() != runsBefore)
+            RunCompletion();
         throw;
     }
-    TellGraphTools(&GraphTools::RunEnded);
-    TellZcPage();
-}
-
-void TForm1::RunPhases(int PwmState, float StartAngle)
-{
-    const engine::RunSettings settings = CurrentRunSettings();
-    // A run refused before its loop leaves everything of the previous run as it was.
-    const engine::OperatingPoint op =
-        engine::ComputeOperatingPoint(state_.Params, settings, PwmState, StartAngle);
-    ++runCount_;
-    lastOperatingPoint_ = op;
-    lastRunSettings_ = settings;
-    lastSingleAnglePwm_ = PwmState >= 0 ? std::optional<int>(PwmState) : std::nullopt;
-    lastSummary_.reset();
-    // The edges go with the samples they were found in, before anything paints the new run;
-    // a run that escapes in another way leaves the painter reading the samples.
-    switchEdges_.Clear();
-    try {
-        const engine::RunSummary summary =
-            engine::CalcPhases(state_.Params, settings, PwmState, StartAngle, state_.Run);
-        switchEdges_.Build(state_.Run);
-        lastSummary_ = summary;
-        RunCompletion(summary);
-        RefreshInstantViews();
-        RefreshReferenceNote();
-    } catch (const engine::EmulationError&) {
-        // A fault inside the loop has already replaced the samples with the steps done so
-        // far: the graph shows those, with channels to match and no summary of a whole run.
-        switchEdges_.Build(state_.Run);
-        ViewReset();
-        PrepareRes(ComboBox1->currentIndex());
-        StringGrid1->SetCell(1, 0, QString());
-        RefreshInstantViews();
-        RefreshReferenceNote();
-        throw;
-    }
+    RunCompletion();
 }
 
 void TForm1::PrepareRes(int View)
 {
-    channelEnvelope_.Clear();
-    engine::PrepareRes(View, CurrentChannelTexts(), engine::DecimalSeparator(), state_.Run,
-                       state_.Result);
-    channelEnvelope_.Build(state_.Result);
+    session_->PrepareView(View, CurrentChannelTexts());
 }
 
 void TForm1::StringGrid1DrawCell(graph::Canvas& canvas, int ACol, int ARow,
@@ -198,7 +160,7 @@ void TForm1::StringGrid1DrawCell(graph::Canvas& canvas, int ACol, int ARow,
     // An error box cannot be opened from inside a paint: a cell that fails stays as far as
     // it was painted, and the program goes on.
     try {
-        graph::DrawGraphCellWithReference(canvas, GraphParams(), graphHost_->Reference(), ACol,
+        graph::DrawGraphCellWithReference(canvas, GraphParams(), session_->HeldReference(), ACol,
                                           ARow, Rect);
     } catch (const std::exception&) {
     }
@@ -209,12 +171,7 @@ graph::GraphPaintParams TForm1::GraphParams() const
     graph::SwitchLabelTexts labels;
     for (std::size_t i = 0; i < labels.size(); ++i)
         labels[i] = SwitchLabels[i]->text().toStdString();
-    graph::GraphPaintParams params =
-        graph::MakeGraphPaintParams(state_.Run, state_.Result, {ViewStart, ViewLen},
-                                    StringGrid1->Cell(1, 0).toStdString(), std::move(labels));
-    params.Edges = &switchEdges_;
-    params.Envelope = &channelEnvelope_;
-    return params;
+    return session_->PaintParams(std::move(labels));
 }
 
 } // namespace ui

@@ -10,6 +10,7 @@
 #include "ui/widgets/owner_drawn_grid.h"
 #include "ui/widgets/page_control.h"
 #include "ui/widgets/paint_box.h"
+#include "ui/session/run_session.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -58,13 +59,14 @@ void TForm1::RefreshInstantViews()
     if (BridgeLayer == nullptr) {
         return; // a run during start-up, before the views exist
     }
-    const engine::SampleBuffer& run = state_.Run;
+    const engine::SampleBuffer& run = session_->Samples();
+    const std::optional<int> singleAnglePwm = session_->SingleAnglePwm();
     std::optional<int> sample;
     QString title;
-    if (lastSingleAnglePwm_ && run.SampleCount >= 1) {
+    if (singleAnglePwm && run.SampleCount >= 1) {
         sample = 0;
         title = "Angle " + Degrees(run.Samples[0].Angle) + ", PWM " +
-                (*lastSingleAnglePwm_ != 0 ? "on" : "off");
+                (*singleAnglePwm != 0 ? "on" : "off");
     } else if (graphTools_) {
         const std::optional<int>& a = graphTools_->Cursors().A();
         if (a && *a >= 0 && *a < run.SampleCount) {
@@ -75,13 +77,14 @@ void TForm1::RefreshInstantViews()
 
     if (ShowBridgeState->isChecked() && sample) {
         const engine::BridgeState bridge =
-            engine::BridgeStateOf(run.Samples[static_cast<std::size_t>(*sample)], lastRunSettings_);
+            engine::BridgeStateOf(run.Samples[static_cast<std::size_t>(*sample)],
+                                  session_->RunSettings());
         BridgeLayer->SetLayout(LayoutBridgeState(bridge, title, engine::DecimalSeparator()));
     } else {
         BridgeLayer->SetLayout(std::nullopt);
     }
 
-    if (lastSingleAnglePwm_ && run.SampleCount >= 1) {
+    if (singleAnglePwm && run.SampleCount >= 1) {
         SingleAngleNote->setText(title + ": the graph holds this one step; its bridge is on the "
                                          "\"Circuit\" page (\"Show bridge state\")");
         const graph::TRect row1 = StringGrid1->CellRect(1, 1);

@@ -5,10 +5,11 @@
 #include "engine/decimal_separator.h"
 #include "engine/scenario.h"
 #include "engine/scenario_reader.h"
-#include "ui/graph_page/graph_exports.h"
+#include "ui/widgets/file_dialogs.h"
 #include "ui/graph_page/graph_tools.h"
 #include "ui/widgets/param_edit.h"
 #include "ui/widgets/radio_group.h"
+#include "ui/session/run_session.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -55,7 +56,7 @@ void TForm1::ApplyScenario(const engine::Scenario& scenario)
     for (int tag = 1; tag <= engine::kParamCount; ++tag)
         texts[static_cast<std::size_t>(tag)] =
             ParamEdits[static_cast<std::size_t>(tag)]->text().toStdString();
-    engine::ApplyScenarioTexts(scenario, state_.Params, texts, engine::DecimalSeparator());
+    engine::ApplyScenarioTexts(scenario, session_->Params(), texts, engine::DecimalSeparator());
     for (int tag = 1; tag <= engine::kParamCount; ++tag) {
         const QString text = QString::fromStdString(texts[static_cast<std::size_t>(tag)]);
         ParamEdit* box = ParamEdits[static_cast<std::size_t>(tag)];

@@ -7,6 +7,7 @@
 #include "ui/widgets/param_edit.h"
 #include "ui/widgets/radio_group.h"
 #include "ui/widgets/scroll_bar_adapter.h"
+#include "ui/session/run_session.h"
 #include "ui/tform1.h"
 #include "tests/support/form_controls.h"
 
@@ -60,7 +61,7 @@ struct Window {
         QApplication::sendEvent(box, &focusOut);
     }
 
-    int Samples() const { return form->Engine().Run.SampleCount; }
+    int Samples() const { return form->Session().Engine().Run.SampleCount; }
     QString LogPath() const { return folder.filePath("log.txt"); }
 
     // Everything a failed export must leave as it was.
@@ -68,8 +69,8 @@ struct Window {
     {
         QString state = QString("%1 %2 %3 %4|")
                             .arg(Samples())
-                            .arg(form->View().Start)
-                            .arg(form->View().Len)
+                            .arg(form->Session().Window().Start)
+                            .arg(form->Session().Window().Len)
                             .arg(controls.StringGrid1->Cell(1, 0));
         for (int tag = 1; tag <= 10; ++tag)
             state += controls.ParamEdits[static_cast<std::size_t>(tag)]->text() + '|';
@@ -262,15 +263,15 @@ private slots:
         QCOMPARE(w.Samples(), 7);
         QVERIFY(w.errors.isEmpty());
         w.controls.SpeedButton1->click();
-        QVERIFY(w.form->View().Start >= 0 && w.form->View().Start + w.form->View().Len <= 7);
+        QVERIFY(w.form->Session().Window().Start >= 0 && w.form->Session().Window().Start + w.form->Session().Window().Len <= 7);
         w.controls.SpeedButton3->click();
         w.controls.ScrollBar2->Bar()->triggerAction(QAbstractSlider::SliderToMaximum);
         (void)w.form->grab();
         w.controls.SpeedButton2->click();
         (void)w.form->grab();
-        QVERIFY2(w.form->View().Start >= 0 && w.form->View().Start + w.form->View().Len <= 7,
+        QVERIFY2(w.form->Session().Window().Start >= 0 && w.form->Session().Window().Start + w.form->Session().Window().Len <= 7,
                  qPrintable(
-                     QString("window %1 + %2").arg(w.form->View().Start).arg(w.form->View().Len)));
+                     QString("window %1 + %2").arg(w.form->Session().Window().Start).arg(w.form->Session().Window().Len)));
         QVERIFY(w.errors.isEmpty());
     }
 
@@ -295,13 +296,13 @@ private slots:
         const int stoppedAt = w.Samples();
         QVERIFY(stoppedAt > 0 && stoppedAt < longRun);
 
-        QVERIFY2(w.form->View().Start + w.form->View().Len <= stoppedAt &&
-                     w.form->Engine().Result.ChannelRows.size() ==
+        QVERIFY2(w.form->Session().Window().Start + w.form->Session().Window().Len <= stoppedAt &&
+                     w.form->Session().Engine().Result.ChannelRows.size() ==
                          static_cast<std::size_t>(stoppedAt),
                  qPrintable(QString("window %1 + %2, %3 channel rows, %4 samples")
-                                .arg(w.form->View().Start)
-                                .arg(w.form->View().Len)
-                                .arg(w.form->Engine().Result.ChannelRows.size())
+                                .arg(w.form->Session().Window().Start)
+                                .arg(w.form->Session().Window().Len)
+                                .arg(w.form->Session().Engine().Result.ChannelRows.size())
                                 .arg(stoppedAt)));
         QCOMPARE(w.controls.StringGrid1->Cell(1, 0), QString());
 
@@ -332,7 +333,7 @@ private slots:
             (void)w.form->grab();
             for (int i = 0; i < 12; ++i)
                 w.controls.SpeedButton1->click();
-            QVERIFY(w.form->View().Len >= 2);
+            QVERIFY(w.form->Session().Window().Len >= 2);
             (void)w.form->grab();
             w.controls.ScrollBar1->setValue(1 + w.controls.ScrollBar1->value());
             QCOMPARE(w.Samples(), 1);

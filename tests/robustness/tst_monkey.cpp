@@ -19,6 +19,7 @@
 #include "ui/widgets/param_edit.h"
 #include "ui/widgets/radio_group.h"
 #include "ui/widgets/scroll_bar_adapter.h"
+#include "ui/session/run_session.h"
 #include "ui/tform1.h"
 #include "tests/robustness/log_read_back.h"
 #include "tests/support/entry_rule_model.h"
@@ -166,11 +167,11 @@ private:
 
     Snapshot Take() const
     {
-        return {Engine().Run.SampleCount, form_->View().Start, form_->View().Len,
+        return {Engine().Run.SampleCount, form_->Session().Window().Start, form_->Session().Window().Len,
                 controls_.StringGrid1->Cell(1, 0), Engine().Params};
     }
 
-    const engine::EngineState& Engine() const { return form_->Engine(); }
+    const engine::EngineState& Engine() const { return form_->Session().Engine(); }
 
     int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
     double Uniform(double a, double b)
@@ -589,7 +590,7 @@ private:
                 return {};
             }
             if (Engine().Run.SampleCount != before.sampleCount ||
-                form_->View().Start != before.viewStart || form_->View().Len != before.viewLen ||
+                form_->Session().Window().Start != before.viewStart || form_->Session().Window().Len != before.viewLen ||
                 controls_.StringGrid1->Cell(1, 0) != before.header)
                 return "a refused run changed the previous run's state";
             return {};
@@ -646,8 +647,8 @@ private:
         longestRun_ = std::max(longestRun_, count);
         if (count < 0 || static_cast<std::size_t>(count) > state.Run.Samples.size())
             return "sample count outside the buffer";
-        const int start = form_->View().Start;
-        const int len = form_->View().Len;
+        const int start = form_->Session().Window().Start;
+        const int len = form_->Session().Window().Len;
         if (!partialRun_) {
             if (state.Result.ChannelRows.size() != static_cast<std::size_t>(count))
                 return "channel rows do not match the samples";

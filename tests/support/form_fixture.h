@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tests/support/form_controls.h"
+#include "ui/session/run_session.h"
 #include "ui/tform1.h"
 
 #include <QCoreApplication>

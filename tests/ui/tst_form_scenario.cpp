@@ -5,6 +5,7 @@
 #include "tests/cli/run_in_process.h"
 #include "tests/support/form_controls.h"
 #include "tests/support/form_fixture.h"
+#include "ui/session/run_session.h"
 #include "ui/tform1.h"
 #include "ui/widgets/owner_drawn_grid.h"
 #include "ui/widgets/param_edit.h"
@@ -81,11 +82,11 @@ struct ScenarioFixture : FormFixture {
     State Now() const
     {
         return {form->CurrentScenario(),
-                form->Engine().Params.Slot,
-                engine::BuildSampleLog(form->Engine().Run, ','),
+                form->Session().Engine().Params.Slot,
+                engine::BuildSampleLog(form->Session().Engine().Run, ','),
                 controls.StringGrid1->Cell(1, 0),
-                form->View().Start,
-                form->View().Len,
+                form->Session().Window().Start,
+                form->Session().Window().Len,
                 controls.TrackBar1->value() * 100 + controls.TrackBar2->value()};
     }
 };
@@ -154,8 +155,8 @@ private slots:
         QCOMPARE(f.controls.ComboBox1->currentIndex(), 2);
         QVERIFY(f.controls.RadioButton2->isChecked());
         // The graph shows the new run whole, with the loaded view's channels.
-        QCOMPARE(f.form->View().Len, f.form->Engine().Run.SampleCount);
-        QVERIFY(f.form->Engine().Result.ChannelCount > 0);
+        QCOMPARE(f.form->Session().Window().Len, f.form->Session().Engine().Run.SampleCount);
+        QVERIFY(f.form->Session().Engine().Result.ChannelCount > 0);
     }
 
     void badFilesChangeNothing()

@@ -5,6 +5,7 @@
 #include "ui/widgets/param_edit.h"
 #include "ui/widgets/radio_group.h"
 #include "ui/widgets/scroll_bar_adapter.h"
+#include "ui/session/run_session.h"
 #include "ui/tform1.h"
 #include "tests/support/form_controls.h"
 
@@ -73,7 +74,7 @@ struct FormFixture {
         Leave(box);
     }
 
-    int Samples() const { return form->Engine().Run.SampleCount; }
+    int Samples() const { return form->Session().Engine().Run.SampleCount; }
 };
 
 } // namespace
@@ -93,8 +94,8 @@ private slots:
         for (int tag = 1; tag <= 10; ++tag)
             QCOMPARE(f.Text(tag), expected[tag - 1]);
         QCOMPARE(f.Samples(), 0);
-        QCOMPARE(f.form->View().Start, 0);
-        QCOMPARE(f.form->View().Len, 1);
+        QCOMPARE(f.form->Session().Window().Start, 0);
+        QCOMPARE(f.form->Session().Window().Len, 1);
         QCOMPARE(f.controls.Edit0->text(), QString("0"));
         QCOMPARE(f.controls.PageControl1->ActivePageIndex(), 1);
         QCOMPARE(f.controls.PageControl1->Page(1)->objectName(), QString("TabSheet2"));
@@ -180,8 +181,8 @@ private slots:
         f.Type(1, "12abc");
         QCOMPARE(f.Text(1), QString("12.0"));
         QCOMPARE(f.Samples() > 1000, true);
-        QCOMPARE(f.form->View().Start, 0);
-        QCOMPARE(f.form->View().Len, f.Samples());
+        QCOMPARE(f.form->Session().Window().Start, 0);
+        QCOMPARE(f.form->Session().Window().Len, f.Samples());
         QVERIFY(f.controls.StringGrid1->Cell(1, 0).startsWith("RPM = "));
         // The maximum-current rule follows every box: 100 A is above the short circuit bound.
         f.Type(9, "100");
@@ -215,8 +216,8 @@ private slots:
         f.controls.Button1->click();
         const int n = f.Samples();
         QCOMPARE(n, 4326);
-        QCOMPARE(f.form->View().Start, 0);
-        QCOMPARE(f.form->View().Len, n);
+        QCOMPARE(f.form->Session().Window().Start, 0);
+        QCOMPARE(f.form->Session().Window().Len, n);
         QCOMPARE(f.controls.ScrollBar2->Position(), 1);
         QCOMPARE(f.controls.ScrollBar2->Min(), 1);
         QCOMPARE(f.controls.ScrollBar2->Max(), n);
@@ -229,7 +230,7 @@ private slots:
         FormFixture f;
         f.controls.Button1->click();
         const auto window = [&] {
-            return QPair<int, int>(f.form->View().Start, f.form->View().Len);
+            return QPair<int, int>(f.form->Session().Window().Start, f.form->Session().Window().Len);
         };
         f.controls.SpeedButton1->click();
         QCOMPARE(window(), qMakePair(1081, 2163));
@@ -254,8 +255,8 @@ private slots:
         // Zooming in ends with a window the graph can still scale.
         for (int i = 0; i < 20; ++i)
             f.controls.SpeedButton1->click();
-        QVERIFY(f.form->View().Len >= 2);
-        QVERIFY(f.form->View().Start + f.form->View().Len <= f.Samples());
+        QVERIFY(f.form->Session().Window().Len >= 2);
+        QVERIFY(f.form->Session().Window().Start + f.form->Session().Window().Len <= f.Samples());
     }
 
     void pwmSideClickRunsWithoutMovingTheScrollBar()
@@ -265,7 +266,7 @@ private slots:
         QVERIFY(f.controls.CheckBox2->isChecked());
         const int n = f.Samples();
         QVERIFY(n > 0);
-        QCOMPARE(f.form->View().Len, n);
+        QCOMPARE(f.form->Session().Window().Len, n);
         QCOMPARE(f.controls.ScrollBar2->PageSize(), f.controls.ScrollBar2->Max());
         QCOMPARE(f.controls.ScrollBar2->LargeChange(), 1);
     }
@@ -275,13 +276,13 @@ private slots:
         FormFixture f;
         f.controls.Button1->click();
         f.controls.SpeedButton1->click();
-        const int start = f.form->View().Start;
+        const int start = f.form->Session().Window().Start;
         f.controls.ComboBox1->setCurrentIndex(2);
-        QCOMPARE(f.form->Engine().Result.ChannelCount, 6);
-        QCOMPARE(f.form->View().Start, start);
+        QCOMPARE(f.form->Session().Engine().Result.ChannelCount, 6);
+        QCOMPARE(f.form->Session().Window().Start, start);
         f.controls.ComboBox1->setCurrentIndex(0);
-        QCOMPARE(f.form->Engine().Result.ChannelCount, 1);
-        QCOMPARE(QString::fromStdString(f.form->Engine().Result.Channels[0].Name),
+        QCOMPARE(f.form->Session().Engine().Result.ChannelCount, 1);
+        QCOMPARE(QString::fromStdString(f.form->Session().Engine().Result.Channels[0].Name),
                  QString("Battery"));
     }
 
@@ -346,11 +347,11 @@ private slots:
         f.controls.ScrollBar1->setValue(30);
         QCOMPARE(f.controls.Edit0->text(), QString("30"));
         QCOMPARE(f.Samples(), 1);
-        QCOMPARE(f.form->Engine().Run.Samples[0].Angle, 30.0f);
+        QCOMPARE(f.form->Session().Engine().Run.Samples[0].Angle, 30.0f);
         f.controls.ScrollBar1->setValue(360);
         QCOMPARE(f.controls.ScrollBar1->value(), 0);
         QCOMPARE(f.controls.Edit0->text(), QString("0"));
-        QCOMPARE(f.form->Engine().Run.Samples[0].Angle, 0.0f);
+        QCOMPARE(f.form->Session().Engine().Run.Samples[0].Angle, 0.0f);
         // The graph page can be painted after a one-sample run.
         f.controls.StringGrid1->Repaint();
         QVERIFY(f.errors.isEmpty());

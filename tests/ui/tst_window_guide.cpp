@@ -9,6 +9,7 @@
 #include "ui/widgets/paint_box.h"
 #include "ui/widgets/param_edit.h"
 #include "ui/widgets/radio_group.h"
+#include "ui/session/run_session.h"
 #include "ui/tform1.h"
 #include "tests/support/form_controls.h"
 

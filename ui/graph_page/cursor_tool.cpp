@@ -1,6 +1,7 @@
 #include "ui/graph_page/cursor_tool.h"
 
 #include "ui/graph_page/graph_host.h"
+#include "ui/session/run_session.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -20,13 +21,13 @@ int RecordCount(const engine::SampleBuffer& run)
 } // namespace
 
 CursorTool::CursorTool(const GraphHost& host)
-    : host_(host), lastSampleCount_(host.Engine().Run.SampleCount)
+    : host_(host), lastSampleCount_(host.Session().Engine().Run.SampleCount)
 {
 }
 
 bool CursorTool::Place(graph::CursorId id, int sample)
 {
-    const int count = RecordCount(host_.Engine().Run);
+    const int count = RecordCount(host_.Session().Engine().Run);
     FollowRun();
     if (count <= 0)
         return false;
@@ -65,8 +66,8 @@ void CursorTool::DragTo(const graph::PlotMapping& geometry, int x)
 
 std::optional<int> CursorTool::Edge(int direction) const
 {
-    const engine::SampleBuffer& run = host_.Engine().Run;
-    const engine::SampleWindow view = host_.View();
+    const engine::SampleBuffer& run = host_.Session().Engine().Run;
+    const engine::SampleWindow view = host_.Session().Window();
     const std::optional<int>& a = cursors_.A();
     return direction < 0 ? graph::PreviousSwitchEdge(run, a ? *a : view.Start + view.Len)
                          : graph::NextSwitchEdge(run, a ? *a : view.Start - 1);
@@ -74,7 +75,7 @@ std::optional<int> CursorTool::Edge(int direction) const
 
 void CursorTool::FollowRun()
 {
-    const engine::SampleBuffer& run = host_.Engine().Run;
+    const engine::SampleBuffer& run = host_.Session().Engine().Run;
     if (run.SampleCount != lastSampleCount_) {
         // Another run: the old cursor positions mean nothing in it.
         cursors_.Clear();

@@ -14,10 +14,9 @@
 class QMenu;
 class QWidget;
 
-// Saving what the window shows: the graph grid (with or without the cursors) or the circuit
-// picture as a PNG file, the view window's samples with the view's channels as a tab-separated
-// or CSV table, the view window as a Value Change Dump, and the log that "txt" writes, to a
-// file of the user's choice. Each export has a form taking the path, for the tests and for
+// Saving what the graph shows: the graph grid (with or without the cursors) as a PNG file, the
+// view window's samples with the view's channels as a tab-separated or CSV table, and the view
+// window as a Value Change Dump, to a file of the user's choice. Each export has a form taking the path, for the tests and for
 // scripts, and a dialog form that asks for it.
 
 namespace ui {
@@ -47,8 +46,6 @@ QImage GraphImage(const GraphHost& host, const CursorMarks& cursors);
 // File errors are the log's (engine::FileWriteError), with the same messages.
 void SaveGraphPng(const GraphHost& host, const QString& path);
 void SaveGraphPng(const GraphHost& host, const QString& path, const CursorMarks& cursors);
-// The composed circuit picture; an ExportError when its picture files could not be read.
-void SaveCircuitPng(const GraphHost& host, const QString& path);
 // The samples of the view window (ViewStart, ViewLen) with the channels of the selected view:
 // as TSV in the user's decimal separator (the bytes the export always wrote), as CSV with ".".
 void ExportView(const GraphHost& host, const QString& path,
@@ -59,38 +56,18 @@ engine::TableFormat ViewTableFormat(const QString& path, const QString& filter);
 // The view window with the selected view's channels as a Value Change Dump: the bytes of
 // bldc-emu --vcd FILE --view N --view-window START LEN for the same state.
 void ExportVcd(const GraphHost& host, const QString& path);
-// The run's samples: the same bytes as "txt" writes to log.txt, at `path`.
-void SaveLog(const GraphHost& host, const QString& path);
-
-// The file dialog: starts in the user's home folder with `fileName` each time and keeps no
-// state of its own on disk. Returns an empty text when the user cancels. The default suffix
-// follows the filter the user picks; `chosenFilter` receives that filter.
-QString AskSavePath(QWidget* parent, const QString& caption, const QString& fileName,
-                    const QString& filter, const QString& suffix, QString* chosenFilter = nullptr);
-// The same dialog for an existing file to read.
-QString AskOpenPath(QWidget* parent, const QString& caption, const QString& filter);
 
 // The actions: ask, then save; a cancelled dialog does nothing. They throw like the handlers
 // of the window, so they are run through its error guard (GraphHost::Guarded).
 void SaveGraphPngAction(const GraphHost& host);
-void SaveCircuitPngAction(const GraphHost& host);
 void ExportViewAction(const GraphHost& host);
 void ExportVcdAction(const GraphHost& host);
 void SaveGraphWithCursorsPngAction(const GraphHost& host, const CursorMarks& cursors);
-void SaveLogAction(const GraphHost& host);
 
 // "Save graph as PNG...", "Export view..." and "Export VCD..." for the graph's menu, after a
 // separator when the menu already holds actions; with `cursors`, which gives the cursor lines
 // at the moment the entry is chosen, "Save graph with cursors as PNG..." after the first.
 void AddGraphExportActions(const GraphHost& host, QMenu& menu,
                            std::function<CursorMarks()> cursors = {});
-// "Save log as..." (Ctrl+L) for the graph's menu.
-void AddSaveLogAction(const GraphHost& host, QMenu& menu);
-// "Save circuit as PNG..." for a menu of the circuit page, likewise.
-void AddCircuitExportActions(const GraphHost& host, QMenu& menu);
-// Ctrl+S saves the picture of the page shown (the graph or the circuit), Ctrl+E exports the
-// view, Ctrl+L saves the log where the user chooses; the shortcuts work anywhere in the
-// window.
-void AddExportShortcuts(const GraphHost& host);
 
 } // namespace ui

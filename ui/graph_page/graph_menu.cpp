@@ -1,9 +1,7 @@
 #include "ui/graph_page/graph_menu.h"
 
-#include "ui/graph_page/about_box.h"
 #include "ui/graph_page/graph_exports.h"
 #include "ui/graph_page/graph_host.h"
-#include "ui/graph_page/window_bindings.h"
 
 #include <QMenu>
 
@@ -54,23 +52,6 @@ GraphMenu::GraphMenu(GraphHost& host, GraphMenuActions actions, bool cursorMode)
                      [this](bool on) { actions_.SetPointerLineShown(on); });
     menu_->addSeparator();
     AddGraphExportActions(host, *menu_, actions_.Cursors);
-    AddSaveLogAction(host, *menu_);
-    QWidget* window = &host.MainWindow();
-    // Connected in the window's name, not the menu's: a menu drops its own connections to an
-    // action it lets go of, which KeepHelpLast does.
-    help_ = {menu_->addSeparator(),
-             menu_->addAction("Help\tF1", window, [window] { ShowBindingsHelp(*window); }),
-             menu_->addAction("About...", window, [window] { ShowAbout(*window); })};
-    help_[1]->setObjectName("Help");
-    help_[2]->setObjectName("About");
-}
-
-void GraphMenu::KeepHelpLast()
-{
-    for (QAction* action : help_) {
-        menu_->removeAction(action);
-        menu_->addAction(action);
-    }
 }
 
 GraphMenu::~GraphMenu()

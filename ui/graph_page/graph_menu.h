@@ -6,14 +6,14 @@
 #include <QPoint>
 
 #include <functional>
-#include <array>
 #include <optional>
 
 class QAction;
 class QMenu;
 
 // The graph's right-click menu: the cursor actions for the sample the menu was opened over,
-// zoom, cursor mode, the readout and the pointer line, the graph's exports, help and About.
+// zoom, cursor mode, the readout and the pointer line, and the graph's exports. The window adds
+// its own entries after them.
 
 namespace ui {
 
@@ -45,9 +45,6 @@ public:
     // Opens the menu at `globalPos`; the cursor actions need a sample.
     void Popup(std::optional<int> sample, const QPoint& globalPos);
 
-    // Help and About move after the entries the window added since: they close the menu.
-    void KeepHelpLast();
-
     // The check marks of the toggles.
     void ShowCursorMode(bool on);
     void ShowReadoutVisible(bool visible);
@@ -57,7 +54,6 @@ private:
     GraphMenuActions actions_;
     QAction* cursorModeAction_ = nullptr;
     QAction* readoutAction_ = nullptr;
-    std::array<QAction*, 3> help_{}; // the separator, Help, About
     std::optional<int> sample_;
 };
 

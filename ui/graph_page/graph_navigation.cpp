@@ -2,6 +2,7 @@
 
 #include "graph/graph_axes.h"
 #include "ui/graph_page/graph_host.h"
+#include "ui/session/run_session.h"
 #include "ui/graph_page/plot_area.h"
 
 #include <QShortcut>
@@ -24,9 +25,9 @@ GraphNavigation::GraphNavigation(GraphHost& host, const PlotArea& area) : host_(
 
 void GraphNavigation::SetWindow(const engine::SampleWindow& window)
 {
-    if (window == host_.View())
+    if (window == host_.Session().Window())
         return;
-    host_.Guarded([&] { host_.ShowWindow(window); });
+    host_.Guarded([&] { host_.Session().SetWindow(window); });
 }
 
 void GraphNavigation::ZoomAt(int x, graph::ZoomDirection direction)
@@ -34,7 +35,7 @@ void GraphNavigation::ZoomAt(int x, graph::ZoomDirection direction)
     if (!area_.Navigable())
         return;
     const graph::PlotMapping geometry = *area_.Geometry();
-    const engine::SampleBuffer& run = host_.Engine().Run;
+    const engine::SampleBuffer& run = host_.Session().Engine().Run;
     const auto anglesDiffer = [&run](int first, int last) {
         return run.Samples[static_cast<std::size_t>(first)].Angle !=
                run.Samples[static_cast<std::size_t>(last)].Angle;
@@ -42,23 +43,23 @@ void GraphNavigation::ZoomAt(int x, graph::ZoomDirection direction)
     const graph::ZoomAnchor anchor{geometry.SampleAt(x), x - geometry.Left(),
                                    geometry.Right() - geometry.Left()};
     SetWindow(
-        graph::ZoomAroundPointer(host_.View(), run.SampleCount, anchor, direction, anglesDiffer));
+        graph::ZoomAroundPointer(host_.Session().Window(), run.SampleCount, anchor, direction, anglesDiffer));
 }
 
 void GraphNavigation::ScrollBy(int samples)
 {
     if (!area_.Navigable())
         return;
-    SetWindow(graph::ScrollWindow(host_.View(), host_.Engine().Run.SampleCount, samples));
+    SetWindow(graph::ScrollWindow(host_.Session().Window(), host_.Session().Engine().Run.SampleCount, samples));
 }
 
 void GraphNavigation::Reveal(int sample)
 {
-    const engine::SampleWindow view = host_.View();
+    const engine::SampleWindow view = host_.Session().Window();
     const bool inView = sample >= view.Start && sample < view.Start + view.Len;
     if (!inView && area_.Navigable()) {
         const engine::SampleWindow centred{sample - view.Len / 2, view.Len};
-        SetWindow(graph::ScrollWindow(centred, host_.Engine().Run.SampleCount, 0));
+        SetWindow(graph::ScrollWindow(centred, host_.Session().Engine().Run.SampleCount, 0));
     }
 }
 
@@ -71,7 +72,7 @@ void GraphNavigation::Wheel(int x, const QPoint& angleDelta, bool shift)
     if (notches == 0)
         return;
     if (shift) {
-        ScrollBy(-notches * std::max(host_.View().Len / 10, 1));
+        ScrollBy(-notches * std::max(host_.Session().Window().Len / 10, 1));
     } else {
         for (int i = 0; i < std::abs(notches); ++i)
             ZoomAt(x, notches > 0 ? graph::ZoomDirection::In : graph::ZoomDirection::Out);
@@ -83,7 +84,7 @@ void GraphNavigation::StartPan(const QPoint& pos)
     if (!area_.Navigable())
         return;
     panFrom_ = pos;
-    panStart_ = host_.View().Start;
+    panStart_ = host_.Session().Window().Start;
     panPxPerSample_ = area_.Geometry()->PxPerSample();
 }
 
@@ -93,7 +94,7 @@ void GraphNavigation::PanTo(int x)
         return;
     const int samples =
         graph::RoundPx((x - panFrom_->x()) / static_cast<long double>(panPxPerSample_));
-    SetWindow(graph::ScrollWindow({panStart_, host_.View().Len}, host_.Engine().Run.SampleCount,
+    SetWindow(graph::ScrollWindow({panStart_, host_.Session().Window().Len}, host_.Session().Engine().Run.SampleCount,
                                   -samples));
 }
 

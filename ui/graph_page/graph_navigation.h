@@ -12,8 +12,8 @@ class QObject;
 
 // Moving the view window with the pointer and the keys: the wheel zooms by 2 around the
 // pointer, shift + wheel scrolls by a tenth of the view per notch, a drag pans, and the keys
-// do what the zoom buttons do. Every move ends in the window's UpdateGraph
-// (GraphHost::ShowWindow); the pointer moves nothing while the run has fewer than 10 samples.
+// do what the zoom buttons do. Every move asks the session to move its window (the window
+// follows it); the pointer moves nothing while the run has fewer than 10 samples.
 
 namespace ui {
 

@@ -2,6 +2,7 @@
 
 #include "graph/readout_table.h"
 #include "ui/graph_page/graph_host.h"
+#include "ui/session/run_session.h"
 #include "ui/graph_page/readout_window.h"
 
 namespace ui {
@@ -34,8 +35,8 @@ void GraphReadout::Refresh(const graph::GraphCursors& cursors, std::optional<int
 
 void GraphReadout::Fill(const graph::GraphCursors& cursors, std::optional<int> pointer)
 {
-    const engine::EngineState& state = host_.Engine();
-    const engine::SampleWindow view = host_.View();
+    const engine::EngineState& state = host_.Session().Engine();
+    const engine::SampleWindow view = host_.Session().Window();
     graph::ReadoutSource source{.Run = state.Run,
                                 .Result = state.Result,
                                 .A = cursors.A(),
@@ -51,7 +52,7 @@ void GraphReadout::Fill(const graph::GraphCursors& cursors, std::optional<int> p
     }
     if (state.Run.SampleCount > 0)
         source.Measurements = measured_;
-    source.Reference = host_.ReferenceComparison();
+    source.Reference = host_.Session().ReferenceComparison();
     window_->SetTable(graph::BuildReadout(source));
 }
 

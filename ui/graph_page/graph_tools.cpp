@@ -1,6 +1,7 @@
 #include "ui/graph_page/graph_tools.h"
 
 #include "ui/graph_page/graph_host.h"
+#include "ui/session/run_session.h"
 #include "ui/graph_page/graph_overlay.h"
 #include "ui/graph_page/readout_window.h"
 #include "ui/widgets/owner_drawn_grid.h"
@@ -50,6 +51,12 @@ GraphTools::GraphTools(GraphHost& host)
     // The overlay shows the grid's last paint, so that moving a line repaints only the layer.
     connect(&host_.Grid(), &OwnerDrawnGrid::Painted, overlay_, &GraphOverlay::ShowPicture);
     connect(&host_.Grid(), &OwnerDrawnGrid::PictureOutdated, overlay_, &GraphOverlay::DropPicture);
+    // The session says when the run, its channels, its window or its reference change.
+    RunSession& session = host_.Session();
+    connect(&session, &RunSession::RunEnded, this, &GraphTools::RunEnded);
+    connect(&session, &RunSession::ChannelsChanged, this, &GraphTools::ChannelsChanged);
+    connect(&session, &RunSession::WindowMoved, this, &GraphTools::WindowMoved);
+    connect(&session, &RunSession::ReferenceChanged, this, &GraphTools::ReferenceChanged);
     // Scrolling the grid's rows moves the plot's lower edge.
     connect(host_.Grid().verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this] { Sync(true); });

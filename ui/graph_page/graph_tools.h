@@ -19,9 +19,9 @@ class QWheelEvent;
 
 // The graph's interactive tools, beside the graph's painter, never in it: two cursors with a
 // readout of the values under them and under the pointer, measurements over the view window, and
-// mouse and keyboard navigation that moves the window's view window through UpdateGraph. They
-// work in a GraphHost, and the host tells them of every change (RunEnded and the calls beside
-// it), so that the readout is right whether the "Graph" page is shown or not.
+// mouse and keyboard navigation that asks the session to move its view window. They work in a
+// GraphHost and follow its session's signals (RunEnded and the calls beside it), so that the
+// readout is right whether the "Graph" page is shown or not.
 //
 // Mouse, over column 1 of the graph:
 //   left click           place cursor A (in cursor mode; drag to move it, or grab a cursor
@@ -54,14 +54,15 @@ public:
     GraphTools(const GraphTools&) = delete;
     GraphTools& operator=(const GraphTools&) = delete;
 
-    // What the host tells the tools. Each brings cursors, pointer, overlay and readout in line
-    // at once; none repaints the grid, whose repaints stay the host's.
+    // What the session tells the tools (the layout comes from the host). Each brings cursors,
+    // pointer, overlay and readout in line at once; none repaints the grid, whose repaints stay
+    // the host's.
     // After every run: whole, single-angle, refused before its loop or stopped part-way. A
     // run of another sample count clears the cursors; nothing is ever read past SampleCount.
     void RunEnded();
     // The channels were built again for the same run (another view was chosen).
     void ChannelsChanged();
-    // The view window may have moved (UpdateGraph).
+    // The view window moved.
     void WindowMoved();
     // The grid's cells changed size (FormResize).
     void LayoutChanged();
@@ -72,8 +73,6 @@ public:
 
     // The graph's right-click menu; the cursor actions use the position it was opened at.
     QMenu* GraphContextMenu() const { return menu_.Menu(); }
-    // After the window has added its own entries to that menu.
-    void EndMenuWithHelp() { menu_.KeepHelpLast(); }
     // The grid sample the menu was last opened over, if it was over the plot.
     std::optional<int> MenuSample() const { return menu_.Sample(); }
 

@@ -1,6 +1,7 @@
 #include "ui/graph_page/plot_area.h"
 
 #include "ui/graph_page/graph_host.h"
+#include "ui/session/run_session.h"
 #include "ui/widgets/owner_drawn_grid.h"
 
 namespace ui {
@@ -17,7 +18,7 @@ std::optional<graph::PlotMapping> PlotArea::Geometry() const
     if (column.Right <= column.Left)
         return std::nullopt;
     const graph::PlotMapping mapping =
-        graph::PlotMapping::OfView(host_.Engine().Run, host_.View(), column);
+        graph::PlotMapping::OfView(host_.Session().Engine().Run, host_.Session().Window(), column);
     if (mapping.Flat())
         return std::nullopt;
     return mapping;
@@ -38,7 +39,7 @@ bool PlotArea::Contains(const QPoint& pos) const
 
 bool PlotArea::Navigable() const
 {
-    return host_.Engine().Run.SampleCount >= kMinNavigableSamples && Geometry().has_value();
+    return host_.Session().Engine().Run.SampleCount >= kMinNavigableSamples && Geometry().has_value();
 }
 
 } // namespace ui

@@ -178,6 +178,7 @@ ReadoutWindow::ReadoutWindow(QWidget* owner)
 void ReadoutWindow::SetTable(graph::ReadoutTable table)
 {
     view_->SetTable(std::move(table));
+    emit TableChanged();
 }
 
 const graph::ReadoutTable& ReadoutWindow::Table() const

@@ -32,6 +32,8 @@ public:
 
 signals:
     void VisibilityChanged(bool visible);
+    // The table was built anew (a run, a view, a window, a cursor, the pointer).
+    void TableChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;

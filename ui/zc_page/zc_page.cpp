@@ -1,10 +1,12 @@
 #include "ui/zc_page/zc_page.h"
 
 #include "engine/comparators.h"
+#include "engine/decimal_separator.h"
 #include "engine/zero_crossing_text.h"
 #include "graph/zc_traces.h"
 #include "ui/zc_page/zc_detector_controls.h"
 #include "ui/zc_page/zc_trace_view.h"
+#include "ui/session/run_session.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -58,7 +60,7 @@ std::array<std::string, 3> TraceLabels(const engine::ChannelSet& result, int vie
 
 } // namespace
 
-ZcPage::ZcPage(QWidget* parent) : QWidget(parent)
+ZcPage::ZcPage(const RunSession& session, QWidget* parent) : QWidget(parent), session_(session)
 {
     setObjectName("ZcPage");
     traces_ = new ZcTraceView(this);
@@ -102,18 +104,30 @@ ZcPage::ZcPage(QWidget* parent) : QWidget(parent)
     page->addLayout(lower, 1);
 
     connect(detector_, &ZcDetectorControls::Changed, this, [this] { Analyse(); });
+    connect(&session_, &RunSession::RunEnded, this, &ZcPage::SessionChanged);
+    connect(&session_, &RunSession::ChannelsChanged, this, &ZcPage::SessionChanged);
+    connect(&session_, &RunSession::WindowMoved, this, &ZcPage::SessionChanged);
     connect(traces_, &ZcTraceView::Resized, this, [this] {
         if (!stale_)
             LayOutTraces();
     });
 }
 
-void ZcPage::Show(const ZcSource& source)
+void ZcPage::SessionChanged()
 {
-    source_ = source;
     stale_ = true;
     if (isVisible())
         Analyse();
+}
+
+void ZcPage::SetPlotColumns(int left, int right)
+{
+    if (left == plotLeft_ && right == plotRight_)
+        return;
+    plotLeft_ = left;
+    plotRight_ = right;
+    if (!stale_)
+        LayOutTraces();
 }
 
 void ZcPage::showEvent(QShowEvent* event)
@@ -133,15 +147,16 @@ void ZcPage::resizeEvent(QResizeEvent* event)
 void ZcPage::Analyse()
 {
     stale_ = false;
-    const engine::SampleBuffer* run = source_.Run;
-    const int count = run ? run->SampleCount : 0;
-    window_ = engine::CutToRun(engine::ShiftIntoRun(source_.Window, count), count);
-    if (run == nullptr || source_.Result == nullptr || !source_.Op) {
+    ++analyses_;
+    const engine::SampleBuffer& run = session_.Samples();
+    const int count = run.SampleCount;
+    window_ = engine::CutToRun(engine::ShiftIntoRun(session_.Window(), count), count);
+    if (const std::optional<engine::OperatingPoint>& op = session_.OperatingPoint()) {
+        table_ = engine::AnalyseZeroCrossings(run, *op, session_.Channels(), session_.View(),
+                                              detector_->Settings(), window_);
+    } else {
         table_ = engine::ZcTable{};
         table_.Reason = engine::ZcEmptyReason::NoRun;
-    } else {
-        table_ = engine::AnalyseZeroCrossings(*run, *source_.Op, *source_.Result, source_.View,
-                                              detector_->Settings(), window_);
     }
     FillTable();
     LayOutTraces();
@@ -151,7 +166,7 @@ void ZcPage::FillTable()
 {
     grid_->setRowCount(static_cast<int>(table_.Rows.size()));
     for (std::size_t r = 0; r < table_.Rows.size(); ++r) {
-        const engine::ZcCells cells = engine::ZcRowCells(table_.Rows[r], source_.Separator);
+        const engine::ZcCells cells = engine::ZcRowCells(table_.Rows[r], engine::DecimalSeparator());
         for (std::size_t c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(Text(cells[c]));
             item->setTextAlignment(c < 2 || c == 4 ? Qt::AlignLeft | Qt::AlignVCenter
@@ -167,7 +182,7 @@ void ZcPage::FillTable()
         return;
     }
     const engine::ZcSummary& sum = table_.Summary;
-    const char sep = source_.Separator;
+    const char sep = engine::DecimalSeparator();
     summary_->setText(
         QStringLiteral("Detected %1 of %2: mean error %3 deg (%4 us), largest %5 deg (%6 us).\n"
                        "Missed %7, already switched %8; detected early %9.")
@@ -182,7 +197,7 @@ void ZcPage::FillTable()
 
 void ZcPage::LayOutTraces()
 {
-    traces_->SetPlotColumns(source_.PlotLeft - traces_->x(), source_.PlotRight - traces_->x());
+    traces_->SetPlotColumns(plotLeft_ - traces_->x(), plotRight_ - traces_->x());
     const engine::ZcEmptyReason reason = table_.Reason;
     const bool noTraces = reason == engine::ZcEmptyReason::NoRun ||
                           reason == engine::ZcEmptyReason::SingleAngle ||
@@ -192,15 +207,15 @@ void ZcPage::LayOutTraces()
         traces_->ShowMessage(Text(std::string(engine::ZcEmptyReasonText(reason))));
         return;
     }
-    const graph::ZcTraceParams params{.Run = *source_.Run,
-                                      .Result = *source_.Result,
-                                      .View = source_.View,
+    const graph::ZcTraceParams params{.Run = session_.Samples(),
+                                      .Result = session_.Channels(),
+                                      .View = session_.View(),
                                       .Table = table_,
                                       .Window = window_,
                                       .BlankingDeg = detector_->Settings().BlankingDeg,
                                       .Column = traces_->Column()};
     if (auto layout = graph::LayoutZcTraces(params))
-        traces_->ShowTraces(std::move(*layout), TraceLabels(*source_.Result, source_.View));
+        traces_->ShowTraces(std::move(*layout), TraceLabels(session_.Channels(), session_.View()));
     else
         traces_->ShowMessage(Text(std::string(engine::ZcEmptyReasonText(reason))));
 }

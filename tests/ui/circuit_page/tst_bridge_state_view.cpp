@@ -4,6 +4,7 @@
 #include "ui/widgets/page_control.h"
 #include "ui/widgets/radio_group.h"
 #include "tests/support/form_controls.h"
+#include "ui/session/run_session.h"
 #include "ui/tform1.h"
 
 #include <QCheckBox>

@@ -1,17 +1,21 @@
 #include "graph/grid_size.h"
 #include "engine/decimal_separator.h"
 #include "ui/graph_page/graph_exports.h"
+#include "ui/widgets/file_dialogs.h"
+#include "ui/window_actions.h"
 #include "ui/graph_page/graph_host.h"
 #include "ui/graph_page/graph_tools.h"
 #include "graph/render/graph_image.h"
 #include "ui/widgets/owner_drawn_grid.h"
 #include "ui/widgets/page_control.h"
+#include "ui/session/run_session.h"
 #include "ui/tform1.h"
 #include "tests/support/form_controls.h"
 #include "tests/support/form_fixture.h"
 #include "tests/support/strict_csv.h"
 #include "tests/cli/run_in_process.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -57,6 +61,9 @@ void AnswerNextDialog(std::function<QString(QFileDialog&)> answer)
         const QString name = answer(*dialog);
         if (name.isEmpty())
             return dialog->reject();
+        // As typed over the name the dialog proposed: the file it had selected is let go.
+        for (auto* list : dialog->findChildren<QAbstractItemView*>())
+            list->clearSelection();
         dialog->findChild<QLineEdit*>("fileNameEdit")->setText(name);
         QMetaObject::invokeMethod(dialog, "accept");
     });
@@ -104,11 +111,11 @@ private slots:
         QCOMPARE(QColor(read.pixel(300, 450)), QColor(0x20, 0x20, 0x20));
 
         const QString circuit = f.folder.filePath("circuit.png");
-        ui::SaveCircuitPng(f.Host(), circuit);
+        ui::SaveCircuitPng(*f.form->CircuitBitmap(), circuit);
         QCOMPARE(QImage(circuit, "PNG").convertToFormat(QImage::Format_RGB32),
                  f.form->CircuitBitmap()->convertToFormat(QImage::Format_RGB32));
         ExportFixture bare(false);
-        QVERIFY_THROWS_EXCEPTION(graph::ExportError, ui::SaveCircuitPng(bare.Host(), circuit));
+        QVERIFY_THROWS_EXCEPTION(graph::ExportError, ui::SaveCircuitPng(*bare.form->CircuitBitmap(), circuit));
     }
 
     void viewExportIsTheFormsWindowInTheUsersSeparator()
@@ -123,10 +130,10 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromLatin1(file.readAll()).split("\r\n");
         QCOMPARE(lines.size(),
-                 f.form->View().Len + 2); // the header, the samples, "" after the last CR LF
+                 f.form->Session().Window().Len + 2); // the header, the samples, "" after the last CR LF
         QCOMPARE(lines[0],
                  "INDEX\tTIME(us)\tANGLE(deg)\tHA\tLA\tHB\tLB\tHC\tLC\tA\tB\tC\tZero-wire");
-        QCOMPARE(lines[1].section('\t', 0, 0).toInt(), f.form->View().Start);
+        QCOMPARE(lines[1].section('\t', 0, 0).toInt(), f.form->Session().Window().Start);
         QVERIFY(lines[1].section('\t', 2, 2).contains(','));
     }
 
@@ -153,10 +160,10 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const std::vector<testing_support::CsvRecord> records =
             testing_support::ReadStrictCsv(file.readAll().toStdString());
-        QCOMPARE(int(records.size()), f.form->View().Len + 1);
+        QCOMPARE(int(records.size()), f.form->Session().Window().Len + 1);
         QCOMPARE(records[0].front(), std::string("INDEX"));
         QCOMPARE(records[0].back(), std::string("Zero-wire"));
-        QCOMPARE(std::stoi(records[1][0]), f.form->View().Start);
+        QCOMPARE(std::stoi(records[1][0]), f.form->Session().Window().Start);
         // "." whatever the user's separator, and the same values as the TSV export.
         QVERIFY(records[1][2].find('.') != std::string::npos);
         const QString tsv = f.folder.filePath("view.tsv");
@@ -182,14 +189,14 @@ private slots:
     {
         ExportFixture f;
         f.controls.Button1->click();
-        const int count = f.form->Engine().Run.SampleCount;
+        const int count = f.form->Session().Engine().Run.SampleCount;
         // A window inside the run, one reaching past its end, and the whole run, each view.
         const std::vector<std::pair<int, engine::SampleWindow>> cases{
             {2, {1234, 567}}, {3, {count - 100, 400}}, {0, {0, count}}, {1, {0, count}}};
         for (const auto& [view, window] : cases) {
             f.controls.ComboBox1->setCurrentIndex(view);
-            f.Host().ShowWindow(window);
-            const engine::SampleWindow shown = f.form->View();
+            f.Host().Session().SetWindow(window);
+            const engine::SampleWindow shown = f.form->Session().Window();
             const QString mine = f.folder.filePath("window.vcd");
             ui::ExportVcd(f.Host(), mine);
             const std::string theirs = f.folder.filePath("cli.vcd").toStdString();
@@ -251,13 +258,26 @@ private slots:
         QVERIFY2(left.isEmpty(), qPrintable("left behind: " + left));
     }
 
+    void dialogStartsInTheFolderLastChosen()
+    {
+        ExportFixture f;
+        AnswerNextDialog([&](QFileDialog&) { return f.folder.filePath("first.png"); });
+        QCOMPARE(ui::AskSavePath(f.form.get(), "Save", "graph.png", "PNG pictures (*.png)", "png"),
+                 f.folder.filePath("first.png"));
+        QString shown;
+        AnswerNextDialog([&](QFileDialog& dialog) { return shown = dialog.directory().path(), ""; });
+        ui::AskOpenPath(f.form.get(), "Load", "All files (*)");
+        QCOMPARE(shown, QDir(f.folder.path()).path());
+    }
+
     void ctrlSSavesThePictureOfThePageShown()
     {
         // The form binds the shortcuts itself.
         ExportFixture f;
         f.form->show();
         QStringList titles;
-        for (const auto& [page, key] : {std::pair{1, Qt::Key_S}, {0, Qt::Key_S}, {0, Qt::Key_E}}) {
+        for (const auto& [page, key] :
+             {std::pair{1, Qt::Key_S}, {0, Qt::Key_S}, {2, Qt::Key_S}, {0, Qt::Key_E}}) {
             f.controls.PageControl1->SetActivePageIndex(page);
             // A closed dialog leaves no window active on the offscreen platform.
             QApplication::setActiveWindow(f.form.get());
@@ -265,7 +285,8 @@ private slots:
                 [&](QFileDialog& dialog) { return titles << dialog.windowTitle(), QString(); });
             QTest::keyClick(f.form.get(), key, Qt::ControlModifier);
         }
-        QCOMPARE(titles, (QStringList{"Save graph as PNG", "Save circuit as PNG", "Export view"}));
+        QCOMPARE(titles, (QStringList{"Save graph as PNG", "Save circuit as PNG",
+                                      "Save page as PNG", "Export view"}));
     }
 
     void saveLogAsWritesTheBytesOfTxt()

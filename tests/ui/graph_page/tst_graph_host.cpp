@@ -1,9 +1,10 @@
-// The graph tools in a host of the test's own, whose grid is never painted: they follow what
-// the host tells them, and nothing else. The program links only the graph page's library, so
+// The graph tools in a host of the test's own, whose grid is never painted: they follow its
+// session's signals, and nothing else. The program links only the graph page's library, so
 // it also shows that the tools need nothing of the main window.
 #include "graph/readout_table.h"
 #include "ui/graph_page/graph_host.h"
 #include "ui/graph_page/graph_tools.h"
+#include "ui/session/run_session.h"
 #include "ui/graph_page/readout_window.h"
 #include "ui/widgets/owner_drawn_grid.h"
 
@@ -16,10 +17,10 @@ public:
     TestHost() : page_(&window_), grid_(new ui::OwnerDrawnGrid(&page_)) {}
 
     // `count` samples over 360 degrees; HighA changes level every `period` samples, and the
-    // one channel's value is `level` throughout.
+    // battery's voltage is `level` throughout. Shown in view 0, the battery.
     void SetRun(int count, int period, float level = 1)
     {
-        engine::SampleBuffer& run = state_.Run;
+        engine::SampleBuffer run;
         run.Samples.assign(static_cast<std::size_t>(count), engine::TSampleRec{});
         run.SampleCount = count;
         for (int i = 0; i < count; ++i) {
@@ -27,39 +28,20 @@ public:
             s.Time = static_cast<float>(i);
             s.Angle = static_cast<float>(360.0 * i / count);
             s.Switch[0] = (i / period) % 2;
+            s.VBatt = level;
         }
-        SetChannel(level);
-        view_ = {0, count};
+        session_.ShowRun(std::move(run), 0, {});
     }
 
-    void SetChannel(float level)
-    {
-        engine::ChannelSet& result = state_.Result;
-        result.ChannelCount = 1;
-        result.Channels[0] = engine::TChannelDesc{.Name = "V"};
-        result.ChannelRows.assign(static_cast<std::size_t>(state_.Run.SampleCount),
-                                  engine::TChannelRow{level});
-    }
-
-    void SetView(engine::SampleWindow view) { view_ = view; }
-
-    const engine::EngineState& Engine() const override { return state_; }
-    engine::SampleWindow View() const override { return view_; }
+    ui::RunSession& Session() const override { return session_; }
     ui::OwnerDrawnGrid& Grid() const override { return *grid_; }
     std::array<std::string, 6> SwitchLabels() const override
     {
         return {"HighA", "LowA", "HighB", "LowB", "HighC", "LowC"};
     }
-    const std::optional<QImage>& CircuitPicture() const override { return picture_; }
-    graph::HeldReference Reference() const override { return {}; }
-    std::optional<graph::ReferenceComparison> ReferenceComparison() const override
-    {
-        return std::nullopt;
-    }
     QWidget& MainWindow() const override { return window_; }
     QWidget& GraphPage() const override { return page_; }
     bool GraphPageShown() const override { return false; }
-    void ShowWindow(const engine::SampleWindow& window) override { view_ = window; }
     void ZoomIn() override {}
     void ZoomOut() override {}
     void WholeRun() override {}
@@ -69,9 +51,7 @@ private:
     mutable QWidget window_;
     mutable QWidget page_;
     ui::OwnerDrawnGrid* grid_;
-    engine::EngineState state_;
-    engine::SampleWindow view_{0, 1};
-    std::optional<QImage> picture_;
+    mutable ui::RunSession session_;
 };
 
 QString Cell(const ui::GraphTools& tools, const char* section, const std::string& row, int column)
@@ -86,7 +66,7 @@ class GraphHostTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void theToolsFollowWhatTheHostTellsThem()
+    void theToolsFollowTheSession()
     {
         TestHost host;
         host.SetRun(400, 50);
@@ -98,24 +78,21 @@ private slots:
 
         // Another run of the same length: the cursor stays, the measurements are new.
         host.SetRun(400, 25);
-        tools.RunEnded();
         QCOMPARE(tools.Cursors().A(), std::optional<int>(100));
         QCOMPARE(Cell(tools, graph::kSwitchSection, "HighA", 2), QString("15"));
 
         // Other channels for the same run and window.
-        const QString before = Cell(tools, graph::kChannelSection, "V", 4);
-        host.SetChannel(2);
-        tools.ChannelsChanged();
-        QVERIFY(Cell(tools, graph::kChannelSection, "V", 4) != before);
+        const QString before = Cell(tools, graph::kChannelSection, "Battery", 4);
+        QVERIFY(before != "<none>");
+        host.Session().PrepareView(1, {});
+        QCOMPARE(Cell(tools, graph::kChannelSection, "Battery", 4), QString("<none>"));
 
         // The window moved.
-        host.SetView({0, 200});
-        tools.WindowMoved();
+        host.Session().SetWindow({0, 200});
         QCOMPARE(Cell(tools, graph::kSwitchSection, "HighA", 2), QString("7"));
 
         // A run of another length clears the cursors.
         host.SetRun(300, 25);
-        tools.RunEnded();
         QCOMPARE(tools.Cursors().A(), std::nullopt);
         QCOMPARE(Cell(tools, graph::kSwitchSection, "HighA", 2), QString("11"));
     }

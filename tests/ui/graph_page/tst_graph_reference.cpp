@@ -6,6 +6,7 @@
 #include "ui/widgets/owner_drawn_grid.h"
 #include "ui/widgets/page_control.h"
 #include "tests/support/form_controls.h"
+#include "ui/session/run_session.h"
 #include "ui/tform1.h"
 
 #include <QAction>
@@ -72,7 +73,7 @@ private slots:
         const QImage halfDuty = GridImage(*form_);
 
         MenuAction(*form_, "Hold as reference")->trigger();
-        QVERIFY(form_->Reference().has_value());
+        QVERIFY(form_->Session().Reference().has_value());
         controls_.TrackBar2->setValue(10);
         const QImage compared = GridImage(*form_);
         QVERIFY(compared != before);
@@ -80,7 +81,7 @@ private slots:
         QVERIFY(form_->ReferenceNote->text().contains("live - reference: RPM +6946, timing +12.5 deg"));
 
         MenuAction(*form_, "Clear reference")->trigger();
-        QVERIFY(!form_->Reference().has_value());
+        QVERIFY(!form_->Session().Reference().has_value());
         QVERIFY(!form_->ReferenceNote->isVisible());
         QCOMPARE(GridImage(*form_), before);
         controls_.TrackBar2->setValue(5);
@@ -119,11 +120,11 @@ private slots:
         controls_.PageControl1->SetActivePageIndex(1);
         controls_.StringGrid1->setFocus();
         QTest::keyClick(controls_.StringGrid1, Qt::Key_H);
-        QVERIFY(form_->Reference().has_value());
-        QCOMPARE(form_->Reference()->Samples.size(),
-                 static_cast<std::size_t>(form_->Engine().Run.SampleCount));
+        QVERIFY(form_->Session().Reference().has_value());
+        QCOMPARE(form_->Session().Reference()->Samples.size(),
+                 static_cast<std::size_t>(form_->Session().Engine().Run.SampleCount));
         QTest::keyClick(controls_.StringGrid1, Qt::Key_H, Qt::ShiftModifier);
-        QVERIFY(!form_->Reference().has_value());
+        QVERIFY(!form_->Session().Reference().has_value());
     }
 };
 

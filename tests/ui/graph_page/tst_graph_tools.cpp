@@ -9,6 +9,7 @@
 #include "ui/widgets/param_edit.h"
 #include "ui/graph_page/readout_window.h"
 #include "ui/widgets/scroll_bar_adapter.h"
+#include "ui/session/run_session.h"
 #include "ui/tform1.h"
 #include "tests/support/form_controls.h"
 
@@ -56,7 +57,7 @@ struct ToolsFixture {
     GraphTools& Tools() const { return form->Tools(); }
     QWidget* Viewport() const { return controls.StringGrid1->viewport(); }
     graph::PlotMapping Geometry() const { return *Tools().Geometry(); }
-    const engine::SampleBuffer& Run() const { return form->Engine().Run; }
+    const engine::SampleBuffer& Run() const { return form->Session().Engine().Run; }
     const engine::TSampleRec& Sample(int i) const
     {
         return Run().Samples[static_cast<std::size_t>(i)];
@@ -91,7 +92,7 @@ struct ToolsFixture {
     QString WholeRunEdges(int slot) const
     {
         const engine::ViewMeasurements whole =
-            engine::MeasureView(Run(), form->Engine().Result, {0, Run().SampleCount});
+            engine::MeasureView(Run(), form->Session().Engine().Result, {0, Run().SampleCount});
         return QString::number(whole.Switches[static_cast<std::size_t>(slot)].Edges);
     }
 
@@ -151,7 +152,7 @@ private slots:
         const double dt = static_cast<double>(f.Sample(b).Time) - f.Sample(a).Time;
         QCOMPARE(f.Cell(graph::kCursorSection, "1/\xCE\x94t", graph::kColumnDelta),
                  Fixed(1e6 / dt, 12, 1) + " Hz");
-        const engine::ChannelSet& result = f.form->Engine().Result;
+        const engine::ChannelSet& result = f.form->Session().Engine().Result;
         for (int i = 0; i < result.ChannelCount; ++i) {
             const auto slot = static_cast<std::size_t>(i);
             const float va = result.ChannelRows[static_cast<std::size_t>(a)][slot];
@@ -198,12 +199,12 @@ private slots:
         QCOMPARE(*f.Tools().Cursors().A(), *graph::PreviousSwitchEdge(f.Run(), next));
 
         // From a zoomed view at the run's start, the last edges lie beyond it.
-        f.Tools().Host().ShowWindow({0, 500});
+        f.Tools().Host().Session().SetWindow({0, 500});
         f.Tools().PlaceCursor(graph::CursorId::A, f.Run().SampleCount - 1);
         QTest::keyClick(f.controls.StringGrid1, Qt::Key_BracketLeft);
         const int last = *f.Tools().Cursors().A();
-        QVERIFY(last >= f.form->View().Start && last < f.form->View().Start + f.form->View().Len);
-        QCOMPARE(f.controls.ScrollBar2->Position(), f.form->View().Start + 1);
+        QVERIFY(last >= f.form->Session().Window().Start && last < f.form->Session().Window().Start + f.form->Session().Window().Len);
+        QCOMPARE(f.controls.ScrollBar2->Position(), f.form->Session().Window().Start + 1);
     }
 
     void hoverShowsTheSampleUnderThePointer()
@@ -235,60 +236,60 @@ private slots:
         const graph::PlotMapping before = f.Geometry();
         const int anchor = before.SampleAt(400);
         f.Wheel(400, 120);
-        QCOMPARE(f.form->View().Len, count / 2);
+        QCOMPARE(f.form->Session().Window().Len, count / 2);
         const graph::PlotMapping after = f.Geometry();
         QVERIFY(std::abs(after.X(anchor) - 400) <= 1);
-        QCOMPARE(f.controls.ScrollBar2->Position(), f.form->View().Start + 1);
-        QCOMPARE(f.controls.ScrollBar2->PageSize(), f.form->View().Len - 1);
+        QCOMPARE(f.controls.ScrollBar2->Position(), f.form->Session().Window().Start + 1);
+        QCOMPARE(f.controls.ScrollBar2->PageSize(), f.form->Session().Window().Len - 1);
 
         f.Wheel(400, 120, Qt::ControlModifier);
-        QCOMPARE(f.form->View().Len, count / 2 / 2);
+        QCOMPARE(f.form->Session().Window().Len, count / 2 / 2);
         QVERIFY(std::abs(f.Geometry().X(anchor) - 400) <= 1);
 
         // Shift scrolls by a tenth of the view per notch, toward the start for a forward turn.
-        const int start = f.form->View().Start;
+        const int start = f.form->Session().Window().Start;
         f.Wheel(400, 120, Qt::ShiftModifier);
-        QCOMPARE(f.form->View().Start, start - f.form->View().Len / 10);
+        QCOMPARE(f.form->Session().Window().Start, start - f.form->Session().Window().Len / 10);
 
         // Half notches add up.
         f.Wheel(400, -60);
-        QCOMPARE(f.form->View().Len, count / 2 / 2);
+        QCOMPARE(f.form->Session().Window().Len, count / 2 / 2);
         f.Wheel(400, -60);
-        QCOMPARE(f.form->View().Len, count / 2 / 2 * 2);
+        QCOMPARE(f.form->Session().Window().Len, count / 2 / 2 * 2);
         for (int i = 0; i < 5; ++i)
             f.Wheel(400, -120);
-        QCOMPARE(f.form->View().Start, 0);
-        QCOMPARE(f.form->View().Len, count);
+        QCOMPARE(f.form->Session().Window().Start, 0);
+        QCOMPARE(f.form->Session().Window().Len, count);
 
         for (int i = 0; i < 30; ++i)
             f.Wheel(400, 120);
         int len = count;
         while (len / 2 >= 2)
             len /= 2;
-        QCOMPARE(f.form->View().Len, len);
+        QCOMPARE(f.form->Session().Window().Len, len);
         QVERIFY(f.errors.isEmpty());
     }
 
     void middleDragPans()
     {
         ToolsFixture f;
-        f.Tools().Host().ShowWindow({2000, 1000});
+        f.Tools().Host().Session().SetWindow({2000, 1000});
         const float px = f.Geometry().PxPerSample();
         QTest::mousePress(f.Viewport(), Qt::MiddleButton, {}, QPoint(300, f.Y()));
         QTest::mouseMove(f.Viewport(), QPoint(360, f.Y()));
         QTest::mouseRelease(f.Viewport(), Qt::MiddleButton, {}, QPoint(360, f.Y()));
-        QCOMPARE(f.form->View().Start, 2000 - qRound(60 / px));
-        QCOMPARE(f.form->View().Len, 1000);
+        QCOMPARE(f.form->Session().Window().Start, 2000 - qRound(60 / px));
+        QCOMPARE(f.form->Session().Window().Len, 1000);
         QVERIFY(!f.Tools().Cursors().Any());
 
         // Out of cursor mode the left button pans as well and places nothing.
         QTest::keyClick(f.controls.StringGrid1, Qt::Key_C);
         QVERIFY(!f.Tools().CursorMode());
-        const int start = f.form->View().Start;
+        const int start = f.form->Session().Window().Start;
         QTest::mousePress(f.Viewport(), Qt::LeftButton, {}, QPoint(300, f.Y()));
         QTest::mouseMove(f.Viewport(), QPoint(240, f.Y()));
         QTest::mouseRelease(f.Viewport(), Qt::LeftButton, {}, QPoint(240, f.Y()));
-        QCOMPARE(f.form->View().Start, start + qRound(60 / px));
+        QCOMPARE(f.form->Session().Window().Start, start + qRound(60 / px));
         QVERIFY(!f.Tools().Cursors().Any());
     }
 
@@ -300,19 +301,19 @@ private slots:
         edit1->setFocus();
         QTest::keyClicks(edit1, "+-F");
         QCOMPARE(edit1->text().right(3), QString("+-F"));
-        QCOMPARE(f.form->View().Len, count);
+        QCOMPARE(f.form->Session().Window().Len, count);
 
         f.Click(250);
         QVERIFY(f.controls.StringGrid1->hasFocus());
         QTest::keyClick(f.controls.StringGrid1, Qt::Key_Plus);
-        QCOMPARE(f.form->View().Len, count / 2);
-        QCOMPARE(f.form->View().Start, count / 2 / 2);
+        QCOMPARE(f.form->Session().Window().Len, count / 2);
+        QCOMPARE(f.form->Session().Window().Start, count / 2 / 2);
         QTest::keyClick(f.controls.StringGrid1, Qt::Key_Plus);
         QTest::keyClick(f.controls.StringGrid1, Qt::Key_Minus);
-        QCOMPARE(f.form->View().Len, count / 2 / 2 * 2);
+        QCOMPARE(f.form->Session().Window().Len, count / 2 / 2 * 2);
         QTest::keyClick(f.controls.StringGrid1, Qt::Key_F);
-        QCOMPARE(f.form->View().Start, 0);
-        QCOMPARE(f.form->View().Len, count);
+        QCOMPARE(f.form->Session().Window().Start, 0);
+        QCOMPARE(f.form->Session().Window().Len, count);
     }
 
     void shiftFFitsTheRunAsFDoes()
@@ -323,10 +324,10 @@ private slots:
         for (const Qt::KeyboardModifiers modifiers : {Qt::NoModifier, Qt::ShiftModifier}) {
             QTest::keyClick(f.controls.StringGrid1, Qt::Key_Plus);
             QTest::keyClick(f.controls.StringGrid1, Qt::Key_Plus);
-            QVERIFY(f.form->View().Len < count);
+            QVERIFY(f.form->Session().Window().Len < count);
             QTest::keyClick(f.controls.StringGrid1, Qt::Key_F, modifiers);
-            QCOMPARE(f.form->View().Start, 0);
-            QCOMPARE(f.form->View().Len, count);
+            QCOMPARE(f.form->Session().Window().Start, 0);
+            QCOMPARE(f.form->Session().Window().Len, count);
         }
     }
 
@@ -407,15 +408,15 @@ private slots:
         f.Tools().SetReadoutVisible(true);
         QCOMPARE(f.Cell(graph::kPeriodSection, "PWM", 1), QString("4000.0 Hz"));
         const engine::ViewMeasurements whole =
-            engine::MeasureView(f.Run(), f.form->Engine().Result, {0, f.Run().SampleCount});
+            engine::MeasureView(f.Run(), f.form->Session().Engine().Result, {0, f.Run().SampleCount});
         const std::string high = f.controls.SwitchLabels[0]->text().toStdString();
         QCOMPARE(f.Cell(graph::kSwitchSection, high, 2), QString::number(whole.Switches[0].Edges));
         // The measurements follow the window.
         f.controls.SpeedButton1->click();
         const engine::ViewMeasurements half = engine::MeasureView(
-            f.Run(), f.form->Engine().Result, f.form->View());
+            f.Run(), f.form->Session().Engine().Result, f.form->Session().Window());
         QCOMPARE(f.Cell(graph::kSwitchSection, high, 2), QString::number(half.Switches[0].Edges));
-        const std::string first = f.form->Engine().Result.Channels[0].Name;
+        const std::string first = f.form->Session().Engine().Result.Channels[0].Name;
         QCOMPARE(f.Cell(graph::kChannelSection, first, 4), Fixed(half.Channels[0].Rms, 8, 3));
     }
 

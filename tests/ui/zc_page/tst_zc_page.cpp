@@ -4,6 +4,7 @@
 #include "tests/support/form_controls.h"
 #include "ui/graph_page/graph_host.h"
 #include "ui/graph_page/graph_tools.h"
+#include "ui/session/run_session.h"
 #include "ui/tform1.h"
 #include "ui/widgets/owner_drawn_grid.h"
 #include "ui/widgets/page_control.h"
@@ -114,8 +115,8 @@ private slots:
         QCOMPARE(PageRows(Table()), whole);
 
         controls_.PageControl1->SetActivePageIndex(1);
-        const int count = form_->Engine().Run.SampleCount;
-        form_->Tools().Host().ShowWindow({count / 3, count / 3});
+        const int count = form_->Session().Engine().Run.SampleCount;
+        form_->Tools().Host().Session().SetWindow({count / 3, count / 3});
         controls_.ComboBox1->setCurrentIndex(3);
         ShowZcPage();
         Type(Box("ZcBlanking"), "7.5");
