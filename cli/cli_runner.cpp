@@ -20,6 +20,7 @@
 #include "engine/vcd_writer.h"
 #include "engine/zero_crossing.h"
 #include "engine/zero_crossing_text.h"
+#include "graph/paint_summaries.h"
 
 #include <algorithm>
 #include <new>
@@ -250,8 +251,11 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
             }
         }
         const graph::HeldReference held{reference ? &*reference : nullptr, request.View};
-        const graph::GraphPaintParams params = graph::MakeGraphPaintParams(
-            run, channels, window, engine::RunSummaryText(summary, separator));
+        // The run's summaries, as the window's session builds them with its run: the paint
+        // then works per pixel column instead of per sample.
+        graph::PaintSummaries summaries;
+        const graph::GraphPaintParams params = summaries.Complete(graph::MakeGraphPaintParams(
+            run, channels, window, engine::RunSummaryText(summary, separator)));
         try {
             if (*request.PngPath == kStandardOutput) {
                 WriteGraphPng(out, params, request.PngSize, held);

@@ -228,8 +228,8 @@ private slots:
         ui::AddGraphExportActions(f.Host(), menu);
         QCOMPARE(menu.actions().size(), 5);
         QVERIFY(menu.actions()[1]->isSeparator());
-        QCOMPARE(menu.actions()[2]->text(), QString("Save graph as PNG..."));
-        QCOMPARE(menu.actions()[3]->text(), QString("Export view..."));
+        QCOMPARE(menu.actions()[2]->text(), QString("Save graph as PNG...\tCtrl+S"));
+        QCOMPARE(menu.actions()[3]->text(), QString("Export view...\tCtrl+E"));
         QCOMPARE(menu.actions()[4]->text(), QString("Export VCD..."));
         const QString missing = f.folder.filePath("no such folder/view.tsv");
         AnswerNextDialog([&](QFileDialog&) { return missing; });
