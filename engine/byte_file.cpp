@@ -107,9 +107,8 @@ bool ByteFileWriter::StartBeside(uid_t owner, gid_t group, mode_t mode)
         return false;
     }
     struct stat made {};
-    const bool owned = ::fstat(fd, &made) == 0 &&
-                       ((made.st_uid == owner && made.st_gid == group) ||
-                        ::fchown(fd, owner, group) == 0);
+    const bool owned = ::fstat(fd, &made) == 0 && ((made.st_uid == owner && made.st_gid == group) ||
+                                                   ::fchown(fd, owner, group) == 0);
     // After the owner: a change of owner clears the set-user-ID and set-group-ID bits.
     if (!owned || ::fchmod(fd, mode) != 0) {
         ::close(fd);

@@ -110,12 +110,23 @@ inline std::optional<std::string> Quoted(std::string_view v)
             return std::nullopt;
         }
         switch (v[i++]) {
-        case '"': out.push_back('"'); break;
-        case '\\': out.push_back('\\'); break;
-        case 'n': out.push_back('\n'); break;
-        case 'r': out.push_back('\r'); break;
-        case 't': out.push_back('\t'); break;
-        default: return std::nullopt;
+        case '"':
+            out.push_back('"');
+            break;
+        case '\\':
+            out.push_back('\\');
+            break;
+        case 'n':
+            out.push_back('\n');
+            break;
+        case 'r':
+            out.push_back('\r');
+            break;
+        case 't':
+            out.push_back('\t');
+            break;
+        default:
+            return std::nullopt;
         }
     }
     return std::nullopt;
@@ -208,9 +219,8 @@ inline std::optional<Reading> Read(std::string_view text)
             continue;
         }
         std::size_t k = 0;
-        while (k < Rules().size() &&
-               !(Rules()[k].Section == section && Rules()[k].Name == name &&
-                 Rules()[k].Since <= reading.Format)) {
+        while (k < Rules().size() && !(Rules()[k].Section == section && Rules()[k].Name == name &&
+                                       Rules()[k].Since <= reading.Format)) {
             ++k;
         }
         if (k == Rules().size() || seen[k]) {

@@ -53,8 +53,8 @@ std::string InChild(const std::function<std::string()>& body, int uid = -1)
     if (child == 0) {
         ::close(link[0]);
         std::string result = "skip";
-        if (uid < 0 || (::setgid(static_cast<gid_t>(uid)) == 0 &&
-                        ::setuid(static_cast<uid_t>(uid)) == 0)) {
+        if (uid < 0 ||
+            (::setgid(static_cast<gid_t>(uid)) == 0 && ::setuid(static_cast<uid_t>(uid)) == 0)) {
             result = body();
         }
         const ssize_t ignored = ::write(link[1], result.data(), result.size());
@@ -244,8 +244,7 @@ TEST(FileWrite, AFailedWriteNamesTheFileAndTheReason)
         FAIL() << "no error";
     } catch (const FileWriteError& e) {
         EXPECT_STREQ(e.what(), "Stream write error");
-        EXPECT_EQ(e.FullText(),
-                  "Stream write error. File \"/dev/full\": No space left on device");
+        EXPECT_EQ(e.FullText(), "Stream write error. File \"/dev/full\": No space left on device");
     }
 }
 

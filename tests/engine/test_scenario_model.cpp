@@ -56,8 +56,8 @@ TEST(ScenarioModel, TheReaderAgreesWithTheModel)
     s.Texts = engine::DefaultParamTexts();
     const std::vector<std::string> saved = Lines(engine::ScenarioText(s));
     const std::vector<std::string> values{
-        "0", "1", "2", "3", "4", "-1", "01", "on", "off", "On", "120", "180", "90", "\"1,5\"",
-        "\"a\\qb\"", "", "1 # note", "1 2", "on;", "999999999999"};
+        "0",   "1",   "2",  "3",       "4",         "-1", "01",       "on",  "off", "On",
+        "120", "180", "90", "\"1,5\"", "\"a\\qb\"", "",   "1 # note", "1 2", "on;", "999999999999"};
     int cases = 0;
     for (std::size_t i = 0; i < saved.size(); ++i) {
         std::vector<std::string> lines = saved;
@@ -67,8 +67,8 @@ TEST(ScenarioModel, TheReaderAgreesWithTheModel)
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(i), saved[i]);
         EXPECT_EQ(Disagreement(Joined(lines)), "") << "line " << i + 1 << " twice";
         const std::size_t equals = saved[i].find(" = ");
-        for (const std::string& value : equals == std::string::npos ? std::vector<std::string>{}
-                                                                     : values) {
+        for (const std::string& value :
+             equals == std::string::npos ? std::vector<std::string>{} : values) {
             lines = saved;
             lines[i] = saved[i].substr(0, equals + 3) + value;
             EXPECT_EQ(Disagreement(Joined(lines)), "") << lines[i];
