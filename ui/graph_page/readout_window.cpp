@@ -6,6 +6,10 @@
 #include <QFontDatabase>
 #include <QHideEvent>
 #include <QPainter>
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeySequence>
 #include <QScrollArea>
 #include <QScreen>
 #include <QStyle>
@@ -173,6 +177,17 @@ ReadoutWindow::ReadoutWindow(QWidget* owner)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scroll_);
+
+    // The figures can be kept: Ctrl+C or the menu puts the whole table on the clipboard.
+    auto* copy = new QAction(QStringLiteral("Copy all figures"), this);
+    copy->setObjectName(QStringLiteral("CopyReadout"));
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WindowShortcut);
+    connect(copy, &QAction::triggered, this, [this] {
+        QGuiApplication::clipboard()->setText(QString::fromStdString(graph::ReadoutText(Table())));
+    });
+    addAction(copy);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 void ReadoutWindow::SetTable(graph::ReadoutTable table)
@@ -210,8 +225,10 @@ void ReadoutWindow::ShowBesideOwner()
         resize(placed.size());
         move(placed.topLeft() - QPoint(decoration.left(), decoration.top()));
         show();
-        // As taken: showing lays the window out, and its minimum size may have grown it.
-        placedAt_ = geometry();
+        // As taken: showing lays the window out, and its minimum size may have grown it. The
+        // position is the frame's, which the window manager keeps where it was asked to be
+        // while it adds its decoration around the client area, shifting that.
+        placedAt_ = QRect(pos(), size());
     }
     show();
     raise();
@@ -225,10 +242,11 @@ void ReadoutWindow::showEvent(QShowEvent* event)
 
 void ReadoutWindow::hideEvent(QHideEvent* event)
 {
-    // The window manager may nudge a window by a few pixels of decoration; more is the user.
+    // The window manager may nudge a window by a few pixels; more is the user. Compared by
+    // the frame's position, which the decoration the manager adds does not move.
     constexpr int kNudge = 8;
     if (!placedAt_.isNull() && !event->spontaneous() &&
-        ((geometry().topLeft() - placedAt_.topLeft()).manhattanLength() > kNudge ||
+        ((pos() - placedAt_.topLeft()).manhattanLength() > kNudge ||
          size() != placedAt_.size()))
         userArranged_ = true;
     QWidget::hideEvent(event);
