@@ -36,8 +36,8 @@ test:
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
-# The long checks, outside CI: the monkey with more seeds and actions, and the rest of the
-# robustness tests, for as long as they take.
+# The long checks, outside CI: the monkey with more seeds and actions, the rest of the
+# robustness tests, for as long as they take, and every case of the circuit against ngspice.
 LONG_SEEDS ?= 12
 LONG_ACTIONS ?= 10000
 
@@ -46,6 +46,7 @@ test-long: test
 		-E tst_monkey -j $(JOBS)
 	@MONKEY_SEEDS=$(LONG_SEEDS) MONKEY_ACTIONS=$(LONG_ACTIONS) QT_QPA_PLATFORM=offscreen \
 		$(BUILD_DIR)/bin/tst_monkey
+	@SPICE_LONG=1 $(BUILD_DIR)/bin/spice_tests
 
 # Medians of several repetitions; engine_bench ends with each goal's figure as a ratio to the
 # cosine floor it measured itself.

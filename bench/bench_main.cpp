@@ -78,6 +78,10 @@ void PrintGoals(const FigureReporter& r)
     line("   longest run, grown buffer, 1 core", "BM_LongestRunWarm/cores:1", "");
     line(("   longest run, grown buffer, " + cores + " cores").c_str(),
          "BM_LongestRunWarm/cores:" + cores, "");
+    line("   circuit model, longest run, 20 uH, 1 core", "BM_CircuitLongestRun/cores:1",
+         "goal <= 1.5");
+    line(("   circuit model, longest run, 20 uH, " + cores + " cores").c_str(),
+         "BM_CircuitLongestRun/cores:" + cores, "goal <= 0.8");
     if (const Measured* log = r.Find("BM_BuildSampleLogLongestRun"); log && log->Ms > 0) {
         const double rate = log->Counter / 1e6 / (log->Ms / 1e3);
         const std::string goal = "goal >= 400 MB/s: " + std::to_string(static_cast<int>(rate)) +

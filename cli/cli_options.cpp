@@ -2,6 +2,7 @@
 
 #include "cli/cli_options_formats.h"
 #include "cli/option_table.h"
+#include "engine/channels.h"
 #include "engine/scenario_reader.h"
 
 #include <set>
@@ -94,6 +95,11 @@ std::optional<std::string> CheckCombination(const CliRequest& request)
     }
     if (request.PngSizeGiven && !request.PngPath) {
         return "--png-size applies to --png: give --png FILE as well";
+    }
+    if (request.View == engine::kCurrentsView &&
+        request.Settings.Circuit.Model != engine::RunModel::Circuit) {
+        // The currents view exists in the circuit model only.
+        return "bad value '4' for --view: expected 0, 1, 2 or 3";
     }
     if (TextBesidePicture(request)) {
         return "--png - writes the picture to standard output: no other output can go there "

@@ -213,13 +213,14 @@ void FormattedOutput::Channels(const engine::SampleBuffer& run, const engine::Ch
 }
 
 void FormattedOutput::Measurements(const engine::ViewMeasurements& m,
-                                   const engine::ChannelSet& result)
+                                   const engine::ChannelSet& result,
+                                   const engine::CircuitMeasurements* circuit)
 {
     engine::TableWriter& table = Begin("measurements");
     if (format_ == engine::TableFormat::Json) {
-        engine::WriteMeasurementJson(m, result, json_);
+        engine::WriteMeasurementJson(m, result, json_, circuit);
     } else {
-        engine::WriteMeasurementTable(m, result, table);
+        engine::WriteMeasurementTable(m, result, table, circuit);
     }
     End();
 }

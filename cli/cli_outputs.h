@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/circuit_measurements.h"
 #include "engine/channels.h"
 #include "engine/json_writer.h"
 #include "engine/measurements.h"
@@ -52,7 +53,9 @@ public:
     // colours and ranges.
     void Channels(const engine::SampleBuffer& run, const engine::ChannelSet& result, int view,
                   const engine::SampleWindow& window);
-    void Measurements(const engine::ViewMeasurements& m, const engine::ChannelSet& result);
+    // With `circuit`, the currents, powers and losses of a circuit-model run follow.
+    void Measurements(const engine::ViewMeasurements& m, const engine::ChannelSet& result,
+                      const engine::CircuitMeasurements* circuit = nullptr);
 
     void BeginSweep(const engine::ChannelSet& view, bool zc);
     void SweepRow(const engine::SweepRow& row);

@@ -111,7 +111,7 @@ graph::ReferenceRun RunReference(const CliRequest& request, RunStart start, char
         engine::CalcPhases(params, request.Reference->Settings, start.PwmState, start.StartAngle,
                            run, engine::RunThreads{.Count = threads});
     engine::ChannelSet channels;
-    engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run, channels);
+    engine::PrepareView(request.View, engine::ChannelTexts{}, separator, run, channels);
     return graph::HoldReference(run, channels, request.View, summary);
 }
 
@@ -158,6 +158,16 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
         }
     }
 
+    const bool showsView = request.ShowChannels || request.PngPath || request.ShowZc ||
+                           request.ShowMeasure || (request.VcdPath && request.ViewChosen);
+    if (const char* unavailable =
+            engine::ViewUnavailableText(request.View, request.Settings.Circuit.Model);
+        unavailable != nullptr && (showsView || request.Sweep)) {
+        formatted.reset();
+        out.flush();
+        Report(err, "view " + std::to_string(request.View) + ": " + unavailable);
+        return kExitUsage;
+    }
     if (request.Sweep) {
         formatted.reset();
         return RunSweep(request, params, texts, separator, out, err, context);
@@ -185,6 +195,9 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
         return kExitRunFailed;
     }
 
+    if (!summary.Settled) {
+        Report(err, engine::SettleNote(summary));
+    }
     const bool summaryOnly = !request.HasOutput();
     if (request.ShowSummary || summaryOnly) {
         if (request.Format) {
@@ -195,9 +208,8 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
     }
     const engine::SampleWindow window = EffectiveWindow(request.Window, run.SampleCount);
     engine::ChannelSet channels;
-    if (request.ShowChannels || request.PngPath || request.ShowZc || request.ShowMeasure ||
-        (request.VcdPath && request.ViewChosen)) {
-        engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, run, channels);
+    if (showsView) {
+        engine::PrepareView(request.View, engine::ChannelTexts{}, separator, run, channels);
     }
     if (request.ShowChannels) {
         if (request.Format) {
@@ -207,7 +219,10 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
         }
     }
     if (request.ShowMeasure) {
-        formatted->Measurements(engine::MeasureView(run, channels, window), channels);
+        const std::optional<engine::CircuitMeasurements> circuit =
+            engine::MeasureCircuit(run, params, request.Settings, window);
+        formatted->Measurements(engine::MeasureView(run, channels, window), channels,
+                                circuit ? &*circuit : nullptr);
     }
     formatted.reset();
     if (request.LogPath) {
@@ -275,6 +290,12 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
         if (table.Reason != engine::ZcEmptyReason::None) {
             out.flush();
             Report(err, std::string(engine::ZcEmptyReasonText(table.Reason)));
+        }
+        if (table.Summary.Demag > 0) {
+            out.flush();
+            Report(err, std::to_string(table.Summary.Demag) + " of " +
+                            std::to_string(table.Rows.size()) +
+                            " intervals fired while a diode conducted (status demag)");
         }
     }
     out.flush();

@@ -100,12 +100,54 @@ Expectation ApplyAngle(std::string_view value, CliRequest& request)
 std::string ViewHelp()
 {
     std::string help = "analog view for --channels, --png, --zc and --sweep:";
-    for (int view = 0; view < engine::kViewCount; ++view) {
-        help += (view > 0 ? ", " : " ") + std::to_string(view) + " " +
-                engine::kViewNames[static_cast<std::size_t>(view)];
+    for (int view = 0; view < engine::kAllViewCount; ++view) {
+        help += (view > 0 ? ", " : " ") + std::to_string(view) + " " + engine::ViewName(view);
         help += view == CliRequest{}.View ? " (default)" : "";
     }
-    return help;
+    return help + " (amperes, with --model circuit)";
+}
+
+// A decimal number from 0 to `high` into one of the circuit model's values.
+ValueHandler IntoCircuitValue(double high, std::string expected,
+                              std::function<void(engine::CircuitSettings&, float)> set)
+{
+    return [=](std::string_view value, CliRequest& request) -> Expectation {
+        const std::optional<WrittenNumber> number = ReadNumber(value);
+        if (!number || !(number->Value >= 0 && number->Value <= high)) {
+            return expected;
+        }
+        set(request.Settings.Circuit, static_cast<float>(number->Value));
+        return Accepted();
+    };
+}
+
+std::vector<OptionRow> CircuitRows()
+{
+    using G = OptionGroup;
+    return {
+        {"--model", "", "static|circuit", G::Run,
+         "the model of the bridge: static, the voltages of the conducting phases without "
+         "currents (default), or circuit, the windings' resistance and inductance, the body "
+         "diodes and the battery's impedance as a circuit in its periodic steady state, with "
+         "the phase and battery currents",
+         ValueHandler([](std::string_view value, CliRequest& r) -> Expectation {
+             if (!engine::ParseRunModel(std::string(value).c_str(), r.Settings.Circuit.Model)) {
+                 return std::string("static or circuit");
+             }
+             return Accepted();
+         })},
+        {"--inductance", "", "UH", G::Run,
+         "the inductance of each winding in microhenries for the circuit model (0 to " +
+             engine::FormatFixed(engine::kMaxInductanceUh, 18, 0) + ", default " +
+             engine::FormatFixed(engine::kDefaultInductanceUh, 18, 0) + ")",
+         IntoCircuitValue(engine::kMaxInductanceUh, "microhenries from 0 to 10000, such as 20",
+                          [](engine::CircuitSettings& c, float uh) { c.InductanceUh = uh; })},
+        {"--diode-drop", "", "V", G::Run,
+         "the forward drop of each body diode in volts for the circuit model (0 to " +
+             engine::FormatFixed(engine::kMaxDiodeDrop, 18, 0) + ", default 0.7)",
+         IntoCircuitValue(engine::kMaxDiodeDrop, "volts from 0 to 5, such as 0.7",
+                          [](engine::CircuitSettings& c, float v) { c.DiodeDrop = v; })},
+    };
 }
 
 Expectation ApplySeparator(std::string_view value, CliRequest& request)
@@ -232,12 +274,18 @@ std::vector<OptionRow> BuildTable()
         {"--pwm", "", "0|1", G::Run,
          "the PWM output during a single-angle run (default: 1 with H-side PWM)",
          IntoInt(0, 1, "0 (off) or 1 (on)", [](CliRequest& r, int state) { r.PwmState = state; })},
-        {"--view", "", "0.." + std::to_string(engine::kViewCount - 1), G::Run, ViewHelp(),
-         IntoInt(0, engine::kViewCount - 1, "0, 1, 2 or 3",
-                 [](CliRequest& r, int view) {
-                     r.View = view;
-                     r.ViewChosen = true;
-                 })},
+        {"--view", "", "0.." + std::to_string(engine::kAllViewCount - 1), G::Run, ViewHelp(),
+         ValueHandler([](std::string_view value, CliRequest& r) -> Expectation {
+             const std::optional<int> view = ReadInt(value, 0, engine::kAllViewCount - 1);
+             if (!view) {
+                 return std::string(r.Settings.Circuit.Model == engine::RunModel::Circuit
+                                        ? "0, 1, 2, 3 or 4"
+                                        : "0, 1, 2 or 3");
+             }
+             r.View = *view;
+             r.ViewChosen = true;
+             return Accepted();
+         })},
         {"--decimal-separator", "", "C", G::Run,
          "the decimal separator of all numbers (default: the user's locale)",
          ValueHandler(ApplySeparator)},
@@ -308,7 +356,8 @@ std::vector<OptionRow> BuildTable()
          PairHandler(ApplyViewWindow)},
 
         {"--sweep", "", "N=FROM:TO:STEP", G::Study,
-         "run once for each value FROM, FROM+STEP, ... up to TO typed into parameter box N, "
+         "run once for each value FROM, FROM+STEP, ... up to TO typed into parameter box N "
+         "(or set as the circuit model's inductance or diode-drop, N being that name), "
          "starting each time from the parameters the other options give; prints a header, then "
          "one tab-separated line per run: value, RPM, timing, samples, then the minimum and "
          "maximum of each channel of the view (over the run or the --view-window); with --zc "
@@ -330,6 +379,13 @@ std::vector<OptionRow> BuildTable()
         {"--version", "", "", G::Program, "show the program's version and exit",
          FlagHandler([](CliRequest& r) { r.ShowVersion = true; })},
     };
+    // The model's options follow the run's; they have no reference twins.
+    std::vector<OptionRow> circuit = CircuitRows();
+    const auto afterRun = std::find_if(rows.begin(), rows.end(), [](const OptionRow& row) {
+        return row.Group == OptionGroup::Output;
+    });
+    rows.insert(afterRun, std::make_move_iterator(circuit.begin()),
+                std::make_move_iterator(circuit.end()));
     // The reference's twins of the parameter and bridge options, listed after the outputs.
     std::vector<OptionRow> twins = ReferenceRows(rows);
     const auto afterOutputs = std::find_if(rows.begin(), rows.end(), [](const OptionRow& row) {

@@ -1,6 +1,7 @@
 #include "cli/sweep_request.h"
 
 #include "cli/option_values.h"
+#include "engine/circuit_settings.h"
 #include "engine/format_fixed.h"
 #include "engine/params.h"
 
@@ -43,14 +44,31 @@ std::string SweepRequest::TypedText(int index) const
     return ValueText(index, '.');
 }
 
+std::string SweepRequest::Name() const
+{
+    if (Tag == kSweepInductance) {
+        return "inductance";
+    }
+    if (Tag == kSweepDiodeDrop) {
+        return "diode-drop";
+    }
+    return std::to_string(Tag);
+}
+
 std::variant<SweepRequest, std::string> ParseSweep(std::string_view value)
 {
     const std::string expected =
-        "N=FROM:TO:STEP with N from 1 to 10, FROM at most TO, STEP above 0 and at most " +
+        "N=FROM:TO:STEP with N from 1 to 10 (or inductance, diode-drop), FROM at most TO, STEP "
+        "above 0 and at most " +
         std::to_string(kMaxSweepRuns) + " runs, such as 10=20:100:10";
     const std::size_t equals = value.find('=');
-    const std::optional<int> tag =
+    std::optional<int> tag =
         equals == std::string_view::npos ? std::nullopt : ReadInt(value.substr(0, equals), 1, 10);
+    if (equals != std::string_view::npos && value.substr(0, equals) == "inductance") {
+        tag = kSweepInductance;
+    } else if (equals != std::string_view::npos && value.substr(0, equals) == "diode-drop") {
+        tag = kSweepDiodeDrop;
+    }
     if (!tag) {
         return expected;
     }
@@ -80,6 +98,15 @@ std::variant<SweepRequest, std::string> ParseSweep(std::string_view value)
     sweep.Step = step->Value;
     sweep.Decimals = std::max({from->Decimals, to->Decimals, step->Decimals});
     sweep.Count = static_cast<int>(steps) + 1;
+    if (sweep.SweepsCircuit()) {
+        const double high =
+            sweep.Tag == kSweepInductance ? engine::kMaxInductanceUh : engine::kMaxDiodeDrop;
+        const double last = sweep.From + (sweep.Count - 1) * sweep.Step;
+        if (sweep.From < 0 || last > high) {
+            return sweep.Name() + " values from 0 to " + engine::FormatFixed(high, 18, 0);
+        }
+        return sweep;
+    }
     // A box reads no sign and no number beyond single precision: it would keep its value and
     // the line would show the results of another one.
     for (int index = 0; index < sweep.Count; ++index) {

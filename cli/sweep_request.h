@@ -12,8 +12,13 @@ namespace cli {
 
 inline constexpr int kMaxSweepRuns = 10000;
 
+// The circuit model's values a sweep can step instead of a box: "inductance=" (microhenries)
+// and "diode-drop=" (volts), numbered after the ten boxes.
+inline constexpr int kSweepInductance = 11;
+inline constexpr int kSweepDiodeDrop = 12;
+
 struct SweepRequest {
-    int Tag = 0;
+    int Tag = 0; // 1 ... 10 a parameter box, or kSweepInductance, kSweepDiodeDrop
     double From = 0;
     double To = 0;
     double Step = 0;
@@ -27,6 +32,10 @@ struct SweepRequest {
     // The text run `index` types into the box: the value of its line, with a point, which the
     // box reads whatever the decimal separator.
     std::string TypedText(int index) const;
+
+    bool SweepsCircuit() const { return Tag == kSweepInductance || Tag == kSweepDiodeDrop; }
+    // "3" for box 3, "inductance" or "diode-drop" for the circuit's values.
+    std::string Name() const;
 };
 
 // The sweep `value` asks for, or what a valid value looks like. Every value must be one the box

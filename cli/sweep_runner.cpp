@@ -9,10 +9,12 @@
 #include "engine/run_tables.h"
 
 #include <algorithm>
+#include <charconv>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <exception>
+#include <string>
 #include <mutex>
 #include <new>
 #include <optional>
@@ -71,11 +73,20 @@ SweepLine RunLine(const SweepJob& job, int index, engine::SampleBuffer& run,
     line.Row.Value = sweep.ValueText(index, '.');
     engine::TParams params = job.Params;
     engine::ParamTexts texts = job.Texts;
-    texts[static_cast<std::size_t>(sweep.Tag)] = sweep.TypedText(index);
-    engine::ChangeParam(params, texts, sweep.Tag, true, job.Separator);
+    engine::RunSettings settings = job.Request.Settings;
+    if (sweep.SweepsCircuit()) {
+        const std::string typed = sweep.TypedText(index);
+        float value = 0;
+        std::from_chars(typed.data(), typed.data() + typed.size(), value);
+        (sweep.Tag == kSweepInductance ? settings.Circuit.InductanceUh : settings.Circuit.DiodeDrop) =
+            value;
+    } else {
+        texts[static_cast<std::size_t>(sweep.Tag)] = sweep.TypedText(index);
+        engine::ChangeParam(params, texts, sweep.Tag, true, job.Separator);
+    }
 
     try {
-        line.Row.Summary = engine::CalcPhases(params, job.Request.Settings, job.Start.PwmState,
+        line.Row.Summary = engine::CalcPhases(params, settings, job.Start.PwmState,
                                               job.Start.StartAngle, run, job.Threads);
     } catch (const engine::EmulationError& error) {
         line.Row.Failure = error.what();
@@ -83,10 +94,10 @@ SweepLine RunLine(const SweepJob& job, int index, engine::SampleBuffer& run,
         line.Row.Failure = "not enough memory for the run";
     }
     if (line.Row.Failure) {
-        line.Failure = std::to_string(sweep.Tag) + "=" + line.Typed + ": " + *line.Row.Failure;
+        line.Failure = sweep.Name() + "=" + line.Typed + ": " + *line.Row.Failure;
         return line;
     }
-    engine::PrepareRes(job.Request.View, engine::ChannelTexts{}, job.Separator, run, channels);
+    engine::PrepareView(job.Request.View, engine::ChannelTexts{}, job.Separator, run, channels);
     const engine::SampleWindow window = EffectiveWindow(job.Request.Window, run.SampleCount);
     line.Row.Samples = run.SampleCount;
     line.Row.Extremes = Extremes(channels, window);
@@ -196,9 +207,9 @@ int RunSweep(const CliRequest& request, const engine::TParams& params,
         request,   params,           texts,
         separator, StartOf(request), engine::RunThreads{.Count = std::max(jobs / workers, 1u)}};
 
-    // The names come from the view itself: PrepareRes of no samples names the channels.
+    // The names come from the view itself: preparing no samples names the channels.
     engine::ChannelSet view;
-    engine::PrepareRes(request.View, engine::ChannelTexts{}, separator, engine::SampleBuffer{},
+    engine::PrepareView(request.View, engine::ChannelTexts{}, separator, engine::SampleBuffer{},
                        view);
     const auto channelCount = static_cast<std::size_t>(view.ChannelCount);
     std::optional<FormattedOutput> formatted;

@@ -17,6 +17,29 @@ const std::array<const char*, kViewCount> kViewNames{
     "My circuit comparators",
 };
 
+const char* ViewName(int view)
+{
+    if (view == kCurrentsView) {
+        return "Currents";
+    }
+    return view >= 0 && view < kViewCount ? kViewNames[static_cast<std::size_t>(view)] : "";
+}
+
+const char* ViewUnavailableText(int view, RunModel model)
+{
+    if (view == kCurrentsView && model != RunModel::Circuit) {
+        return "There are no currents: the quasi-static model has none (choose the circuit "
+               "model)";
+    }
+    return nullptr;
+}
+
+const char* ViewUnavailableText(int view, const SampleBuffer& run)
+{
+    const bool currents = run.RecordCount() == 0 || run.HasCurrents();
+    return ViewUnavailableText(view, currents ? RunModel::Circuit : RunModel::QuasiStatic);
+}
+
 namespace {
 
 // The dividers of view 2 at single precision: 2.2 / (2.2 + 10) and 2.2 / (2.2 + 20).
@@ -32,7 +55,7 @@ struct ChannelStyle {
 };
 
 // Names and colours by view, in channel order; the colours are $00BBGGRR.
-constexpr std::array<std::array<ChannelStyle, 6>, kViewCount> kStyles{{
+constexpr std::array<std::array<ChannelStyle, 6>, kAllViewCount> kStyles{{
     {{{"Battery", 0x00FFFF}}},
     {{{nullptr, 0x0000FF}, {nullptr, 0x00FF00}, {nullptr, 0xFF0000}, {"Zero-wire", 0xFF00FF}}},
     {{{"CompA+", 0x0000C0},
@@ -42,9 +65,10 @@ constexpr std::array<std::array<ChannelStyle, 6>, kViewCount> kStyles{{
       {"CompC+", 0xC00000},
       {"CompC-", 0xFF8080}}},
     {{{"CompA+", 0x0000FF}, {"CompB+", 0x00FF00}, {"CompC+", 0xFF0000}, {"CompX-", 0xFF00FF}}},
+    {{{"IA", 0x0000FF}, {"IB", 0x00FF00}, {"IC", 0xFF0000}, {"IBatt", 0x00FFFF}}},
 }};
 
-constexpr std::array<int, kViewCount> kChannelCounts{1, 4, 6, 4};
+constexpr std::array<int, kAllViewCount> kChannelCounts{1, 4, 6, 4, 4};
 
 bool IsContinuationByte(unsigned char byte)
 {
@@ -135,6 +159,8 @@ struct Extremes {
     }
 };
 
+void SetDescriptors(int view, const ChannelTexts& texts, const Extremes& extremes, ChannelSet& out);
+
 } // namespace
 
 std::pair<float, float> PadRange(float minValue, float maxValue)
@@ -203,6 +229,44 @@ void PrepareRes(int view, const ChannelTexts& texts, char separator, const Sampl
         }
     }
 
+    SetDescriptors(view, texts, extremes, out);
+}
+
+void PrepareCurrents(const SampleBuffer& run, ChannelSet& out)
+{
+    if (run.RecordCount() > 0 && !run.HasCurrents()) {
+        out.ChannelRows.assign(static_cast<std::size_t>(run.RecordCount()), TChannelRow{});
+        out.ChannelCount = 0;
+        return;
+    }
+    const auto count = static_cast<std::size_t>(run.RecordCount());
+    out.ChannelRows.resize(count);
+    Extremes extremes;
+    for (std::size_t i = 0; i < count; ++i) {
+        const TCurrentRec& c = run.Currents[i];
+        TChannelRow& row = out.ChannelRows[i];
+        extremes.Take(c.I[0], row[0]);
+        extremes.Take(c.I[1], row[1]);
+        extremes.Take(c.I[2], row[2]);
+        extremes.Take(c.IBatt, row[3]);
+    }
+    SetDescriptors(kCurrentsView, ChannelTexts{}, extremes, out);
+}
+
+void PrepareView(int view, const ChannelTexts& texts, char separator, const SampleBuffer& run,
+                 ChannelSet& out)
+{
+    if (view == kCurrentsView) {
+        PrepareCurrents(run, out);
+    } else {
+        PrepareRes(view, texts, separator, run, out);
+    }
+}
+
+namespace {
+
+void SetDescriptors(int view, const ChannelTexts& texts, const Extremes& extremes, ChannelSet& out)
+{
     const auto [minValue, maxValue] = PadRange(extremes.Min, extremes.Max);
     const auto v = static_cast<std::size_t>(view);
     out.ChannelCount = kChannelCounts[v];
@@ -216,5 +280,7 @@ void PrepareRes(int view, const ChannelTexts& texts, char separator, const Sampl
         desc.Color = style.Color;
     }
 }
+
+} // namespace
 
 } // namespace engine

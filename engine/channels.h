@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/circuit_settings.h"
 #include "engine/sample.h"
 
 #include <array>
@@ -26,10 +27,16 @@ using TChannelRow = std::array<float, 8>;
 
 inline constexpr int kMaxChannels = 8;
 inline constexpr int kViewCount = 4;
+// View 4, "Currents": the phase and battery currents of a circuit-model run, in amperes. It
+// lies beyond the window's four voltage views, so that their list stays as it was.
+inline constexpr int kCurrentsView = 4;
+inline constexpr int kAllViewCount = 5;
 inline constexpr std::size_t kChannelNameLength = 20;
 
 // The texts of ComboBox1's items, by view index.
 extern const std::array<const char*, kViewCount> kViewNames;
+// The name of any view 0 ... kAllViewCount - 1.
+const char* ViewName(int view);
 
 struct ChannelSet {
     std::array<TChannelDesc, kMaxChannels> Channels{};
@@ -54,8 +61,22 @@ std::pair<float, float> PadRange(float minValue, float maxValue);
 // falls back to 2.2 (R1) or 20.0 (R2); when both read as 0 both fall back.
 float DividerRatio(const ChannelTexts& texts, char separator);
 
+// Why `view` cannot be shown for `run`, or nullptr: the currents view of a run without
+// currents (a quasi-static run).
+const char* ViewUnavailableText(int view, const SampleBuffer& run);
+// The same before a run in `model`.
+const char* ViewUnavailableText(int view, RunModel model);
+
 // Rebuilds `out` for view 0 ... 3 from the first SampleCount samples of `run`.
 void PrepareRes(int view, const ChannelTexts& texts, char separator, const SampleBuffer& run,
                 ChannelSet& out);
+
+// Rebuilds `out` for the currents view: IA, IB, IC and IBatt in amperes. A run without
+// currents gets no channels (ChannelCount 0) and rows of zeros.
+void PrepareCurrents(const SampleBuffer& run, ChannelSet& out);
+
+// PrepareRes for views 0 ... 3, PrepareCurrents for view 4.
+void PrepareView(int view, const ChannelTexts& texts, char separator, const SampleBuffer& run,
+                 ChannelSet& out);
 
 } // namespace engine

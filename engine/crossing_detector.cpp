@@ -85,4 +85,19 @@ Detection Detect(const DetectorSettings& settings, const OperatingPoint& op,
     return {ZcStatus::Missed, -1};
 }
 
+int FirstLookedAt(const DetectorSettings& settings, const OperatingPoint& op,
+                  const SampleBuffer& run, const FloatingInterval& interval)
+{
+    const double blanking = std::clamp(settings.BlankingDeg, 0.0, kMaxZcBlankingDeg);
+    const double startAngle = run.Samples[static_cast<std::size_t>(interval.First)].Angle;
+    for (int i = interval.First; i <= interval.Last; ++i) {
+        const TSampleRec& sample = run.Samples[static_cast<std::size_t>(i)];
+        if (static_cast<double>(sample.Angle) - startAngle >= blanking &&
+            Qualifies(settings.Sampling, op, sample)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
 } // namespace engine

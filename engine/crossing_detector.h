@@ -60,4 +60,9 @@ Detection Detect(const DetectorSettings& settings, const OperatingPoint& op,
                  const SampleBuffer& run, const ChannelSet& result, int view,
                  const FloatingInterval& interval, int postLevel);
 
+// The first sample of the interval the detector looks at (past the blanking, qualifying), or
+// -1 when there is none.
+int FirstLookedAt(const DetectorSettings& settings, const OperatingPoint& op,
+                  const SampleBuffer& run, const FloatingInterval& interval);
+
 } // namespace engine

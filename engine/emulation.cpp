@@ -1,5 +1,6 @@
 #include "engine/emulation.h"
 
+#include "engine/circuit_model.h"
 #include "engine/emulation_step.h"
 #include "engine/format_fixed.h"
 #include "engine/parallel_steps.h"
@@ -321,14 +322,12 @@ float SingleAngleEnd(float startAngle)
     return ToSingle(static_cast<double>(startAngle) + 0.0001);
 }
 
-RunSummary CalcPhases(const TParams& params, const RunSettings& settings, int pwmState,
-                      float startAngle, SampleBuffer& buffer, const RunThreads& threads)
+namespace {
+
+// The steps of the plan into the buffer, on threads where that is safe.
+void RunPlannedSteps(const StepModel& model, const StepPlan& plan, const RunThreads& threads,
+                     SampleBuffer& buffer)
 {
-    const OperatingPoint op = ComputeOperatingPoint(params, settings, pwmState, startAngle);
-    const StepModel model = MakeStepModel(op, params, settings);
-    buffer.SampleCount = 0;
-    const StepPlan plan =
-        PlanSteps(model, op.StartAngle, op.EndAngle, threads.BlockSteps, kHardStepLimit);
     const unsigned threadCount = ThreadsFor(plan, threads);
     // Threads write their blocks in any order, so a run that could stop at a non-finite
     // voltage runs in one pass: it must leave the records after the stop as they were. Every
@@ -336,10 +335,131 @@ RunSummary CalcPhases(const TParams& params, const RunSettings& settings, int pw
     // buffer twice.
     const bool canStop = plan.Unbounded || !VoltagesStayFinite(model);
     if (!canStop && RunInBlocks(model, plan, threadCount, buffer)) {
-        return RunSummary{op.Rpm, op.Timing};
+        return;
     }
     RunInOnePass(model, plan, buffer);
-    return RunSummary{op.Rpm, op.Timing};
+}
+
+void CheckCircuitValues(const TParams& params, const CircuitSettings& circuit)
+{
+    if (!InductanceInRange(circuit.InductanceUh)) {
+        Fail("The inductance of " + Figure(circuit.InductanceUh, 2) + " uH is outside 0 ... " +
+             Figure(kMaxInductanceUh, 0) + " uH");
+    }
+    if (!DiodeDropInRange(circuit.DiodeDrop)) {
+        Fail("The diode drop of " + Figure(circuit.DiodeDrop, 3) + " V is outside 0 ... " +
+             Figure(kMaxDiodeDrop, 0) + " V");
+    }
+    if (!(params[MotorResistance] > 0)) {
+        Fail("The circuit model needs a motor resistance above 0 Ohms");
+    }
+}
+
+BridgeCircuit BridgeOf(const TParams& params, const CircuitSettings& circuit)
+{
+    return MakeBridgeCircuit(params[MotorResistance], circuit.InductanceUh, circuit.DiodeDrop,
+                             params[NominalVoltage], params[BattImpedance]);
+}
+
+// The steps of a run, and with a circuit the inputs its solution needs.
+RunSummary RunModelSteps(const OperatingPoint& op, const TParams& params,
+                         const RunSettings& settings, SampleBuffer& buffer,
+                         const RunThreads& threads, CircuitInputs* circuit)
+{
+    StepModel model = MakeStepModel(op, params, settings);
+    buffer.SampleCount = 0;
+    buffer.Currents.clear();
+    const StepPlan plan =
+        PlanSteps(model, op.StartAngle, op.EndAngle, threads.BlockSteps, kHardStepLimit);
+    if (circuit != nullptr) {
+        circuit->Bits.resize(static_cast<std::size_t>(plan.Count));
+        circuit->Emf.resize(3 * static_cast<std::size_t>(plan.Count));
+        model.CircuitBits = circuit->Bits.data();
+        model.CircuitEmf = circuit->Emf.data();
+    }
+    RunPlannedSteps(model, plan, threads, buffer);
+    return RunSummary{.Rpm = op.Rpm, .Timing = op.Timing};
+}
+
+// A full circuit run: the steps, the steady state, then the recorded revolution.
+RunSummary RunFullCircuit(const OperatingPoint& op, const TParams& params,
+                          const RunSettings& settings, const CircuitSettings& circuit,
+                          SampleBuffer& buffer, const RunThreads& threads)
+{
+    // Kept between runs: a long run's inputs would otherwise cost their pages anew each time.
+    thread_local CircuitInputs inputs;
+    RunSummary summary = RunModelSteps(op, params, settings, buffer, threads, &inputs);
+    summary.Model = RunModel::Circuit;
+    const BridgeCircuit bridge = BridgeOf(params, circuit);
+    const auto count = static_cast<std::int64_t>(inputs.Bits.size());
+    try {
+        buffer.Currents.resize(static_cast<std::size_t>(count));
+        const SteadyState steady =
+            RecordSteadyState(bridge, inputs, buffer.Samples.data(), buffer.Currents.data());
+        summary.WarmUps = steady.WarmUps;
+        summary.Settled = steady.Settled;
+    } catch (...) {
+        buffer.SampleCount = 0;
+        buffer.Currents.clear();
+        throw;
+    }
+    return summary;
+}
+
+// The instant of the full run's steady state nearest each step's angle, with the transistors
+// of the single-angle run.
+RunSummary RunSingleAngleCircuit(const OperatingPoint& op, const TParams& params,
+                                 const RunSettings& settings, const CircuitSettings& circuit,
+                                 SampleBuffer& buffer, const RunThreads& threads)
+{
+    const OperatingPoint fullOp = ComputeOperatingPoint(params, settings, -1, -0.5f);
+    SampleBuffer full;
+    const RunSummary fullSummary = RunFullCircuit(fullOp, params, settings, circuit, full, threads);
+    CircuitInputs inputs;
+    RunSummary summary = RunModelSteps(op, params, settings, buffer, threads, &inputs);
+    summary.Model = RunModel::Circuit;
+    summary.WarmUps = fullSummary.WarmUps;
+    summary.Settled = fullSummary.Settled;
+    const BridgeCircuit bridge = BridgeOf(params, circuit);
+    const auto count = static_cast<std::size_t>(buffer.SampleCount);
+    buffer.Currents.resize(count);
+    const auto fullBegin = full.Samples.begin();
+    const auto fullEnd = fullBegin + full.SampleCount;
+    for (std::size_t n = 0; n < count; ++n) {
+        TSampleRec& r = buffer.Samples[n];
+        // The full run's steps are in increasing angle: the last one not past this angle.
+        const auto after = std::upper_bound(
+            fullBegin, fullEnd, r.Angle,
+            [](float angle, const TSampleRec& s) { return angle < s.Angle; });
+        const auto at = static_cast<std::size_t>(
+            std::max<std::ptrdiff_t>(0, (after - fullBegin) - 1));
+        std::array<double, 3> i{};
+        for (int k = 0; k < 3; ++k) {
+            i[k] = full.SampleCount > 0 ? full.Currents[at].I[k] : 0.0f;
+        }
+        const std::array<double, 3> atStart = i;
+        CircuitStepOut out;
+        CircuitStep(bridge, inputs.Bits[n], &inputs.Emf[3 * n], i, out);
+        StoreCircuitStep(out, atStart, r, buffer.Currents[n]);
+    }
+    return summary;
+}
+
+} // namespace
+
+RunSummary CalcPhases(const TParams& params, const RunSettings& settings, int pwmState,
+                      float startAngle, SampleBuffer& buffer, const RunThreads& threads)
+{
+    const OperatingPoint op = ComputeOperatingPoint(params, settings, pwmState, startAngle);
+    const CircuitSettings& circuit = settings.Circuit;
+    if (circuit.Model != RunModel::Circuit) {
+        return RunModelSteps(op, params, settings, buffer, threads, nullptr);
+    }
+    CheckCircuitValues(params, circuit);
+    if (op.PwmState >= 0) {
+        return RunSingleAngleCircuit(op, params, settings, circuit, buffer, threads);
+    }
+    return RunFullCircuit(op, params, settings, circuit, buffer, threads);
 }
 
 } // namespace engine

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/circuit_settings.h"
 #include "engine/params.h"
 #include "engine/run_summary.h"
 #include "engine/sample.h"
@@ -21,6 +22,8 @@ struct RunSettings {
     int DriverKind = 1;      // RadioGroup1: 0 "2 Non Inv", 1 "Inv+Non Inv"
     int MosfetKind = 1;      // RadioGroup2: 0 "N + N", 1 "P + N"
     bool Pattern120 = true;  // RadioButton1 checked; otherwise the 180-degree pattern
+    // The model of the bridge and its circuit values; the quasi-static model by default.
+    CircuitSettings Circuit{};
 
     friend bool operator==(const RunSettings&, const RunSettings&) = default;
 };
@@ -98,6 +101,10 @@ inline constexpr RunThreads kOneLoop{.Count = 1, .BlockSteps = 2 * kMaxRunSteps}
 
 // The run: fills `buffer` from index 0 and sets SampleCount. On an error found before the
 // loop the buffer is untouched; on a fault inside the loop SampleCount counts the steps done.
+// In the circuit model (settings.Circuit) the recorded revolution is the periodic steady state (warm-up
+// revolutions first), buffer.Currents holds a record per sample, and a single-angle run is
+// that instant of the full run's steady state with the PWM output held; a fault of the circuit
+// leaves SampleCount at 0.
 RunSummary CalcPhases(const TParams& params, const RunSettings& settings, int pwmState,
                       float startAngle, SampleBuffer& buffer, const RunThreads& threads = {});
 

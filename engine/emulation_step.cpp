@@ -80,8 +80,9 @@ void ThreeConducting(const StepModel& m, const std::array<int, 3>& s,
     r.VZero = ToSingle(r.VBatt * oddR / pathSum);
 }
 
-// Fills the switch levels, drive flags and voltages of record `r` at its angle.
-void EmulateStep(const StepModel& m, int pwmOn, TSampleRec& r)
+// Fills the switch levels, drive flags and voltages of record `r` at its angle, and for the
+// circuit model its transistor states and back-EMFs at `index`.
+void EmulateStep(const StepModel& m, int pwmOn, TSampleRec& r, std::int64_t index)
 {
     const double angle = r.Angle;
     std::array<double, 3> c{};
@@ -105,6 +106,20 @@ void EmulateStep(const StepModel& m, int pwmOn, TSampleRec& r)
         r.Drive[k] = (r.Switch[high] | r.Switch[high + 1]) & pwmOn;
         s[static_cast<std::size_t>(k)] = sign;
         drivenCount += sign != 0 ? 1 : 0;
+    }
+    if (m.CircuitBits != nullptr) {
+        std::uint8_t bits = 0;
+        for (int k = 0; k < 3; ++k) {
+            const int sign = s[static_cast<std::size_t>(k)];
+            bits = static_cast<std::uint8_t>(bits | (sign == 1 ? 1U << (2 * k) : 0U) |
+                                             (sign == -1 ? 2U << (2 * k) : 0U));
+            m.CircuitEmf[3 * index + k] = static_cast<float>(-e[static_cast<std::size_t>(k)]);
+        }
+        m.CircuitBits[index] = bits;
+        // The circuit's solution writes the voltages later.
+        r.PhaseV[0] = r.PhaseV[1] = r.PhaseV[2] = 0.0f;
+        r.VBatt = r.VZero = 0.0f;
+        return;
     }
 
     switch (drivenCount) {
@@ -172,7 +187,7 @@ std::int64_t EmulateSteps(const StepModel& m, TSampleRec* records, std::int64_t 
         TSampleRec& r = records[i];
         r.Time = clock.Time;
         r.Angle = clock.Angle;
-        EmulateStep(m, PwmOutputAt(m.Op, clock.Time), r);
+        EmulateStep(m, PwmOutputAt(m.Op, clock.Time), r, i);
         if (NonFiniteField(r) != nullptr) {
             return i;
         }

@@ -47,6 +47,11 @@ struct StepModel {
     float NominalVoltage;
     bool HighSidePwm;
     bool LowSidePwm;
+    // Set for a circuit-model run: each step also leaves its transistor states (bit 2k the
+    // high transistor of phase k, 2k + 1 the low one) and its circuit back-EMFs, which have
+    // the opposite sign of the voltage model's (3 per step), at its index.
+    std::uint8_t* CircuitBits = nullptr;
+    float* CircuitEmf = nullptr;
 };
 
 StepModel MakeStepModel(const OperatingPoint& op, const TParams& params,

@@ -1,6 +1,8 @@
 #include "engine/measurement_export.h"
 
+#include <array>
 #include <optional>
+#include <vector>
 #include <string_view>
 
 namespace engine {
@@ -18,6 +20,8 @@ constexpr Form kPercent{6, 1};
 constexpr Form kHertz{12, 1};
 constexpr Form kMicros{12, 1};
 constexpr Form kDegrees{10, 3};
+constexpr Form kAmperes{8, 3};
+constexpr Form kWatts{10, 3};
 
 TableCell Cell(double value, Form form)
 {
@@ -51,20 +55,62 @@ void PeriodRows(TableWriter& table, std::string_view signal, const std::optional
     Row(table, signal, "period", period ? Cell(*period, kMicros) : TableCell::Empty(), "us");
 }
 
+// The unit of a view's channels: the currents view is in amperes, every other in volts.
+std::string_view ChannelUnit(const ChannelSet& result)
+{
+    return result.ChannelCount > 0 && result.Channels[0].Name == "IA" ? "A" : "V";
+}
+
+// The circuit's quantities: signal, quantity, value, unit, form.
+struct CircuitQuantity {
+    std::string_view Signal;
+    std::string_view Quantity;
+    std::string_view JsonName;
+    std::optional<double> Value;
+    std::string_view Unit;
+    Form Shape;
+};
+
+std::vector<CircuitQuantity> CircuitQuantities(const CircuitMeasurements& c)
+{
+    std::vector<CircuitQuantity> rows;
+    static constexpr std::array<std::string_view, 3> kPhases{"IA", "IB", "IC"};
+    static constexpr std::array<std::string_view, 3> kMean{"ia_mean", "ib_mean", "ic_mean"};
+    static constexpr std::array<std::string_view, 3> kRms{"ia_rms", "ib_rms", "ic_rms"};
+    static constexpr std::array<std::string_view, 3> kPeak{"ia_peak", "ib_peak", "ic_peak"};
+    for (std::size_t k = 0; k < 3; ++k) {
+        rows.push_back({kPhases[k], "mean", kMean[k], c.Phases[k].Mean, "A", kAmperes});
+        rows.push_back({kPhases[k], "RMS", kRms[k], c.Phases[k].Rms, "A", kAmperes});
+        rows.push_back({kPhases[k], "peak", kPeak[k], c.Phases[k].Peak, "A", kAmperes});
+    }
+    rows.push_back({"battery", "mean current", "battery_current", c.BatteryCurrent, "A", kAmperes});
+    rows.push_back({"battery", "power", "battery_power", c.BatteryPower, "W", kWatts});
+    rows.push_back({"windings", "copper loss", "copper_loss", c.CopperLoss, "W", kWatts});
+    rows.push_back({"back-EMF", "power", "back_emf_power", c.BackEmfPower, "W", kWatts});
+    rows.push_back({"diodes", "loss", "diode_loss", c.DiodeLoss, "W", kWatts});
+    rows.push_back({"battery impedance", "loss", "impedance_loss", c.ImpedanceLoss, "W", kWatts});
+    rows.push_back({"", "efficiency", "efficiency_percent",
+                    c.Efficiency ? std::optional<double>(*c.Efficiency * 100) : std::nullopt, "%",
+                    kPercent});
+    return rows;
+}
+
 } // namespace
 
-void WriteMeasurementTable(const ViewMeasurements& m, const ChannelSet& result, TableWriter& table)
+void WriteMeasurementTable(const ViewMeasurements& m, const ChannelSet& result, TableWriter& table,
+                           const CircuitMeasurements* circuit)
 {
+    const std::string_view unit = ChannelUnit(result);
     table.Header({"SIGNAL", "QUANTITY", "VALUE", "UNIT"});
     Row(table, "", "first sample", TableCell::Integer(m.Measured.Start), "");
     Row(table, "", "samples", TableCell::Integer(m.Measured.Len), "");
     for (std::size_t k = 0; k < m.Channels.size(); ++k) {
         const std::string& name = result.Channels[k].Name;
         const ChannelStats& stats = m.Channels[k];
-        Row(table, name, "min", Cell(stats.Min, kVolts), "V");
-        Row(table, name, "max", Cell(stats.Max, kVolts), "V");
-        Row(table, name, "mean", Cell(stats.Mean, kVolts), "V");
-        Row(table, name, "RMS", Cell(stats.Rms, kVolts), "V");
+        Row(table, name, "min", Cell(stats.Min, kVolts), unit);
+        Row(table, name, "max", Cell(stats.Max, kVolts), unit);
+        Row(table, name, "mean", Cell(stats.Mean, kVolts), unit);
+        Row(table, name, "RMS", Cell(stats.Rms, kVolts), unit);
     }
     for (std::size_t k = 0; k < m.Switches.size(); ++k) {
         Row(table, kSwitchNames[k], "duty", Cell(m.Switches[k].Duty * 100, kPercent), "%");
@@ -75,10 +121,17 @@ void WriteMeasurementTable(const ViewMeasurements& m, const ChannelSet& result, 
     const bool commutation = Period(m.CommutationPeriodUs) && m.CommutationPeriodDeg;
     Row(table, "commutation", "angle",
         commutation ? Cell(*m.CommutationPeriodDeg, kDegrees) : TableCell::Empty(), "deg");
+    if (circuit != nullptr) {
+        for (const CircuitQuantity& q : CircuitQuantities(*circuit)) {
+            Row(table, q.Signal, q.Quantity, q.Value ? Cell(*q.Value, q.Shape) : TableCell::Empty(),
+                q.Unit);
+        }
+    }
     table.Finish();
 }
 
-void WriteMeasurementJson(const ViewMeasurements& m, const ChannelSet& result, JsonWriter& json)
+void WriteMeasurementJson(const ViewMeasurements& m, const ChannelSet& result, JsonWriter& json,
+                          const CircuitMeasurements* circuit)
 {
     json.BeginObject();
     json.Key("first");
@@ -137,6 +190,19 @@ void WriteMeasurementJson(const ViewMeasurements& m, const ChannelSet& result, J
     };
     period("pwm", m.PwmPeriodUs, std::nullopt);
     period("commutation", m.CommutationPeriodUs, m.CommutationPeriodDeg);
+    if (circuit != nullptr) {
+        json.Key("circuit");
+        json.BeginObject();
+        for (const CircuitQuantity& q : CircuitQuantities(*circuit)) {
+            json.Key(q.JsonName);
+            if (q.Value) {
+                Fixed(json, *q.Value, q.Shape);
+            } else {
+                json.Null();
+            }
+        }
+        json.EndObject();
+    }
     json.EndObject();
 }
 

@@ -28,10 +28,23 @@ std::string TimingText(float timing, char separator)
     return text;
 }
 
+std::string SettleNote(const RunSummary& summary)
+{
+    if (summary.Settled) {
+        return {};
+    }
+    return "currents not settled after " + std::to_string(summary.WarmUps) + " revolutions";
+}
+
 std::string RunSummaryText(const RunSummary& summary, char separator)
 {
-    return "RPM = " + RpmText(summary.Rpm) +
-           ";   Timing = " + TimingText(summary.Timing, separator) + " deg";
+    std::string text = "RPM = " + RpmText(summary.Rpm) +
+                       ";   Timing = " + TimingText(summary.Timing, separator) + " deg";
+    const std::string note = SettleNote(summary);
+    if (!note.empty()) {
+        text += ";   " + note;
+    }
+    return text;
 }
 
 } // namespace engine

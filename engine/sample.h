@@ -23,6 +23,17 @@ static_assert(sizeof(TSampleRec) == 64, "sixteen 32-bit fields");
 
 using SampleVector = std::vector<TSampleRec, SampleAllocator<TSampleRec>>;
 
+// The currents of one step of a circuit-model run, at the step's start: the three phase
+// currents (positive into the motor) and the current drawn from the battery's positive
+// terminal (negative while the motor feeds back), amperes.
+struct TCurrentRec {
+    float I[3];
+    float IBatt;
+};
+static_assert(sizeof(TCurrentRec) == 16, "four 32-bit fields");
+
+using CurrentVector = std::vector<TCurrentRec, SampleAllocator<TCurrentRec>>;
+
 // The names of Switch[0] ... Switch[5] in every export.
 inline constexpr std::array<const char*, 6> kSwitchNames{"HA", "LA", "HB", "LB", "HC", "LC"};
 
@@ -31,6 +42,13 @@ inline constexpr std::array<const char*, 6> kSwitchNames{"HA", "LA", "HB", "LB",
 struct SampleBuffer {
     SampleVector Samples;
     std::int32_t SampleCount = 0;
+    // One record per sample of the last run when it ran in the circuit model, else empty.
+    CurrentVector Currents;
+
+    bool HasCurrents() const
+    {
+        return SampleCount > 0 && Currents.size() >= static_cast<std::size_t>(SampleCount);
+    }
 
     // The samples of the last run that may be read: SampleCount, but never more records than
     // the vector holds (a buffer filled by hand may hold fewer) and never below 0.

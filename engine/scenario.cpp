@@ -1,6 +1,10 @@
 #include "engine/scenario.h"
 
 #include "engine/byte_file.h"
+#include "engine/channels.h"
+
+#include <array>
+#include <charconv>
 
 namespace engine {
 
@@ -38,14 +42,31 @@ const char* OnOff(bool on)
     return on ? "on" : "off";
 }
 
+// A circuit value as the file holds it: the shortest decimal that reads back as the same
+// float, with "." and without an exponent.
+std::string CircuitNumber(float value)
+{
+    std::array<char, 64> digits{};
+    const auto [end, error] =
+        std::to_chars(digits.data(), digits.data() + digits.size(), value, std::chars_format::fixed);
+    return error == std::errc() ? std::string(digits.data(), end) : std::string("0");
+}
+
 } // namespace
+
+int ScenarioFormatFor(const Scenario& scenario)
+{
+    const bool plain = scenario.Settings.Circuit.IsDefault() && scenario.View < kCurrentsView;
+    return plain ? 1 : kCircuitScenarioFormat;
+}
 
 std::string ScenarioText(const Scenario& scenario)
 {
+    const int format = ScenarioFormatFor(scenario);
     std::string text = "# bldc-emu scenario: the parameter box texts and the window's settings\n"
                        "[scenario]\n"
                        "format = " +
-                       std::to_string(kScenarioFormat) + "\n\n[parameters]\n";
+                       std::to_string(format) + "\n\n[parameters]\n";
     for (int tag = 1; tag <= kParamCount; ++tag) {
         text += kParamNames[static_cast<std::size_t>(tag)];
         text += " = ";
@@ -62,6 +83,13 @@ std::string ScenarioText(const Scenario& scenario)
     text += "Pattern = " + std::string(s.Pattern120 ? "120" : "180") + "\n";
     text += "\n[graph]\n";
     text += "View = " + std::to_string(scenario.View) + "\n";
+    if (format >= kCircuitScenarioFormat) {
+        const CircuitSettings& c = s.Circuit;
+        text += "\n[circuit]\n";
+        text += "Model = " + std::string(RunModelName(c.Model)) + "   # static or circuit\n";
+        text += "Inductance = " + CircuitNumber(c.InductanceUh) + "   # uH per winding\n";
+        text += "DiodeDrop = " + CircuitNumber(c.DiodeDrop) + "   # V\n";
+    }
     return text;
 }
 

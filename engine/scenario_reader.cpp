@@ -1,6 +1,7 @@
 #include "engine/scenario_reader.h"
 
 #include "engine/byte_file.h" // SystemErrorReason
+#include "engine/channels.h"
 #include "engine/echoed_text.h"
 
 #include <array>
@@ -27,6 +28,7 @@ struct Key {
     std::string Name;
     bool Quoted; // a text in double quotes, or a bare word
     ReadValue Read;
+    int SinceFormat = 1; // files of an older format have no such key
 };
 
 Problem Choice(std::string_view value, std::string_view a, std::string_view b, bool& isA)
@@ -55,6 +57,46 @@ ReadValue Kind(int RunSettings::*field)
     };
 }
 
+// A decimal number with "." from 0 to `high`, all of the word.
+ReadValue CircuitNumber(float CircuitSettings::*field, float high, std::string expected)
+{
+    return [=](std::string_view value, Scenario& s) -> Problem {
+        float number = 0;
+        const bool plain = !value.empty() &&
+                           value.find_first_not_of("0123456789.") == std::string_view::npos;
+        const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(),
+                                                  number, std::chars_format::fixed);
+        if (!plain || error != std::errc() || end != value.data() + value.size() ||
+            !(number >= 0 && number <= high)) {
+            return expected;
+        }
+        s.Settings.Circuit.*field = number;
+        return std::nullopt;
+    };
+}
+
+// Format 2: the [circuit] section.
+void AddCircuitKeys(std::vector<Key>& keys)
+{
+    keys.push_back({"circuit", "Model", false,
+                    [](std::string_view value, Scenario& s) -> Problem {
+                        bool isStatic = false;
+                        Problem problem = Choice(value, "static", "circuit", isStatic);
+                        s.Settings.Circuit.Model =
+                            isStatic ? RunModel::QuasiStatic : RunModel::Circuit;
+                        return problem;
+                    },
+                    kCircuitScenarioFormat});
+    keys.push_back({"circuit", "Inductance", false,
+                    CircuitNumber(&CircuitSettings::InductanceUh, kMaxInductanceUh,
+                                  "expected microhenries from 0 to 10000, such as 20"),
+                    kCircuitScenarioFormat});
+    keys.push_back({"circuit", "DiodeDrop", false,
+                    CircuitNumber(&CircuitSettings::DiodeDrop, kMaxDiodeDrop,
+                                  "expected volts from 0 to 5, such as 0.7"),
+                    kCircuitScenarioFormat});
+}
+
 std::vector<Key> Keys()
 {
     std::vector<Key> keys;
@@ -73,12 +115,13 @@ std::vector<Key> Keys()
                         return Choice(value, "120", "180", s.Settings.Pattern120);
                     }});
     keys.push_back({"graph", "View", false, [](std::string_view value, Scenario& s) -> Problem {
-                        if (value.size() != 1 || value[0] < '0' || value[0] > '3') {
+                        if (value.size() != 1 || value[0] < '0' || value[0] > '4') {
                             return std::string("expected 0, 1, 2 or 3");
                         }
                         s.View = value[0] - '0';
                         return std::nullopt;
                     }});
+    AddCircuitKeys(keys);
     return keys;
 }
 
@@ -165,10 +208,15 @@ public:
                               : "not a scenario file (it is empty)");
         }
         for (std::size_t k = 0; k < keys_.size(); ++k) {
-            if (seenOn_[k] == 0) {
+            if (seenOn_[k] == 0 && keys_[k].SinceFormat <= *format_) {
                 Fail("the file ends without " + keys_[k].Name + " in [" +
                      std::string(keys_[k].Section) + "]");
             }
+        }
+        if (scenario_.View == kCurrentsView &&
+            scenario_.Settings.Circuit.Model != RunModel::Circuit) {
+            line_ = viewLine_;
+            Fail("View: 4 (the currents) needs Model = circuit in [circuit]");
         }
         return scenario_;
     }
@@ -219,11 +267,16 @@ private:
             Fail("expected [SECTION]");
         }
         const std::string_view name = line.substr(1, line.size() - 2);
-        if (name != "parameters" && name != "bridge" && name != "graph") {
+        const bool circuit = name == "circuit";
+        if (name != "parameters" && name != "bridge" && name != "graph" && !circuit) {
             Fail("unknown section [" + EchoedText(name) + "]");
         }
         if (!format_) {
             Fail("the [scenario] section has no format line");
+        }
+        if (circuit && *format_ < kCircuitScenarioFormat) {
+            Fail("the section [circuit] needs format " + std::to_string(kCircuitScenarioFormat) +
+                 " (this file says format " + std::to_string(*format_) + ")");
         }
         section_ = name;
     }
@@ -239,8 +292,8 @@ private:
         const std::optional<std::string_view> word = BareWord(value);
         const bool digits = word && word->find_first_not_of("0123456789") == std::string_view::npos;
         if (!digits) {
-            Fail("format: expected a whole number such as " + std::to_string(kScenarioFormat) +
-                 ", not " + (value.empty() ? std::string("nothing") : EchoedText(value)));
+            Fail("format: expected a whole number such as 1, not " +
+                 (value.empty() ? std::string("nothing") : EchoedText(value)));
         }
         int version = 0;
         const std::from_chars_result read =
@@ -272,6 +325,9 @@ private:
             Fail(key.Name + " is given twice (first on line " + std::to_string(seenOn_[k]) + ")");
         }
         seenOn_[k] = line_;
+        if (key.Name == "View") {
+            viewLine_ = line_;
+        }
         Problem problem;
         if (key.Quoted) {
             const std::optional<std::string> text = Unquote(value);
@@ -295,6 +351,7 @@ private:
     std::optional<int> format_;
     bool sawScenario_ = false;
     int line_ = 0;
+    int viewLine_ = 0;
 };
 
 std::string CannotRead(const std::string& path, const std::string& reason)

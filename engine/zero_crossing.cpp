@@ -94,7 +94,7 @@ std::vector<FloatingInterval> FloatingIntervals(const SampleBuffer& run, const O
 // Angle + Timing + 120 k = 90 + 180 n, and its back-EMF crosses zero where Angle + 120 k is
 // that same 90 + 180 n, Timing later.
 ZeroCrossing CrossingOf(const SampleBuffer& run, const OperatingPoint& op,
-                        const FloatingInterval& interval)
+                        const FloatingInterval& interval, bool circuit)
 {
     const int mid = interval.First + (interval.Last - interval.First) / 2;
     const double midAngle = run.Samples[static_cast<std::size_t>(mid)].Angle;
@@ -104,7 +104,9 @@ ZeroCrossing CrossingOf(const SampleBuffer& run, const OperatingPoint& op,
     row.Interval = interval;
     row.TrueAngle = 90.0 - 120.0 * interval.Phase + 180.0 * n;
     // -cos(x) rises through zero at x = 90 + 360 m and falls at 270 + 360 m.
-    row.Direction = std::fmod(std::fabs(n), 2.0) == 0 ? ZcDirection::Rising : ZcDirection::Falling;
+    // The circuit's back-EMF, +cos(x), does the opposite.
+    const bool rising = (std::fmod(std::fabs(n), 2.0) == 0) != circuit;
+    row.Direction = rising ? ZcDirection::Rising : ZcDirection::Falling;
     row.TrueTime = TimeAtAngle(run, row.TrueAngle);
     row.Commutation = run.Samples[static_cast<std::size_t>(interval.Last) + 1].Angle;
     return row;
@@ -116,6 +118,10 @@ void Summarise(ZcTable& table)
     double totalDeg = 0;
     double totalUs = 0;
     for (const ZeroCrossing& row : table.Rows) {
+        if (row.DuringDemag) {
+            ++sum.Demag;
+            continue;
+        }
         switch (row.Found.Status) {
         case ZcStatus::Already:
             ++sum.Already;
@@ -163,6 +169,69 @@ ZcEmptyReason CheckAnalysable(const SampleBuffer& run, const OperatingPoint& op,
     return ZcEmptyReason::None;
 }
 
+// The sample the detector fired at: its detection, or the first one it looked at when that
+// showed the crossing already; -1 when it missed.
+int FiredAt(const Detection& found, const DetectorSettings& detector, const OperatingPoint& op,
+            const SampleBuffer& run, const FloatingInterval& interval)
+{
+    if (found.Status == ZcStatus::Detected) {
+        return found.Index;
+    }
+    return found.Status == ZcStatus::Already ? FirstLookedAt(detector, op, run, interval) : -1;
+}
+
+// The demagnetisation of a circuit-model interval, and whether the detector fired while the
+// phase conducted through a diode: during the demagnetisation, or later when the floating
+// terminal passed a rail by a diode drop.
+void AddDemagnetisation(const SampleBuffer& run, const OperatingPoint& op,
+                        const ChannelSet& result, int view, const DetectorSettings& detector,
+                        int postLevel, ZeroCrossing& row)
+{
+    const FloatingInterval& in = row.Interval;
+    const auto current = [&](int i) {
+        return run.Currents[static_cast<std::size_t>(i)].I[in.Phase];
+    };
+    // A conduction ends where the current is zero, or where it changed sign: the diode of
+    // the other rail took over inside the step.
+    const auto ends = [&](int i) {
+        return current(i) == 0.0f || (current(i) > 0) != (current(i - 1) > 0);
+    };
+    int end = in.First;
+    while (end <= in.Last && current(end) != 0.0f && (end == in.First || !ends(end))) {
+        ++end;
+    }
+    const TSampleRec& first = run.Samples[static_cast<std::size_t>(in.First)];
+    const auto angleAt = [&](int i) {
+        return static_cast<double>(run.Samples[static_cast<std::size_t>(i)].Angle) - first.Angle;
+    };
+    // Sample Last + 1 exists: intervals cut by the run's end are not analysed.
+    row.DemagUs = static_cast<double>(run.Samples[static_cast<std::size_t>(end)].Time) - first.Time;
+    row.DemagDeg = angleAt(end);
+    const int fired = FiredAt(row.Found, detector, op, run, in);
+    row.DuringDemag = fired >= 0 && current(fired) != 0.0f;
+    if (!row.DuringDemag) {
+        return;
+    }
+    // The smallest blanking that ends where a conduction ends and keeps the detector from
+    // firing inside one.
+    DetectorSettings longer = detector;
+    for (int i = fired + 1; i <= in.Last + 1; ++i) {
+        if (i <= in.Last && !ends(i)) {
+            continue;
+        }
+        longer.BlankingDeg = angleAt(i);
+        if (longer.BlankingDeg > kMaxZcBlankingDeg) {
+            return;
+        }
+        const Detection found = Detect(longer, op, run, result, view, in, postLevel);
+        const int firedThen = FiredAt(found, longer, op, run, in);
+        if (firedThen < 0 || current(firedThen) == 0.0f) {
+            row.BlankingPastDemagDeg = longer.BlankingDeg;
+            return;
+        }
+    }
+}
+
 } // namespace
 
 ZcTable AnalyseZeroCrossings(const SampleBuffer& run, const OperatingPoint& op,
@@ -181,11 +250,12 @@ ZcTable AnalyseZeroCrossings(const SampleBuffer& run, const OperatingPoint& op,
             anyFloating ? ZcEmptyReason::NoCompleteInterval : ZcEmptyReason::NoFloatingPhase;
         return table;
     }
+    table.Circuit = run.HasCurrents();
     for (const FloatingInterval& interval : intervals) {
         if (interval.Last < window.Start || interval.First >= window.End()) {
             continue;
         }
-        ZeroCrossing row = CrossingOf(run, op, interval);
+        ZeroCrossing row = CrossingOf(run, op, interval, table.Circuit);
         const int postLevel = row.Direction == ZcDirection::Rising ? 1 : 0;
         row.Found = Detect(detector, op, run, result, view, interval, postLevel);
         if (row.Found.Status == ZcStatus::Detected) {
@@ -194,6 +264,9 @@ ZcTable AnalyseZeroCrossings(const SampleBuffer& run, const OperatingPoint& op,
             row.ErrorDeg = at.Angle - row.TrueAngle;
             row.ErrorUs = at.Time - row.TrueTime;
             row.ImpliedCommutation = static_cast<double>(at.Angle) + 30.0 - op.Timing;
+        }
+        if (table.Circuit) {
+            AddDemagnetisation(run, op, result, view, detector, postLevel, row);
         }
         table.Rows.push_back(row);
     }

@@ -40,6 +40,17 @@ struct ZeroCrossing {
     // The emulation's own commutation at the end of the interval: the angle of the first
     // sample that drives the phase again.
     float Commutation = 0;
+    // Circuit model only. The demagnetisation: from the interval's start, while the released
+    // winding's current still flows through a body diode, until it is zero (the whole
+    // interval when it never is).
+    std::optional<double> DemagUs;
+    std::optional<double> DemagDeg;
+    // The detector fired (a detection, or the post-crossing level at its first look) while the
+    // phase conducted through a diode: it saw a clamp, not the back-EMF. The smallest blanking
+    // that keeps it from firing inside a conduction then goes with it (none when that would
+    // exceed the largest blanking).
+    bool DuringDemag = false;
+    std::optional<double> BlankingPastDemagDeg;
 };
 
 // Why a table has no rows.
@@ -62,6 +73,7 @@ struct ZcSummary {
     int Already = 0;
     int Missed = 0;
     int Early = 0; // detected before the true crossing
+    int Demag = 0; // fired during the demagnetisation (circuit model); counted apart
     // Over the detections; empty without one. The largest error is the one of largest
     // magnitude, with its sign.
     std::optional<double> MeanErrorDeg;
@@ -69,11 +81,12 @@ struct ZcSummary {
     std::optional<double> MaxErrorDeg;
     std::optional<double> MaxErrorUs;
 
-    int Undetected() const { return Already + Missed; }
+    int Undetected() const { return Already + Missed + Demag; }
 };
 
 struct ZcTable {
     std::vector<ZeroCrossing> Rows; // in time order
+    bool Circuit = false;           // from a circuit-model run: the demagnetisation is known
     ZcEmptyReason Reason = ZcEmptyReason::None;
     ZcSummary Summary;
 };
@@ -86,6 +99,10 @@ struct ZcTable {
 ZcTable AnalyseZeroCrossings(const SampleBuffer& run, const OperatingPoint& op,
                              const ChannelSet& result, int view, const DetectorSettings& detector,
                              const SampleWindow& window);
+
+// In a circuit-model run (one with currents) the back-EMF has the circuit's polarity, +cos, so
+// the directions are the opposite of the quasi-static model's: a phase released from high
+// falls.
 
 // The same over the whole run.
 ZcTable AnalyseZeroCrossings(const SampleBuffer& run, const OperatingPoint& op,

@@ -2,6 +2,8 @@
 
 #include "engine/format_fixed.h"
 
+#include <vector>
+
 namespace engine {
 namespace {
 
@@ -33,7 +35,7 @@ ZcCells ZcRowCells(const ZeroCrossing& row, char separator)
     cells[1] = ZcDirectionName(row.Direction);
     cells[2] = Fixed(row.TrueAngle, kAngleDecimals, separator);
     cells[3] = Fixed(row.TrueTime, kTimeDecimals, separator);
-    cells[4] = ZcStatusName(row.Found.Status);
+    cells[4] = row.DuringDemag ? "demag" : ZcStatusName(row.Found.Status);
     if (row.Found.Status == ZcStatus::Detected) {
         cells[5] = FormatInteger(row.Found.Index);
         cells[6] = Fixed(row.Angle, kAngleDecimals, separator);
@@ -42,6 +44,15 @@ ZcCells ZcRowCells(const ZeroCrossing& row, char separator)
         cells[9] = Fixed(row.ImpliedCommutation, kAngleDecimals, separator);
     }
     cells[10] = Fixed(row.Commutation, kAngleDecimals, separator);
+    return cells;
+}
+
+ZcCircuitCells ZcCircuitRowCells(const ZeroCrossing& row, char separator)
+{
+    ZcCircuitCells cells;
+    AppendOptionalFixed(cells[0], row.DemagUs, kTimeDecimals, separator);
+    AppendOptionalFixed(cells[1], row.DemagDeg, kAngleDecimals, separator);
+    AppendOptionalFixed(cells[2], row.BlankingPastDemagDeg, kAngleDecimals, separator);
     return cells;
 }
 
@@ -57,9 +68,22 @@ std::string ZcTableTsv(const ZcTable& table, char separator)
         }
         text += '\n';
     };
-    appendLine(kZcColumnNames);
+    if (!table.Circuit) {
+        appendLine(kZcColumnNames);
+        for (const ZeroCrossing& row : table.Rows) {
+            appendLine(ZcRowCells(row, separator));
+        }
+        return text;
+    }
+    std::vector<std::string> line;
+    const auto join = [&](const auto& first, const auto& more) {
+        line.assign(first.begin(), first.end());
+        line.insert(line.end(), more.begin(), more.end());
+        appendLine(line);
+    };
+    join(kZcColumnNames, kZcCircuitColumnNames);
     for (const ZeroCrossing& row : table.Rows) {
-        appendLine(ZcRowCells(row, separator));
+        join(ZcRowCells(row, separator), ZcCircuitRowCells(row, separator));
     }
     return text;
 }

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdlib>
 #include <map>
 #include <optional>
 #include <string>
@@ -21,8 +22,9 @@
 namespace scenario_model {
 
 enum class ValueKind {
-    Text, // any text in double quotes, with \" \\ \n \r \t
-    Word, // one of Words, bare
+    Text,   // any text in double quotes, with \" \\ \n \r \t
+    Word,   // one of Words, bare
+    Number, // digits and "." read as a decimal number from 0 to High, bare
 };
 
 struct KeyRule {
@@ -31,9 +33,10 @@ struct KeyRule {
     ValueKind Kind;
     std::vector<std::string_view> Words; // for Word: the allowed words, in order
     int Since = 1;                       // the first format that has the key
+    float High = 0;                      // for Number
 };
 
-inline constexpr int kNewestFormat = 1;
+inline constexpr int kNewestFormat = 2;
 
 inline const std::vector<KeyRule>& Rules()
 {
@@ -49,7 +52,11 @@ inline const std::vector<KeyRule>& Rules()
         r.push_back({"bridge", "Driver", ValueKind::Word, {"0", "1"}});
         r.push_back({"bridge", "Mosfet", ValueKind::Word, {"0", "1"}});
         r.push_back({"bridge", "Pattern", ValueKind::Word, {"120", "180"}});
-        r.push_back({"graph", "View", ValueKind::Word, {"0", "1", "2", "3"}});
+        // View 4, the currents, needs Model = circuit (checked at the end).
+        r.push_back({"graph", "View", ValueKind::Word, {"0", "1", "2", "3", "4"}});
+        r.push_back({"circuit", "Model", ValueKind::Word, {"static", "circuit"}, 2});
+        r.push_back({"circuit", "Inductance", ValueKind::Number, {}, 2, 10000.0f});
+        r.push_back({"circuit", "DiodeDrop", ValueKind::Number, {}, 2, 5.0f});
         return r;
     }();
     return rules;
@@ -60,6 +67,7 @@ struct Reading {
     int Format = 0;
     std::map<std::string, std::string> Texts;
     std::map<std::string, std::size_t> Words;
+    std::map<std::string, float> Numbers;
 };
 
 namespace detail {
@@ -188,7 +196,9 @@ inline std::optional<Reading> Read(std::string_view text)
                 return std::nullopt;
             }
             const std::string_view name = line.substr(1, line.size() - 2);
-            if (name != "parameters" && name != "bridge" && name != "graph") {
+            const bool known = name == "parameters" || name == "bridge" || name == "graph" ||
+                               (name == "circuit" && reading.Format >= 2);
+            if (!known) {
                 return std::nullopt;
             }
             section = name;
@@ -237,6 +247,20 @@ inline std::optional<Reading> Read(std::string_view text)
             reading.Texts[key] = *quoted;
             continue;
         }
+        if (rule.Kind == ValueKind::Number) {
+            const std::optional<std::string_view> word = Bare(value);
+            if (!word || word->find_first_not_of("0123456789.") != std::string_view::npos ||
+                std::count(word->begin(), word->end(), '.') > 1 ||
+                word->find_first_of("0123456789") == std::string_view::npos) {
+                return std::nullopt;
+            }
+            const float number = std::strtof(std::string(*word).c_str(), nullptr);
+            if (!(number >= 0 && number <= rule.High)) {
+                return std::nullopt;
+            }
+            reading.Numbers[key] = number;
+            continue;
+        }
         const std::optional<std::string_view> word = Bare(value);
         std::size_t w = 0;
         while (word && w < rule.Words.size() && rule.Words[w] != *word) {
@@ -254,6 +278,10 @@ inline std::optional<Reading> Read(std::string_view text)
         if (Rules()[k].Since <= reading.Format && !seen[k]) {
             return std::nullopt;
         }
+    }
+    const auto model = reading.Words.find("Model");
+    if (reading.Words.at("View") == 4 && (model == reading.Words.end() || model->second != 1)) {
+        return std::nullopt;
     }
     return reading;
 }
@@ -282,7 +310,17 @@ inline std::string Difference(const Reading& model, const engine::Scenario& read
             return name;
         }
     }
-    return {};
+    const engine::CircuitSettings& c = s.Circuit;
+    if (model.Format < 2) {
+        return c == engine::CircuitSettings{} ? "" : "the circuit settings of a format 1 file";
+    }
+    if (model.Words.at("Model") != (c.Model == engine::RunModel::Circuit ? 1u : 0u)) {
+        return "Model";
+    }
+    if (model.Numbers.at("Inductance") != c.InductanceUh) {
+        return "Inductance";
+    }
+    return model.Numbers.at("DiodeDrop") != c.DiodeDrop ? "DiodeDrop" : "";
 }
 
 } // namespace scenario_model

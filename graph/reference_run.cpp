@@ -183,6 +183,18 @@ void DrawGraphCellWithReference(Canvas& canvas, const GraphPaintParams& live,
         }
     }
     DrawGraphCell(canvas, live, col, row, rect);
+    if (reference.Run != nullptr && col == 1 && row == 0)
+        DrawReferenceLegend(canvas, rect);
+}
+
+void DrawReferenceLegend(Canvas& canvas, const TRect& header)
+{
+    // At the right end of the summary line, in a dimmed trace colour, so that a saved picture
+    // says which traces are the reference's.
+    const std::string legend = kReferenceLegend;
+    const int x = header.Right - 4 - canvas.TextExtent(legend).cx;
+    canvas.SetFontColor(DimColor(kReferenceLegendColor));
+    canvas.TextOut(x, header.Top + 2, legend);
 }
 
 void CellUnderlay::FillRect(const TRect& rect)

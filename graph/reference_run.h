@@ -53,6 +53,12 @@ bool ReferenceDrawsIn(const ReferencePaintParams& params, int col, int row);
 void DrawReferenceCell(Canvas& canvas, const ReferencePaintParams& params, int col, int row,
                        const TRect& rect);
 
+// The header's note that the dimmed traces are the held reference's, right-aligned in the
+// summary line of `header` (cell 1, 0).
+inline constexpr const char* kReferenceLegend = "dimmed: held reference";
+inline constexpr engine::TColor kReferenceLegendColor = 0xFFFFFF;
+void DrawReferenceLegend(Canvas& canvas, const TRect& header);
+
 // A dimmed colour: halfway to the grid colour, so it reads as a shadow of the live one.
 engine::TColor DimColor(engine::TColor color);
 

@@ -71,9 +71,10 @@ void TForm1::RefreshReferenceNote()
     ReferenceNote->setText(QString::fromStdString(graph::ReferenceComparisonText(
         *live, reference->Summary, engine::DecimalSeparator())));
     ReferenceNote->adjustSize();
-    // Under the legend of the analog plot, where the traces rarely run.
+    // In the plot's lower right corner, clear of the legend and of the scale at the left.
     const graph::TRect plot = StringGrid1->CellRect(1, 7);
-    ReferenceNote->move(plot.Left + 4, plot.Top + 18);
+    ReferenceNote->move(std::max(plot.Left, plot.Right - ReferenceNote->width() - 4),
+                        std::max(plot.Top, plot.Bottom - ReferenceNote->height() - 4));
     ReferenceNote->show();
     ReferenceNote->raise();
 }

@@ -145,7 +145,7 @@ TEST_F(CliScenario, ABadFileStopsEverythingWithOneMessage)
          "Cannot read scenario \"" + PathOf("missing.ini") + "\". No such file or directory"},
         {PathOf(""), "Cannot read scenario \"" + PathOf("") + "\". Is a directory"},
         {Write("log.txt", "INDEX\tTIME(us)\r\n"), "line 1: not a scenario file"},
-        {Write("newer.ini", replaced("format = 1", "format = 2")), "line 3: written by a newer"},
+        {Write("newer.ini", replaced("format = 1", "format = 3")), "line 3: written by a newer"},
         {Write("key.ini", replaced("Driver", "Drivers")), "line 20: unknown key \"Drivers\""},
         {Write("kind.ini", replaced("Mosfet = 1", "Mosfet = P")),
          "line 21: Mosfet: expected 0 or 1, not P"},

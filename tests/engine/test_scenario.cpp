@@ -125,9 +125,9 @@ TEST(Scenario, EveryFaultNamesTheFileAndTheLine)
                                                    "[scenario])");
     EXPECT_EQ(Refusal("INDEX\tTIME(us)\n0\t0.0\n"),
               head + "1: not a scenario file (it must begin with [scenario])");
-    EXPECT_EQ(Refusal(With("format = 1", "format = 2")),
-              head + "3: written by a newer version of the program (format 2; this one reads "
-                     "format 1 and older)");
+    EXPECT_EQ(Refusal(With("format = 1", "format = 3")),
+              head + "3: written by a newer version of the program (format 3; this one reads "
+                     "format 2 and older)");
     EXPECT_EQ(Refusal(With("format = 1", "format = one")),
               head + "3: format: expected a whole number such as 1, not one");
     EXPECT_EQ(Refusal(With("format = 1\n", "")),

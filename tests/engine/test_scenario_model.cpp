@@ -50,14 +50,28 @@ std::string Disagreement(const std::string& text)
     }
 }
 
+void Mutate(const std::vector<std::string>& saved);
+
 TEST(ScenarioModel, TheReaderAgreesWithTheModel)
 {
-    engine::Scenario s;
-    s.Texts = engine::DefaultParamTexts();
-    const std::vector<std::string> saved = Lines(engine::ScenarioText(s));
+    engine::Scenario plain;
+    plain.Texts = engine::DefaultParamTexts();
+    engine::Scenario circuit = plain; // a format 2 file
+    circuit.Settings.Circuit.Model = engine::RunModel::Circuit;
+    circuit.View = 4;
+    for (const engine::Scenario& s : {plain, circuit}) {
+        Mutate(Lines(engine::ScenarioText(s)));
+    }
+}
+
+void Mutate(const std::vector<std::string>& saved)
+{
     const std::vector<std::string> values{
-        "0",   "1",   "2",  "3",       "4",         "-1", "01",       "on",  "off", "On",
-        "120", "180", "90", "\"1,5\"", "\"a\\qb\"", "",   "1 # note", "1 2", "on;", "999999999999"};
+        "0",         "1",     "2",        "3",        "4",   "-1",           "01",
+        "on",        "off",   "On",       "120",      "180", "90",           "\"1,5\"",
+        "\"a\\qb\"", "",      "1 # note", "1 2",      "on;", "999999999999", "static",
+        "circuit",   "5",     "5.0",      "5.000001", "0.7", "10000",        "10000.5",
+        ".",         "1.2.3", "-0"};
     int cases = 0;
     for (std::size_t i = 0; i < saved.size(); ++i) {
         std::vector<std::string> lines = saved;
@@ -75,7 +89,7 @@ TEST(ScenarioModel, TheReaderAgreesWithTheModel)
             ++cases;
         }
     }
-    EXPECT_GT(cases, 300);
+    EXPECT_GT(cases, 400);
 
     std::mt19937 random(25);
     const std::string text = Joined(saved);

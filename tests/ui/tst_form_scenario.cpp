@@ -199,7 +199,7 @@ private slots:
         // Each broken in one way; the reader's own tests check the line numbers.
         const std::vector<std::pair<const char*, std::string>> files{
             {"not a scenario", "INDEX\tTIME(us)\r\n0\t0,0\r\n"},
-            {"newer", replaced("format = 1", "format = 2")},
+            {"newer", replaced("format = 1", "format = 3")},
             {"unknown key", good + "Colour = red\n"},
             {"wrong view", replaced("View = 3", "View = three")},
             {"wrong switch", replaced("LSidePwm = ", "LSidePwm = maybe # ")},
