@@ -4,6 +4,7 @@
 #include "engine/scenario_reader.h"
 
 #include <algorithm>
+#include <unistd.h>
 
 namespace cli {
 
@@ -33,7 +34,10 @@ std::optional<std::string> ApplyLoadOption(std::string_view value, CliRequest& r
     if (value.empty()) {
         return std::string("a scenario file");
     }
-    const engine::Scenario scenario = engine::LoadScenario(std::string(value));
+    // Standard input is read to its end: "--save - | bldc-emu --load -" passes a scenario on.
+    const engine::Scenario scenario = value == kStandardInput
+                                          ? engine::ReadScenario(STDIN_FILENO, "standard input")
+                                          : engine::LoadScenario(std::string(value));
     for (int tag = 1; tag <= engine::kParamCount; ++tag) {
         const std::string& text = scenario.Texts[static_cast<std::size_t>(tag)];
         request.Edits.emplace_back(SetBoxText{

@@ -1,5 +1,6 @@
 #include "cli/cli_png.h"
 
+#include "engine/byte_file.h"
 #include "graph/render/graph_image.h"
 #include "graph/render/png_file.h"
 

@@ -306,14 +306,19 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
         out << (request.ShowHelp ? UsageText() : VersionText());
         return Finish(out, err, kExitSuccess);
     }
-    if (!ReportUnreadTexts(request, err)) {
+    const char separator = request.Separator.value_or(engine::ReadLocaleDecimalSeparator());
+    if (!ReportUnreadTexts(request, separator, err)) {
         return kExitUsage;
     }
-    const char separator = request.Separator.value_or(engine::ReadLocaleDecimalSeparator());
     const engine::ScopedDecimalSeparator scopedSeparator(separator);
     ReportAngleWithoutSamples(request, separator, err);
     try {
         return Finish(out, err, RunEdited(request, separator, out, err, context));
+    } catch (const engine::FileWriteError& error) {
+        // The window's text, then the file and the system's reason.
+        out.flush();
+        Report(err, error.FullText());
+        return kExitRunFailed;
     } catch (const std::runtime_error& error) {
         // A refused run, a file or picture that failed, or memory that ran out; what was
         // printed before stays (a JSON document begun is closed).
@@ -328,8 +333,12 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
 {
     const ParseResult parsed = ParseCommandLine(args);
     if (const auto* usage = std::get_if<UsageError>(&parsed)) {
+        if (usage->BadFile) {
+            ReportEscaped(err, usage->Message); // the scenario reader escapes what it quotes
+            return kExitRunFailed;
+        }
         Report(err, usage->Message);
-        return usage->BadFile ? kExitRunFailed : kExitUsage;
+        return kExitUsage;
     }
     return RunRequest(std::get<CliRequest>(parsed), out, err, context);
 }

@@ -14,6 +14,8 @@ namespace cli {
 
 // The file name that stands for standard output in every option that writes a file.
 inline constexpr std::string_view kStandardOutput = "-";
+// And for standard input in --load.
+inline constexpr std::string_view kStandardInput = "-";
 
 class Destination {
 public:

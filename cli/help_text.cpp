@@ -25,7 +25,8 @@ constexpr std::string_view kArguments =
 
 constexpr std::string_view kExitStatus =
     "Exit status: 0 success, 1 the run (or a run of the sweep) or a file failed (also a scenario "
-    "given to --load), 2 a bad command line (also a --set TEXT read only in part under --strict).";
+    "given to --load), 2 a bad command line (also a --set TEXT read only in part or that looks "
+    "thousands-grouped, under --strict).";
 
 bool IsNumber(std::string_view word)
 {

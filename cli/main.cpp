@@ -1,5 +1,6 @@
 #include "cli/cli_runner.h"
 #include "cli/standard_streams.h"
+#include "engine/temporary_files.h"
 
 #include <iostream>
 
@@ -8,6 +9,7 @@
 int main(int argc, char** argv)
 {
     cli::ReserveClosedStandardStreams();
+    engine::RemoveTemporaryFilesOnSignals();
     std::ios::sync_with_stdio(false);
     const cli::RunContext context{.ErrIsTerminal = ::isatty(STDERR_FILENO) == 1};
     return cli::RunCommandLine(std::vector<std::string>(argv + 1, argv + argc), std::cout,

@@ -228,8 +228,8 @@ std::vector<OptionRow> BuildTable()
     std::vector<OptionRow> rows{
         {"--set", "", "N=TEXT", G::Parameters, SetHelp(), ValueHandler(ApplySet)},
         {"--strict", "", "", G::Parameters,
-         "refuse (exit status 2) a --set TEXT that its box reads only in part, instead of "
-         "warning",
+         "refuse (exit status 2) a --set TEXT that its box reads only in part or that looks "
+         "thousands-grouped (1,390 in a box without three decimals), instead of warning",
          FlagHandler([](CliRequest& r) { r.Strict = true; })},
         {"--current-scale", "", "POS", G::Parameters,
          "move the maximum-current track bar to POS (1 to 10)",
@@ -239,8 +239,9 @@ std::vector<OptionRow> BuildTable()
          IntoInt(0, 10, "a track bar position from 0 to 10",
                  [](CliRequest& r, int p) { r.Edits.emplace_back(MoveDutyScale{p}); })},
         {"--load", "", "FILE", G::Parameters,
-         "apply a scenario file here: its ten box texts as --set 1 ... --set 10, then its bridge "
-         "settings and view; a file that cannot be used stops everything (exit status 1)",
+         "apply a scenario file here (- for standard input): its ten box texts as --set 1 ... "
+         "--set 10, then its bridge settings and view; a file that cannot be used stops "
+         "everything (exit status 1)",
          ValueHandler(ApplyLoadOption)},
         {"--save", "", "FILE", G::Parameters,
          "write the scenario the options before it give (the ten box texts, the bridge settings, "

@@ -43,4 +43,9 @@ void Report(std::ostream& err, const std::string& message)
     err << "bldc-emu: " << EscapeControlBytes(message) << '\n';
 }
 
+void ReportEscaped(std::ostream& err, const std::string& message)
+{
+    err << "bldc-emu: " << message << '\n';
+}
+
 } // namespace cli

@@ -12,6 +12,8 @@ namespace cli {
 
 // Writes "bldc-emu: <message>" and a newline, the message's control bytes escaped.
 void Report(std::ostream& err, const std::string& message);
+// The same for a message whose quotes are escaped already, in the same way.
+void ReportEscaped(std::ostream& err, const std::string& message);
 
 // `text` with "\n", "\r", "\t", "\\" and "\xHH" (other bytes below 0x20, and 0x7F) in place of
 // the bytes they stand for. Bytes from 0x80 on, parts of non-ASCII characters, stay as they are.

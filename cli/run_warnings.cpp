@@ -10,17 +10,20 @@
 
 namespace cli {
 
-bool ReportUnreadTexts(const CliRequest& request, std::ostream& err)
+bool ReportUnreadTexts(const CliRequest& request, char separator, std::ostream& err)
 {
     bool refused = false;
+    const auto report = [&](const std::optional<std::string>& note) {
+        if (note) {
+            Report(err, request.Strict ? *note + " (refused under --strict)" : "warning: " + *note);
+            refused = refused || request.Strict;
+        }
+    };
     const auto check = [&](const std::vector<ParamEdit>& edits) {
         for (const ParamEdit& edit : edits) {
-            const auto* set = std::get_if<SetBoxText>(&edit);
-            if (const std::optional<std::string> note =
-                    set ? UnreadTextNote(*set) : std::nullopt) {
-                Report(err,
-                       request.Strict ? *note + " (refused under --strict)" : "warning: " + *note);
-                refused = refused || request.Strict;
+            if (const auto* set = std::get_if<SetBoxText>(&edit)) {
+                report(UnreadTextNote(*set));
+                report(ThousandsNote(*set, separator));
             }
         }
     };

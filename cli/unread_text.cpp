@@ -2,6 +2,7 @@
 
 #include "cli/parameter_boxes.h"
 #include "engine/params.h"
+#include "engine/thousands_lookalike.h"
 
 #include <string_view>
 
@@ -19,7 +20,26 @@ std::string Quoted(std::string_view text)
     return quoted;
 }
 
+// "--set 3=1,390: the motor constant (RPM/V) box", or the file line the text came from.
+std::string BoxOf(const SetBoxText& edit)
+{
+    const std::string origin =
+        edit.Origin.empty() ? "--set " + std::to_string(edit.Tag) + "=" + edit.Text : edit.Origin;
+    return origin + ": the " +
+           std::string(kParameterBoxNames.at(static_cast<std::size_t>(edit.Tag))) + " box";
+}
+
 } // namespace
+
+std::optional<std::string> ThousandsNote(const SetBoxText& edit, char separator)
+{
+    const std::optional<engine::ThousandsLookalike> lookalike =
+        engine::FindThousandsLookalike(edit.Tag, edit.Text, separator);
+    if (!lookalike) {
+        return std::nullopt;
+    }
+    return BoxOf(edit) + " " + engine::ThousandsLookalikeText(*lookalike);
+}
 
 std::optional<std::string> UnreadTextNote(const SetBoxText& edit)
 {
@@ -35,11 +55,7 @@ std::optional<std::string> UnreadTextNote(const SetBoxText& edit)
     if (ignored.empty() && (number || text.empty())) {
         return std::nullopt;
     }
-    const std::string origin =
-        edit.Origin.empty() ? "--set " + std::to_string(edit.Tag) + "=" + edit.Text : edit.Origin;
-    std::string note = origin + ": the " +
-                       std::string(kParameterBoxNames.at(static_cast<std::size_t>(edit.Tag))) +
-                       " box ";
+    std::string note = BoxOf(edit) + " ";
     if (number) {
         return note + "read " + Quoted(read) + " and ignored " + Quoted(ignored);
     }

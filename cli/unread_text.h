@@ -15,4 +15,8 @@ namespace cli {
 // whole text (an empty text reads nothing and ignores nothing).
 std::optional<std::string> UnreadTextNote(const SetBoxText& edit);
 
+// What box `edit.Tag` read of a text that looks thousands-grouped ("1,390" read as 1.39) and how
+// to type the larger number, or nothing. The value is written with `separator`.
+std::optional<std::string> ThousandsNote(const SetBoxText& edit, char separator);
+
 } // namespace cli

@@ -2,6 +2,7 @@
 
 #include "engine/byte_file.h" // SystemErrorReason
 #include "engine/channels.h"
+#include "engine/echoed_text.h"
 
 #include <array>
 #include <cerrno>
@@ -10,6 +11,7 @@
 #include <functional>
 #include <limits>
 #include <optional>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -192,14 +194,13 @@ public:
         if (text.substr(0, 3) == "\xEF\xBB\xBF") {
             text.remove_prefix(3);
         }
+        // Lines end with LF, CR LF or, as old editors save them, a CR alone.
         do {
             ++line_;
-            const std::size_t end = std::min(text.find('\n'), text.size());
-            std::string_view raw = text.substr(0, end);
-            text.remove_prefix(std::min(end + 1, text.size()));
-            if (!raw.empty() && raw.back() == '\r') {
-                raw.remove_suffix(1);
-            }
+            const std::size_t end = std::min(text.find_first_of("\r\n"), text.size());
+            const std::string_view raw = text.substr(0, end);
+            const bool crlf = text.substr(end, 2) == "\r\n";
+            text.remove_prefix(std::min(end + (crlf ? 2 : 1), text.size()));
             Line(Trim(raw));
         } while (!text.empty());
         if (!format_) {
@@ -223,8 +224,8 @@ public:
 private:
     [[noreturn]] void Fail(const std::string& what) const
     {
-        throw ScenarioError("Scenario \"" + file_ + "\", line " + std::to_string(line_) + ": " +
-                            what);
+        throw ScenarioError("Scenario \"" + EchoedText(file_, std::string::npos) + "\", line " +
+                            std::to_string(line_) + ": " + what);
     }
 
     void Line(std::string_view line)
@@ -268,7 +269,7 @@ private:
         const std::string_view name = line.substr(1, line.size() - 2);
         const bool circuit = name == "circuit";
         if (name != "parameters" && name != "bridge" && name != "graph" && !circuit) {
-            Fail("unknown section [" + std::string(name) + "]");
+            Fail("unknown section [" + EchoedText(name) + "]");
         }
         if (!format_) {
             Fail("the [scenario] section has no format line");
@@ -283,7 +284,7 @@ private:
     void Format(std::string_view name, std::string_view value)
     {
         if (name != "format") {
-            Fail("unknown key \"" + std::string(name) + "\" in [scenario]");
+            Fail("unknown key \"" + EchoedText(name) + "\" in [scenario]");
         }
         if (format_) {
             Fail("format is given twice");
@@ -292,7 +293,7 @@ private:
         const bool digits = word && word->find_first_not_of("0123456789") == std::string_view::npos;
         if (!digits) {
             Fail("format: expected a whole number such as 1, not " +
-                 std::string(value.empty() ? "nothing" : value));
+                 (value.empty() ? std::string("nothing") : EchoedText(value)));
         }
         int version = 0;
         const std::from_chars_result read =
@@ -301,7 +302,7 @@ private:
             version = std::numeric_limits<int>::max(); // more digits than any format we write
         }
         if (version > kScenarioFormat) {
-            Fail("written by a newer version of the program (format " + std::string(*word) +
+            Fail("written by a newer version of the program (format " + EchoedText(*word) +
                  "; this one reads format " + std::to_string(kScenarioFormat) + " and older)");
         }
         if (version < 1) {
@@ -317,7 +318,7 @@ private:
             ++k;
         }
         if (k == keys_.size()) {
-            Fail("unknown key \"" + std::string(name) + "\" in [" + std::string(section_) + "]");
+            Fail("unknown key \"" + EchoedText(name) + "\" in [" + std::string(section_) + "]");
         }
         const Key& key = keys_[k];
         if (seenOn_[k] != 0) {
@@ -338,7 +339,7 @@ private:
         }
         if (problem) {
             Fail(key.Name + ": " + *problem + ", not " +
-                 std::string(value.empty() ? "nothing" : value));
+                 (value.empty() ? std::string("nothing") : EchoedText(value)));
         }
     }
 
@@ -355,7 +356,7 @@ private:
 
 std::string CannotRead(const std::string& path, const std::string& reason)
 {
-    return "Cannot read scenario \"" + path + "\". " + reason;
+    return "Cannot read scenario \"" + EchoedText(path, std::string::npos) + "\". " + reason;
 }
 
 // Closes the file on every way out of the read.
@@ -393,11 +394,22 @@ Scenario LoadScenario(const std::string& path)
     if (!S_ISREG(info.st_mode)) {
         throw ScenarioError(CannotRead(path, "It is not a regular file"));
     }
+    return ReadScenario(file.Fd, path);
+}
+
+Scenario ReadScenario(int fd, const std::string& path)
+{
     std::string text;
     std::array<char, 8192> buffer{};
     while (text.size() <= kMaxScenarioBytes) {
-        const ssize_t got = ::read(file.Fd, buffer.data(), buffer.size());
+        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
         if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        // A pipe another program left non-blocking: wait for its bytes.
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd wait{fd, POLLIN, 0};
+            ::poll(&wait, 1, -1);
             continue;
         }
         if (got < 0) {

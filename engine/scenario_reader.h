@@ -32,4 +32,9 @@ Scenario ParseScenario(std::string_view text, const std::string& fileName);
 // ScenarioError.
 Scenario LoadScenario(const std::string& path);
 
+// Reads the open file `fd` (a pipe too, such as standard input) to its end and parses it as the
+// file `path` (used in messages only); more than the size limit is refused. Throws
+// ScenarioError.
+Scenario ReadScenario(int fd, const std::string& path);
+
 } // namespace engine

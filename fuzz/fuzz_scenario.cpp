@@ -1,15 +1,18 @@
-// The scenario reader fed with any bytes: it either refuses with one message that names the
-// file and a line of the text, or hands back a scenario that its own text reads back to
-// exactly; applying an accepted scenario leaves finite, non-negative parameters.
+// The scenario reader fed with any bytes: it accepts exactly the files an independent model of
+// the grammar and the ranges accepts, with the same values; it refuses with one message that
+// names the file and a line of the text, or hands back a scenario that its own text reads back
+// to exactly; applying an accepted scenario leaves finite, non-negative parameters.
 #include "engine/params.h"
 #include "engine/scenario.h"
 #include "engine/scenario_reader.h"
+#include "fuzz/scenario_model.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,11 +32,17 @@ void Check(bool ok, const char* what, std::string_view detail = {})
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const auto lines = static_cast<long>(std::count(text.begin(), text.end(), '\n')) + 1;
+    // Lines end with LF, CR LF or CR.
+    long lines = 1;
+    for (std::size_t i = 0; i < size; ++i) {
+        lines += text[i] == '\n' || (text[i] == '\r' && text.substr(i + 1, 1) != "\n") ? 1 : 0;
+    }
+    const std::optional<scenario_model::Reading> model = scenario_model::Read(text);
     engine::Scenario scenario;
     try {
         scenario = engine::ParseScenario(text, "fuzz.ini");
     } catch (const engine::ScenarioError& error) {
+        Check(!model, "the reader refuses only what the model refuses", error.what());
         const std::string message = error.what();
         const std::string head = "Scenario \"fuzz.ini\", line ";
         Check(message.rfind(head, 0) == 0, "the message names the file", message);
@@ -42,6 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(message.find('\n') == std::string::npos, "the message is one line", message);
         return 0;
     }
+    Check(model.has_value(), "the reader accepts only what the model accepts", text);
+    const std::string difference = scenario_model::Difference(*model, scenario);
+    Check(difference.empty(), "the reader reads the model's values", difference);
     const std::string saved = engine::ScenarioText(scenario);
     Check(engine::ParseScenario(saved, "saved.ini") == scenario, "the saved text reads back",
           saved);

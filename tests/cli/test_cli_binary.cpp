@@ -79,6 +79,17 @@ TEST_F(CliBinary, PrintsParamsAndChannelHeadersInOrder)
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 10 + 4 + 4326);
 }
 
+TEST_F(CliBinary, LoadsAScenarioFromStandardInput)
+{
+    ASSERT_EQ(RunBinary("--set 6=8000 --view 2 --save - | '" BLDC_EMU_PATH "' --load - --params"),
+              0)
+        << Read("err.txt");
+    EXPECT_NE(Read("out.txt").find("8000"), std::string::npos) << Read("out.txt");
+    EXPECT_EQ(RunBinary("--load - < /dev/null"), 1);
+    EXPECT_EQ(Read("err.txt"),
+              "bldc-emu: Scenario \"standard input\", line 1: not a scenario file (it is empty)\n");
+}
+
 TEST_F(CliBinary, FailuresExitNonZeroWithOneLine)
 {
     EXPECT_EQ(RunBinary("--no-such-option"), 2);

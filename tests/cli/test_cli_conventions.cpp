@@ -111,10 +111,12 @@ TEST(CliConventions, SetWarnsWhenTheBoxReadLessThanWasTyped)
               "ignored \"deg\"\n"
               "bldc-emu: warning: --set 3=abc: the motor RPM/V box read no number, ignored "
               "\"abc\", and keeps its value\n"
+              "bldc-emu: warning: --set 3=1,390: the motor RPM/V box reads \"1,390\" as 1.39 "
+              "(shown as 1), not as 1390: \",\" and \".\" both mark decimals; type 1390 for that\n"
               "bldc-emu: warning: --set 8=" +
                   std::string(40, '9') + ": the timing at 100 % duty (deg) box read no number (\"" +
                   std::string(40, '9') + "\" lies beyond single precision) and keeps its value\n");
-    // The reading itself is unchanged: 1,390 is read whole as 1.39 (shown rounded).
+    // The reading itself is unchanged: 1,390 is read whole as 1.39 (shown rounded), with a word.
     EXPECT_NE(o.out.find("3\t1\n"), std::string::npos) << o.out;
     EXPECT_NE(o.out.find("7\t3.0\n"), std::string::npos) << o.out;
 }

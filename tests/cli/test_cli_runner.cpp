@@ -135,6 +135,14 @@ TEST(CliRunner, FailuresReportOneLineAndTheirKind)
     EXPECT_EQ(o.err.rfind("bldc-emu: Cannot create file \"/nonexistent-folder/log.txt\". ", 0), 0u)
         << o.err;
 
+    // A write that fails after the file was opened names the file and the system's reason.
+    for (const char* option : {"--log", "--vcd", "--save"}) {
+        o = RunCli({option, "/dev/full"});
+        EXPECT_EQ(o.status, kExitRunFailed);
+        EXPECT_EQ(o.err,
+                  "bldc-emu: Stream write error. File \"/dev/full\": No space left on device\n");
+    }
+
     o = RunCli({"--help"});
     EXPECT_EQ(o.status, kExitSuccess);
     EXPECT_EQ(o.out.rfind("Usage: bldc-emu", 0), 0u);

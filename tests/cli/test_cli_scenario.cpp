@@ -114,6 +114,21 @@ TEST_F(CliScenario, ATextReadInPartIsNamedByTheFileItCameFrom)
                                ": NominalVoltage = \"12.6V\": the nominal voltage (V) box read "
                                "\"12.6\" and ignored \"V\"\n");
     EXPECT_EQ(RunCli({"--strict", "--load", file, "--params"}).status, kExitUsage);
+
+    // A number typed with a thousands separator, from a file or the command line.
+    scenario.Texts[engine::NominalVoltage] = "12.6";
+    scenario.Texts[engine::PwmFrequency] = "8,000";
+    const std::string grouped = Write("grouped.ini", engine::ScenarioText(scenario));
+    const std::string note = "the PWM frequency (Hz) box reads \"8,000\" as 8 (shown as 8.0), not "
+                             "as 8000: \",\" and \".\" both mark decimals; type 8000 for that";
+    Outcome o = RunCli({"--decimal-separator", ".", "--load", grouped, "--params"});
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.err, "bldc-emu: warning: --load " + grouped + ": PwmFrequency = \"8,000\": " +
+                         note + "\n");
+    o = RunCli({"--decimal-separator", ".", "--strict", "--set", "6=8,000", "--params"});
+    EXPECT_EQ(o.status, kExitUsage);
+    EXPECT_EQ(o.err, "bldc-emu: --set 6=8,000: " + note + " (refused under --strict)\n");
+    EXPECT_EQ(RunCli({"--set", "6=8,0", "--set", "2=0,034", "--strict"}).err, "");
 }
 
 TEST_F(CliScenario, ABadFileStopsEverythingWithOneMessage)
@@ -134,6 +149,9 @@ TEST_F(CliScenario, ABadFileStopsEverythingWithOneMessage)
         {Write("key.ini", replaced("Driver", "Drivers")), "line 20: unknown key \"Drivers\""},
         {Write("kind.ini", replaced("Mosfet = 1", "Mosfet = P")),
          "line 21: Mosfet: expected 0 or 1, not P"},
+        // Escaped once, by the reader.
+        {Write("nul.ini", replaced("View = 1", std::string("Vi\0ew\\ = 1", 11))),
+         "line 25: unknown key \"Vi\\x00ew\\\\\" in [graph]"},
     };
     for (const auto& [file, message] : files) {
         const std::string saved = PathOf("never.ini");

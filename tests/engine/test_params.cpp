@@ -1,4 +1,5 @@
 #include "engine/params.h"
+#include "engine/thousands_lookalike.h"
 
 #include <gtest/gtest.h>
 
@@ -186,3 +187,32 @@ TEST(Params, TrackBarsGiveTheirScaleTexts)
 }
 
 } // namespace
+
+namespace engine {
+namespace {
+
+TEST(ThousandsLookalike, FlagsAGroupOfThreeDigitsInABoxThatShowsFewerDecimals)
+{
+    const std::optional<ThousandsLookalike> rpm = FindThousandsLookalike(RpmPerVolt, "1,390", ',');
+    ASSERT_TRUE(rpm);
+    EXPECT_EQ(ThousandsLookalikeText(*rpm), "reads \"1,390\" as 1,39 (shown as 1), not as 1390: "
+                                            "\",\" and \".\" both mark decimals; type 1390 for "
+                                            "that");
+    const std::optional<ThousandsLookalike> pwm = FindThousandsLookalike(PwmFrequency, "8.000", '.');
+    ASSERT_TRUE(pwm);
+    EXPECT_EQ(pwm->Value, "8");
+    EXPECT_EQ(pwm->Shown, "8.0");
+    EXPECT_EQ(pwm->Grouped, "8000");
+    EXPECT_TRUE(FindThousandsLookalike(PwmFrequency, "12.500 Hz", '.')); // read in part
+
+    // Not a grouping: other digit counts, a leading zero, a box with four decimals.
+    for (const char* text : {"1,39", "1,3900", "1234,567", "0,390", ",390", "1390", ""}) {
+        EXPECT_FALSE(FindThousandsLookalike(RpmPerVolt, text, '.')) << text;
+    }
+    EXPECT_FALSE(FindThousandsLookalike(MotorResistance, "0,053", '.'));
+    EXPECT_FALSE(FindThousandsLookalike(MotorResistance, "1,053", '.'));
+    EXPECT_TRUE(FindThousandsLookalike(NoLoadCurrent, "1,800", '.')); // shows two decimals
+}
+
+} // namespace
+} // namespace engine

@@ -1,3 +1,4 @@
+#include "engine/echoed_text.h"
 #include "engine/emulation.h"
 #include "engine/params.h"
 #include "engine/sample_log.h"
@@ -6,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -152,6 +154,33 @@ TEST(Scenario, EveryFaultNamesTheFileAndTheLine)
     EXPECT_EQ(Refusal(With("Mosfet = 1", "Mosfet")), head + "21: expected NAME = VALUE");
     EXPECT_EQ(Refusal(With("LSidePwm = off\n", "")), head + "24: the file ends without LSidePwm in "
                                                             "[bridge]");
+}
+
+// What a message quotes of the file stays whole, readable and short.
+TEST(Scenario, MessagesQuoteTheFileEscapedAndCut)
+{
+    using namespace std::string_literals;
+    const std::string head = "Scenario \"set.ini\", line ";
+    EXPECT_EQ(Refusal(With("View = 1", "View = 1\0"s)),
+              head + "25: View: expected 0, 1, 2 or 3, not 1\\x00");
+    EXPECT_EQ(Refusal(With("View = 1", "Vi\0ew = 1"s)),
+              head + "25: unknown key \"Vi\\x00ew\" in [graph]");
+    EXPECT_EQ(Refusal(With("View = 1", "\xFF\xC3\xA9\xC3 = 1")),
+              head + "25: unknown key \"\\xff\xC3\xA9\\xc3\" in [graph]");
+    const std::string refusal = Refusal(With("Timing10", std::string(60000, 'k')));
+    EXPECT_EQ(refusal, head + "12: unknown key \"" + std::string(kEchoCharacters, 'k') +
+                           "...\" in [parameters]");
+
+    // Lines that end with a CR alone are lines; a CR LF is one line end.
+    Scenario s = Awkward();
+    std::string text = ScenarioText(s);
+    std::replace(text.begin(), text.end(), '\n', '\r');
+    EXPECT_EQ(ParseScenario(text, "a.scenario"), s);
+    std::string windows;
+    for (const char ch : With("View = 1", "View = 5")) {
+        windows += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+    }
+    EXPECT_EQ(Refusal(windows), head + "25: View: expected 0, 1, 2 or 3, not 5");
 }
 
 TEST(Scenario, FilesThatCannotBeReadAreRefusedWithoutWaiting)
