@@ -268,7 +268,10 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
     const engine::ScopedDecimalSeparator scopedSeparator(separator);
     ReportAngleWithoutSamples(request, separator, err);
     try {
-        return Finish(out, err, RunEdited(request, separator, out, err, context));
+        // The steps name what memory ran out for; anything else is the request's.
+        return Finish(out, err, WithMemoryFor("the request", [&] {
+                          return RunEdited(request, separator, out, err, context);
+                      }));
     } catch (const std::runtime_error& error) {
         // A refused run, a file or picture that failed, or memory that ran out; what was
         // printed before stays (a JSON document begun is closed).
