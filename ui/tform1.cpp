@@ -209,6 +209,7 @@ void TForm1::FormResize()
     if (graphTools_)
         graphTools_->LayoutChanged();
     TellZcPageColumns();
+    RefreshInstantViews();
 }
 
 void TForm1::ConnectSession()

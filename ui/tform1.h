@@ -141,6 +141,9 @@ private:
     void CreateReferenceActions();
     void CreateScenarioActions();
     void ApplyScenario(const engine::Scenario& scenario);
+    engine::ParamTexts BoxTexts() const;
+    // The track bars to the notches of the boxes' values (a loaded scenario), without a run.
+    void FollowBoxesWithTrackBars();
     void AddToolTips();
     void RefreshReferenceNote();
     void CreateZcPage();

@@ -44,6 +44,7 @@ void TForm1::CreateInstantViews()
     SingleAngleNote = new QLabel(StringGrid1->viewport());
     SingleAngleNote->setObjectName("SingleAngleNote");
     SingleAngleNote->setAttribute(Qt::WA_TransparentForMouseEvents);
+    SingleAngleNote->setWordWrap(true);
     SingleAngleNote->setStyleSheet(
         "QLabel { color: white; background: #404040; border: 1px solid #808080; padding: 2px; }");
     SingleAngleNote->hide();
@@ -87,7 +88,9 @@ void TForm1::RefreshInstantViews()
     if (singleAnglePwm && run.SampleCount >= 1) {
         SingleAngleNote->setText(title + ": the graph holds this one step; its bridge is on the "
                                          "\"Circuit\" page (\"Show bridge state\")");
+        // Wrapped within the plot's width, so that the window's smallest size shows it whole.
         const graph::TRect row1 = StringGrid1->CellRect(1, 1);
+        SingleAngleNote->setMaximumWidth(std::max(row1.Right - row1.Left - 16, 80));
         SingleAngleNote->adjustSize();
         SingleAngleNote->move(row1.Left + 8, row1.Top + 4);
         SingleAngleNote->show();

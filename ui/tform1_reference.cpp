@@ -4,6 +4,8 @@
 #include "ui/tform1.h"
 
 #include "engine/decimal_separator.h"
+#include "ui/form_graph_host.h"
+#include "ui/graph_page/graph_navigation.h"
 #include "ui/graph_page/graph_tools.h"
 #include "ui/widgets/busy_cursor.h"
 #include "ui/widgets/owner_drawn_grid.h"
@@ -31,12 +33,10 @@ void TForm1::CreateReferenceActions()
         hold->setEnabled(session_->CanHoldReference());
         clear->setEnabled(session_->Reference().has_value());
     });
-    // The keys act while the focus is on the graph page, as its other keys do.
+    // The keys act while the graph page is shown, as its other keys do.
     for (QAction* action : {hold, clear}) {
         action->setShortcutContext(Qt::WidgetShortcut); // shown in the menu, taken below
-        auto* key = new QShortcut(action->shortcut(), TabSheet2);
-        key->setContext(Qt::WidgetWithChildrenShortcut);
-        connect(key, &QShortcut::activated, action, &QAction::trigger);
+        BindGraphKey(*graphHost_, action, action->shortcut(), [action] { action->trigger(); });
     }
 
     ReferenceNote = new QLabel(StringGrid1->viewport());

@@ -4,6 +4,7 @@
 
 #include "engine/decimal_separator.h"
 #include "engine/scenario.h"
+#include "engine/emulation.h"
 #include "engine/scenario_reader.h"
 #include "ui/widgets/file_dialogs.h"
 #include "ui/graph_page/graph_tools.h"
@@ -18,6 +19,9 @@
 #include <QMenu>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QSlider>
+
+#include <cmath>
 
 namespace ui {
 
@@ -44,7 +48,60 @@ void TForm1::SaveScenarioFile(const QString& path) const
 void TForm1::LoadScenarioFile(const QString& path)
 {
     // The whole file is read and checked first: a bad one throws before anything changes.
-    ApplyScenario(engine::LoadScenario(QFile::encodeName(path).toStdString()));
+    const std::string file = QFile::encodeName(path).toStdString();
+    const engine::Scenario scenario = engine::LoadScenario(file);
+    // So is a file whose values the engine would refuse to run: tried on copies of the
+    // parameters, it is refused with its name before a box changes.
+    engine::TParams params = session_->Params();
+    engine::ParamTexts texts = BoxTexts();
+    engine::ApplyScenarioTexts(scenario, params, texts, engine::DecimalSeparator());
+    try {
+        engine::ComputeOperatingPoint(params, scenario.Settings, -1, -0.5f);
+    } catch (const engine::EmulationError& error) {
+        throw engine::ScenarioError("Scenario \"" + file + "\": " + error.what());
+    }
+    ApplyScenario(scenario);
+}
+
+engine::ParamTexts TForm1::BoxTexts() const
+{
+    engine::ParamTexts texts;
+    for (int tag = 1; tag <= engine::kParamCount; ++tag)
+        texts[static_cast<std::size_t>(tag)] =
+            ParamEdits[static_cast<std::size_t>(tag)]->text().toStdString();
+    return texts;
+}
+
+void TForm1::FollowBoxesWithTrackBars()
+{
+    // The notch whose text the box holds, or the nearest one by value: the bars then stand
+    // where the loaded values put them, and one notch moves on from there.
+    const auto nearest = [](QSlider* bar, const QString& text, const auto& notchText) {
+        int best = bar->value();
+        double bestDistance = -1;
+        const double value = engine::ReadEntryValue(text.toStdString()).value_or(0.0f);
+        for (int p = bar->minimum(); p <= bar->maximum(); ++p) {
+            const std::string notch = notchText(p);
+            if (QString::fromStdString(notch) == text)
+                return p;
+            const double distance =
+                std::abs(double(engine::ReadEntryValue(notch).value_or(0.0f)) - value);
+            if (bestDistance < 0 || distance < bestDistance) {
+                best = p;
+                bestDistance = distance;
+            }
+        }
+        return best;
+    };
+    const std::string noLoad = ParamEdits[engine::NoLoadCurrent]->text().toStdString();
+    const int current = nearest(TrackBar1, ParamEdits[engine::MaxCurrent]->text(),
+                                [&noLoad](int p) { return engine::CurrentScaleText(p, noLoad); });
+    const int duty = nearest(TrackBar2, ParamEdits[engine::PwmDuty]->text(),
+                             [](int p) { return engine::DutyScaleText(p); });
+    const QSignalBlocker blockCurrent(TrackBar1);
+    const QSignalBlocker blockDuty(TrackBar2);
+    TrackBar1->setValue(current);
+    TrackBar2->setValue(duty);
 }
 
 void TForm1::ApplyScenario(const engine::Scenario& scenario)
@@ -52,10 +109,7 @@ void TForm1::ApplyScenario(const engine::Scenario& scenario)
     // The boxes in the order Edit1 ... Edit10, each as if typed and left (the entry rule and
     // the maximum-current rule), but with no run between them: the command line's --load
     // does the same, so both give the same run.
-    engine::ParamTexts texts;
-    for (int tag = 1; tag <= engine::kParamCount; ++tag)
-        texts[static_cast<std::size_t>(tag)] =
-            ParamEdits[static_cast<std::size_t>(tag)]->text().toStdString();
+    engine::ParamTexts texts = BoxTexts();
     engine::ApplyScenarioTexts(scenario, session_->Params(), texts, engine::DecimalSeparator());
     for (int tag = 1; tag <= engine::kParamCount; ++tag) {
         const QString text = QString::fromStdString(texts[static_cast<std::size_t>(tag)]);
@@ -63,6 +117,7 @@ void TForm1::ApplyScenario(const engine::Scenario& scenario)
         if (box->text() != text)
             box->setText(text);
     }
+    FollowBoxesWithTrackBars();
 
     const engine::RunSettings& settings = scenario.Settings;
     CheckBox1->setChecked(settings.HighSidePwm);

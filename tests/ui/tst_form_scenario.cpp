@@ -159,6 +159,21 @@ private slots:
         QVERIFY(f.form->Session().Engine().Result.ChannelCount > 0);
     }
 
+    void loadingMovesTheTrackBarsToTheLoadedValues()
+    {
+        ScenarioFixture f;
+        f.controls.TrackBar2->setValue(0);
+        engine::Scenario full = f.form->CurrentScenario();
+        full.Texts[10] = "100";
+        const QString path = f.folder.filePath("full.ini");
+        engine::SaveScenario(path.toStdString(), full);
+        f.Trigger("LoadScenario", path);
+        QCOMPARE(f.controls.TrackBar2->value(), 10);
+        // One notch down from there is 90 %, as after the same edit by hand.
+        f.controls.TrackBar2->setValue(9);
+        QCOMPARE(f.controls.ParamEdits[10]->text(), QString("90"));
+    }
+
     void badFilesChangeNothing()
     {
         ScenarioFixture f;
@@ -203,6 +218,18 @@ private slots:
                      qPrintable(f.errors[0]));
             QVERIFY2(f.Now() == before, name);
         }
+
+        // A file the engine would refuse to run changes nothing either, and names the file.
+        engine::Scenario stalled = other;
+        stalled.Texts[4] = "0";
+        const QString refusedPath = f.folder.filePath("refused.ini");
+        engine::SaveScenario(refusedPath.toStdString(), stalled);
+        f.errors.clear();
+        f.Trigger("LoadScenario", refusedPath);
+        QCOMPARE(f.errors.size(), 1);
+        QVERIFY2(f.errors[0].startsWith("Scenario \"" + refusedPath + "\": "),
+                 qPrintable(f.errors[0]));
+        QVERIFY(f.Now() == before);
 
         // Missing and unreadable files name the file.
         for (const QString& path : {f.folder.filePath("none.ini"), f.folder.path()}) {

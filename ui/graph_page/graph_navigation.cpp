@@ -5,7 +5,12 @@
 #include "ui/session/run_session.h"
 #include "ui/graph_page/plot_area.h"
 
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QShortcut>
+#include <QTextEdit>
 #include <QWidget>
 
 #include <algorithm>
@@ -98,14 +103,37 @@ void GraphNavigation::PanTo(int x)
                                   -samples));
 }
 
+namespace {
+
+// A box, a list or anything else that takes typed text keeps its keys.
+bool TextHasFocus()
+{
+    const QWidget* focus = QApplication::focusWidget();
+    return qobject_cast<const QLineEdit*>(focus) || qobject_cast<const QAbstractSpinBox*>(focus) ||
+           qobject_cast<const QTextEdit*>(focus) || qobject_cast<const QPlainTextEdit*>(focus);
+}
+
+} // namespace
+
+void BindGraphKey(GraphHost& host, QObject* receiver, const QKeySequence& keys,
+                  std::function<void()> handler)
+{
+    // Bound to the whole window, so that the keys do not wait for the focus to enter the
+    // page, and acting only while the page is shown.
+    GraphHost* target = &host;
+    auto* shortcut = new QShortcut(keys, &target->MainWindow());
+    shortcut->setContext(Qt::WindowShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, receiver, [target, handler] {
+        if (target->GraphPageShown() && !TextHasFocus())
+            target->Guarded(handler);
+    });
+}
+
 void BindGraphKeys(GraphHost& host, QObject* receiver, const GraphKeyActions& actions)
 {
     GraphHost* target = &host;
-    const auto add = [target, receiver](QKeySequence keys, std::function<void()> handler) {
-        auto* shortcut = new QShortcut(keys, &target->GraphPage());
-        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
-        QObject::connect(shortcut, &QShortcut::activated, receiver,
-                         [target, handler] { target->Guarded(handler); });
+    const auto add = [&host, receiver](QKeySequence keys, std::function<void()> handler) {
+        BindGraphKey(host, receiver, keys, std::move(handler));
     };
     const auto zoomIn = [target] { target->ZoomIn(); };
     add(QKeySequence(Qt::Key_Plus), zoomIn);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 
+class QKeySequence;
 class QObject;
 
 // Moving the view window with the pointer and the keys: the wheel zooms by 2 around the
@@ -58,9 +59,13 @@ struct GraphKeyActions {
     std::function<void()> ToggleCursorMode;
 };
 
-// The graph's keys, while the focus is on the "Graph" page (typing into a box elsewhere is
-// untouched): + and = zoom in, - zoom out, F or Shift+F whole run, [ ] the previous and next switch
-// edge, Escape clears the cursors, R the readout, C cursor mode. Each runs guarded.
+// The graph's keys, whenever the "Graph" page is shown and no text box has the focus (after
+// "Emulate", a click on the page's tab or a run from a box alike; typing into a box is
+// untouched): + and = zoom in, - zoom out, F or Shift+F whole run, [ ] the previous and next
+// switch edge, Escape clears the cursors, R the readout, C cursor mode. Each runs guarded.
 void BindGraphKeys(GraphHost& host, QObject* receiver, const GraphKeyActions& actions);
+// One more key of the graph, bound like those.
+void BindGraphKey(GraphHost& host, QObject* receiver, const QKeySequence& keys,
+                  std::function<void()> handler);
 
 } // namespace ui

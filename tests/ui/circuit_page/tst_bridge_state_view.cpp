@@ -6,6 +6,7 @@
 #include "tests/support/form_controls.h"
 #include "ui/session/run_session.h"
 #include "ui/tform1.h"
+#include "ui/widgets/owner_drawn_grid.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -182,8 +183,16 @@ private slots:
         controls_.ScrollBar1->setValue(90);
         QVERIFY(form_->SingleAngleNote->isVisible());
         QVERIFY(form_->SingleAngleNote->text().startsWith("Angle 90.00 deg, PWM on"));
+        // At the window's smallest size the note wraps inside the plot and shows whole.
+        form_->resize(form_->minimumSize());
+        QLabel* note = form_->SingleAngleNote;
+        QVERIFY(note->geometry().right() < controls_.StringGrid1->viewport()->width());
+        QVERIFY(note->height() >= note->heightForWidth(note->width()));
+        // One instant is no reference to compare runs with.
+        QVERIFY(!form_->Session().CanHoldReference());
         controls_.Button1->click();
         QVERIFY(!form_->SingleAngleNote->isVisible());
+        QVERIFY(form_->Session().CanHoldReference());
     }
 };
 

@@ -316,6 +316,25 @@ private slots:
         QCOMPARE(f.form->Session().Window().Len, count);
     }
 
+    void keysWorkWithoutAClickIntoTheGraph()
+    {
+        ToolsFixture f;
+        const int count = f.Run().SampleCount;
+        QApplication::setActiveWindow(f.form.get());
+        // After "Emulate" the button keeps the focus; the graph page is shown.
+        f.controls.PageControl1->SetActivePageIndex(1);
+        f.controls.Button1->setFocus();
+        f.controls.Button1->click();
+        QTest::keyClick(f.controls.Button1, Qt::Key_Plus);
+        QCOMPARE(f.form->Session().Window().Len, count / 2);
+        QTest::keyClick(f.controls.Button1, Qt::Key_R);
+        QVERIFY(f.Tools().ReadoutVisible());
+        // On another page the keys do nothing.
+        f.controls.PageControl1->SetActivePageIndex(0);
+        QTest::keyClick(f.controls.Button1, Qt::Key_F);
+        QCOMPARE(f.form->Session().Window().Len, count / 2);
+    }
+
     void shiftFFitsTheRunAsFDoes()
     {
         ToolsFixture f;
