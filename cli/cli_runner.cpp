@@ -21,6 +21,7 @@
 #include "engine/vcd_writer.h"
 #include "engine/zero_crossing.h"
 #include "engine/zero_crossing_text.h"
+#include "graph/paint_summaries.h"
 
 #include <algorithm>
 #include <memory>
@@ -178,9 +179,12 @@ void WriteFiles(const FinishedRun& run, std::ostream& out, const RunContext& con
         }
         WithMemoryFor("the picture", [&] {
             const graph::HeldReference held{reference ? &*reference : nullptr, request.View};
-            const graph::GraphPaintParams params =
+            // The run's summaries, as the window's session builds them with its run: the paint
+            // then works per pixel column instead of per sample.
+            graph::PaintSummaries summaries;
+            const graph::GraphPaintParams params = summaries.Complete(
                 graph::MakeGraphPaintParams(run.Samples, run.Channels, run.Window,
-                                            engine::RunSummaryText(run.Summary, run.Separator));
+                                            engine::RunSummaryText(run.Summary, run.Separator)));
             WriteGraphPng(*request.PngPath, out, params, request.PngSize, held);
         });
     }

@@ -125,22 +125,28 @@ float FirstGridAngle(float a0, float step)
 
 AngleGrid ComputeAngleGrid(float a0, float a1, int left, int right)
 {
+    return ComputeAngleGrid(AngleAxis(a0, a1, left, right));
+}
+
+AngleGrid ComputeAngleGrid(const AngleAxis& axis)
+{
     AngleGrid grid;
-    const int width = right - left;
-    const long double span = static_cast<long double>(a1) - a0;
-    if (width <= 0 || !(span > 0) || !std::isfinite(span))
+    if (!axis.Spread())
         return grid;
-    grid.PxPerDeg = static_cast<float>(width / span);
+    const int right = axis.Right();
+    const int width = right - axis.Left();
+    const long double span = static_cast<long double>(axis.A1()) - axis.A0();
+    grid.PxPerDeg = axis.PxPerDeg();
     const std::int64_t n = TruncInt(width / 32.0L);
     if (n == 0 || !std::isfinite(grid.PxPerDeg))
         return grid;
     grid.K = TruncInt(static_cast<float>(span / n * 100));
     grid.Step = AngleStep(grid.K);
 
-    float g = FirstGridAngle(a0, grid.Step);
-    int x = left;
+    float g = FirstGridAngle(axis.A0(), grid.Step);
+    int x = axis.Left();
     do {
-        x = left + RoundPx((static_cast<long double>(g) - a0) * grid.PxPerDeg);
+        x = axis.GridX(g);
         const long double turns = (static_cast<long double>(g) + 30) / 60;
         const bool solid = std::fabs(turns - std::trunc(turns)) <= 0.0009L;
         grid.Lines.push_back({g, x, solid});

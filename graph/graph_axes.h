@@ -1,6 +1,6 @@
 #pragma once
 
-#include "graph/plot_mapping.h" // PlotScale, RoundPx
+#include "graph/plot_mapping.h" // AngleAxis, PlotScale, RoundPx
 
 #include <cstdint>
 #include <functional>
@@ -51,7 +51,9 @@ struct AngleGrid {
     std::vector<AngleLine> Lines;
 };
 
-// The angle grid of a cell from `left` to `right` (excluded) for a view from angle a0 to a1.
+// The angle grid of a cell from `left` to `right` (excluded) for a view from angle a0 to a1,
+// its lines at the axis's GridX.
+AngleGrid ComputeAngleGrid(const AngleAxis& axis);
 AngleGrid ComputeAngleGrid(float a0, float a1, int left, int right);
 
 enum class HeaderTick { Short, UnderLabel }; // 2 and 5 pixels above the lower edge

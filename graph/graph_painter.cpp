@@ -41,10 +41,10 @@ template <class ColumnOf> int FirstRightOf(int from, int to, int x, ColumnOf&& c
     return from;
 }
 
-void DrawAngleGrid(const CellContext& c, int row, float a0, float a1)
+void DrawAngleGrid(const CellContext& c, int row)
 {
     const TRect& r = c.rect;
-    const AngleGrid grid = ComputeAngleGrid(a0, a1, r.Left, r.Right);
+    const AngleGrid grid = ComputeAngleGrid(c.map.Angles());
     if (row != 0) {
         for (const AngleLine& line : grid.Lines) {
             c.canvas.MoveTo(line.X, r.Top);
@@ -288,7 +288,7 @@ void DrawGraphCell(Canvas& canvas, const GraphPaintParams& params, int col, int 
     if (row == 0)
         canvas.TextOut(rect.Left + 2, rect.Top + 2, params.HeaderText);
     if (!map.Flat())
-        DrawAngleGrid(c, row, map.FirstAngle(), map.LastAngle());
+        DrawAngleGrid(c, row);
     if (row >= 1 && row <= 6)
         DrawSwitchTrace(c, row);
     else if (row == 7)

@@ -23,6 +23,21 @@ int RoundPx(long double value)
     return static_cast<int>(std::nearbyint(value));
 }
 
+AngleAxis::AngleAxis(float a0, float a1, int left, int right)
+    : a0_(a0), a1_(a1), left_(left), right_(right)
+{
+    if (!Spread())
+        return;
+    pxPerDeg_ = static_cast<float>((right - left) / (static_cast<long double>(a1) - a0));
+    refPxPerDeg_ = (right - left) / (static_cast<double>(a1) - a0);
+}
+
+bool AngleAxis::Spread() const
+{
+    const long double span = static_cast<long double>(a1_) - a0_;
+    return right_ - left_ > 0 && span > 0 && std::isfinite(span);
+}
+
 PlotMapping::PlotMapping(const engine::SampleWindow& window, int left, int right)
     : window_(window), left_(left), right_(right),
       pxPerSample_(window.Len > 0
@@ -53,7 +68,7 @@ int PlotMapping::SampleAt(int x) const
 {
     const int len = window_.Len;
     const long double exact =
-        pxPerSample_ > 0 ? (static_cast<long double>(x) - left_) / pxPerSample_ : 0;
+        pxPerSample_ > 0 ? SamplesAcross(static_cast<long double>(x) - left_) : 0;
     const long double clamped = std::clamp<long double>(exact, 0, len - 1);
     const auto base = static_cast<int>(std::floor(clamped));
     int best = std::clamp(base, 0, len - 1);

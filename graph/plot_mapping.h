@@ -7,11 +7,13 @@
 #include <cmath>
 #include <cstdint>
 
-// The plot mapping: where the graph draws a sample (x) and a value (y). The painter, the
-// cursors, the pointer's readout and the zoom around the pointer all map through it, so a
-// cursor line lies on the very edge or vertex the painter drew for its sample. The arithmetic
-// is the platform's: the pixel spacing and the scale are stored as single, products are
-// taken in long double, Round goes half to even.
+// The plot mapping: where the graph draws a sample, a fractional sample position or an angle
+// (x) and a value (y), and how many samples a stretch of pixels spans. The painter, its angle
+// grid, the held reference, the comparator traces, the cursors, the pointer's readout, the
+// zoom around the pointer and the pan all map through it, so a cursor line lies on the very
+// edge or vertex the painter drew for its sample. The arithmetic is the platform's: the pixel
+// spacing and the scale are stored as single, products are taken in long double, Round goes
+// half to even (the held reference's angles excepted, see AngleAxis).
 
 namespace graph {
 
@@ -33,6 +35,46 @@ template <class Exact> int RoundNearTie(double approx, Exact&& exact)
     }
     return RoundPx(exact());
 }
+
+// Angles along x: a view from angle a0 to a1 (its first and last sample's) over the columns
+// left ... right - 1. Two roundings, each pinned by the pictures made with it: the angle grid
+// stores its pixels per degree as single and rounds in long double half to even; the held
+// reference keeps its scale in double and rounds halves away from zero. They can differ by a
+// pixel at a tie or far along a long view.
+class AngleAxis {
+public:
+    AngleAxis(float a0, float a1, int left, int right);
+
+    float A0() const { return a0_; }
+    float A1() const { return a1_; }
+    int Left() const { return left_; }
+    int Right() const { return right_; }
+    // A positive, finite span over at least one column: only then do the X functions apply.
+    bool Spread() const;
+    // The angle grid's scale: single(width / (a1 - a0)); 0 unless Spread.
+    float PxPerDeg() const { return pxPerDeg_; }
+
+    // The angle grid's line at `angle`: Left + Round((angle - a0) * PxPerDeg).
+    int GridX(float angle) const
+    {
+        return left_ + RoundPx((static_cast<long double>(angle) - a0_) * pxPerDeg_);
+    }
+    // The held reference's sample at `angle`: Left + lround((angle - a0) * width / (a1 - a0))
+    // in double.
+    int ReferenceX(float angle) const
+    {
+        return left_ +
+               static_cast<int>(std::lround((static_cast<double>(angle) - a0_) * refPxPerDeg_));
+    }
+
+private:
+    float a0_;
+    float a1_;
+    int left_;
+    int right_;
+    float pxPerDeg_ = 0;
+    double refPxPerDeg_ = 0;
+};
 
 // Samples along x: a window of samples spread evenly over the pixel columns of column 1.
 class PlotMapping {
@@ -92,6 +134,20 @@ public:
         }
         return left_ + RoundPx(static_cast<long double>(j) * pxPerSample_);
     }
+    // The x of a fractional sample position (a sample index plus a fraction):
+    // Round((position - First) * pxPerSample + Left).
+    int XOfPosition(double position) const
+    {
+        return RoundPx(static_cast<long double>(position - window_.Start) * pxPerSample_ + left_);
+    }
+    // The angles of the window's first and last sample over the columns.
+    AngleAxis Angles() const { return {firstAngle_, lastAngle_, left_, right_}; }
+
+    // The samples `px` pixels span, unrounded: px / pxPerSample.
+    long double SamplesAcross(long double px) const { return px / pxPerSample_; }
+    // The whole samples a drag of `dx` pixels moves the window by: Round(dx / pxPerSample).
+    // Only for a mapping with a positive pxPerSample.
+    int PanSamples(int dx) const { return RoundPx(SamplesAcross(dx)); }
     // The sample whose x lies nearest to `x`, within the window; of samples sharing one
     // pixel column the one whose unrounded position is nearest.
     int SampleAt(int x) const;

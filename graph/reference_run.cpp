@@ -11,26 +11,21 @@ namespace graph {
 
 namespace {
 
-struct Span {
-    float A0 = 0;
-    float A1 = 0;
-};
-
-Span LiveSpan(const ReferencePaintParams& p)
+// The live view's angles over the cell, as the live grid maps them: its window lies inside
+// the run wherever the reference draws.
+AngleAxis LiveAngles(const ReferencePaintParams& p, const TRect& cell)
 {
-    const auto& samples = p.Run.Samples;
-    return {samples[static_cast<std::size_t>(p.Window.Start)].Angle,
-            samples[static_cast<std::size_t>(p.Window.Start + p.Window.Len - 1)].Angle};
+    return PlotMapping::OfView(p.Run, p.Window, cell).Angles();
 }
 
 // The reference samples whose angle lies in the live view, as [first, last).
 std::pair<std::size_t, std::size_t> InSpan(const std::vector<engine::TSampleRec>& samples,
-                                           const Span& span)
+                                           const AngleAxis& span)
 {
     const auto byAngle = [](const engine::TSampleRec& r, float a) { return r.Angle < a; };
-    const auto first = std::lower_bound(samples.begin(), samples.end(), span.A0, byAngle);
+    const auto first = std::lower_bound(samples.begin(), samples.end(), span.A0(), byAngle);
     const auto last =
-        std::upper_bound(first, samples.end(), span.A1,
+        std::upper_bound(first, samples.end(), span.A1(),
                          [](float a, const engine::TSampleRec& r) { return a < r.Angle; });
     return {static_cast<std::size_t>(first - samples.begin()),
             static_cast<std::size_t>(last - samples.begin())};
@@ -45,7 +40,7 @@ std::string Signed(double value, int decimals, char separator)
     return (text.front() != '-' && !zero ? "+" : "") + text;
 }
 
-void DrawSwitchRow(Canvas& canvas, const ReferencePaintParams& p, const Span& span, int row,
+void DrawSwitchRow(Canvas& canvas, const ReferencePaintParams& p, const AngleAxis& span, int row,
                    const TRect& r)
 {
     const auto& samples = p.Reference.Samples;
@@ -53,26 +48,25 @@ void DrawSwitchRow(Canvas& canvas, const ReferencePaintParams& p, const Span& sp
     if (first == last)
         return;
     const std::size_t slot = static_cast<std::size_t>(row - 1);
-    const int width = r.Right - r.Left;
     const auto level = [&](std::int32_t state) { return state != 0 ? r.Top + 4 : r.Bottom - 4; };
     canvas.SetPenColor(DimColor(kSwitchTraceColors[slot]));
     canvas.SetPenStyle(TPenStyle::psSolid);
     std::int32_t state = samples[first].Switch[slot];
-    canvas.MoveTo(ReferenceX(samples[first].Angle, span.A0, span.A1, r.Left, width), level(state));
+    canvas.MoveTo(span.ReferenceX(samples[first].Angle), level(state));
     for (std::size_t i = first + 1; i < last; ++i) {
         const std::int32_t next = samples[i].Switch[slot];
         if (next != state) {
-            const int x = ReferenceX(samples[i].Angle, span.A0, span.A1, r.Left, width);
+            const int x = span.ReferenceX(samples[i].Angle);
             canvas.LineTo(x, level(state));
             canvas.LineTo(x, level(next));
             state = next;
         }
     }
-    canvas.LineTo(ReferenceX(samples[last - 1].Angle, span.A0, span.A1, r.Left, width) + 1,
-                  level(state));
+    canvas.LineTo(span.ReferenceX(samples[last - 1].Angle) + 1, level(state));
 }
 
-void DrawPlotRow(Canvas& canvas, const ReferencePaintParams& p, const Span& span, const TRect& r)
+void DrawPlotRow(Canvas& canvas, const ReferencePaintParams& p, const AngleAxis& span,
+                 const TRect& r)
 {
     const ReferenceRun& ref = p.Reference;
     const auto& samples = ref.Samples;
@@ -82,14 +76,13 @@ void DrawPlotRow(Canvas& canvas, const ReferencePaintParams& p, const Span& span
         return;
     const engine::TChannelDesc& range = p.Result.Channels[0];
     const PlotScale scale = ComputePlotScale(range.MinValue, range.MaxValue, r.Top, r.Bottom);
-    const int width = r.Right - r.Left;
     // The scale is the live run's; a reference that leaves its range (a faster motor's larger
     // back-EMF) runs along the cell's edge rather than over the neighbouring rows.
     canvas.SetPenStyle(TPenStyle::psSolid);
     for (std::size_t ch = 0; ch < static_cast<std::size_t>(count); ++ch) {
         canvas.SetPenColor(DimColor(ref.Result.Channels[ch].Color));
         const auto point = [&](std::size_t i) {
-            return TPoint{ReferenceX(samples[i].Angle, span.A0, span.A1, r.Left, width),
+            return TPoint{span.ReferenceX(samples[i].Angle),
                           std::clamp(scale.Y(ref.Result.ChannelRows[i][ch]), r.Top, r.Bottom - 1)};
         };
         const TPoint start = point(first);
@@ -131,8 +124,9 @@ bool ReferenceDrawsIn(const ReferencePaintParams& p, int col, int row)
     if (p.Window.Start < 0 || p.Window.Len < 2 || p.Window.End() > p.Run.SampleCount ||
         static_cast<std::uint64_t>(p.Window.End()) > p.Run.Samples.size())
         return false;
-    const Span span = LiveSpan(p);
-    return span.A1 > span.A0 && std::isfinite(span.A1 - span.A0) && !p.Reference.Samples.empty();
+    const AngleAxis span = LiveAngles(p, {});
+    return span.A1() > span.A0() && std::isfinite(span.A1() - span.A0()) &&
+           !p.Reference.Samples.empty();
 }
 
 void DrawReferenceCell(Canvas& canvas, const ReferencePaintParams& params, int col, int row,
@@ -140,17 +134,11 @@ void DrawReferenceCell(Canvas& canvas, const ReferencePaintParams& params, int c
 {
     if (!ReferenceDrawsIn(params, col, row))
         return;
-    const Span span = LiveSpan(params);
+    const AngleAxis span = LiveAngles(params, rect);
     if (row <= 6)
         DrawSwitchRow(canvas, params, span, row, rect);
     else
         DrawPlotRow(canvas, params, span, rect);
-}
-
-int ReferenceX(float angle, float a0, float a1, int left, int width)
-{
-    const double pxPerDeg = width / (static_cast<double>(a1) - a0);
-    return left + static_cast<int>(std::lround((static_cast<double>(angle) - a0) * pxPerDeg));
 }
 
 engine::TColor DimColor(engine::TColor color)

@@ -53,10 +53,6 @@ bool ReferenceDrawsIn(const ReferencePaintParams& params, int col, int row);
 void DrawReferenceCell(Canvas& canvas, const ReferencePaintParams& params, int col, int row,
                        const TRect& rect);
 
-// The x of `angle` in a cell [left, left + width) whose view spans a0 ... a1, as the live
-// grid places its angle lines.
-int ReferenceX(float angle, float a0, float a1, int left, int width);
-
 // A dimmed colour: halfway to the grid colour, so it reads as a shadow of the live one.
 engine::TColor DimColor(engine::TColor color);
 

@@ -20,8 +20,8 @@ bool InColumn(int x, const TRect& column)
 std::optional<TRect> Band(const PlotMapping& map, double first, double last, const TRect& column,
                           const ZcTraceRow& row)
 {
-    const int left = std::max(XOfPosition(map, first), column.Left);
-    const int right = std::min(XOfPosition(map, last), column.Right);
+    const int left = std::max(map.XOfPosition(first), column.Left);
+    const int right = std::min(map.XOfPosition(last), column.Right);
     if (left >= right)
         return std::nullopt;
     return TRect{left, row.Top, right, row.Bottom};
@@ -60,12 +60,6 @@ std::vector<TPoint> TracePoints(const ZcTraceParams& params, const PlotMapping& 
 }
 
 } // namespace
-
-int XOfPosition(const PlotMapping& map, double position)
-{
-    return RoundPx(static_cast<long double>(position - map.First()) * map.PxPerSample() +
-                   map.Left());
-}
 
 double PositionOfAngle(const engine::SampleBuffer& run, double angle)
 {
@@ -123,7 +117,7 @@ std::optional<ZcTraceLayout> LayoutZcTraces(const ZcTraceParams& params)
             if (const auto band = Band(map, interval.First, looking, column, row))
                 row.Blanked.push_back(*band);
         }
-        const int trueX = XOfPosition(map, PositionOfAngle(run, crossing.TrueAngle));
+        const int trueX = map.XOfPosition(PositionOfAngle(run, crossing.TrueAngle));
         if (InColumn(trueX, column))
             row.TrueX.push_back(trueX);
         if (crossing.Found.Status == engine::ZcStatus::Detected) {
@@ -131,7 +125,7 @@ std::optional<ZcTraceLayout> LayoutZcTraces(const ZcTraceParams& params)
             if (InColumn(x, column))
                 row.DetectedX.push_back(x);
         } else {
-            const int x = XOfPosition(map, looking);
+            const int x = map.XOfPosition(looking);
             if (InColumn(x, column))
                 row.UndetectedX.push_back(x);
         }

@@ -59,9 +59,6 @@ struct ZcTraceLayout {
 // not belong to the run.
 std::optional<ZcTraceLayout> LayoutZcTraces(const ZcTraceParams& params);
 
-// The x of a fractional sample position `position` (sample index plus fraction).
-int XOfPosition(const PlotMapping& map, double position);
-
 // Where `angle` lies among the run's samples as a fractional index, by their angles, which
 // rise through a full run; clamped to the run's ends.
 double PositionOfAngle(const engine::SampleBuffer& run, double angle);

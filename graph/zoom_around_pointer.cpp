@@ -26,7 +26,7 @@ engine::SampleWindow ZoomAroundPointer(const engine::SampleWindow& window, int s
     // The painter's mapping for the new length, measured from column 1's Left; the anchor
     // goes to the window position whose x is nearest the pointer.
     const PlotMapping mapping({0, len}, 0, anchor.WidthPx);
-    const long double exact = anchor.OffsetPx / static_cast<long double>(mapping.PxPerSample());
+    const long double exact = mapping.SamplesAcross(anchor.OffsetPx);
     const auto guess = static_cast<int>(std::clamp<long double>(std::round(exact), 0, len - 1));
     int offset = guess;
     const auto distance = [&](int j) { return std::abs(mapping.X(j) - anchor.OffsetPx); };

@@ -2,6 +2,7 @@
 #include "ui/tform1.h"
 
 #include "engine/decimal_separator.h"
+#include "graph/graph_grid.h"
 #include "ui/circuit_page/circuit_picture.h"
 #include "ui/widgets/control_factory.h"
 #include "ui/widgets/form_style.h"
@@ -117,11 +118,11 @@ void TForm1::FormCreate()
     Guarded([this] { ConfigChange(); });
 
     // The default row height resets every row, so it comes before the header row's height.
-    StringGrid1->SetColCount(2);
-    StringGrid1->SetDefaultRowHeight(31);
-    StringGrid1->SetColWidth(0, 56);
-    StringGrid1->SetRowCount(8);
-    StringGrid1->SetRowHeight(0, 39);
+    StringGrid1->SetColCount(graph::kGraphColCount);
+    StringGrid1->SetDefaultRowHeight(graph::kTraceRowHeight);
+    StringGrid1->SetColWidth(0, graph::kLabelColWidth);
+    StringGrid1->SetRowCount(graph::kGraphRowCount);
+    StringGrid1->SetRowHeight(0, graph::kHeaderRowHeight);
     StringGrid1->OnDrawCell = [this](graph::Canvas& canvas, int col, int row,
                                      const graph::TRect& rect) {
         StringGrid1DrawCell(canvas, col, row, rect);
@@ -199,13 +200,10 @@ void TForm1::FormClose()
 
 void TForm1::FormResize()
 {
-    if (!StringGrid1 || StringGrid1->RowCount() < 8)
+    if (!StringGrid1 || StringGrid1->RowCount() < graph::kGraphRowCount)
         return;
-    StringGrid1->SetColWidth(1, std::max(0, StringGrid1->width() - StringGrid1->ColWidth(0) - 3));
-    int fixedRows = 0;
-    for (int row = 0; row <= 6; ++row)
-        fixedRows += StringGrid1->RowHeight(row) + 1;
-    StringGrid1->SetRowHeight(7, std::max(0, StringGrid1->height() - 4 - fixedRows));
+    StringGrid1->SetColWidth(1, graph::PlotColWidth(StringGrid1->width()));
+    StringGrid1->SetRowHeight(graph::kPlotRow, graph::PlotRowHeight(StringGrid1->height()));
     if (graphTools_)
         graphTools_->LayoutChanged();
     TellZcPageColumns();

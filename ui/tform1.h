@@ -74,6 +74,7 @@ public:
     // Additions of this program beside the form's own controls.
     QCheckBox* ShowBridgeState = nullptr;    // "Show bridge state" on the "Circuit" page
     BridgeStateLayer* BridgeLayer = nullptr; // over PaintBox1
+    QLabel* BridgeHint = nullptr;            // how to choose the instant, when none is chosen
     QLabel* SingleAngleNote = nullptr;       // over the graph after a single-angle run
     // Brings the bridge layer and the graph's note in line with the last run and cursor A.
     void RefreshInstantViews();
@@ -138,6 +139,8 @@ private:
     void LayoutControls();
     void AddExports();
     void CreateInstantViews();
+    // Image1 with the instant marked at its commutation angle, or without a mark.
+    void MarkInstantOnChart(std::optional<float> rotorAngle);
     void CreateReferenceActions();
     void CreateScenarioActions();
     void ApplyScenario(const engine::Scenario& scenario);

@@ -6,6 +6,7 @@
 #include "engine/decimal_separator.h"
 #include "engine/format_fixed.h"
 #include "ui/circuit_page/bridge_state_layer.h"
+#include "ui/circuit_page/commutation_chart.h"
 #include "ui/graph_page/graph_tools.h"
 #include "ui/widgets/owner_drawn_grid.h"
 #include "ui/widgets/page_control.h"
@@ -40,6 +41,16 @@ void TForm1::CreateInstantViews()
     ShowBridgeState->show();
 
     BridgeLayer = new BridgeStateLayer(PaintBox1);
+    BridgeHint = new QLabel("Place cursor A on the graph (a click into the plot) to see the "
+                            "bridge at that instant, or move the scroll bar below for a "
+                            "single angle.",
+                            PaintBox1);
+    BridgeHint->setObjectName("BridgeHint");
+    BridgeHint->setWordWrap(true);
+    BridgeHint->setStyleSheet(
+        "QLabel { color: white; background: #404040; border: 1px solid #808080; padding: 2px; }");
+    BridgeHint->setGeometry(8, 8, 260, 50);
+    BridgeHint->hide();
 
     SingleAngleNote = new QLabel(StringGrid1->viewport());
     SingleAngleNote->setObjectName("SingleAngleNote");
@@ -76,6 +87,11 @@ void TForm1::RefreshInstantViews()
         }
     }
 
+    MarkInstantOnChart(sample ? std::optional<float>(run.Samples[std::size_t(*sample)].Angle)
+                              : std::nullopt);
+    // Asked for after a full run without cursor A: say how to choose the instant.
+    BridgeHint->setVisible(ShowBridgeState->isChecked() && !sample);
+
     if (ShowBridgeState->isChecked() && sample) {
         const engine::BridgeState bridge =
             engine::BridgeStateOf(run.Samples[static_cast<std::size_t>(*sample)],
@@ -98,6 +114,30 @@ void TForm1::RefreshInstantViews()
     } else {
         SingleAngleNote->hide();
     }
+}
+
+void TForm1::MarkInstantOnChart(std::optional<float> rotorAngle)
+{
+    // The instant is marked where the chart drives every phase as the run's bridge does: at
+    // its rotor angle plus the run's timing advance, taken the chart's way round.
+    QImage patterns = DrawCommutationPatterns();
+    const std::optional<engine::OperatingPoint>& op = session_->OperatingPoint();
+    QString where = "The red line marks the instant shown on the graph (cursor A or a single "
+                    "angle) when there is one.";
+    if (rotorAngle && op) {
+        const double at = ChartAngle(*rotorAngle, op->Timing);
+        const ChartKind chart =
+            session_->RunSettings().Pattern120 ? ChartKind::Pattern120 : ChartKind::Pattern180;
+        MarkCommutationAngle(patterns, chart, at);
+        where = "The red line marks the instant shown: rotor angle " + Degrees(*rotorAngle) +
+                " plus the timing advance " + Degrees(op->Timing) +
+                ". The bridge commutates by that advanced angle, and takes the phases in the "
+                "order A, C, B where the chart lists A, B, C: the instant lies at minus the "
+                "advanced angle, " + Degrees(static_cast<float>(at)) +
+                " on the chart, and the line moves leftwards as the rotor turns.";
+    }
+    Image1->setPixmap(QPixmap::fromImage(patterns.copy(0, 1, 196, 110)));
+    Image1->setToolTip("The two commutation patterns: H high, L low, - floating. " + where);
 }
 
 } // namespace ui

@@ -102,7 +102,7 @@ void TForm1::AddToolTips()
     RadioGroup2->Item(0)->setToolTip("N-channel transistors on both sides.");
     RadioGroup2->Item(1)->setToolTip("P-channel high side, N-channel low side: the high-side "
                                      "traces show the inverted level.");
-    Image1->setToolTip("The two commutation patterns over the angle: H high, L low, - floating.");
+    Image1->setToolTip("The two commutation patterns: H high, L low, - floating.");
     RadioButton1->setToolTip("120° commutation (each phase floats for 60°); the next run "
                              "uses it.");
     RadioButton2->setToolTip("180° commutation (no phase floats); the next run uses it.");

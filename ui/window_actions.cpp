@@ -33,7 +33,9 @@ void SaveCircuitPngAction(const WindowActionTargets& t)
 {
     SaveWhereAsked(t.Window, QStringLiteral("Save circuit as PNG"), QStringLiteral("circuit.png"),
                    kPngFilter, QStringLiteral("png"),
-                   [&t](const QString& path) { SaveCircuitPng(*t.CircuitPicture, path); });
+                   [&t](const QString& path) {
+                       SaveCircuitPng(*t.CircuitPicture, *t.CircuitPage, path);
+                   });
 }
 
 void SavePagePngAction(const WindowActionTargets& t, QWidget& page)
@@ -58,12 +60,12 @@ void SaveLog(const RunSession& session, const QString& path)
                           engine::DecimalSeparator());
 }
 
-void SaveCircuitPng(const std::optional<QImage>& picture, const QString& path)
+void SaveCircuitPng(const std::optional<QImage>& picture, QWidget& page, const QString& path)
 {
     if (!picture || picture->isNull())
         throw graph::ExportError(
             "There is no circuit picture: its picture files could not be read");
-    graph::SavePng(*picture, path);
+    SavePagePng(page, path);
 }
 
 void SavePagePng(QWidget& page, const QString& path)

@@ -33,8 +33,10 @@ struct WindowActionTargets {
 
 // The run's samples: the same bytes as "txt" writes to log.txt, at `path`.
 void SaveLog(const RunSession& session, const QString& path);
-// The composed circuit picture; an ExportError when its picture files could not be read.
-void SaveCircuitPng(const std::optional<QImage>& picture, const QString& path);
+// The circuit page as it is shown: the composed picture with its labels, the divider's values,
+// the pattern chart and the bridge layer. An ExportError when its picture files could not be
+// read.
+void SaveCircuitPng(const std::optional<QImage>& picture, QWidget& page, const QString& path);
 // A page as it is shown, as a PNG picture (the zero-crossing page's Ctrl+S).
 void SavePagePng(QWidget& page, const QString& path);
 

@@ -1,6 +1,6 @@
 // One full paint of the graph grid (16 cells) onto a QImage through the QPainter canvas, for
 // the longest run the track bars reach (about a million samples, view 2 with six channels)
-// and for the default run.
+// and for the default run; and bldc-emu's --png paint of the longest run the emulation admits.
 
 #include "bench/engine/cosine_floor.h"
 #include "bench/ui/ui_figures.h"
@@ -8,9 +8,11 @@
 #include "engine/emulation.h"
 #include "engine/params.h"
 #include "graph/channel_envelope.h"
+#include "graph/graph_grid.h"
 #include "graph/graph_painter.h"
+#include "graph/grid_size.h"
+#include "graph/render/graph_image.h"
 #include "graph/switch_edges.h"
-#include "ui/widgets/owner_drawn_grid.h"
 #include "graph/render/qpainter_canvas.h"
 
 #include <QApplication>
@@ -19,10 +21,11 @@
 
 #include <benchmark/benchmark.h>
 
-#include <array>
+#include <initializer_list>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -34,41 +37,24 @@ struct GraphData {
     graph::ChannelEnvelope envelope;
 };
 
-// A run of the engine from the form's parameters, with the maximum current and the duty
-// replaced when given, shown in view 2.
-std::unique_ptr<GraphData> MakeRun(const char* maxCurrent = nullptr, const char* duty = nullptr)
+// A run of the engine from the form's parameters with the box texts `edits` typed in turn
+// (tag, text with a decimal comma), shown in `view`.
+std::unique_ptr<GraphData> MakeRun(std::initializer_list<std::pair<int, const char*>> edits,
+                                   int view = 2)
 {
     auto data = std::make_unique<GraphData>();
     engine::TParams params;
     engine::ParamTexts texts = engine::DefaultParamTexts();
     engine::ReadStartupParams(params, texts, ',');
-    if (maxCurrent != nullptr) {
-        texts[engine::MaxCurrent] = maxCurrent;
-        engine::ChangeParam(params, texts, engine::MaxCurrent, true, ',');
-    }
-    if (duty != nullptr) {
-        texts[engine::PwmDuty] = duty;
-        engine::ChangeParam(params, texts, engine::PwmDuty, true, ',');
+    for (const auto& [tag, text] : edits) {
+        texts[static_cast<std::size_t>(tag)] = text;
+        engine::ChangeParam(params, texts, tag, true, ',');
     }
     engine::CalcPhases(params, engine::RunSettings{}, -1, -0.5f, data->run);
-    engine::PrepareRes(2, engine::ChannelTexts{}, ',', data->run, data->result);
+    engine::PrepareRes(view, engine::ChannelTexts{}, ',', data->run, data->result);
     data->edges.Build(data->run);
     data->envelope.Build(data->result);
     return data;
-}
-
-// The cells of the grid at the window's minimum size (539 x 470).
-std::array<graph::TRect, 16> GridCells()
-{
-    std::array<graph::TRect, 16> cells{};
-    int top = 0;
-    for (int row = 0; row < 8; ++row) {
-        const int height = row == 0 ? 39 : row == 7 ? 234 : 31;
-        cells[static_cast<std::size_t>(2 * row)] = {0, top, 56, top + height};
-        cells[static_cast<std::size_t>(2 * row + 1)] = {57, top, 537, top + height};
-        top += height + 1;
-    }
-    return cells;
 }
 
 void PaintGrid(QImage& image, const GraphData& data, bool perColumn)
@@ -81,12 +67,12 @@ void PaintGrid(QImage& image, const GraphData& data, bool perColumn)
                                          perColumn ? &data.edges : nullptr,
                                          perColumn ? &data.envelope : nullptr};
     QPainter painter(&image);
-    painter.setFont(ui::OwnerDrawnGrid::DefaultFont());
+    painter.setFont(graph::GraphFont());
     graph::QPainterCanvas canvas(painter);
-    const auto cells = GridCells();
-    for (std::size_t i = 0; i < cells.size(); ++i)
-        graph::DrawGraphCell(canvas, params, static_cast<int>(i % 2), static_cast<int>(i / 2),
-                             cells[i]);
+    const graph::GridLayout layout = graph::LayoutGraphGrid(graph::kDefaultGridSize);
+    for (int row = 0; row < graph::kGraphRowCount; ++row)
+        for (int col = 0; col < graph::kGraphColCount; ++col)
+            graph::DrawGraphCell(canvas, params, col, row, layout.CellRect(col, row));
 }
 
 // A repaint as the window makes it: with the run's edges and the channels' envelope.
@@ -111,6 +97,25 @@ void BM_FullPaintPerSample(benchmark::State& state, const GraphData* data)
     state.counters["samples"] = data->run.SampleCount;
 }
 
+// bldc-emu --png's paint at its default size, with the summaries it built with its run (true)
+// or sample by sample, as it painted before it had them (false). BM_GridRepaint in
+// bench_window.cpp paints the same run in the window.
+void BM_PngPaint(benchmark::State& state, const GraphData* data, bool perColumn)
+{
+    graph::GraphPaintParams params = graph::MakeGraphPaintParams(
+        data->run, data->result, {0, data->run.SampleCount}, "RPM = 15;   Timing = 2.5 deg");
+    if (perColumn) {
+        params.Edges = &data->edges;
+        params.Envelope = &data->envelope;
+    }
+    const QSize size(graph::kDefaultGridSize.Width, graph::kDefaultGridSize.Height);
+    for (auto _ : state) {
+        const QImage image = graph::RenderGraphImage(params, size);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["samples"] = data->run.SampleCount;
+}
+
 // What a run adds for the paints to come: the switch edges and the channel envelope.
 void BM_BuildSummaries(benchmark::State& state, const GraphData* data)
 {
@@ -129,16 +134,30 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv); // the window benchmarks beside these need widgets
-    const std::unique_ptr<GraphData> longRun = MakeRun("60", "10");
-    const std::unique_ptr<GraphData> defaultRun = MakeRun();
-    std::printf("long run: %d samples; default run: %d samples\n", longRun->run.SampleCount,
-                defaultRun->run.SampleCount);
+    const std::unique_ptr<GraphData> longRun =
+        MakeRun({{engine::MaxCurrent, "60"}, {engine::PwmDuty, "10"}});
+    const std::unique_ptr<GraphData> defaultRun = MakeRun({});
+    // bldc-emu --set 3=1.505 --duty-scale 0, in --png's default view.
+    const std::unique_ptr<GraphData> longestRun =
+        MakeRun({{engine::RpmPerVolt, "1,505"}, {engine::PwmDuty, "0"}}, 1);
+    std::printf("long run: %d samples; default run: %d samples; longest run: %d samples\n",
+                longRun->run.SampleCount, defaultRun->run.SampleCount,
+                longestRun->run.SampleCount);
     benchmark::RegisterBenchmark("FullPaint/long_run_view2", BM_FullPaint, longRun.get())
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("FullPaint/default_run_view2", BM_FullPaint, defaultRun.get())
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("FullPaintPerSample/long_run_view2", BM_FullPaintPerSample,
                                  longRun.get())
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("PngPaint/longest_run_view1", BM_PngPaint, longestRun.get(),
+                                 true)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("PngPaintPerSample/longest_run_view1", BM_PngPaint,
+                                 longestRun.get(), false)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BuildSummaries/longest_run_view1", BM_BuildSummaries,
+                                 longestRun.get())
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("BuildSummaries/long_run_view2", BM_BuildSummaries,
                                  longRun.get())

@@ -1,13 +1,17 @@
-// The window as a user meets it: the pointer moving over the graph of the longest run, and the
-// window's first reaction to the track bar move that makes that run.
+// The window as a user meets it: the pointer moving over the graph of the longest run, the
+// window's first reaction to the track bar move that makes that run, and the grid's repaint of
+// the longest run the emulation admits.
 
 #include "ui/graph_page/graph_overlay.h"
 #include "ui/graph_page/graph_tools.h"
+#include "engine/decimal_separator.h"
+#include "ui/session/run_session.h"
 #include "ui/tform1.h"
 #include "ui/widgets/owner_drawn_grid.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QSlider>
 
@@ -65,7 +69,7 @@ void BM_PointerMove(benchmark::State& state, bool keepPicture)
         x = x == 200 ? 320 : 200;
         MovePointer(viewport, x);
     }
-    state.counters["samples"] = form->Engine().Run.SampleCount;
+    state.counters["samples"] = form->Session().Samples().SampleCount;
 }
 
 // A new window at 60 A, then TrackBar2 to 10 %: the run, the channels and the paint, in CPU
@@ -87,8 +91,36 @@ void BM_FirstReactionLongestRun(benchmark::State& state)
     }
 }
 
+// The grid's repaint at the window's smallest size (the grid then has bldc-emu's picture size),
+// on the run of bldc-emu --set 3=1.505 --duty-scale 0 in view 1: what PngPaint paints headless.
+void BM_GridRepaint(benchmark::State& state)
+{
+    ui::TForm1Options options;
+    options.ShowError = [](QWidget*, const QString&) {};
+    const auto form = std::make_unique<ui::TForm1>(options);
+    form->show();
+    QApplication::processEvents();
+    Control<QComboBox>(*form, "ComboBox1")->setCurrentIndex(1);
+    // The duty first: the slow motor at the default duty makes a run the window refuses.
+    const auto type = [&form](const char* box, const QString& text) {
+        auto* edit = Control<QLineEdit>(*form, box);
+        edit->setText(text);
+        emit edit->returnPressed();
+    };
+    type("Edit10", QStringLiteral("0"));
+    type("Edit3", QStringLiteral("1") + QChar(engine::DecimalSeparator()) + QStringLiteral("505"));
+    QApplication::processEvents();
+    auto* grid = Control<ui::OwnerDrawnGrid>(*form, "StringGrid1");
+    for (auto _ : state)
+        grid->Repaint();
+    state.counters["samples"] = form->Session().Samples().SampleCount;
+    state.counters["width"] = grid->width();
+    state.counters["height"] = grid->height();
+}
+
 } // namespace
 
+BENCHMARK(BM_GridRepaint)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_PointerMove, long_run_view2, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_PointerMove, long_run_view2_grid_repaints, false)
     ->Unit(benchmark::kMillisecond);

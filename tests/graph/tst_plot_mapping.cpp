@@ -61,6 +61,33 @@ private slots:
             QCOMPARE(even.X(100 + j), even.PlotX(j));
     }
 
+    // Every x rule at an exact half pixel: the angle grid, the fractional positions and the
+    // pan go half to even, the held reference away from zero.
+    void eachRuleKeepsItsRoundingAtTies()
+    {
+        const graph::AngleAxis axis(10, 18, 57, 61); // 0.5 pixels per degree
+        QCOMPARE(axis.PxPerDeg(), 0.5f);
+        QCOMPARE(axis.GridX(11), 57);      // 0.5 to even
+        QCOMPARE(axis.ReferenceX(11), 58); // 0.5 away from zero
+        QCOMPARE(axis.GridX(13), 59);      // 1.5 to even
+        QCOMPARE(axis.ReferenceX(13), 59);
+        QCOMPARE(axis.GridX(15), 59); // 2.5
+        QCOMPARE(axis.ReferenceX(15), 60);
+        QCOMPARE(axis.ReferenceX(9), 56); // -0.5 away from zero
+
+        const graph::PlotMapping half({100, 960}, 57, 537); // 0.5 pixels per sample
+        QCOMPARE(half.XOfPosition(101), 58);   // 57.5 to even
+        QCOMPARE(half.XOfPosition(102.5), 58); // 58.25
+        QCOMPARE(half.XOfPosition(103), 58);   // 58.5 to even
+        QCOMPARE(half.Angles().Left(), 57);
+
+        const graph::PlotMapping twice({0, 240}, 57, 537); // 2 pixels per sample
+        QCOMPARE(twice.PanSamples(1), 0);
+        QCOMPARE(twice.PanSamples(3), 2);
+        QCOMPARE(twice.PanSamples(5), 2);
+        QCOMPARE(twice.PanSamples(-3), -2);
+    }
+
     void aViewOfTheRunIsCutAndFlatWhereNothingSpreads()
     {
         const engine::SampleBuffer run = Run(100);

@@ -400,8 +400,8 @@ private slots:
         QStringList texts;
         for (const QAction* action : f.form->Tools().GraphContextMenu()->actions())
             texts << action->text();
-        QVERIFY(texts.contains("Save graph as PNG..."));
-        QVERIFY(texts.contains("Export view..."));
+        QVERIFY(texts.contains("Save graph as PNG...\tCtrl+S"));
+        QVERIFY(texts.contains("Export view...\tCtrl+E"));
     }
 
     void closingReleasesThePicture()

@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QPainter>
 
+#include <cmath>
+
 namespace ui {
 
 namespace {
@@ -123,6 +125,40 @@ const CommutationPattern& Pattern180()
         {"C", {{-90, -30, High}, {-30, 150, Low}, {150, 330, High}, {330, 360, Low}}},
     }};
     return pattern;
+}
+
+PhaseDrive DriveAt(ChartKind chart, int phase, double degrees)
+{
+    const double turn = std::fmod(std::fmod(degrees, 360.0) + 360.0, 360.0);
+    for (const PatternSegment& segment : PatternOf(chart)[static_cast<std::size_t>(phase)].segments)
+        if (segment.fromDegrees <= turn && turn < segment.toDegrees)
+            return segment.drive;
+    return PhaseDrive::Floating;
+}
+
+double ChartAngle(double rotorDegrees, double timingDegrees)
+{
+    return std::fmod(std::fmod(-(rotorDegrees + timingDegrees), 360.0) + 360.0, 360.0);
+}
+
+QColor InstantColor()
+{
+    return {0xD0, 0x00, 0x00};
+}
+
+void MarkCommutationAngle(QImage& patterns, ChartKind chart, double degrees)
+{
+    QPainter painter(&patterns);
+    painter.setPen(InstantColor());
+    const int top = BarRect(chart, 0).top() - 2;
+    const int bottom = BarRect(chart, 2).bottom() + 2;
+    for (const double at : {degrees, degrees - 360.0}) {
+        if (at < kChartStartDegrees || at > kChartEndDegrees)
+            continue;
+        const int x = kLeftX + static_cast<int>(std::lround((at - kChartStartDegrees) *
+                                                            kPixelsPer30Degrees / 30.0));
+        painter.drawLine(x, top, x, bottom);
+    }
 }
 
 int AngleToX(int degrees)

@@ -48,4 +48,17 @@ QString DriveMark(PhaseDrive drive);
 
 QImage DrawCommutationPatterns();
 
+// How the pattern drives a phase at a commutation angle (any angle; taken modulo 360).
+PhaseDrive DriveAt(ChartKind chart, int phase, double degrees);
+// Where an instant of the emulation lies on the charts. The bridge switches by the rotor angle
+// plus the timing advance; the charts list the phases A, B, C in the order they take over as
+// the chart's angle grows, while the emulation's commutation takes them in the order A, C, B.
+// The instant is therefore at minus that commutation angle, modulo 360: there every row of the
+// chart drives its phase as the emulation does, and the mark runs leftwards as the rotor turns.
+double ChartAngle(double rotorDegrees, double timingDegrees);
+// A line across `chart`'s bars at a commutation angle (and at its copy left of 0 degrees).
+void MarkCommutationAngle(QImage& patterns, ChartKind chart, double degrees);
+// The colour of that line.
+QColor InstantColor();
+
 } // namespace ui

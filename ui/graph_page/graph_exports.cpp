@@ -157,7 +157,8 @@ void AddGraphExportActions(const GraphHost& host, QMenu& menu, std::function<Cur
     const GraphHost* target = &host;
     if (!menu.isEmpty())
         menu.addSeparator();
-    menu.addAction(QStringLiteral("Save graph as PNG..."), &menu,
+    // The window-wide keys that run the same export are shown beside it.
+    menu.addAction(QStringLiteral("Save graph as PNG...\tCtrl+S"), &menu,
                    [target] { target->Guarded([target] { SaveGraphPngAction(*target); }); });
     if (cursors) {
         QAction* withCursors = menu.addAction(
@@ -166,7 +167,7 @@ void AddGraphExportActions(const GraphHost& host, QMenu& menu, std::function<Cur
             });
         withCursors->setObjectName(QStringLiteral("SaveGraphWithCursors"));
     }
-    menu.addAction(QStringLiteral("Export view..."), &menu,
+    menu.addAction(QStringLiteral("Export view...\tCtrl+E"), &menu,
                    [target] { target->Guarded([target] { ExportViewAction(*target); }); });
     menu.addAction(QStringLiteral("Export VCD..."), &menu,
                    [target] { target->Guarded([target] { ExportVcdAction(*target); }); });

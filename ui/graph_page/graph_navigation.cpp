@@ -1,6 +1,5 @@
 #include "ui/graph_page/graph_navigation.h"
 
-#include "graph/graph_axes.h"
 #include "ui/graph_page/graph_host.h"
 #include "ui/session/run_session.h"
 #include "ui/graph_page/plot_area.h"
@@ -90,15 +89,14 @@ void GraphNavigation::StartPan(const QPoint& pos)
         return;
     panFrom_ = pos;
     panStart_ = host_.Session().Window().Start;
-    panPxPerSample_ = area_.Geometry()->PxPerSample();
+    panMapping_ = area_.Geometry();
 }
 
 void GraphNavigation::PanTo(int x)
 {
-    if (!panFrom_ || panPxPerSample_ <= 0)
+    if (!panFrom_ || !panMapping_ || panMapping_->PxPerSample() <= 0)
         return;
-    const int samples =
-        graph::RoundPx((x - panFrom_->x()) / static_cast<long double>(panPxPerSample_));
+    const int samples = panMapping_->PanSamples(x - panFrom_->x());
     SetWindow(graph::ScrollWindow({panStart_, host_.Session().Window().Len}, host_.Session().Engine().Run.SampleCount,
                                   -samples));
 }

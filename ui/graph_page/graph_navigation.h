@@ -1,5 +1,6 @@
 #pragma once
 
+#include "graph/plot_mapping.h"
 #include "graph/view_window.h"
 #include "graph/zoom_around_pointer.h"
 
@@ -46,7 +47,7 @@ private:
     const PlotArea& area_;
     std::optional<QPoint> panFrom_;
     int panStart_ = 0;
-    float panPxPerSample_ = 0;
+    std::optional<graph::PlotMapping> panMapping_; // the view the drag began in
     int wheelRemainder_ = 0;
 };
 

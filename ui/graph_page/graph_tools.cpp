@@ -7,6 +7,8 @@
 #include "ui/widgets/owner_drawn_grid.h"
 
 #include <QContextMenuEvent>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -266,6 +268,14 @@ bool GraphTools::eventFilter(QObject* watched, QEvent* event)
         return false;
     case QEvent::Wheel:
         return Wheel(static_cast<QWheelEvent*>(event));
+    case QEvent::ToolTip:
+        // The gestures' tooltip belongs to the labels and the header, not over the traces,
+        // where a resting pointer is reading values.
+        if (area_.Contains(static_cast<QHelpEvent*>(event)->pos())) {
+            QToolTip::hideText();
+            return true;
+        }
+        return false;
     case QEvent::ContextMenu: {
         const auto* menuEvent = static_cast<QContextMenuEvent*>(event);
         ContextMenu(menuEvent->pos(), menuEvent->globalPos());

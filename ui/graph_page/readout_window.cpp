@@ -210,8 +210,10 @@ void ReadoutWindow::ShowBesideOwner()
         resize(placed.size());
         move(placed.topLeft() - QPoint(decoration.left(), decoration.top()));
         show();
-        // As taken: showing lays the window out, and its minimum size may have grown it.
-        placedAt_ = geometry();
+        // As taken: showing lays the window out, and its minimum size may have grown it. The
+        // position is the frame's, which the window manager keeps where it was asked to be
+        // while it adds its decoration around the client area, shifting that.
+        placedAt_ = QRect(pos(), size());
     }
     show();
     raise();
@@ -225,10 +227,11 @@ void ReadoutWindow::showEvent(QShowEvent* event)
 
 void ReadoutWindow::hideEvent(QHideEvent* event)
 {
-    // The window manager may nudge a window by a few pixels of decoration; more is the user.
+    // The window manager may nudge a window by a few pixels; more is the user. Compared by
+    // the frame's position, which the decoration the manager adds does not move.
     constexpr int kNudge = 8;
     if (!placedAt_.isNull() && !event->spontaneous() &&
-        ((geometry().topLeft() - placedAt_.topLeft()).manhattanLength() > kNudge ||
+        ((pos() - placedAt_.topLeft()).manhattanLength() > kNudge ||
          size() != placedAt_.size()))
         userArranged_ = true;
     QWidget::hideEvent(event);

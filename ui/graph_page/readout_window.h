@@ -45,7 +45,7 @@ private:
     QScrollArea* scroll_;
     // The client geometry the window was last placed at, and whether the user has moved or
     // resized it since (found when it hides): then it keeps the user's place for this run.
-    QRect placedAt_;
+    QRect placedAt_; // the frame's position and the client's size where the window was placed
     bool userArranged_ = false;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "graph/canvas.h"
+#include "graph/graph_grid.h"
 
 #include <QAbstractScrollArea>
 #include <QFont>
@@ -27,8 +28,8 @@ public:
 
     explicit OwnerDrawnGrid(QWidget* parent = nullptr);
 
-    // The grid's font unless the window sets another: the 11-pixel Liberation Sans, whose
-    // text height on the canvas is 13 pixels.
+    // The grid's font unless the window sets another: the graph's font (graph::GraphFont),
+    // whose text height on the canvas is 13 pixels.
     static QFont DefaultFont();
 
     int ColCount() const;
@@ -55,6 +56,9 @@ public:
 
     // The first scrollable row in view (1 unless the vertical scroll bar has moved).
     int TopRow() const;
+
+    // The cells as they lie now: sizes, scroll position and the viewport's size.
+    graph::GridLayout Layout() const;
 
     // The cell's rectangle in the grid's client coordinates (the viewport's): column 0 at
     // x 0, each further column one pixel right of the previous one's Right. Empty for a
@@ -93,8 +97,7 @@ private:
     int rowCount_ = 5;
     int defaultColWidth_ = 64;
     int defaultRowHeight_ = 24;
-    std::vector<int> colWidths_;
-    std::vector<int> rowHeights_;
+    graph::GridLayout layout_; // the widths and heights; the rest is filled by Layout()
     std::map<std::pair<int, int>, QString> cells_;
     engine::TColor color_ = 0xFFFFFF;
 };

@@ -103,6 +103,15 @@ ZcPage::ZcPage(const RunSession& session, QWidget* parent) : QWidget(parent), se
     page->addWidget(traces_);
     page->addLayout(lower, 1);
 
+    traces_->setToolTip("Each phase's comparator output over the graph's view window, in the "
+                        "graph's own columns: its floating intervals shaded (darker where the "
+                        "blanking hides them), a mark at each true crossing and at each "
+                        "detection (yellow when detected, red when missed or too late).");
+    grid_->setToolTip("One row per crossing in the view window: when it truly happened, when "
+                      "the detector with the settings on the right saw it, and the error in "
+                      "degrees and microseconds. The same cells as bldc-emu --zc.");
+    summary_->setToolTip("The crossings detected, their mean and largest errors, and those "
+                         "missed, seen after the phase had already switched, or seen early.");
     connect(detector_, &ZcDetectorControls::Changed, this, [this] { Analyse(); });
     connect(&session_, &RunSession::RunEnded, this, &ZcPage::SessionChanged);
     connect(&session_, &RunSession::ChannelsChanged, this, &ZcPage::SessionChanged);

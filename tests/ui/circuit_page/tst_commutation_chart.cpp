@@ -1,5 +1,8 @@
 #include "ui/circuit_page/commutation_chart.h"
 
+#include "engine/emulation.h"
+#include "engine/params.h"
+
 #include <QtTest>
 
 using ui::BarRect;
@@ -66,6 +69,46 @@ private slots:
             }
             QCOMPARE(drives.count(PhaseDrive::High), 1);
             QCOMPARE(drives.count(PhaseDrive::Low), 1);
+        }
+    }
+
+    // Read where an instant lies on it (the rotor angle plus the timing advance, the chart's
+    // way round), each chart drives every phase as the run does (at full duty no PWM chops
+    // the high side; no inversion).
+    void theChartAtTheCommutationAngleIsTheRunsBridge()
+    {
+        engine::TParams params;
+        engine::ParamTexts texts = engine::DefaultParamTexts();
+        engine::ReadStartupParams(params, texts, '.');
+        for (const bool pattern120 : {true, false}) {
+            const engine::RunSettings settings{.HighSidePwm = true,
+                                               .LowSidePwm = false,
+                                               .DriverKind = 0,
+                                               .MosfetKind = 0,
+                                               .Pattern120 = pattern120};
+            const engine::OperatingPoint op =
+                engine::ComputeOperatingPoint(params, settings, -1, -0.5f);
+            QVERIFY(op.Timing > 10); // an advance the rotor angle alone would get wrong
+            engine::SampleBuffer run;
+            engine::CalcPhases(params, settings, -1, -0.5f, run);
+            const ChartKind chart = pattern120 ? ChartKind::Pattern120 : ChartKind::Pattern180;
+            int compared = 0;
+            for (int i = 0; i < run.SampleCount; i += 97) {
+                const engine::TSampleRec& s = run.Samples[static_cast<std::size_t>(i)];
+                const double at = ui::ChartAngle(s.Angle, op.Timing);
+                if (std::fmod(at + 0.5, 30.0) < 1.0)
+                    continue; // a hair from a boundary
+                for (int phase = 0; phase < 3; ++phase) {
+                    const bool high = s.Switch[2 * phase] == 1;
+                    const bool low = s.Switch[2 * phase + 1] == 1;
+                    const PhaseDrive drive = high  ? PhaseDrive::High
+                                             : low ? PhaseDrive::Low
+                                                   : PhaseDrive::Floating;
+                    QCOMPARE(ui::DriveAt(chart, phase, at), drive);
+                }
+                ++compared;
+            }
+            QVERIFY(compared > 20);
         }
     }
 

@@ -111,11 +111,17 @@ private slots:
         QCOMPARE(QColor(read.pixel(300, 450)), QColor(0x20, 0x20, 0x20));
 
         const QString circuit = f.folder.filePath("circuit.png");
-        ui::SaveCircuitPng(*f.form->CircuitBitmap(), circuit);
-        QCOMPARE(QImage(circuit, "PNG").convertToFormat(QImage::Format_RGB32),
-                 f.form->CircuitBitmap()->convertToFormat(QImage::Format_RGB32));
+        // The page as shown, its labels and chart with the picture.
+        QWidget* page = f.controls.PageControl1->Page(0);
+        ui::SaveCircuitPng(*f.form->CircuitBitmap(), *page, circuit);
+        const QImage saved = QImage(circuit, "PNG").convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(saved, page->grab().toImage().convertToFormat(QImage::Format_RGB32));
+        QVERIFY(saved.width() > f.form->CircuitBitmap()->width());
         ExportFixture bare(false);
-        QVERIFY_THROWS_EXCEPTION(graph::ExportError, ui::SaveCircuitPng(*bare.form->CircuitBitmap(), circuit));
+        QVERIFY_THROWS_EXCEPTION(
+            graph::ExportError,
+            ui::SaveCircuitPng(*bare.form->CircuitBitmap(), *bare.controls.PageControl1->Page(0),
+                               circuit));
     }
 
     void viewExportIsTheFormsWindowInTheUsersSeparator()
@@ -228,8 +234,8 @@ private slots:
         ui::AddGraphExportActions(f.Host(), menu);
         QCOMPARE(menu.actions().size(), 5);
         QVERIFY(menu.actions()[1]->isSeparator());
-        QCOMPARE(menu.actions()[2]->text(), QString("Save graph as PNG..."));
-        QCOMPARE(menu.actions()[3]->text(), QString("Export view..."));
+        QCOMPARE(menu.actions()[2]->text(), QString("Save graph as PNG...\tCtrl+S"));
+        QCOMPARE(menu.actions()[3]->text(), QString("Export view...\tCtrl+E"));
         QCOMPARE(menu.actions()[4]->text(), QString("Export VCD..."));
         const QString missing = f.folder.filePath("no such folder/view.tsv");
         AnswerNextDialog([&](QFileDialog&) { return missing; });
