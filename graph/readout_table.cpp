@@ -223,4 +223,23 @@ ReadoutTable BuildReadout(const ReadoutSource& source)
     return table;
 }
 
+std::string ReadoutText(const ReadoutTable& table)
+{
+    std::string text;
+    for (const ReadoutSection& section : table.Sections) {
+        if (!text.empty())
+            text += '\n';
+        text += section.Title + '\n';
+        for (const ReadoutRow& row : section.Rows) {
+            for (std::size_t c = 0; c < row.size(); ++c) {
+                if (c > 0)
+                    text += '\t';
+                text += row[c].Text;
+            }
+            text += '\n';
+        }
+    }
+    return text;
+}
+
 } // namespace graph

@@ -27,6 +27,10 @@ struct ReadoutTable {
                             int column) const;
 };
 
+// The table as text to paste elsewhere: each section's title on a line of its own, then its
+// rows with the cells separated by tabs, a blank line between sections.
+std::string ReadoutText(const ReadoutTable& table);
+
 // The column of a cursor table.
 enum ReadoutColumn {
     kColumnLabel = 0,

@@ -151,6 +151,8 @@ private:
     void RefreshReferenceNote();
     void CreateZcPage();
     void TellZcPageColumns();
+    // A crossing chosen in the zero-crossing table: the graph's window and cursor A go there.
+    void GoToSample(int sample);
     void ConnectSession();
 
     void Recalculate();

@@ -2,6 +2,8 @@
 // the form tells it where the graph's plot columns are.
 #include "ui/tform1.h"
 
+#include "ui/graph_page/graph_tools.h"
+#include "ui/session/run_session.h"
 #include "ui/widgets/owner_drawn_grid.h"
 #include "ui/widgets/page_control.h"
 #include "ui/zc_page/zc_page.h"
@@ -18,6 +20,18 @@ void TForm1::CreateZcPage()
     fill->setContentsMargins(0, 0, 0, 0);
     fill->addWidget(ZcPage1);
     TellZcPageColumns();
+    connect(ZcPage1, &ZcPage::CrossingChosen, this,
+            [this](int sample) { Guarded([&] { GoToSample(sample); }); });
+}
+
+void TForm1::GoToSample(int sample)
+{
+    // The graph's window keeps its length and centres on a sample outside it; cursor A goes
+    // there, so the readout, the bridge layer and the pattern chart show that instant.
+    const engine::SampleWindow window = session_->Window();
+    if (sample < window.Start || sample >= window.Start + window.Len)
+        session_->SetWindow({sample - window.Len / 2, window.Len});
+    graphTools_->PlaceCursor(graph::CursorId::A, sample);
 }
 
 void TForm1::TellZcPageColumns()

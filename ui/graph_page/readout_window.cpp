@@ -6,6 +6,10 @@
 #include <QFontDatabase>
 #include <QHideEvent>
 #include <QPainter>
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeySequence>
 #include <QScrollArea>
 #include <QScreen>
 #include <QStyle>
@@ -173,6 +177,17 @@ ReadoutWindow::ReadoutWindow(QWidget* owner)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scroll_);
+
+    // The figures can be kept: Ctrl+C or the menu puts the whole table on the clipboard.
+    auto* copy = new QAction(QStringLiteral("Copy all figures"), this);
+    copy->setObjectName(QStringLiteral("CopyReadout"));
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WindowShortcut);
+    connect(copy, &QAction::triggered, this, [this] {
+        QGuiApplication::clipboard()->setText(QString::fromStdString(graph::ReadoutText(Table())));
+    });
+    addAction(copy);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 void ReadoutWindow::SetTable(graph::ReadoutTable table)

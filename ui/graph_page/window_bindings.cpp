@@ -31,12 +31,14 @@ constexpr Binding kGraphKeys[] = {
 };
 
 constexpr Binding kWindowKeys[] = {
-    {"Ctrl+S", "save the page shown (graph or circuit) as PNG"},
+    {"Ctrl+S", "save the page shown (graph, circuit or zero crossings) as PNG"},
     {"Ctrl+E", "export the view window's samples as a table"},
     {"Ctrl+L", "save the log (what \"txt\" writes to log.txt) where you choose"},
     {"Ctrl+Shift+S, Ctrl+O", "save the parameters and options as a scenario, load one"},
     {"Right click", "elsewhere in the window: save or load a scenario; on the schematic: save "
                     "it as PNG"},
+    {"Ctrl+C", "in the readout: copy all its figures; in the zero-crossing table: copy the "
+               "table (a click on a row takes the graph and cursor A to its crossing)"},
     {"F1", "this list of mouse and key bindings"},
     {"Tab", "the next box of the parameter column; Enter applies a box"},
 };

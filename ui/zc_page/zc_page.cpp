@@ -8,11 +8,18 @@
 #include "ui/zc_page/zc_trace_view.h"
 #include "ui/session/run_session.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
 
 namespace ui {
 
@@ -56,6 +63,16 @@ std::array<std::string, 3> TraceLabels(const engine::ChannelSet& result, int vie
                       : std::string(1, static_cast<char>('A' + phase));
     }
     return labels;
+}
+
+// Where the graph goes for a row: its detection, or the first sample at its true crossing.
+int CrossingSample(const engine::ZeroCrossing& row)
+{
+    if (row.Found.Status == engine::ZcStatus::Detected && row.Found.Index >= 0)
+        return row.Found.Index;
+    // One sample a microsecond from 0: the true time, rounded, is the sample at it.
+    return std::clamp(static_cast<int>(std::lround(row.TrueTime)), row.Interval.First,
+                      row.Interval.Last);
 }
 
 } // namespace
@@ -112,6 +129,18 @@ ZcPage::ZcPage(const RunSession& session, QWidget* parent) : QWidget(parent), se
                       "degrees and microseconds. The same cells as bldc-emu --zc.");
     summary_->setToolTip("The crossings detected, their mean and largest errors, and those "
                          "missed, seen after the phase had already switched, or seen early.");
+    // The table as a tool: a click goes to the crossing, Ctrl+C and the menu copy the table.
+    connect(grid_, &QTableWidget::cellClicked, this, [this](int row, int) {
+        if (row >= 0 && static_cast<std::size_t>(row) < table_.Rows.size())
+            emit CrossingChosen(CrossingSample(table_.Rows[static_cast<std::size_t>(row)]));
+    });
+    auto* copy = new QAction(QStringLiteral("Copy table"), grid_);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(copy, &QAction::triggered, this,
+            [this] { QGuiApplication::clipboard()->setText(TableText()); });
+    grid_->addAction(copy);
+    grid_->setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(detector_, &ZcDetectorControls::Changed, this, [this] { Analyse(); });
     connect(&session_, &RunSession::RunEnded, this, &ZcPage::SessionChanged);
     connect(&session_, &RunSession::ChannelsChanged, this, &ZcPage::SessionChanged);
@@ -120,6 +149,22 @@ ZcPage::ZcPage(const RunSession& session, QWidget* parent) : QWidget(parent), se
         if (!stale_)
             LayOutTraces();
     });
+}
+
+QString ZcPage::TableText() const
+{
+    QStringList lines;
+    QStringList header;
+    for (const char* title : kHeaders)
+        header << QString(title).replace('\n', ' ');
+    lines << header.join('\t');
+    for (const engine::ZeroCrossing& row : table_.Rows) {
+        QStringList cells;
+        for (const std::string& cell : engine::ZcRowCells(row, engine::DecimalSeparator()))
+            cells << Text(cell);
+        lines << cells.join('\t');
+    }
+    return lines.join('\n') + '\n';
 }
 
 void ZcPage::SessionChanged()

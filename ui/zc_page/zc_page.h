@@ -35,8 +35,16 @@ public:
     void SetPlotColumns(int left, int right);
     // How many times the page has analysed the session (once per change it was shown).
     int Analyses() const { return analyses_; }
+    // The table as tab-separated text with its header, as "Copy table" puts it on the
+    // clipboard.
+    QString TableText() const;
+
     // The crossings of the source as last shown on the page.
     const engine::ZcTable& Table() const { return table_; }
+
+signals:
+    // A row was clicked: the sample of its detection, or of its true crossing when none.
+    void CrossingChosen(int sample);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -23,6 +23,9 @@
 #include <QSlider>
 #include <QTabBar>
 #include <QTemporaryDir>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QRegularExpression>
 #include <QTest>
 #include <QToolButton>
 
@@ -333,6 +336,16 @@ private slots:
         f.controls.PageControl1->SetActivePageIndex(0);
         QTest::keyClick(f.controls.Button1, Qt::Key_F);
         QCOMPARE(f.form->Session().Window().Len, count / 2);
+    }
+
+    void theReadoutsFiguresCopyToTheClipboard()
+    {
+        ToolsFixture f;
+        f.Tools().PlaceCursor(graph::CursorId::A, 100);
+        f.Tools().Readout()->findChild<QAction*>("CopyReadout")->trigger();
+        const QStringList lines = QGuiApplication::clipboard()->text().split('\n');
+        QVERIFY(lines.contains(QString::fromStdString(graph::kCursorSection)));
+        QVERIFY(lines.filter(QRegularExpression("^Sample\t100\t")).size() == 1);
     }
 
     void shiftFFitsTheRunAsFDoes()

@@ -130,6 +130,30 @@ private slots:
         QCOMPARE(PageRows(Table()), zoomed);
     }
 
+    // The table as a tool: a row takes the graph's window and cursor A to its crossing, and
+    // the table copies as text with its header.
+    void aRowGoesToItsCrossingAndTheTableCopies()
+    {
+        controls_.ComboBox1->setCurrentIndex(1);
+        ShowZcPage();
+        const int count = form_->Session().Engine().Run.SampleCount;
+        form_->Session().SetWindow({0, count / 2});
+        const engine::ZcTable& table = Page().Table();
+        QVERIFY(table.Rows.size() >= 2);
+        const engine::ZeroCrossing& last = table.Rows.back();
+        QCOMPARE(last.Found.Status, engine::ZcStatus::Detected);
+        const int sample = last.Found.Index;
+        emit Table().cellClicked(int(table.Rows.size()) - 1, 0);
+        QCOMPARE(form_->Tools().Cursors().A(), std::optional<int>(sample));
+        const engine::SampleWindow window = form_->Session().Window();
+        QVERIFY(sample >= window.Start && sample < window.Start + window.Len);
+        QCOMPARE(window.Len, count / 2);
+
+        const QStringList lines = Page().TableText().split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), int(Page().Table().Rows.size()) + 1);
+        QVERIFY(lines[0].startsWith("Phase\tDirection\tTrue angle"));
+    }
+
     // A detection's marker lies in the very screen column where the graph draws its sample.
     void markersLineUpWithTheGraph()
     {
