@@ -313,7 +313,10 @@ int RunRequest(const CliRequest& request, std::ostream& out, std::ostream& err,
     const engine::ScopedDecimalSeparator scopedSeparator(separator);
     ReportAngleWithoutSamples(request, separator, err);
     try {
-        return Finish(out, err, RunEdited(request, separator, out, err, context));
+        // The steps name what memory ran out for; anything else is the request's.
+        return Finish(out, err, WithMemoryFor("the request", [&] {
+                          return RunEdited(request, separator, out, err, context);
+                      }));
     } catch (const engine::FileWriteError& error) {
         // The window's text, then the file and the system's reason.
         out.flush();

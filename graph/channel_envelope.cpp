@@ -11,6 +11,46 @@ namespace {
 
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
+// The slots of a row that the loops below take: all `width` a row holds, used or not, as a
+// constant for the window's eight so that the loops run on whole rows in vector registers.
+template <std::size_t kFixedWidth>
+constexpr std::size_t Slots(std::size_t width)
+{
+    return kFixedWidth != 0 ? kFixedWidth : width;
+}
+
+// Rows [first, end) into `lo` and `hi`; a NaN compares false both ways and is only flagged.
+template <std::size_t kFixedWidth>
+void FoldRows(const engine::ChannelRowBuffer& rows, std::size_t first, std::size_t end,
+              engine::TChannelRow& lo, engine::TChannelRow& hi,
+              std::array<bool, engine::kMaxChannels>& nan)
+{
+    const std::size_t slots = Slots<kFixedWidth>(static_cast<std::size_t>(rows.Width()));
+    for (std::size_t r = first; r < end; ++r) {
+        const engine::ConstChannelRowRef row = rows[r];
+        for (std::size_t k = 0; k < slots; ++k) {
+            const float v = row[k];
+            lo[k] = v < lo[k] ? v : lo[k];
+            hi[k] = v > hi[k] ? v : hi[k];
+            nan[k] = nan[k] || v != v;
+        }
+    }
+}
+
+// Rows [from, to) into `e`, a NaN counting as `nanAs`.
+template <std::size_t kFixedWidth>
+void TakeRows(engine::ChannelRowPointer rows, int from, int to, float nanAs, ColumnExtremes& e)
+{
+    const std::size_t slots = Slots<kFixedWidth>(static_cast<std::size_t>(rows.Width()));
+    for (int r = from; r < to; ++r)
+        for (std::size_t k = 0; k < slots; ++k) {
+            const float raw = rows[r][k];
+            const float v = raw != raw ? nanAs : raw;
+            e.Lo[k] = v < e.Lo[k] ? v : e.Lo[k];
+            e.Hi[k] = v > e.Hi[k] ? v : e.Hi[k];
+        }
+}
+
 void Take(ColumnExtremes& e, std::size_t k, float v)
 {
     if (v < e.Lo[k])
@@ -27,27 +67,19 @@ void ChannelEnvelope::Build(const engine::ChannelSet& result)
     const std::size_t count = result.ChannelRows.size();
     const auto channels = static_cast<std::size_t>(std::clamp(result.ChannelCount, 0,
                                                               engine::kMaxChannels));
-    // All slots a row holds, used or not, so that the loop runs on whole rows.
-    const auto width = static_cast<std::size_t>(result.ChannelRows.Width());
+    const bool wholeRows = result.ChannelRows.Width() == engine::kMaxChannels;
     blocks_.resize((count + kBlock - 1) / kBlock);
     for (std::size_t b = 0; b < blocks_.size(); ++b) {
-        // All eight slots, used or not, so that the loop runs on whole rows in vector
-        // registers; a NaN compares false both ways and is only flagged.
         engine::TChannelRow lo;
         engine::TChannelRow hi;
         lo.fill(kInf);
         hi.fill(-kInf);
         std::array<bool, engine::kMaxChannels> nan{};
         const std::size_t end = std::min(count, (b + 1) * kBlock);
-        for (std::size_t r = b * kBlock; r < end; ++r) {
-            const engine::ConstChannelRowRef row = result.ChannelRows[r];
-            for (std::size_t k = 0; k < width; ++k) {
-                const float v = row[k];
-                lo[k] = v < lo[k] ? v : lo[k];
-                hi[k] = v > hi[k] ? v : hi[k];
-                nan[k] = nan[k] || v != v;
-            }
-        }
+        if (wholeRows)
+            FoldRows<engine::kMaxChannels>(result.ChannelRows, b * kBlock, end, lo, hi, nan);
+        else
+            FoldRows<0>(result.ChannelRows, b * kBlock, end, lo, hi, nan);
         Block& block = blocks_[b];
         block.Lo = lo;
         block.Hi = hi;
@@ -75,16 +107,11 @@ ColumnExtremes ChannelEnvelope::Extremes(engine::ChannelRowPointer rows, int cha
     ColumnExtremes e;
     e.Lo.fill(kInf);
     e.Hi.fill(-kInf);
-    const auto width = static_cast<std::size_t>(rows.Width());
     const auto rowsOf = [&](int from, int to) {
-        // Whole rows, used slots or not, so that the loop runs in vector registers.
-        for (int r = from; r < to; ++r)
-            for (std::size_t k = 0; k < width; ++k) {
-                const float raw = rows[r][k];
-                const float v = raw != raw ? nanAs : raw;
-                e.Lo[k] = v < e.Lo[k] ? v : e.Lo[k];
-                e.Hi[k] = v > e.Hi[k] ? v : e.Hi[k];
-            }
+        if (rows.Width() == engine::kMaxChannels)
+            TakeRows<engine::kMaxChannels>(rows, from, to, nanAs, e);
+        else
+            TakeRows<0>(rows, from, to, nanAs, e);
     };
     const int firstBlock = (first + kBlock - 1) / kBlock;
     const int endBlock = end / kBlock;

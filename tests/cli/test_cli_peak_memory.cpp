@@ -91,7 +91,11 @@ TEST(CliPeakMemory, EachOutputHoldsTheSamplesAndLittleMoreThanItsOwnData)
             std::printf("view %d %-10s peak %6.1f MB, samples and channels %6.1f MB (%+.1f %%)\n",
                         view, output[0].c_str(), peak / 1e6, (buffer + own) / 1e6,
                         100 * (peak / (buffer + own) - 1));
-            EXPECT_LE(peak, 1.10 * (buffer + own)) << "view " << view << " " << output[0];
+            // --png also holds the summaries the window paints from (the channel envelope's
+            // eight-slot blocks and the switch edges), about 2 % of the samples.
+            const double summaries = output[0] == "--png" ? 0.02 * buffer : 0.0;
+            EXPECT_LE(peak, 1.10 * (buffer + own) + summaries)
+                << "view " << view << " " << output[0];
         }
     }
     std::remove(png.c_str());

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 namespace engine {
@@ -144,6 +145,29 @@ TEST(Channels, RowsFollowTheSampleCountAndNewRowsStartAtZero)
     EXPECT_NE(set.ChannelRows[0][4], 0.0f); // kept from view 2
     EXPECT_EQ(set.ChannelRows[2][4], 0.0f);
     ExpectSharedRange(set, -1.05f, 0.0f);
+}
+
+TEST(Channels, CompactRowsHoldTheSameValuesAndOnlyTheViewsChannels)
+{
+    const SampleBuffer run = RunOf({Sample(11.1f, -0.7f, 4, 0, 11.1f), Sample(0, 3, 11.1f, 4, 10.5f),
+                                    Sample(-0.0f, 5, 2, 1, 10.9f)});
+    ChannelSet compact;
+    compact.CompactRows = true;
+    for (const int view : {2, 0, 3, 1}) {
+        ChannelSet full;
+        PrepareRes(view, ChannelTexts{}, '.', run, full);
+        PrepareRes(view, ChannelTexts{}, '.', run, compact);
+        ASSERT_EQ(compact.ChannelRows.Width(), full.ChannelCount) << view;
+        ASSERT_EQ(compact.ChannelRows.size(), 3u);
+        for (std::size_t i = 0; i < 3; ++i) {
+            const TChannelRow row = compact.ChannelRows[i];
+            for (std::size_t k = 0; k < static_cast<std::size_t>(full.ChannelCount); ++k) {
+                EXPECT_EQ(std::signbit(row[k]), std::signbit(full.ChannelRows[i][k]));
+                EXPECT_EQ(row[k], full.ChannelRows[i][k]) << view << " " << i << " " << k;
+            }
+        }
+        EXPECT_EQ(compact.Channels[0].MaxValue, full.Channels[0].MaxValue);
+    }
 }
 
 TEST(Channels, PhaseLabelsAreCutToTwentyBytesWithoutSplittingACharacter)
