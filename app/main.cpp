@@ -1,7 +1,7 @@
 #include "engine/decimal_separator.h"
+#include "engine/temporary_files.h"
 #include "ui/graph_page/about_box.h"
 #include "ui/widgets/form_style.h"
-#include "ui/session/run_session.h"
 #include "ui/tform1.h"
 
 #include <QApplication>
@@ -22,6 +22,8 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(icon);
     ui::ApplyApplicationStyle(app);
     engine::InitDecimalSeparatorFromLocale();
+    // Ctrl-C, SIGTERM or SIGHUP during a long save leaves no temporary file beside the target.
+    engine::RemoveTemporaryFilesOnSignals();
 
     ui::TForm1 form;
     form.show();
