@@ -140,7 +140,8 @@ define build_package
 	@cmake -S . -B $(1) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DBLDC_WERROR=ON \
 	  -DBLDC_BUILD_TESTS=OFF -DBLDC_BUILD_BENCH=OFF -DBLDC_MAN_PAGES=ON \
 	  -DCMAKE_STRIP=$(CURDIR)/packaging/strip-for-package \
-	  "-DCMAKE_CXX_FLAGS=$(DEB_CXXFLAGS)" "-DCMAKE_EXE_LINKER_FLAGS=$(DEB_LDFLAGS)" > /dev/null
+	  "-DCMAKE_CXX_FLAGS=$(DEB_CXXFLAGS)" "-DCMAKE_EXE_LINKER_FLAGS=$(DEB_LDFLAGS)" \
+	  "-DCMAKE_MODULE_LINKER_FLAGS=$(DEB_LDFLAGS)" "-DCMAKE_SHARED_LINKER_FLAGS=$(DEB_LDFLAGS)" > /dev/null
 	@cmake --build $(1) -j $(JOBS)
 	@cd $(1) && rm -f *.deb && cpack -G DEB > cpack.log 2>&1 || { cat cpack.log; exit 1; }
 endef
