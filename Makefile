@@ -152,13 +152,15 @@ package:
 	@ls $(PACKAGE_DIR)/*.deb
 
 # What a distribution would check: the desktop entry, the AppStream description and lintian,
-# on the files of the package itself; then a second build from scratch in another folder,
-# which must give the same bytes.
+# on the files of the package itself; then a second build from scratch, in the same folder as
+# a distribution's builders use one (the folder is in the debug information the build id is
+# taken over), which must give the same bytes.
 package-check: package
 	@bash scripts/check-package $(PACKAGE_DIR)/*.deb
-	@rm -rf $(PACKAGE_DIR)-again
-	$(call build_package,$(PACKAGE_DIR)-again)
-	@bash scripts/compare-packages $(PACKAGE_DIR)/*.deb $(PACKAGE_DIR)-again/*.deb
+	@rm -rf $(PACKAGE_DIR)-first && mkdir -p $(PACKAGE_DIR)-first
+	@mv $(PACKAGE_DIR)/*.deb $(PACKAGE_DIR)-first/ && rm -rf $(PACKAGE_DIR)
+	$(call build_package,$(PACKAGE_DIR))
+	@bash scripts/compare-packages $(PACKAGE_DIR)-first/*.deb $(PACKAGE_DIR)/*.deb
 
 clean:
 	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(TSAN_DIR) $(FUZZ_DIR) $(PACKAGE_DIR) $(PACKAGE_DIR)-again
