@@ -42,28 +42,6 @@ struct SweepLine {
     std::exception_ptr Error; // anything else that went wrong, passed on to the caller
 };
 
-// The extremes of every channel over the window; nothing for an empty window. As with
-// std::minmax_element, the first of equal lowest values and the last of equal highest ones
-// count (0 and -0 print differently).
-std::vector<std::pair<float, float>> Extremes(const engine::ChannelSet& channels,
-                                              const engine::SampleWindow& window)
-{
-    std::vector<std::pair<float, float>> extremes;
-    const auto count = static_cast<std::size_t>(channels.ChannelCount);
-    const auto first = static_cast<std::size_t>(window.Start);
-    for (std::size_t k = 0; k < count && window.Len > 0; ++k) {
-        float low = channels.ChannelRows[first][k];
-        float high = low;
-        for (std::size_t i = first + 1; i < first + static_cast<std::size_t>(window.Len); ++i) {
-            const float v = channels.ChannelRows[i][k];
-            low = v < low ? v : low;
-            high = v < high ? high : v;
-        }
-        extremes.emplace_back(low, high);
-    }
-    return extremes;
-}
-
 // Samples, extremes and zero-crossing figures of a run that went through. Throws
 // std::bad_alloc.
 void FillRow(const SweepJob& job, const engine::TParams& params, const engine::SampleBuffer& run,
@@ -72,7 +50,7 @@ void FillRow(const SweepJob& job, const engine::TParams& params, const engine::S
     engine::PrepareView(job.Request.View, engine::ChannelTexts{}, job.Separator, run, channels);
     const engine::SampleWindow window = EffectiveWindow(job.Request.Window, run.SampleCount);
     row.Samples = run.SampleCount;
-    row.Extremes = Extremes(channels, window);
+    row.Extremes = engine::SweepExtremes(channels, window);
     if (job.Request.ShowZc) {
         const engine::ZcSummary zc =
             AnalyseRun(job.Request, params, job.Start, run, channels, window).Summary;

@@ -119,4 +119,23 @@ void WriteSweepRow(const SweepRow& row, std::size_t channels, bool zc, TableWrit
     table.Row(cells);
 }
 
+std::vector<std::pair<float, float>> SweepExtremes(const ChannelSet& channels,
+                                                   const SampleWindow& window)
+{
+    std::vector<std::pair<float, float>> extremes;
+    const auto count = static_cast<std::size_t>(channels.ChannelCount);
+    const auto first = static_cast<std::size_t>(window.Start);
+    for (std::size_t k = 0; k < count && window.Len > 0; ++k) {
+        float low = channels.ChannelRows[first][k];
+        float high = low;
+        for (std::size_t i = first + 1; i < first + static_cast<std::size_t>(window.Len); ++i) {
+            const float v = channels.ChannelRows[i][k];
+            low = v < low ? v : low;
+            high = v < high ? high : v;
+        }
+        extremes.emplace_back(low, high);
+    }
+    return extremes;
+}
+
 } // namespace engine

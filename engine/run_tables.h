@@ -4,6 +4,7 @@
 #include "engine/emulation.h"
 #include "engine/params.h"
 #include "engine/run_summary.h"
+#include "engine/sample_window.h"
 #include "engine/table_writer.h"
 
 #include <optional>
@@ -49,5 +50,10 @@ struct SweepRow {
 // with `zc` ZC MEAN ERROR (deg), ZC MAX ERROR (deg), ZC UNDETECTED, and ERROR.
 std::vector<std::string> SweepColumns(const ChannelSet& view, bool zc, int sweptTag = 0);
 void WriteSweepRow(const SweepRow& row, std::size_t channels, bool zc, TableWriter& table);
+
+// Each channel's smallest and largest value over the window, as a sweep row gives them;
+// nothing for an empty window.
+std::vector<std::pair<float, float>> SweepExtremes(const ChannelSet& channels,
+                                                   const SampleWindow& window);
 
 } // namespace engine

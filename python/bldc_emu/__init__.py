@@ -23,7 +23,7 @@ from ._core import (  # noqa: F401
     Error,
     FileWriteError,
     Result,
-    RowSpec,
+    RowLayout,
     RunError,
     RunSummary,
     Scenario,
@@ -34,7 +34,7 @@ from ._core import DIODE_DROP, INDUCTANCE  # noqa: F401  the circuit's values in
 from ._tables import Measurements, SweepTable, Table, ZcTable  # noqa: F401
 
 __all__ = [
-    "Scenario", "Result", "RunSummary", "RowSpec", "Table", "ZcTable", "SweepTable",
+    "Scenario", "Result", "RunSummary", "RowLayout", "Table", "ZcTable", "SweepTable",
     "Measurements", "sweep", "Error", "RunError", "ScenarioError", "FileWriteError",
     "EntryError", "EntryWarning", "INDUCTANCE", "DIODE_DROP",
 ]
@@ -45,7 +45,7 @@ def _chunks(items: list, count: int) -> list[list]:
     return [items[i:i + size] for i in range(0, len(items), size)]
 
 
-def sweep(spec: str, scenario: Optional[Scenario] = None, *, view: Optional[int] = None,
+def sweep(text: str, scenario: Optional[Scenario] = None, *, view: Optional[int] = None,
           start: Optional[int] = None, length: Optional[int] = None, zc: bool = False,
           sampling: str = "on", blanking: Union[float, str] = 0, filter: int = 1,
           angle: Optional[float] = None, pwm: Optional[int] = None,
@@ -58,15 +58,15 @@ def sweep(spec: str, scenario: Optional[Scenario] = None, *, view: Optional[int]
     --angle and --pwm. The runs spread over `jobs` threads (default: one per core); the rows
     keep the order of the values. A refused run has only its ERROR cell."""
     base = scenario if scenario is not None else Scenario()
-    row_spec = RowSpec(base, view=view, start=start, length=length, zc=zc, sampling=sampling,
+    row_layout = RowLayout(base, view=view, start=start, length=length, zc=zc, sampling=sampling,
                        blanking=blanking, filter=filter, angle=angle, pwm=pwm)
-    tag, values = _core.parse_sweep(spec)
+    tag, values = _core.parse_sweep(text)
     points = [[(tag, typed)] for _, typed in values]
     workers = jobs if jobs is not None else (os.cpu_count() or 1)
     if workers < 1:
         raise ValueError(f"bad value {jobs!r} for jobs: expected a thread count from 1")
     chunks = _chunks(points, workers * 4)
     with ThreadPoolExecutor(max_workers=workers) as pool:
-        parts = list(pool.map(lambda c: _core.sweep_rows(base, row_spec, c), chunks))
+        parts = list(pool.map(lambda c: _core.sweep_rows(base, row_layout, c), chunks))
     rows = [(value,) + row for (value, _), row in zip(values, (r for p in parts for r in p))]
-    return SweepTable(row_spec.columns(tag), rows, row_spec, keys=1, tag=tag)
+    return SweepTable(row_layout.columns(tag), rows, row_layout, keys=1, tag=tag)

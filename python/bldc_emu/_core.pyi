@@ -154,7 +154,7 @@ class Result:
     def log_bytes(self, sep: str = ".") -> bytes:
         """The sample log's bytes, as bldc-emu --log writes them."""
 
-class RowSpec:
+class RowLayout:
     """What each row of a sweep or study looks at besides its box texts."""
     view: int
     zc: bool
@@ -165,10 +165,10 @@ class RowSpec:
     def columns(self, tag: int = 0) -> list[str]:
         """The columns of bldc-emu --sweep on box `tag`: the value's, then RPM ... ERROR."""
 
-def sweep_rows(scenario: Scenario, spec: RowSpec,
+def sweep_rows(scenario: Scenario, layout: RowLayout,
                points: Sequence[Sequence[tuple[int, str]]]) -> list[tuple]: ...
 def box_column(tag: int) -> str: ...
-def sweep_text(spec: RowSpec, tag: int, values: Sequence[str], rows: Sequence[tuple],
+def sweep_text(layout: RowLayout, tag: int, values: Sequence[str], rows: Sequence[tuple],
                format: str = "csv", sep: str = ".") -> str: ...
 def parse_sweep(text: str) -> tuple[int, list[tuple[str, str]]]: ...
 def unread_note(tag: int, text: str) -> Optional[str]: ...

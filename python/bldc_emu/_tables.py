@@ -106,19 +106,19 @@ class SweepTable(Table):
     bldc-emu --sweep has them, with exact values. text() writes a one-box sweep exactly as
     the command line prints it."""
 
-    def __init__(self, columns, rows, spec=None, keys: int = 1, tag: int = 0):
+    def __init__(self, columns, rows, layout=None, keys: int = 1, tag: int = 0):
         super().__init__(columns, rows)
-        self._spec = spec
+        self._layout = layout
         self._keys = keys
         self._tag = tag
 
     def text(self, format: str = "csv", sep: str = ".") -> str:
         """The table as bldc-emu --sweep ... --format FORMAT prints it (tsv, csv or json)."""
         from . import _core
-        if self._keys != 1 or self._spec is None or not self._tag:
+        if self._keys != 1 or self._layout is None or not self._tag:
             raise ValueError("text() writes tables with one VALUE column; use to_csv()")
         values = [row[0] for row in self.rows]
-        return _core.sweep_text(self._spec, self._tag, values, [row[1:] for row in self.rows],
+        return _core.sweep_text(self._layout, self._tag, values, [row[1:] for row in self.rows],
                                 format, sep)
 
     @property

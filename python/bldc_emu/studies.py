@@ -6,7 +6,7 @@ over the workers of a Dask cluster (python3-dask and python3-distributed).
     table = studies.run(study)                    # here, on this machine's cores
     table = studies.run(study, client=client)     # on a dask.distributed Client's workers
 
-A study is a base scenario, what each row looks at (a RowSpec) and an ordered list of points,
+A study is a base scenario, what each row looks at (a RowLayout) and an ordered list of points,
 each the box texts typed on top of the scenario. run() cuts the points into chunks; only the
 scenario, the points and the result rows travel, never samples. The table is the same, in the
 same order and with the same bytes, for any number of workers and any chunk size; a chunk
@@ -28,7 +28,7 @@ from concurrent.futures import ThreadPoolExecutor
 from typing import Any, Mapping, Optional, Sequence, Union
 
 from . import _core
-from ._core import EntryError, EntryWarning, RowSpec, Scenario
+from ._core import EntryError, EntryWarning, RowLayout, Scenario
 from ._tables import SweepTable
 
 __all__ = ["Study", "Sweep", "Points", "run"]
@@ -37,11 +37,11 @@ Point = list  # [(tag, text), ...], typed in order
 
 
 class Study:
-    """What run() needs of a study: a scenario, a RowSpec, the points in table order, the
+    """What run() needs of a study: a scenario, a RowLayout, the points in table order, the
     key cells of each point and the names of those key columns."""
 
     scenario: Scenario
-    spec: RowSpec
+    layout: RowLayout
 
     def points(self) -> list[Point]:
         raise NotImplementedError
@@ -92,7 +92,7 @@ class Sweep(Study):
         if not grid:
             raise ValueError("a sweep needs at least one box with values")
         self.scenario = scenario.copy() if scenario is not None else Scenario()
-        self.spec = RowSpec(self.scenario, view=view, start=start, length=length, zc=zc,
+        self.layout = RowLayout(self.scenario, view=view, start=start, length=length, zc=zc,
                             sampling=sampling, blanking=blanking, filter=filter, angle=angle,
                             pwm=pwm)
         self.grid: dict[int, list[str]] = {}
@@ -128,7 +128,7 @@ class Points(Study):
                  scenario: Optional[Scenario] = None, **row_options: Any):
         row_options.setdefault("zc", True)
         self.scenario = scenario.copy() if scenario is not None else Scenario()
-        self.spec = RowSpec(self.scenario, **row_options)
+        self.layout = RowLayout(self.scenario, **row_options)
         if not points:
             raise ValueError("a study needs at least one point")
         self.tags = [int(tag) for tag in points[0]]
@@ -154,9 +154,9 @@ class Points(Study):
         return len(self._keys)
 
 
-def _run_chunk(scenario: Scenario, spec: RowSpec, points: list[Point]) -> list[tuple]:
+def _run_chunk(scenario: Scenario, layout: RowLayout, points: list[Point]) -> list[tuple]:
     """A chunk's rows, on whatever process runs it: the whole payload of a task."""
-    return _core.sweep_rows(scenario, spec, points)
+    return _core.sweep_rows(scenario, layout, points)
 
 
 def _default_chunk(count: int, workers: int) -> int:
@@ -186,13 +186,13 @@ def run(study: Study, client: Any = None, *, chunk_size: Optional[int] = None,
     chunks = [points[i:i + size] for i in range(0, len(points), size)]
     if client is None:
         with ThreadPoolExecutor(max_workers=workers) as pool:
-            parts = list(pool.map(lambda c: _run_chunk(study.scenario, study.spec, c), chunks))
+            parts = list(pool.map(lambda c: _run_chunk(study.scenario, study.layout, c), chunks))
     else:
         # Each task carries the scenario (a few hundred bytes) with its points, so a task
         # lost with its worker can run again anywhere.
-        futures = [client.submit(_run_chunk, study.scenario, study.spec, chunk, pure=False)
+        futures = [client.submit(_run_chunk, study.scenario, study.layout, chunk, pure=False)
                    for chunk in chunks]
         parts = client.gather(futures)
     rows = [key + row for key, row in zip(study.keys(), itertools.chain.from_iterable(parts))]
     keys = study.key_columns()
-    return SweepTable(keys + study.spec.columns()[1:], rows, study.spec, keys=len(keys))
+    return SweepTable(keys + study.layout.columns()[1:], rows, study.layout, keys=len(keys))

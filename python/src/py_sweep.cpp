@@ -26,7 +26,7 @@ namespace pyemu {
 namespace {
 
 // What every row of a sweep or study looks at, besides the box texts of its point.
-struct RowSpec {
+struct RowLayout {
     int View = 1;
     std::optional<engine::SampleWindow> Window;
     bool Zc = false;
@@ -82,30 +82,9 @@ void CheckPoint(const Point& point)
     }
 }
 
-// The extremes of every channel over the window, as the command line's sweep takes them:
-// the first smallest and the first largest value; nothing for an empty window.
-std::vector<std::pair<float, float>> Extremes(const engine::ChannelSet& channels,
-                                              const engine::SampleWindow& window)
-{
-    std::vector<std::pair<float, float>> extremes;
-    const auto count = static_cast<std::size_t>(channels.ChannelCount);
-    const auto first = static_cast<std::size_t>(window.Start);
-    for (std::size_t k = 0; k < count && window.Len > 0; ++k) {
-        float low = channels.ChannelRows[first][k];
-        float high = low;
-        for (std::size_t i = first + 1; i < first + static_cast<std::size_t>(window.Len); ++i) {
-            const float v = channels.ChannelRows[i][k];
-            low = v < low ? v : low;
-            high = v < high ? high : v;
-        }
-        extremes.emplace_back(low, high);
-    }
-    return extremes;
-}
-
 // One point's run in the caller's buffers: the point's texts typed in order on top of
 // `base`, as a sweep types its value on top of the other options.
-engine::SweepRow RowOf(const ScenarioState& base, const RowSpec& spec, const Point& point,
+engine::SweepRow RowOf(const ScenarioState& base, const RowLayout& layout, const Point& point,
                        engine::SampleBuffer& run, engine::ChannelSet& channels)
 {
     engine::TParams params = base.Params;
@@ -122,7 +101,7 @@ engine::SweepRow RowOf(const ScenarioState& base, const RowSpec& spec, const Poi
     }
     engine::SweepRow row;
     try {
-        row.Summary = engine::CalcPhases(params, settings, spec.PwmState, spec.StartAngle, run,
+        row.Summary = engine::CalcPhases(params, settings, layout.PwmState, layout.StartAngle, run,
                                          engine::kOneLoop);
     } catch (const engine::EmulationError& error) {
         row.Failure = error.what();
@@ -132,15 +111,15 @@ engine::SweepRow RowOf(const ScenarioState& base, const RowSpec& spec, const Poi
     if (row.Failure) {
         return row;
     }
-    engine::PrepareView(spec.View, engine::ChannelTexts{}, kSeparator, run, channels);
-    const engine::SampleWindow window = cli::EffectiveWindow(spec.Window, run.SampleCount);
+    engine::PrepareView(layout.View, engine::ChannelTexts{}, kSeparator, run, channels);
+    const engine::SampleWindow window = cli::EffectiveWindow(layout.Window, run.SampleCount);
     row.Samples = run.SampleCount;
-    row.Extremes = Extremes(channels, window);
-    if (spec.Zc) {
+    row.Extremes = engine::SweepExtremes(channels, window);
+    if (layout.Zc) {
         const engine::OperatingPoint op =
-            engine::ComputeOperatingPoint(params, settings, spec.PwmState, spec.StartAngle);
+            engine::ComputeOperatingPoint(params, settings, layout.PwmState, layout.StartAngle);
         const engine::ZcSummary zc =
-            engine::AnalyseZeroCrossings(run, op, channels, spec.View, spec.Detector, window)
+            engine::AnalyseZeroCrossings(run, op, channels, layout.View, layout.Detector, window)
                 .Summary;
         row.Zc = engine::SweepZc{zc.MeanErrorDeg, zc.MaxErrorDeg, zc.Undetected()};
     }
@@ -220,33 +199,33 @@ engine::SweepRow RowFromTuple(const std::string& value, const py::tuple& cells, 
     return row;
 }
 
-RowSpec MakeSpec(std::optional<int> view, std::optional<int> start, std::optional<int> length,
+RowLayout MakeSpec(std::optional<int> view, std::optional<int> start, std::optional<int> length,
                  bool zc, const std::string& sampling, const py::object& blanking, int filter,
                  std::optional<float> angle, std::optional<int> pwm, const ScenarioState* scenario)
 {
-    RowSpec spec;
-    spec.View = ViewOr(view, scenario ? *scenario : ScenarioState{});
+    RowLayout layout;
+    layout.View = ViewOr(view, scenario ? *scenario : ScenarioState{});
     if (start || length) {
         if (!start || !length || *start < 0 || *length < 1) {
             ThrowBadValue(py::make_tuple(start, length), "the window",
                           "a first sample from 0 and a sample count from 1");
         }
-        spec.Window = engine::SampleWindow{*start, *length};
+        layout.Window = engine::SampleWindow{*start, *length};
     }
-    spec.Zc = zc;
-    spec.Detector = DetectorOf(sampling, blanking, filter);
+    layout.Zc = zc;
+    layout.Detector = DetectorOf(sampling, blanking, filter);
     if (pwm && *pwm != 0 && *pwm != 1) {
         ThrowBadValue(py::int_(*pwm), "pwm", "0 or 1");
     }
     if (angle) {
         const bool highSide = scenario ? scenario->Settings.HighSidePwm : true;
-        spec.PwmState = pwm.value_or(highSide ? 1 : 0);
-        spec.StartAngle = *angle;
+        layout.PwmState = pwm.value_or(highSide ? 1 : 0);
+        layout.StartAngle = *angle;
     }
-    return spec;
+    return layout;
 }
 
-py::tuple SpecState(const RowSpec& s)
+py::tuple SpecState(const RowLayout& s)
 {
     const py::object window =
         s.Window ? py::object(py::make_tuple(s.Window->Start, s.Window->Len)) : py::none();
@@ -254,12 +233,12 @@ py::tuple SpecState(const RowSpec& s)
                           s.Detector.BlankingDeg, s.Detector.Filter, s.PwmState, s.StartAngle);
 }
 
-RowSpec SpecFromState(const py::tuple& t)
+RowLayout SpecFromState(const py::tuple& t)
 {
     if (t.size() != 8) {
-        throw py::value_error("not the state of a bldc_emu RowSpec");
+        throw py::value_error("not the state of a bldc_emu RowLayout");
     }
-    RowSpec s;
+    RowLayout s;
     s.View = t[0].cast<int>();
     if (!t[1].is_none()) {
         const auto w = t[1].cast<py::tuple>();
@@ -277,7 +256,7 @@ RowSpec SpecFromState(const py::tuple& t)
 
 void BindSweep(py::module_& m)
 {
-    py::class_<RowSpec>(m, "RowSpec", R"doc(
+    py::class_<RowLayout>(m, "RowLayout", R"doc(
 What each row of a sweep or study looks at besides its box texts: the view, the window, the
 zero-crossing columns with their detector, and the single angle if any. Made by
 bldc_emu.sweep and bldc_emu.studies; picklable, so it travels to a cluster's workers.)doc")
@@ -292,11 +271,11 @@ bldc_emu.sweep and bldc_emu.studies; picklable, so it travels to a cluster's wor
              py::arg("start") = py::none(), py::arg("length") = py::none(),
              py::arg("zc") = false, py::arg("sampling") = "on", py::arg("blanking") = 0,
              py::arg("filter") = 1, py::arg("angle") = py::none(), py::arg("pwm") = py::none())
-        .def_readonly("view", &RowSpec::View)
-        .def_readonly("zc", &RowSpec::Zc)
+        .def_readonly("view", &RowLayout::View)
+        .def_readonly("zc", &RowLayout::Zc)
         .def(
             "columns",
-            [](const RowSpec& s, int tag) {
+            [](const RowLayout& s, int tag) {
                 engine::ChannelSet view;
                 engine::PrepareView(s.View, engine::ChannelTexts{}, kSeparator,
                                    engine::SampleBuffer{}, view);
@@ -311,7 +290,7 @@ bldc_emu.sweep and bldc_emu.studies; picklable, so it travels to a cluster's wor
 
     m.def(
         "sweep_rows",
-        [](const ScenarioState& scenario, const RowSpec& spec, const std::vector<Point>& points) {
+        [](const ScenarioState& scenario, const RowLayout& layout, const std::vector<Point>& points) {
             for (const Point& point : points) {
                 CheckPoint(point);
             }
@@ -322,23 +301,23 @@ bldc_emu.sweep and bldc_emu.studies; picklable, so it travels to a cluster's wor
                 engine::SampleBuffer run;
                 engine::ChannelSet channels;
                 for (const Point& point : points) {
-                    rows.push_back(RowOf(scenario, spec, point, run, channels));
+                    rows.push_back(RowOf(scenario, layout, point, run, channels));
                 }
             }
-            const int channels = spec.ChannelCount();
+            const int channels = layout.ChannelCount();
             py::list out;
             for (const engine::SweepRow& row : rows) {
-                out.append(RowTuple(row, channels, spec.Zc));
+                out.append(RowTuple(row, channels, layout.Zc));
             }
             return out;
         },
-        py::arg("scenario"), py::arg("spec"), py::arg("points"), R"doc(
+        py::arg("scenario"), py::arg("layout"), py::arg("points"), R"doc(
 One row per point, each point a list of (tag, text) typed in order on top of the scenario; the
 runs go on one thread with the GIL released. A refused run gives a row with only its ERROR.)doc");
 
     m.def(
         "sweep_text",
-        [](const RowSpec& spec, int tag, const std::vector<std::string>& values,
+        [](const RowLayout& layout, int tag, const std::vector<std::string>& values,
            const std::vector<py::tuple>& rows, const std::string& format,
            const std::string& sep) {
             const auto chosen = engine::TableFormatNamed(format);
@@ -350,19 +329,19 @@ runs go on one thread with the GIL released. A refused run gives a row with only
                 throw py::value_error("one VALUE per row and a one-character separator");
             }
             engine::ChannelSet view;
-            engine::PrepareView(spec.View, engine::ChannelTexts{}, kSeparator,
+            engine::PrepareView(layout.View, engine::ChannelTexts{}, kSeparator,
                                engine::SampleBuffer{}, view);
             std::string text;
             engine::TableWriter table(*chosen, text, sep[0]);
-            table.Header(engine::SweepColumns(view, spec.Zc, tag));
+            table.Header(engine::SweepColumns(view, layout.Zc, tag));
             for (std::size_t i = 0; i < rows.size(); ++i) {
-                engine::WriteSweepRow(RowFromTuple(values[i], rows[i], view.ChannelCount, spec.Zc),
-                                      static_cast<std::size_t>(view.ChannelCount), spec.Zc, table);
+                engine::WriteSweepRow(RowFromTuple(values[i], rows[i], view.ChannelCount, layout.Zc),
+                                      static_cast<std::size_t>(view.ChannelCount), layout.Zc, table);
             }
             table.Finish();
             return text;
         },
-        py::arg("spec"), py::arg("tag"), py::arg("values"), py::arg("rows"),
+        py::arg("layout"), py::arg("tag"), py::arg("values"), py::arg("rows"),
         py::arg("format") = "csv",
         py::arg("sep") = ".", "The table bldc-emu --sweep --format FORMAT prints for these rows.");
 

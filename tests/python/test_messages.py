@@ -112,17 +112,17 @@ class ScenarioFilesAndSweeps(unittest.TestCase):
     def test_sweep_prints_the_command_lines_table(self):
         circuit = bldc_emu.Scenario()
         circuit.model = "circuit"
-        for spec, options, scenario, kwargs in [
+        for swept, options, scenario, kwargs in [
                 ("10=10:100:15", ["--zc"], None, {"zc": True}),
                 ("6=0:2000:1000", [], None, {}),
                 ("8=0:30:7.5", ["--view", "3", "--zc", "--zc-blanking", "5"], None,
                  {"view": 3, "zc": True, "blanking": 5}),
                 ("inductance=10:90:40", ["--model", "circuit", "--zc"], circuit, {"zc": True})]:
-            table = bldc_emu.sweep(spec, scenario, **kwargs, jobs=2)
+            table = bldc_emu.sweep(swept, scenario, **kwargs, jobs=2)
             for fmt in ["csv", "tsv"]:
-                out, _, _ = cli(*options, "--sweep", spec, "--format", fmt, check=False)
-                self.assertEqual(table.text(fmt).encode(), out, f"{spec} {fmt}")
-            out, _, _ = cli(*options, "--sweep", spec, "--format", "json", check=False)
+                out, _, _ = cli(*options, "--sweep", swept, "--format", fmt, check=False)
+                self.assertEqual(table.text(fmt).encode(), out, f"{swept} {fmt}")
+            out, _, _ = cli(*options, "--sweep", swept, "--format", "json", check=False)
             self.assertEqual(json.loads(table.text("json")), json.loads(out)["sweep"])
         self.assertEqual(len(table.to_pandas()), len(table))
 
